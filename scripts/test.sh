@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Builds Korvid with warnings as errors and the address and undefined-behaviour
+# sanitizers, then runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DKORVID_WERROR=ON -DKORVID_SANITIZE=ON -DKORVID_BUILD_BENCH=OFF
+cmake --build build-test -j"$(nproc)"
+ASAN_OPTIONS=detect_leaks=0 ctest --test-dir build-test --output-on-failure -j"$(nproc)"

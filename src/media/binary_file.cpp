@@ -1,0 +1,105 @@
+#include "media/binary_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace korvid::media {
+namespace {
+
+std::string Describe(const std::filesystem::path& path, const char* what) {
+  return std::string(what) + " " + path.string() + ": " + std::strerror(errno);
+}
+
+int OpenFlags(BinaryFile::Mode mode) {
+  switch (mode) {
+    case BinaryFile::Mode::kRead: return O_RDONLY;
+    case BinaryFile::Mode::kReadWrite: return O_RDWR;
+    case BinaryFile::Mode::kCreate: return O_RDWR | O_CREAT | O_TRUNC;
+  }
+  return O_RDONLY;
+}
+
+}  // namespace
+
+BinaryFile::BinaryFile(const std::filesystem::path& path, Mode mode) : path_(path) {
+  fd_ = ::open(path.c_str(), OpenFlags(mode) | O_CLOEXEC, 0644);
+  if (fd_ < 0) throw FileError(Describe(path, "cannot open"));
+  struct stat st {};
+  if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+    Close();
+    throw FileError("cannot open " + path.string() + ": it is a folder");
+  }
+}
+
+BinaryFile::~BinaryFile() { Close(); }
+
+BinaryFile::BinaryFile(BinaryFile&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_)), read_calls_(other.read_calls_) {}
+
+BinaryFile& BinaryFile::operator=(BinaryFile&& other) noexcept {
+  if (this != &other) {
+    Close();
+    fd_ = std::exchange(other.fd_, -1);
+    path_ = std::move(other.path_);
+    read_calls_ = other.read_calls_;
+  }
+  return *this;
+}
+
+void BinaryFile::Close() noexcept {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+std::uint64_t BinaryFile::Size() const {
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) throw FileError(Describe(path_, "cannot stat"));
+  return static_cast<std::uint64_t>(st.st_size);
+}
+
+std::size_t BinaryFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
+  ++read_calls_;
+  std::size_t done = 0;
+  while (done < out.size()) {
+    const ssize_t n = ::pread(fd_, out.data() + done, out.size() - done,
+                              static_cast<off_t>(offset + done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw FileError(Describe(path_, "cannot read"));
+    }
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  return done;
+}
+
+bool BinaryFile::ReadExactAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
+  return ReadAt(offset, out) == out.size();
+}
+
+void BinaryFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> data) {
+  std::size_t done = 0;
+  while (done < data.size()) {
+    const ssize_t n = ::pwrite(fd_, data.data() + done, data.size() - done,
+                               static_cast<off_t>(offset + done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw FileError(Describe(path_, "cannot write"));
+    }
+    done += static_cast<std::size_t>(n);
+  }
+}
+
+void BinaryFile::Truncate(std::uint64_t size) {
+  if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) throw FileError(Describe(path_, "cannot truncate"));
+}
+
+void BinaryFile::Sync() {
+  if (::fsync(fd_) != 0) throw FileError(Describe(path_, "cannot sync"));
+}
+
+}  // namespace korvid::media

@@ -1,0 +1,60 @@
+#pragma once
+// A file opened for positioned reads and writes. Every access names its
+// offset, so a walk over a large file never depends on a shared position.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <stdexcept>
+#include <string>
+
+namespace korvid::media {
+
+class FileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class BinaryFile {
+ public:
+  enum class Mode {
+    kRead,       // existing file, reads only
+    kReadWrite,  // existing file, patched in place
+    kCreate,     // new or truncated file
+  };
+
+  // Throws FileError with the path and the system's reason when it cannot be opened.
+  BinaryFile(const std::filesystem::path& path, Mode mode);
+  ~BinaryFile();
+  BinaryFile(BinaryFile&& other) noexcept;
+  BinaryFile& operator=(BinaryFile&& other) noexcept;
+  BinaryFile(const BinaryFile&) = delete;
+  BinaryFile& operator=(const BinaryFile&) = delete;
+
+  std::uint64_t Size() const;
+
+  // Reads up to out.size() bytes at offset; fewer only at the end of the file.
+  // Throws FileError on an I/O error.
+  std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const;
+  // True when all of out was filled.
+  bool ReadExactAt(std::uint64_t offset, std::span<std::uint8_t> out) const;
+  // Writes all of data at offset; throws FileError on failure.
+  void WriteAt(std::uint64_t offset, std::span<const std::uint8_t> data);
+  void Truncate(std::uint64_t size);
+  void Sync();
+
+  // How many read calls this object has made: lets tests show that a walk
+  // over a large file costs a handful of reads.
+  std::uint64_t ReadCalls() const { return read_calls_; }
+  const std::filesystem::path& Path() const { return path_; }
+
+ private:
+  void Close() noexcept;
+
+  int fd_ = -1;
+  std::filesystem::path path_;
+  mutable std::uint64_t read_calls_ = 0;
+};
+
+}  // namespace korvid::media
