@@ -1,0 +1,69 @@
+#pragma once
+// Owning pointers for the FFmpeg objects we create, so that every early
+// return or exception frees them.
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/frame.h>
+#include <libswresample/swresample.h>
+#include <libswscale/swscale.h>
+}
+
+namespace korvid::media {
+
+struct CodecContextDeleter {
+  void operator()(AVCodecContext* p) const noexcept { avcodec_free_context(&p); }
+};
+struct FrameDeleter {
+  void operator()(AVFrame* p) const noexcept { av_frame_free(&p); }
+};
+struct PacketDeleter {
+  void operator()(AVPacket* p) const noexcept { av_packet_free(&p); }
+};
+struct InputFormatDeleter {
+  void operator()(AVFormatContext* p) const noexcept { avformat_close_input(&p); }
+};
+struct SwsDeleter {
+  void operator()(SwsContext* p) const noexcept { sws_freeContext(p); }
+};
+struct SwrDeleter {
+  void operator()(SwrContext* p) const noexcept { swr_free(&p); }
+};
+
+using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextDeleter>;
+using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
+using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
+using InputFormatPtr = std::unique_ptr<AVFormatContext, InputFormatDeleter>;
+using SwsPtr = std::unique_ptr<SwsContext, SwsDeleter>;
+using SwrPtr = std::unique_ptr<SwrContext, SwrDeleter>;
+
+class MediaError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// FFmpeg's own wording of an error code, for messages.
+inline std::string AvErrorText(int code) {
+  char text[AV_ERROR_MAX_STRING_SIZE] = {};
+  av_strerror(code, text, sizeof text);
+  return text;
+}
+
+inline FramePtr AllocFrame() {
+  FramePtr frame(av_frame_alloc());
+  if (!frame) throw MediaError("out of memory for a picture");
+  return frame;
+}
+
+inline PacketPtr AllocPacket() {
+  PacketPtr packet(av_packet_alloc());
+  if (!packet) throw MediaError("out of memory for a packet");
+  return packet;
+}
+
+}  // namespace korvid::media
