@@ -1,0 +1,98 @@
+#include "graphs/dixmark.h"
+
+#include "media/datecode_shift.h"
+#include "media/dv_frame.h"
+#include "media/dv_pack_scan.h"
+#include "media/dv_pack_writer.h"
+
+namespace korvid::graphs {
+
+using media::DvPack;
+using media::TDatecode;
+
+void Dixmark::SetEnabled(std::int32_t value) {
+  Record(Method::kEnable, value);
+  enabled_ = value != 0;
+}
+
+void Dixmark::SetHourOffset(std::int32_t value) {
+  Record(Method::kHourOffset, value);
+  hourOffset_ = value;
+}
+
+void Dixmark::SetInlaySource(std::int32_t value) {
+  Record(Method::kInlaySource, value);
+  inlaySource_ = value != 0;
+}
+
+void Dixmark::SetApplyShift(std::int32_t value) {
+  Record(Method::kApplyShift, value);
+  applyShift_ = value != 0;
+}
+
+void Dixmark::SetInPlace(std::int32_t value) {
+  Record(Method::kInPlace, value);
+  inPlace_ = value != 0;
+}
+
+void Dixmark::SetWideScreen(std::int32_t value) {
+  Record(Method::kWideScreen, value);
+  wide_ = value != 0;
+}
+
+int Dixmark::EffectiveShiftHours() const { return applyShift_ || inPlace_ ? hourOffset_ : 0; }
+
+void Dixmark::CopyDatecode(std::span<std::uint8_t> output,
+                           std::span<const std::uint8_t> source, bool sameFrame) const {
+  const auto date = media::FindUsablePack(source, media::kRecordingDatePack);
+  const auto time = media::FindUsablePack(source, media::kRecordingTimePack);
+  if (!date || !time) {
+    // An undated source makes an undated output; a frame rewritten in
+    // place keeps whatever (damaged) packs it has.
+    if (!sameFrame) media::ClearDatecode(output);
+    return;
+  }
+  DvPack datePack = date->pack;
+  DvPack timePack = time->pack;
+  if (const int hours = EffectiveShiftHours(); hours != 0) {
+    TDatecode dc;
+    media::DecodeDatePack(datePack, dc);
+    media::DecodeTimePack(timePack, dc);
+    const TDatecode moved = media::ShiftDatecode(dc, hours);
+    // Both packs change together or not at all, so date and time never disagree.
+    const auto movedDate = media::EncodeDatePack(moved, datePack);
+    const auto movedTime = media::EncodeTimePack(moved, timePack);
+    if (movedDate && movedTime) {
+      datePack = *movedDate;
+      timePack = *movedTime;
+    }
+  }
+  media::WritePack(output, datePack);
+  media::WritePack(output, timePack);
+}
+
+bool Dixmark::Process(std::span<std::uint8_t> output, std::span<const std::uint8_t> source) const {
+  if (!enabled_ || !media::DetectDvSystem(output) || !media::DetectDvSystem(source)) return false;
+  const bool sameFrame = output.data() == source.data();
+  // Everything is read from the source before the output is touched, so
+  // the two may share one buffer.
+  const auto timecode = media::FindUsablePack(source, media::kTimecodePack);
+  const bool sourceWide = media::IsFrameWideScreen(source);
+
+  CopyDatecode(output, source, sameFrame);
+  if (!sameFrame) {
+    if (timecode) {
+      media::WritePack(output, timecode->pack);
+    } else {
+      media::ErasePacks(output, media::kTimecodePack);
+    }
+  }
+  if (wide_) {
+    media::WriteWideScreen(output, *wide_);
+  } else if (!sameFrame) {
+    media::WriteWideScreen(output, sourceWide);
+  }
+  return true;
+}
+
+}  // namespace korvid::graphs

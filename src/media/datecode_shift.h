@@ -1,0 +1,18 @@
+#pragma once
+// Moving a recording date and time by whole hours, as when a camcorder's
+// clock was set to the wrong time zone.
+
+#include "media/dv_packs.h"
+
+namespace korvid::media {
+
+// True when month, day, hour, minute and second form a real moment of a
+// year >= 1 (the day exists in that month of that year).
+bool IsCalendarDatecode(const TDatecode& dc);
+
+// `dc` moved by `hours` (either sign), carrying over days, months and years
+// by the Gregorian calendar. A datecode that is absent or not a real moment
+// is returned unchanged: there is nothing sound to move.
+TDatecode ShiftDatecode(const TDatecode& dc, int hours);
+
+}  // namespace korvid::media
