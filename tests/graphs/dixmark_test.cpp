@@ -1,0 +1,205 @@
+#include "graphs/dixmark.h"
+
+#include "media/dv_pack_layout.h"
+#include "media/dv_pack_scan.h"
+#include "media/dv_pack_writer.h"
+#include "support/dv_pack_frames.h"
+#include "support/test_env.h"
+
+namespace korvid::graphs {
+namespace {
+
+using media::DvSystem;
+using media::TDatecode;
+using media::TTimecode;
+
+TDatecode DatecodeOf(std::span<const std::uint8_t> frame) {
+  TDatecode dc;
+  media::ReadDatecode(frame, dc);
+  return dc;
+}
+
+std::vector<std::uint8_t> SourceFrame(DvSystem system, const TDatecode& dc, bool wide = false) {
+  auto frame = test::BlankDvFrame(system);
+  EXPECT_TRUE(media::WriteDatecode(frame, dc));
+  EXPECT_TRUE(media::WriteTimecode(frame, TTimecode{1, 2, 3, 4}));
+  EXPECT_TRUE(media::WriteWideScreen(frame, wide));
+  return frame;
+}
+
+// Settings the way each graph hands them over.
+Dixmark ForConversion(int hours, bool wide) {
+  Dixmark d;
+  d.SetEnabled(1);
+  d.SetHourOffset(hours);
+  d.SetInlaySource(0);
+  d.SetApplyShift(1);
+  d.SetWideScreen(wide ? 1 : 0);
+  return d;
+}
+
+Dixmark ForHeaderFix(int hours) {
+  Dixmark d;
+  d.SetEnabled(1);
+  d.SetHourOffset(hours);
+  d.SetInlaySource(0);
+  d.SetApplyShift(0);
+  d.SetInPlace(1);
+  return d;
+}
+
+TEST(Dixmark, RecordsEveryCallAndWhichShiftFollows) {
+  const Dixmark fix = ForHeaderFix(-5);
+  using M = Dixmark::Method;
+  EXPECT_EQ(fix.Calls(), (std::vector<Dixmark::Call>{{M::kEnable, 1},
+                                                     {M::kHourOffset, -5},
+                                                     {M::kInlaySource, 0},
+                                                     {M::kApplyShift, 0},
+                                                     {M::kInPlace, 1}}));
+  EXPECT_EQ(fix.EffectiveShiftHours(), -5);
+  EXPECT_EQ(ForConversion(3, false).EffectiveShiftHours(), 3);
+
+  Dixmark recompress;  // offset 0, no shift
+  recompress.SetEnabled(1);
+  recompress.SetHourOffset(0);
+  recompress.SetInlaySource(0);
+  recompress.SetApplyShift(0);
+  recompress.SetWideScreen(1);
+  EXPECT_EQ(recompress.EffectiveShiftHours(), 0);
+  EXPECT_FALSE(recompress.InPlace());
+
+  Dixmark inlay;  // method 5 only when the hours are not 0
+  inlay.SetEnabled(1);
+  inlay.SetHourOffset(4);
+  inlay.SetInlaySource(1);
+  EXPECT_TRUE(inlay.InlaySource());
+  EXPECT_EQ(inlay.EffectiveShiftHours(), 0);
+  inlay.SetApplyShift(1);
+  EXPECT_EQ(inlay.EffectiveShiftHours(), 4);
+}
+
+TEST(Dixmark, CopiesAndShiftsPacksOntoAFrameOfTheOtherSystem) {
+  const auto source = SourceFrame(DvSystem::k625_50, {2004, 12, 31, 22, 10, 20});
+  auto output = test::BlankDvFrame(DvSystem::k525_60);
+  ASSERT_TRUE(ForConversion(3, true).Process(output, source));
+  EXPECT_EQ(DatecodeOf(output), (TDatecode{2005, 1, 1, 1, 10, 20}));
+  EXPECT_EQ(media::ReadTimecode(output), (TTimecode{1, 2, 3, 4}));
+  EXPECT_TRUE(media::IsWideScreen(output));
+  // The last sequence of the shorter output got its copy too.
+  test::BlankFirstSequencePacks(output);
+  TDatecode last;
+  media::ReadFrameDatecode(output, last);
+  EXPECT_EQ(last.year, 2005);
+}
+
+TEST(Dixmark, ClearsTheWideFlagOrCopiesItWhenNotTold) {
+  const auto source = SourceFrame(DvSystem::k625_50, {2004, 5, 6, 7, 8, 9}, true);
+  auto output = source;
+  ASSERT_TRUE(ForConversion(0, false).Process(output, source));
+  EXPECT_FALSE(media::IsWideScreen(output));
+
+  Dixmark plain;
+  plain.SetEnabled(1);
+  auto fresh = test::BlankDvFrame(DvSystem::k625_50);
+  ASSERT_TRUE(plain.Process(fresh, source));
+  EXPECT_TRUE(media::IsWideScreen(fresh));
+  EXPECT_EQ(DatecodeOf(fresh), (TDatecode{2004, 5, 6, 7, 8, 9}));
+}
+
+TEST(Dixmark, UndatedSourceGivesUndatedOutput) {
+  auto source = SourceFrame(DvSystem::k625_50, {2004, 5, 6, 7, 8, 9});
+  media::ClearDatecode(source);
+  auto output = SourceFrame(DvSystem::k625_50, {2010, 1, 1, 1, 1, 1});
+  ASSERT_TRUE(ForConversion(5, false).Process(output, source));
+  TDatecode dc;
+  media::ReadFrameDatecode(output, dc);
+  EXPECT_FALSE(media::HasDatecode(dc));
+
+  // In place, a frame without a datecode is left exactly as it was.
+  auto frame = source;
+  ASSERT_TRUE(ForHeaderFix(5).ProcessInPlace(frame));
+  EXPECT_EQ(frame, source);
+}
+
+TEST(Dixmark, KeepsTheDatecodeWhenTheShiftCannotBeRecorded) {
+  auto frame = SourceFrame(DvSystem::k625_50, {2039, 12, 31, 23, 30, 0});
+  ASSERT_TRUE(ForHeaderFix(1).ProcessInPlace(frame));
+  EXPECT_EQ(DatecodeOf(frame), (TDatecode{2039, 12, 31, 23, 30, 0}));
+}
+
+TEST(Dixmark, DisabledOrNonDvFramesAreLeftAlone) {
+  const auto source = SourceFrame(DvSystem::k625_50, {2004, 5, 6, 7, 8, 9});
+  auto output = test::BlankDvFrame(DvSystem::k625_50);
+  const auto before = output;
+  Dixmark off = ForConversion(2, true);
+  off.SetEnabled(0);
+  EXPECT_FALSE(off.Process(output, source));
+  EXPECT_FALSE(ForConversion(2, true).Process(output, std::span<const std::uint8_t>{}));
+  const std::vector<std::uint8_t> junk(1000, 0x42);
+  EXPECT_FALSE(ForConversion(2, true).Process(output, junk));
+  EXPECT_EQ(output, before);
+}
+
+TEST(Dixmark, FixesARealFrameInPlaceTouchingOnlyDateAndTimePacks) {
+  KORVID_REQUIRE_REAL_FIXTURES();
+  const auto original = test::ReadRealFixture("sony_perfect.dv");
+  ASSERT_FALSE(original.empty());
+  auto frame = original;
+  ASSERT_TRUE(ForHeaderFix(5).ProcessInPlace(frame));
+  EXPECT_EQ(DatecodeOf(frame), (TDatecode{2024, 7, 9, 0, 55, 58}));
+  EXPECT_EQ(media::ReadTimecode(frame), media::ReadTimecode(original));
+  EXPECT_FALSE(media::IsWideScreen(frame));
+
+  std::vector<bool> inDatePack(frame.size(), false);
+  media::ForEachPackSlot(frame, [&](const media::PackSlot& slot) {
+    const std::uint8_t h = frame[slot.offset];
+    if (h == media::kRecordingDatePack || h == media::kRecordingTimePack) {
+      for (std::size_t i = 0; i < media::kPackBytes; ++i) inDatePack[slot.offset + i] = true;
+    }
+  });
+  for (std::size_t i = 0; i < frame.size(); ++i) {
+    if (!inDatePack[i]) {
+      ASSERT_EQ(frame[i], original[i]) << "byte " << i;
+    }
+  }
+  // The damaged-tape reader finds the moved time in every sequence.
+  test::BlankFirstSequencePacks(frame);
+  TDatecode dc;
+  media::ReadFrameDatecode(frame, dc);
+  EXPECT_EQ(dc, (TDatecode{2024, 7, 9, 0, 55, 58}));
+}
+
+TEST(Dixmark, RealSourcesOntoFfmpegFramesAgreeWithMediainfo) {
+  KORVID_REQUIRE_REAL_FIXTURES();
+  KORVID_REQUIRE_PROGRAM("ffmpeg");
+  KORVID_REQUIRE_PROGRAM("mediainfo");
+  test::TempDir dir;
+  // NTSC camcorder frame into a PAL encoding, 20 hours back across midnight.
+  const auto sony = test::ReadRealFixture("sony_perfect.dv");
+  auto pal = test::MakeFfmpegDv(dir / "pal.dv", DvSystem::k625_50, 1,
+                                {"-metadata", "creation_time=2011-01-01T00:00:00"});
+  ASSERT_FALSE(sony.empty() || pal.empty());
+  ASSERT_TRUE(ForConversion(-20, false).Process(pal, sony));
+  EXPECT_EQ(DatecodeOf(pal), (TDatecode{2024, 7, 7, 23, 55, 58}));
+  test::WriteWholeFile(dir / "out.dv", pal);
+  EXPECT_EQ(test::MediaInfoField(dir / "out.dv", "Recorded_Date").substr(0, 19),
+            "2024-07-07 23:55:58");
+  EXPECT_EQ(test::MediaInfoField(dir / "out.dv", "TimeCode_FirstFrame").substr(0, 8), "00:00:02");
+
+  // The truncated 16:9 frame is a whole-enough source: its wide flag and
+  // datecode reach an NTSC encoding when no wide setting is given.
+  const auto wide = test::ReadRealFixture("pal_wide_32k_truncated.dv");
+  auto ntsc = test::MakeFfmpegDv(dir / "ntsc.dv", DvSystem::k525_60, 1, {});
+  ASSERT_FALSE(wide.empty() || ntsc.empty());
+  Dixmark copy;
+  copy.SetEnabled(1);
+  ASSERT_TRUE(copy.Process(ntsc, wide));
+  EXPECT_EQ(DatecodeOf(ntsc), (TDatecode{2010, 2, 16, 21, 36, 28}));
+  test::WriteWholeFile(dir / "out2.dv", ntsc);
+  EXPECT_EQ(test::MediaInfoField(dir / "out2.dv", "DisplayAspectRatio"), "1.778");
+  EXPECT_EQ(test::MediaInfoField(dir / "out2.dv", "Recorded_Date").substr(0, 19),
+            "2010-02-16 21:36:28");
+}
+
+}  // namespace
+}  // namespace korvid::graphs
