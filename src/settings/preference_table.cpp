@@ -12,7 +12,7 @@ using F = IncrustFont;
 
 constexpr int kSecondsPerHour = 3600;
 
-const std::array<ValueSpec<P>, 28> kMainValues = {{
+const auto kMainValues = std::to_array<ValueSpec<P>>({
     {"Top", IntField<P>{&P::top, 0, INT_MIN, INT_MAX, IntDefault::CentredTop}},
     {"Left", IntField<P>{&P::left, 0, INT_MIN, INT_MAX, IntDefault::CentredLeft}},
     {"Ordre de la Liste", IntField<P>{&P::listOrder, 0, 0, 3}},
@@ -50,9 +50,9 @@ const std::array<ValueSpec<P>, 28> kMainValues = {{
     {"is Mute on", BoolField<P>{&P::muteOn, false, false}},
     {"is Incrust On", BoolField<P>{&P::inlayOn, false, false}},
     {"Incrust Sliders Visible", BoolField<P>{&P::inlaySlidersVisible, false, false}},
-}};
+});
 
-const std::array<ValueSpec<F>, 7> kFontValues = {{
+const auto kFontValues = std::to_array<ValueSpec<F>>({
     {"Size", IntField<F>{&F::size, 21, 1, 1000}},
     {"Color", IntField<F>{&F::color, 0xFFFFFF, 0, 0xFFFFFF}},
     {"Name", TextField<F>{&F::name, "Arial", TextDefault::Constant, true}},
@@ -60,7 +60,7 @@ const std::array<ValueSpec<F>, 7> kFontValues = {{
     {"Italic", BoolField<F>{&F::italic, false, false}},
     {"Underline", BoolField<F>{&F::underline, false, false}},
     {"StrikeOut", BoolField<F>{&F::strikeOut, false, false}},
-}};
+});
 
 template <class Owner>
 void ApplyDefaults(std::span<const ValueSpec<Owner>> specs, Owner& owner,
