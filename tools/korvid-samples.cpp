@@ -1,0 +1,58 @@
+// Writes Korvid's sample footage:
+//   korvid-samples DIR               the standard set of short clips
+//   korvid-samples --long SECONDS DIR/NAME.avi [--ntsc] [--type1]
+//                                    one long clip, for benchmarks
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "sample_clip.h"
+
+namespace {
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: korvid-samples DIR\n"
+               "       korvid-samples --long SECONDS FILE.avi [--ntsc] [--type1]\n");
+  return 2;
+}
+
+int WriteLong(const std::vector<std::string>& args) {
+  if (args.size() < 3) return Usage();
+  char* end = nullptr;
+  const double seconds = std::strtod(args[1].c_str(), &end);
+  if (end == args[1].c_str() || *end != '\0' || !(seconds > 0) || seconds > 24 * 3600) {
+    std::fprintf(stderr, "korvid-samples: '%s' is not a length in seconds (0-86400)\n", args[1].c_str());
+    return 2;
+  }
+  korvid::samples::DvClipSpec spec;
+  spec.distinct_pictures = 25;
+  for (std::size_t i = 3; i < args.size(); ++i) {
+    if (args[i] == "--ntsc") spec.system = korvid::media::DvSystem::k525_60;
+    else if (args[i] == "--type1") spec.dv_type = 1;
+    else return Usage();
+  }
+  const double fps = spec.system == korvid::media::DvSystem::k625_50 ? 25.0 : 30000.0 / 1001.0;
+  spec.frames = static_cast<int>(seconds * fps);
+  korvid::samples::WriteDvClip(args[2], spec);
+  std::printf("%s\n", args[2].c_str());
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  try {
+    if (args.empty()) return Usage();
+    if (args[0] == "--long") return WriteLong(args);
+    if (args.size() != 1 || args[0].starts_with("-")) return Usage();
+    for (const auto& path : korvid::samples::WriteStandardSamples(args[0])) std::printf("%s\n", path.c_str());
+    return 0;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "korvid-samples: %s\n", e.what());
+    return 1;
+  }
+}
