@@ -1,6 +1,79 @@
+// The korvid executable. For now it reports what the media layer reads
+// from AVI files; the window and the command-line switches come later.
 #include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
 
-int main() {
-  std::printf("korvid %s\n", KORVID_VERSION);
-  return 0;
+#include "media/first_frame.h"
+
+namespace {
+
+void PrintUsage() {
+  std::printf(
+      "usage: korvid [--version] [--help]\n"
+      "       korvid --datecode FILE.avi...   datecode and timecode of each file's first frame\n");
+}
+
+std::string DatecodeText(const korvid::media::TDatecode& dc) {
+  if (!korvid::media::HasDatecode(dc)) return "N/A";
+  char text[40];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", dc.year, dc.month, dc.day, dc.hour,
+                dc.minute, dc.second);
+  return text;
+}
+
+std::string TimecodeText(const korvid::media::TTimecode& tc) {
+  if (!korvid::media::HasTimecode(tc)) return "N/A";
+  char text[24];
+  std::snprintf(text, sizeof text, "%.2d.%.2d.%.2d.%.2d", tc.hours, tc.minutes, tc.seconds, tc.frames);
+  return text;
+}
+
+// One line per file; a file that cannot be read says why and makes the
+// exit status 1, but the other files are still reported.
+int PrintDatecodes(const std::vector<std::string>& files) {
+  int status = 0;
+  for (const std::string& file : files) {
+    try {
+      std::string why;
+      const auto packs = korvid::media::ReadFirstFramePacks(file, &why);
+      if (!packs) {
+        std::printf("%s\tError (%s)\n", file.c_str(), why.c_str());
+        status = 1;
+        continue;
+      }
+      std::printf("%s\tdatecode %s\ttimecode %s%s\n", file.c_str(), DatecodeText(packs->datecode).c_str(),
+                  TimecodeText(packs->timecode).c_str(), packs->wide ? "\t16:9" : "");
+    } catch (const std::exception& e) {
+      std::printf("%s\tError (%s)\n", file.c_str(), e.what());
+      status = 1;
+    }
+  }
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty() || args[0] == "--help" || args[0] == "-h") {
+    std::printf("korvid %s\n", KORVID_VERSION);
+    PrintUsage();
+    return 0;
+  }
+  if (args[0] == "--version") {
+    std::printf("korvid %s\n", KORVID_VERSION);
+    return 0;
+  }
+  if (args[0] == "--datecode") {
+    if (args.size() < 2) {
+      std::fprintf(stderr, "korvid: --datecode needs at least one file\n");
+      return 2;
+    }
+    return PrintDatecodes({args.begin() + 1, args.end()});
+  }
+  std::fprintf(stderr, "korvid: unknown option '%s'\n", args[0].c_str());
+  PrintUsage();
+  return 2;
 }
