@@ -1,0 +1,42 @@
+#pragma once
+// What commands ask of whoever runs them: a question, a message, the status
+// text, the progress gauge, a chance to handle pending events. The window
+// implements it, the hidden command line implements it without a display,
+// and tests script it.
+
+#include <string>
+
+namespace korvid::commands {
+
+enum class MessageKind { kInformation, kWarning, kError };
+
+enum class Buttons {
+  kOk,
+  kYesNo,
+  kYesNoCancelAll,
+};
+
+enum class Answer { kOk, kYes, kNo, kCancel, kAll };
+
+class CommandHost {
+ public:
+  virtual ~CommandHost() = default;
+
+  // Shows `text` and waits for one of `buttons`.
+  virtual Answer Ask(MessageKind kind, const std::string& text, Buttons buttons) = 0;
+  // First panel of the status bar.
+  virtual void SetStatusText(const std::string& text) = 0;
+  // The gauge takes the place of the player's position slider while shown.
+  virtual void ShowGauge(bool visible) = 0;
+  virtual void SetGauge(int percent) = 0;
+  // Handles pending events (abort keys, repaints), waiting at most
+  // `max_wait_ms` for one to arrive. A host without events just waits.
+  virtual void ProcessEvents(int max_wait_ms) = 0;
+  // The list control is disabled while a run goes over the selection.
+  virtual void SetListEnabled(bool enabled) = 0;
+  // The player lets go of its file while a command may rewrite it.
+  virtual void ReleasePlayerFile() = 0;
+  virtual void RetakePlayerFile() = 0;
+};
+
+}  // namespace korvid::commands

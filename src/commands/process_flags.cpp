@@ -1,0 +1,10 @@
+#include "commands/process_flags.h"
+
+namespace korvid::commands {
+
+ProcessFlags& Flags() {
+  static ProcessFlags flags;
+  return flags;
+}
+
+}  // namespace korvid::commands
