@@ -30,10 +30,22 @@ bool IsSubcodeMainSlot(std::uint8_t header, std::size_t sequence, std::size_t ha
   }
 }
 
-bool ShouldWrite(const PackSlot& slot, std::uint8_t current, std::uint8_t header,
-                 std::size_t half) {
+// Encoders (FFmpeg's among them) repeat the video source and control packs
+// through VAUX; a reader may take the date from the first such group, so a
+// free slot completing a group after its source pack gets the date or time.
+bool CompletesVauxGroup(std::span<const std::uint8_t> frame, const PackSlot& slot, std::uint8_t current,
+                        std::uint8_t header) {
+  if (current != kNoPack || (header != kRecordingDatePack && header != kRecordingTimePack)) return false;
+  const std::size_t distance = header - kVideoSourcePack;
+  if (slot.index % 15 < distance) return false;  // a group never spans two VAUX blocks
+  return frame[VauxSlotOffset(slot.sequence, slot.index - distance)] == kVideoSourcePack;
+}
+
+bool ShouldWrite(std::span<const std::uint8_t> frame, const PackSlot& slot, std::uint8_t current,
+                 std::uint8_t header, std::size_t half) {
   if (current == header) return true;
   if (slot.area == PackArea::kSubcode) return IsSubcodeMainSlot(header, slot.sequence, half, slot.index);
+  if (CompletesVauxGroup(frame, slot, current, header)) return true;
   const auto main = VauxMainIndex(header, slot.sequence);
   if (!main) return false;
   if (slot.index == *main) return true;
@@ -107,7 +119,7 @@ bool WritePack(std::span<std::uint8_t> frame, const DvPack& pack) {
   const std::uint8_t header = pack[0];
   const std::size_t half = SequencesPerFrame(*system) / 2;
   ForEachPackSlot(frame, [&](const PackSlot& slot) {
-    if (ShouldWrite(slot, frame[slot.offset], header, half)) Store(frame, slot.offset, pack);
+    if (ShouldWrite(frame, slot, frame[slot.offset], header, half)) Store(frame, slot.offset, pack);
   });
   return true;
 }

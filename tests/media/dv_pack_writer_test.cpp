@@ -1,7 +1,10 @@
 #include "media/dv_pack_writer.h"
 
+#include <cstring>
+
 #include "media/dv_pack_layout.h"
 #include "media/dv_pack_scan.h"
+#include "media/dv_video_encoder.h"
 #include "support/dv_pack_frames.h"
 #include "support/test_env.h"
 
@@ -141,6 +144,26 @@ TEST(DvPackWriter, UndatedFramesLookUndatedToMediainfo) {
             0);
   test::WriteWholeFile(dir / "out.dv", frame);
   EXPECT_EQ(test::MediaInfoField(dir / "out.dv", "Recorded_Date"), "");
+}
+
+// A frame straight from FFmpeg's encoder (no muxer) repeats the video source
+// and control packs through VAUX with no date beside them; mediainfo reads
+// the date from those groups, so the writer must complete them.
+TEST(DvPackWriter, DateReachesReadersOfEncoderOnlyFrames) {
+  KORVID_REQUIRE_PROGRAM("mediainfo");
+  test::TempDir dir;
+  for (const DvSystem system : {DvSystem::k625_50, DvSystem::k525_60}) {
+    DvVideoEncoder encoder(system, false);
+    FramePtr picture = encoder.NewPicture();
+    for (int plane = 0; plane < 3; ++plane) {
+      const int rows = plane == 0 ? picture->height : picture->height / (system == DvSystem::k625_50 ? 2 : 1);
+      std::memset(picture->data[plane], 128, static_cast<std::size_t>(picture->linesize[plane]) * rows);
+    }
+    std::vector<std::uint8_t> frame = encoder.Encode(*picture);
+    ASSERT_TRUE(WriteDatecode(frame, TDatecode{2001, 9, 30, 8, 7, 6}));
+    test::WriteWholeFile(dir / "enc.dv", frame);
+    EXPECT_EQ(test::MediaInfoField(dir / "enc.dv", "Recorded_Date").substr(0, 19), "2001-09-30 08:07:06");
+  }
 }
 
 }  // namespace
