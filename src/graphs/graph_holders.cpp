@@ -16,6 +16,7 @@ Tviewdm::~Tviewdm() {
 TCdm::TCdm() = default;
 
 TCdm::~TCdm() {
+  StopConversion();
   fg.ClearGraph();
   fg.SetActive(false);
 }

@@ -4,13 +4,23 @@
 // They own their graph and their named slots; the jobs that build and run
 // the graphs live with those jobs and reach the slots by these names.
 
+#include <chrono>
 #include <cstdint>
+#include <exception>
 #include <functional>
+#include <memory>
 #include <span>
+#include <thread>
 
+#include "graphs/conversion_job.h"
 #include "graphs/filter_catalogue.h"
 #include "graphs/filter_graph.h"
 #include "graphs/filter_slot.h"
+
+namespace korvid::commands {
+class CommandHost;
+struct ProcessFlags;
+}  // namespace korvid::commands
 
 namespace korvid::graphs {
 
@@ -78,14 +88,57 @@ class Tviewdm {
   SampleHandler sgBuffer;
 };
 
+// The pace of the progress tick while a conversion runs: a first tick
+// after 250 ms, then one every 100 ms. The runner enables it for commands
+// that show a status message.
+struct ConvertTimer {
+  static constexpr int kFirstIntervalMs = 250;
+  static constexpr int kIntervalMs = 100;
+  bool enabled = false;
+  int interval_ms = kFirstIntervalMs;
+
+  void Enable() {
+    enabled = true;
+    interval_ms = kFirstIntervalMs;
+  }
+  void Disable() { enabled = false; }
+};
+
 // Conversions: one output file per run, from a file source to a writer.
-// Its graph is created for a run and released after it.
+// Its graph is created for a run and released after it. The work itself
+// is a job on a worker thread; this thread waits for it, handling events.
 class TCdm {
  public:
   TCdm();
   TCdm(const TCdm&) = delete;
   TCdm& operator=(const TCdm&) = delete;
   ~TCdm();
+
+  // Set when the running job has finished or must stop.
+  bool conversionComplete = false;
+  // The running job's progress; none outside a run.
+  std::shared_ptr<JobProgress> progressSource;
+  // Of the job being run, in 100-nanosecond units.
+  std::int64_t conversionDuration = 0;
+  ConvertTimer convertTimer;
+
+  // The built state: the job the next RunConversionGraph carries out.
+  void SetConversionJob(std::unique_ptr<ConversionJob> job);
+  bool HasConversionJob() const { return job_ != nullptr; }
+
+  // Runs the job on a worker thread and handles the host's events until
+  // it completes or AbortCommand is set; an abort stops the job at its
+  // next frame, leaving a valid shorter output. False, with nothing run,
+  // without a job or for a job of zero duration. A job that fails has its
+  // partial output removed and its error rethrown.
+  bool RunConversionGraph(commands::CommandHost& host, const commands::ProcessFlags& flags);
+  // One tick of convertTimer: the abort check, the gauge, the completion
+  // check. Runs on the waiting thread.
+  void ConvertTimerTick(commands::CommandHost& host, const commands::ProcessFlags& flags);
+  // The job's end, seen by the waiting thread.
+  void OnGraphComplete() { conversionComplete = true; }
+  // Stops and lets go of any job, running or built.
+  void StopConversion();
 
   FilterSlot source{names::kFileSource};
   FilterSlot destination{names::kFileWriter};
@@ -105,6 +158,11 @@ class TCdm {
   FilterSlot calenox{names::kCalenox, std::string()};
   FilterSlot dixmark{names::kDixmark};
   FilterGraph fg{GraphMode::kCapture};
+
+ private:
+  std::unique_ptr<ConversionJob> job_;
+  std::thread worker_;
+  std::exception_ptr failure_;
 };
 
 // NOLINTEND(readability-identifier-naming)

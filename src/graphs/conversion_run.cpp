@@ -1,0 +1,98 @@
+// The conversion holder's run: a job on a worker thread, waited for on the
+// calling thread with the host's events handled and the progress ticked.
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "commands/command_host.h"
+#include "commands/process_flags.h"
+#include "graphs/graph_holders.h"
+
+namespace korvid::graphs {
+
+namespace {
+// The longest the waiting thread stays away from the job's completion.
+constexpr int kPollMs = 20;
+}  // namespace
+
+void TCdm::SetConversionJob(std::unique_ptr<ConversionJob> job) {
+  StopConversion();
+  job_ = std::move(job);
+  fg.SetActive(true);
+  progressSource = std::make_shared<JobProgress>();
+}
+
+void TCdm::StopConversion() {
+  if (progressSource) progressSource->RequestStop();
+  if (worker_.joinable()) worker_.join();
+  job_.reset();
+  progressSource.reset();
+}
+
+bool TCdm::RunConversionGraph(commands::CommandHost& host, const commands::ProcessFlags& flags) {
+  if (!job_ || !progressSource) return false;
+  conversionDuration = job_->Duration();
+  if (conversionDuration <= 0) {
+    StopConversion();
+    return false;
+  }
+  conversionComplete = false;
+  failure_ = nullptr;
+  fg.Play();
+  std::shared_ptr<JobProgress> progress = progressSource;
+  ConversionJob* job = job_.get();
+  worker_ = std::thread([this, job, progress] {
+    try {
+      job->Run(*progress);
+    } catch (...) {
+      failure_ = std::current_exception();
+    }
+    progress->SetFinished();
+  });
+
+  using Clock = std::chrono::steady_clock;
+  auto next_tick = Clock::now() + std::chrono::milliseconds(convertTimer.interval_ms);
+  while (!conversionComplete && !flags.AbortCommand) {
+    const auto until_tick =
+        std::chrono::duration_cast<std::chrono::milliseconds>(next_tick - Clock::now()).count();
+    host.ProcessEvents(static_cast<int>(std::clamp<long long>(until_tick, 0, kPollMs)));
+    if (progress->Finished()) OnGraphComplete();
+    if (convertTimer.enabled && Clock::now() >= next_tick) {
+      ConvertTimerTick(host, flags);
+      next_tick = Clock::now() + std::chrono::milliseconds(convertTimer.interval_ms);
+    }
+  }
+  // Completion seen by the tick may come before the job has written its
+  // indexes: only an abort cuts the job short.
+  if (flags.AbortCommand) progress->RequestStop();
+  worker_.join();
+  fg.Stop();
+  fg.SetActive(false);
+  const std::exception_ptr failure = failure_;
+  failure_ = nullptr;
+  if (failure && job_->OutputCreated()) {
+    std::error_code ignored;
+    std::filesystem::remove(job_->Output(), ignored);
+  }
+  job_.reset();
+  progressSource.reset();
+  if (failure) std::rethrow_exception(failure);
+  return true;
+}
+
+void TCdm::ConvertTimerTick(commands::CommandHost& host, const commands::ProcessFlags& flags) {
+  if (flags.AbortCommand) {
+    conversionComplete = true;
+    if (progressSource) progressSource->RequestStop();
+  }
+  if (progressSource && conversionDuration > 0) {
+    const std::int64_t position = progressSource->Position();
+    host.SetGauge(static_cast<int>(100 * position / conversionDuration));
+    if (position >= conversionDuration) conversionComplete = true;
+  }
+  convertTimer.enabled = true;
+  convertTimer.interval_ms = ConvertTimer::kIntervalMs;
+}
+
+}  // namespace korvid::graphs

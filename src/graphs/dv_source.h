@@ -1,0 +1,66 @@
+#pragma once
+// A DV AVI file opened for conversion: its DV stream (the iavs stream of
+// type 1 or the video stream of type 2), its sound streams, and whole
+// frames read one positioned read at a time.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <vector>
+
+#include "media/avi_frame_index.h"
+#include "media/avi_param.h"
+#include "media/binary_file.h"
+#include "media/dv_frame.h"
+
+namespace korvid::graphs {
+
+class DvSource {
+ public:
+  // Throws ConversionError when the file is not an AVI with a DV stream
+  // whose first whole frame names its TV system.
+  explicit DvSource(const std::filesystem::path& path);
+
+  media::DvSystem System() const { return system_; }
+  bool Interleaved() const { return interleaved_; }  // type 1
+  bool Wide() const { return wide_; }                // of the first frame
+  std::size_t FrameCount() const { return frames_.size(); }
+  // The auds streams, in file order.
+  const std::vector<std::size_t>& AudioStreams() const { return audio_streams_; }
+
+  // Reads frame k into `out` (resized to one whole frame). A chunk that
+  // is not one whole frame of the file's system gives false; `out` then
+  // holds nothing usable.
+  bool ReadFrame(std::size_t k, std::vector<std::uint8_t>& out) const;
+
+  const media::BinaryFile& File() const { return file_; }
+  const media::AviFrameIndex& Index() const { return index_; }
+  const media::TFriendlyAviParam& Param() const { return param_; }
+
+ private:
+  media::BinaryFile file_;
+  media::TFriendlyAviParam param_;
+  media::AviFrameIndex index_;
+  std::span<const media::FrameLocation> frames_;
+  media::DvSystem system_ = media::DvSystem::k625_50;
+  bool interleaved_ = false;
+  bool wide_ = false;
+  std::vector<std::size_t> audio_streams_;
+};
+
+// Reads the frames of a DV source in order, putting in the last whole
+// frame for any damaged chunk so that the picture keeps its timing.
+class DvFrameSequence {
+ public:
+  explicit DvFrameSequence(const DvSource& source) : source_(source) {}
+  // Frame k (called with k = 0, 1, 2, ...); false only when no whole
+  // frame has been seen yet. `damaged` tells whether a stand-in was used.
+  bool Read(std::size_t k, std::vector<std::uint8_t>& out, bool& damaged);
+
+ private:
+  const DvSource& source_;
+  std::vector<std::uint8_t> last_good_;
+};
+
+}  // namespace korvid::graphs

@@ -1,0 +1,211 @@
+#include "graphs/dv_type_jobs.h"
+
+#include <algorithm>
+#include <array>
+#include <span>
+#include <utility>
+#include <vector>
+
+#include "graphs/avi_pcm_reader.h"
+#include "graphs/pcm_rate_converter.h"
+#include "media/avi_writer.h"
+#include "media/dv_audio_encoder.h"
+#include "media/dv_audio_sample_count.h"
+
+namespace korvid::graphs {
+
+namespace {
+
+std::span<const std::uint8_t> AsBytes(std::span<const std::int16_t> pcm) {
+  return {reinterpret_cast<const std::uint8_t*>(pcm.data()), pcm.size_bytes()};
+}
+
+media::DvAudioRate RateFromHz(int hz) {
+  if (hz == 44100) return media::DvAudioRate::k44100;
+  if (hz == 32000) return media::DvAudioRate::k32000;
+  return media::DvAudioRate::k48000;
+}
+
+// The sound mode for a source whose frames carry no readable sound.
+media::DvAudioMode ModeForRate(int hz) {
+  switch (RateFromHz(hz)) {
+    case media::DvAudioRate::k44100: return media::DvAudioMode::k44k16Bit2Ch;
+    case media::DvAudioRate::k32000: return media::DvAudioMode::k32k16Bit2Ch;
+    default: return media::DvAudioMode::k48k16Bit2Ch;
+  }
+}
+
+// One auds stream made ready for frame after frame: resampled to the
+// frames' rate and buffered a frame's worth at a time.
+class PairFeed {
+ public:
+  PairFeed(const DvSource& source, std::size_t stream, int rate)
+      : reader_(source.File(), source.Param(), source.Index(), stream), converter_(rate, 2) {}
+
+  // The next `count` stereo frames; silence once the stream has ended.
+  std::span<const std::int16_t> Take(std::size_t count) {
+    buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(handed_));
+    handed_ = 0;
+    while (buffer_.size() < count * 2 && !ended_) {
+      raw_.clear();
+      if (reader_.Read(2048, raw_) == 0) {
+        converter_.Flush(buffer_);
+        ended_ = true;
+        break;
+      }
+      converter_.Convert(raw_, reader_.SampleRate(), buffer_);
+    }
+    if (buffer_.size() < count * 2) buffer_.resize(count * 2, 0);
+    handed_ = count * 2;
+    return std::span<const std::int16_t>(buffer_).first(handed_);
+  }
+
+ private:
+  AviPcmReader reader_;
+  PcmRateConverter converter_;
+  std::vector<std::int16_t> raw_;
+  std::vector<std::int16_t> buffer_;
+  std::size_t handed_ = 0;
+  bool ended_ = false;
+};
+
+}  // namespace
+
+media::DvAudioMode AudioModeOf(const media::DvAudioInfo& info) {
+  if (info.bits == 12) return media::DvAudioMode::k32k12Bit4Ch;
+  return ModeForRate(info.sample_rate);
+}
+
+std::optional<media::DvAudioInfo> FirstAudioInfo(const DvSource& source, std::size_t look) {
+  std::vector<std::uint8_t> frame;
+  const std::size_t last = std::min(source.FrameCount(), look);
+  for (std::size_t k = 0; k < last; ++k) {
+    if (!source.ReadFrame(k, frame)) continue;
+    try {
+      return media::ReadDvAudioInfo(frame);
+    } catch (const media::DvAudioError&) {
+    }
+  }
+  return std::nullopt;
+}
+
+std::int64_t DvFramesTicks(media::DvSystem system, std::uint64_t frames) {
+  const media::FrameRate rate = media::DvFrameRate(system);
+  return FramesToTicks(frames, rate.rate, rate.scale);
+}
+
+Type1To2Job::Type1To2Job(const std::filesystem::path& source, std::filesystem::path output)
+    : source_(source), output_(std::move(output)) {}
+
+std::int64_t Type1To2Job::Duration() const { return DvFramesTicks(source_.System(), source_.FrameCount()); }
+
+void Type1To2Job::Run(JobProgress& progress) {
+  const media::DvSystem system = source_.System();
+  const auto first = FirstAudioInfo(source_);
+  const int out_rate = first ? first->sample_rate : 0;
+  const std::size_t pairs = first ? static_cast<std::size_t>(first->pairs) : 0;
+  const std::vector<media::AviAudioFormat> formats(pairs, {static_cast<std::uint32_t>(out_rate), 2, 16});
+  media::AviWriter writer = media::AviWriter::CreateType2(output_, {system, source_.Wide()}, formats);
+  created_ = true;
+
+  std::vector<PcmRateConverter> converters;
+  for (std::size_t p = 0; p < pairs; ++p) converters.emplace_back(out_rate, 2);
+  const media::DvAudioRate silence_rate = RateFromHz(out_rate);
+  std::array<std::vector<std::int16_t>, 2> chunks;
+  std::vector<std::int16_t> silence;
+  DvFrameSequence sequence(source_);
+  std::vector<std::uint8_t> frame;
+  media::DvAudioFrame audio;
+
+  for (std::size_t k = 0; k < source_.FrameCount() && !progress.StopRequested(); ++k) {
+    bool damaged = false;
+    if (!sequence.Read(k, frame, damaged)) continue;
+    bool have_sound = false;
+    if (pairs > 0 && !damaged) {
+      try {
+        media::DecodeDvAudio(frame, audio);
+        have_sound = true;
+      } catch (const media::DvAudioError&) {
+      }
+    }
+    writer.WriteVideoFrame(frame);
+    for (std::size_t p = 0; p < pairs; ++p) {
+      chunks[p].clear();
+      if (have_sound && !audio.pcm[p].empty()) {
+        converters[p].Convert(audio.pcm[p], audio.info.sample_rate, chunks[p]);
+      } else {
+        // A frame without readable sound still lasts its time.
+        silence.assign(media::SamplesForFrame(system, silence_rate, k) * 2, 0);
+        converters[p].Convert(silence, out_rate, chunks[p]);
+      }
+      if (!chunks[p].empty()) writer.WriteAudio(p, AsBytes(chunks[p]));
+    }
+    progress.SetPosition(DvFramesTicks(system, k + 1));
+  }
+  for (std::size_t p = 0; p < pairs; ++p) {
+    chunks[p].clear();
+    converters[p].Flush(chunks[p]);
+    if (!chunks[p].empty()) writer.WriteAudio(p, AsBytes(chunks[p]));
+  }
+  writer.Close();
+}
+
+Type2To1Job::Type2To1Job(const std::filesystem::path& source, std::filesystem::path output)
+    : source_(source), output_(std::move(output)) {}
+
+std::int64_t Type2To1Job::Duration() const { return DvFramesTicks(source_.System(), source_.FrameCount()); }
+
+void Type2To1Job::Run(JobProgress& progress) {
+  const media::DvSystem system = source_.System();
+  const auto& streams = source_.AudioStreams();
+  const auto first = FirstAudioInfo(source_);
+  std::vector<PairFeed> feeds;
+  media::DvAudioMode mode = media::DvAudioMode::k48k16Bit2Ch;
+  if (!streams.empty()) {
+    if (first) {
+      mode = AudioModeOf(*first);
+    } else {
+      const auto format = ReadPcmFormat(source_.Param().streams[streams[0]].format);
+      mode = ModeForRate(format ? format->sample_rate : 48000);
+    }
+    const int rate = media::SampleRateHz(media::RateOf(mode));
+    const std::size_t wanted = std::min<std::size_t>(streams.size(), static_cast<std::size_t>(media::PairsOf(mode)));
+    for (std::size_t p = 0; p < wanted; ++p) feeds.emplace_back(source_, streams[p], rate);
+  }
+  const int frame_rate_hz = media::SampleRateHz(media::RateOf(mode));
+
+  media::AviWriter writer = media::AviWriter::CreateType1(output_, {system, source_.Wide()});
+  created_ = true;
+  DvFrameSequence sequence(source_);
+  std::vector<std::uint8_t> frame;
+
+  for (std::size_t k = 0; k < source_.FrameCount() && !progress.StopRequested(); ++k) {
+    bool damaged = false;
+    if (!sequence.Read(k, frame, damaged)) continue;
+    if (!feeds.empty()) {
+      // Each frame keeps the sample count it declares, so that unlocked
+      // sound stays where the camcorder put it.
+      std::size_t count = media::SamplesForFrame(system, media::RateOf(mode), k);
+      bool locked = true;
+      if (!damaged) {
+        try {
+          const media::DvAudioInfo info = media::ReadDvAudioInfo(frame);
+          if (info.sample_rate == frame_rate_hz) {
+            count = info.samples;
+            locked = info.locked;
+          }
+        } catch (const media::DvAudioError&) {
+        }
+      }
+      const std::span<const std::int16_t> pair0 = feeds[0].Take(count);
+      const std::span<const std::int16_t> pair1 =
+          feeds.size() > 1 ? feeds[1].Take(count) : std::span<const std::int16_t>();
+      media::EncodeDvAudio(frame, mode, pair0, pair1, locked);
+    }
+    writer.WriteVideoFrame(frame);
+    progress.SetPosition(DvFramesTicks(system, k + 1));
+  }
+  writer.Close();
+}
+
+}  // namespace korvid::graphs

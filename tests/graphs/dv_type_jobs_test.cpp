@@ -1,0 +1,190 @@
+#include "graphs/dv_type_jobs.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <numeric>
+
+#include "graphs/avi_pcm_reader.h"
+#include "media/avi_writer.h"
+#include "media/dv_audio.h"
+#include "media/dv_audio_encoder.h"
+#include "media/dv_packs.h"
+#include "support/avi_probe.h"
+#include "support/dv_pack_frames.h"
+#include "support/sample_set.h"
+#include "support/test_env.h"
+
+namespace korvid::graphs {
+namespace {
+
+using test::StandardSample;
+using test::TempDir;
+
+void Convert(ConversionJob& job) {
+  JobProgress progress;
+  job.Run(progress);
+  EXPECT_EQ(progress.Position(), job.Duration());
+}
+
+std::vector<std::vector<std::uint8_t>> AllFrames(const std::filesystem::path& path) {
+  const DvSource source(path);
+  std::vector<std::vector<std::uint8_t>> frames(source.FrameCount());
+  for (std::size_t k = 0; k < frames.size(); ++k) EXPECT_TRUE(source.ReadFrame(k, frames[k]));
+  return frames;
+}
+
+// The sound of every frame, pair by pair, concatenated.
+std::vector<std::int16_t> FramesPcm(const std::filesystem::path& path, std::size_t pair = 0) {
+  std::vector<std::int16_t> all;
+  for (const auto& frame : AllFrames(path)) {
+    const media::DvAudioFrame audio = media::DecodeDvAudio(frame);
+    all.insert(all.end(), audio.pcm[pair].begin(), audio.pcm[pair].end());
+  }
+  return all;
+}
+
+std::vector<std::int16_t> StreamPcm(const std::filesystem::path& path, std::size_t nth_audio) {
+  const DvSource source(path);
+  AviPcmReader reader(source.File(), source.Param(), source.Index(), source.AudioStreams().at(nth_audio));
+  std::vector<std::int16_t> all;
+  while (reader.Read(4096, all) > 0) {
+  }
+  return all;
+}
+
+TEST(Type1To2Job, CopiesFramesAndSplitsTheSoundIntoAPcmStream) {
+  TempDir dir;
+  const auto source = StandardSample("pal_type1.avi");
+  const auto output = dir / "pal_type2.avi";
+  Type1To2Job job(source, output);
+  EXPECT_EQ(job.Duration(), 2 * kTicksPerSecond);  // 50 frames
+  Convert(job);
+
+  EXPECT_EQ(AllFrames(output), AllFrames(source));
+  const DvSource converted(output);
+  EXPECT_FALSE(converted.Interleaved());
+  ASSERT_EQ(converted.AudioStreams().size(), 1u);
+  EXPECT_EQ(StreamPcm(output, 0), FramesPcm(source));
+}
+
+TEST(Type1To2Job, OutputReadsCleanlyInFfprobeAndMediainfo) {
+  KORVID_REQUIRE_PROGRAM("ffprobe");
+  KORVID_REQUIRE_PROGRAM("mediainfo");
+  TempDir dir;
+  const auto output = dir / "out.avi";
+  Type1To2Job job(StandardSample("pal_wide.avi"), output);
+  Convert(job);
+  const auto probed = test::ProbeFile(output);
+  ASSERT_TRUE(probed);
+  ASSERT_EQ(probed->streams.size(), 2u);
+  EXPECT_EQ(probed->streams[0].codec_name, "dvvideo");
+  EXPECT_EQ(probed->streams[0].codec_tag, "dvsd");
+  EXPECT_EQ(probed->streams[0].read_frames, 50);
+  EXPECT_EQ(probed->streams[0].display_aspect, "16:9");
+  EXPECT_EQ(probed->streams[1].codec_name, "pcm_s16le");
+  EXPECT_EQ(probed->streams[1].sample_rate, 48000);
+  EXPECT_EQ(probed->streams[1].channels, 2);
+  EXPECT_EQ(test::MediaInfoField(output, "Standard"), "PAL");
+  EXPECT_EQ(test::MediaInfoField(output, "Recorded_Date").substr(0, 10), "2010-02-16");
+}
+
+TEST(Type1To2Job, TwoAudioPairsGiveTwoAudioStreams) {
+  TempDir dir;
+  const auto source = StandardSample("pal_32k_12bit.avi");
+  const auto output = dir / "four.avi";
+  Type1To2Job job(source, output);
+  Convert(job);
+  const DvSource converted(output);
+  ASSERT_EQ(converted.AudioStreams().size(), 2u);
+  const auto format = ReadPcmFormat(converted.Param().streams[converted.AudioStreams()[1]].format);
+  ASSERT_TRUE(format);
+  EXPECT_EQ(format->sample_rate, 32000);
+  EXPECT_EQ(StreamPcm(output, 0), FramesPcm(source, 0));
+  EXPECT_EQ(StreamPcm(output, 1), FramesPcm(source, 1));
+}
+
+TEST(DvTypeJobs, OneToTwoToOneKeepsFramesBitExact) {
+  TempDir dir;
+  const auto source = StandardSample("pal_type1.avi");
+  Type1To2Job there(source, dir / "two.avi");
+  Convert(there);
+  Type2To1Job back(dir / "two.avi", dir / "one.avi");
+  Convert(back);
+  const DvSource result(dir / "one.avi");
+  EXPECT_TRUE(result.Interleaved());
+  EXPECT_TRUE(result.AudioStreams().empty());
+  EXPECT_EQ(AllFrames(dir / "one.avi"), AllFrames(source));
+}
+
+// A type-1 source whose sound changes mode midway, and whose unlocked
+// frames carry varying sample counts, as real re-recorded tapes do.
+std::filesystem::path WriteModeChangeClip(const std::filesystem::path& dir) {
+  const auto frames = AllFrames(StandardSample("pal_type1.avi"));
+  const auto path = dir / "mode_change.avi";
+  auto writer = media::AviWriter::CreateType1(path, {media::DvSystem::k625_50, false});
+  for (std::size_t k = 0; k < frames.size(); ++k) {
+    auto frame = frames[k];
+    if (k >= 25) {
+      std::vector<std::int16_t> pcm(1280 * 2, static_cast<std::int16_t>(1000));
+      media::EncodeDvAudio(frame, media::DvAudioMode::k32k16Bit2Ch, pcm);
+    } else {
+      const std::size_t n = k % 2 == 0 ? 1910 : 1930;
+      std::vector<std::int16_t> pcm(n * 2, static_cast<std::int16_t>(-500));
+      media::EncodeDvAudio(frame, media::DvAudioMode::k48k16Bit2Ch, pcm, {}, false);
+    }
+    writer.WriteVideoFrame(frame);
+  }
+  writer.Close();
+  return path;
+}
+
+TEST(Type1To2Job, KeepsSoundInStepThroughAModeChangeAndUnlockedCounts) {
+  TempDir dir;
+  const auto source = WriteModeChangeClip(dir.path());
+  Type1To2Job job(source, dir / "out.avi");
+  Convert(job);
+  const auto pcm = StreamPcm(dir / "out.avi", 0);
+  // 25 unlocked frames of 1910/1930 samples, then one second at 32 kHz
+  // brought to 48 kHz: two seconds in all.
+  const std::size_t expected = 13 * 1910 + 12 * 1930 + 25 * 1920;
+  EXPECT_NEAR(static_cast<double>(pcm.size() / 2), static_cast<double>(expected), 64.0);
+  EXPECT_EQ(pcm[2 * 100], -500);
+  EXPECT_NEAR(pcm[2 * (expected - 1000)], 1000, 2);
+}
+
+TEST(Type2To1Job, EmbedsFfmpegsSoundIntoFfmpegsFrames) {
+  KORVID_REQUIRE_PROGRAM("ffmpeg");
+  TempDir dir;
+  const auto source = dir / "ffmpeg_type2.avi";
+  const auto made = test::RunCommand({"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "testsrc=size=720x576:rate=25",
+                                      "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000", "-t", "1",
+                                      "-pix_fmt", "yuv420p", "-c:v", "dvvideo", "-c:a", "pcm_s16le", "-ac", "2",
+                                      source.string()});
+  ASSERT_EQ(made.exit_code, 0);
+  Type2To1Job job(source, dir / "one.avi");
+  Convert(job);
+  const DvSource result(dir / "one.avi");
+  EXPECT_TRUE(result.Interleaved());
+  ASSERT_EQ(result.FrameCount(), 25u);
+  const auto embedded = FramesPcm(dir / "one.avi");
+  const auto original = StreamPcm(source, 0);
+  ASSERT_EQ(embedded.size(), 48000u * 2);
+  EXPECT_TRUE(std::equal(embedded.begin(), embedded.end(), original.begin()));
+
+  const auto probed = test::ProbeFile(dir / "one.avi");
+  ASSERT_TRUE(probed);
+  ASSERT_FALSE(probed->streams.empty());
+  EXPECT_EQ(probed->streams[0].codec_name, "dvvideo");
+  EXPECT_EQ(probed->streams[0].read_frames, 25);
+}
+
+TEST(DvSource, RefusesWhatIsNotDv) {
+  TempDir dir;
+  EXPECT_THROW(DvSource(StandardSample("mjpeg_not_dv.avi")), ConversionError);
+  test::WriteWholeFile(dir / "junk.avi", std::vector<std::uint8_t>(1000, 7));
+  EXPECT_THROW(DvSource(dir / "junk.avi"), ConversionError);
+}
+
+}  // namespace
+}  // namespace korvid::graphs
