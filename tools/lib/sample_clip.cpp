@@ -93,6 +93,8 @@ media::TDatecode DatecodeOfFrame(const DvClipSpec& spec, int index) {
   if (index >= spec.undated_from && index < spec.undated_to) return {};
   std::int64_t seconds = ElapsedSeconds(spec.system, index);
   if (spec.jump_frame >= 0 && index >= spec.jump_frame) seconds += std::int64_t{3600} * spec.jump_hours;
+  for (const ClockJump& jump : spec.jumps)
+    if (index >= jump.frame) seconds += jump.seconds;
   return AddSeconds(spec.start, seconds);
 }
 

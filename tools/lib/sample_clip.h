@@ -14,6 +14,13 @@
 
 namespace korvid::samples {
 
+// A stop and restart of the camera: from `frame` on, the recording time is
+// `seconds` later (earlier when negative).
+struct ClockJump {
+  int frame = 0;
+  std::int64_t seconds = 0;
+};
+
 struct DvClipSpec {
   std::string file_name;
   media::DvSystem system = media::DvSystem::k625_50;
@@ -28,6 +35,9 @@ struct DvClipSpec {
   // From this frame on, the recording time is `jump_hours` later: a new scene.
   int jump_frame = -1;
   int jump_hours = 0;
+  // Further jumps, any number and either way; they add up with each other
+  // and with the one above.
+  std::vector<ClockJump> jumps;
   // Frames [undated_from, undated_to) carry no datecode.
   int undated_from = -1;
   int undated_to = -1;

@@ -1,0 +1,69 @@
+#pragma once
+// The three scene commands as plain handlers, ready to be bound to their
+// file actions: create the scene file, export the scene list as text (the
+// same scan with the other writer), and delete the scene file.
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "commands/command_host.h"
+#include "commands/scene_files.h"
+#include "commands/update_type.h"
+#include "graphs/scene_detector.h"
+#include "media/video_record.h"
+
+namespace korvid::commands {
+
+// What a scan needs from its surroundings.
+struct SceneScanServices {
+  CommandHost& host;
+  // Escape: the scan stops at once, scenes already finished stay written.
+  const std::atomic<bool>& abort;
+  // Kept from scan to scan (it remembers the last frame's time).
+  graphs::SceneDetector& detector;
+  media::DatecodeFormat datecodeFormat;
+  // The player shows the frame where each new scene begins; called on the
+  // calling thread while the scan runs.
+  std::function<void(std::int32_t frame)> showSceneStart;
+  // Marks the main window busy for the length of the scan.
+  std::function<void(bool busy)> setBusy;
+  // How long one wait for events lasts between two looks at the scan.
+  int pollMs = 20;
+};
+
+enum class SceneScanOutcome {
+  kCompleted,     // every frame scanned, the last scene written
+  kAborted,       // stopped by the user; finished scenes written
+  kRefused,       // the writer cannot serve this file; nothing touched
+  kNoOutput,      // the output could not be opened
+  kNotScannable,  // not AVI, no video, no frames: an output without scenes
+  kFailed,        // reading or writing failed during the scan
+};
+
+// Scans the entry's file into `writer`; the output is closed in every case.
+SceneScanOutcome ScanScenes(SceneWriter& writer, const media::TAfficherFichier& entry, SceneScanServices& services);
+
+// The execution of both scan commands. A refused file is reported to the
+// user and left alone; otherwise the entry is analysed again afterwards.
+TchUpdateType CreerScenesExecution(SceneWriter& writer, const media::TAfficherFichier& entry,
+                                   std::string& newfichier, SceneScanServices& services);
+
+// Questions of at most this many bytes are asked as they are.
+inline constexpr std::size_t kMaxQuestionBytes = 254;
+
+std::string CreerScenesConfirmation(const media::TAfficherFichier& entry);
+std::string ScenesTextConfirmation(const media::TAfficherFichier& entry);
+
+void SupprimerScenesFileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled);
+std::string SupprimerScenesConfirmation(const media::TAfficherFichier& entry);
+
+using RecycleBinMover = std::function<bool(const std::filesystem::path&)>;
+// Moves the entry's scene file to the trash with `mover` (MoveToRecycleBin
+// when empty); a failure is reported to the user.
+TchUpdateType SupprimerScenesExecution(const media::TAfficherFichier& entry, std::string& newfichier,
+                                       CommandHost& host, const RecycleBinMover& mover = {});
+
+}  // namespace korvid::commands

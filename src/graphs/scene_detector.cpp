@@ -1,0 +1,72 @@
+#include "graphs/scene_detector.h"
+
+#include <chrono>
+#include <cstdio>
+#include <utility>
+
+#include "media/datecode_shift.h"
+
+namespace korvid::graphs {
+
+std::optional<std::int64_t> MomentSeconds(const settings::DateTimeValue& value) {
+  if (!settings::IsValidDateTime(value)) return std::nullopt;
+  using namespace std::chrono;
+  const year_month_day date{year{value.year}, month{static_cast<unsigned>(value.month)},
+                            day{static_cast<unsigned>(value.day)}};
+  static constexpr year_month_day kOrigin{year{1}, January, day{1}};
+  const auto days_since = (sys_days{date} - sys_days{kOrigin}).count();
+  return std::int64_t{days_since} * 86400 + value.hour * 3600 + value.minute * 60 + value.second;
+}
+
+std::optional<settings::DateTimeValue> RecordingValue(const media::TDatecode& dc) {
+  if (!media::HasDatecode(dc)) return std::nullopt;
+  const settings::DateTimeValue value{dc.year, dc.month, dc.day, dc.hour, dc.minute, dc.second};
+  if (!settings::IsValidDateTime(value)) return std::nullopt;
+  return value;
+}
+
+std::string SceneTimecodeText(const media::TTimecode& tc) {
+  char text[32] = {};
+  std::snprintf(text, sizeof text, "%.2d.%.2d.%.2d.%.2d", static_cast<int>(static_cast<std::int8_t>(tc.hours)),
+                tc.minutes, tc.seconds, tc.frames);
+  return text;
+}
+
+void SceneDetector::Begin(std::optional<settings::DateTimeValue> firstDatecode, std::string firstTimecodeText) {
+  current_ = DetectedScene{0, 0, firstDatecode, std::move(firstTimecodeText)};
+}
+
+FrameOutcome SceneDetector::Feed(std::int32_t frame, const media::TDatecode& dc, const media::TTimecode& tc) {
+  FrameOutcome outcome;
+  // Date fields present but impossible come from a damaged pack: such a
+  // frame says nothing about the recording, not even "undated".
+  if (media::HasDatecode(dc) && !media::IsCalendarDatecode(dc)) {
+    outcome.ignored = true;
+    return outcome;
+  }
+  const std::optional<settings::DateTimeValue> value = RecordingValue(dc);
+  const std::optional<std::int64_t> moment = value ? MomentSeconds(*value) : std::nullopt;
+
+  const bool jump = moment.has_value() != previous_.has_value() ||
+                    (moment && (*moment - *previous_ > kSceneJumpSeconds || *previous_ - *moment > kSceneJumpSeconds));
+  previous_ = moment;
+  if (!jump) return outcome;
+  outcome.jump = true;
+
+  // The scene the jump would end holds frames startFrame .. frame-1.
+  if (frame - current_.startFrame <= kMaxAbsorbedFrames) return outcome;
+
+  DetectedScene finished = current_;
+  finished.endFrame = frame - 1;
+  outcome.finished = std::move(finished);
+  current_ = DetectedScene{frame, frame, value, SceneTimecodeText(tc)};
+  return outcome;
+}
+
+DetectedScene SceneDetector::Finish(std::int32_t lastFrame) const {
+  DetectedScene scene = current_;
+  scene.endFrame = lastFrame;
+  return scene;
+}
+
+}  // namespace korvid::graphs

@@ -1,0 +1,112 @@
+#include "graphs/scene_scan.h"
+
+#include <algorithm>
+#include <limits>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "media/avi_param.h"
+#include "media/dv_frame.h"
+#include "media/dv_pack_scan.h"
+
+namespace korvid::graphs {
+namespace {
+
+// Enough for any 25 or 50 Mbit/s frame; a chunk size from the index is
+// never trusted beyond it.
+constexpr std::size_t kLargestFrameBytes = 2 * media::FrameBytes(media::DvSystem::k625_50);
+
+media::BinaryFile OpenForScan(const std::filesystem::path& path) {
+  try {
+    return media::BinaryFile(path, media::BinaryFile::Mode::kRead);
+  } catch (const media::FileError& e) {
+    throw SceneScanError(e.what());
+  }
+}
+
+}  // namespace
+
+SceneFrameReader::SceneFrameReader(const std::filesystem::path& path)
+    : file_(OpenForScan(path)), head_(media::kDifSequenceBytes) {
+  try {
+    const media::TAviParam param(file_);
+    if (!param.valid) throw SceneScanError(path.string() + " is not an AVI file");
+    const std::optional<std::size_t> stream = media::FindDvVideoStream(param);
+    if (!stream) throw SceneScanError(path.string() + " has no video stream");
+    index_ = media::AviFrameIndex::Load(file_, param);
+    stream_ = *stream;
+    frames_ = std::min<std::size_t>(index_.FramesOf(stream_).size(),
+                                    static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()));
+  } catch (const media::FileError& e) {
+    throw SceneScanError(e.what());
+  }
+}
+
+FramePacks SceneFrameReader::Read(std::size_t frame) {
+  FramePacks packs;
+  const std::size_t got = index_.ReadFrameStart(file_, stream_, frame, head_);
+  const std::span<const std::uint8_t> head(head_.data(), got);
+  // Bytes of another codec could pass for packs anywhere.
+  if (!media::DetectDvSystem(head)) return packs;
+  media::ReadFrameDatecode(head, packs.datecode);
+  packs.timecode = media::ReadFrameTimecode(head);
+  if (media::HasDatecode(packs.datecode)) return packs;
+
+  // A dropout in the first sequence: the camcorder repeated its packs in
+  // the others.
+  const std::size_t size = std::min<std::size_t>(index_.FramesOf(stream_)[frame].size, kLargestFrameBytes);
+  if (size <= got) return packs;
+  whole_.resize(size);
+  const std::size_t all = index_.ReadFrameStart(file_, stream_, frame, whole_);
+  const std::span<const std::uint8_t> frame_bytes(whole_.data(), all);
+  media::ReadFrameDatecode(frame_bytes, packs.datecode);
+  if (!media::HasTimecode(packs.timecode)) packs.timecode = media::ReadFrameTimecode(frame_bytes);
+  return packs;
+}
+
+SceneScanEnd RunSceneScan(SceneFrameReader& reader, SceneDetector& detector, const SceneSink& sink,
+                          const std::atomic<bool>& abort, SceneScanProgress& progress) {
+  const std::size_t count = reader.FrameCount();
+  for (std::size_t k = 0; k < count; ++k) {
+    if (abort.load(std::memory_order_relaxed)) return SceneScanEnd::kAborted;
+    FramePacks packs;
+    try {
+      packs = reader.Read(k);
+    } catch (const media::FileError&) {
+      continue;  // an unreadable frame says nothing about the scenes
+    }
+    const auto frame = static_cast<std::int32_t>(k);
+    FrameOutcome outcome = detector.Feed(frame, packs.datecode, packs.timecode);
+    if (outcome.finished) {
+      sink(*outcome.finished);
+      progress.latestSceneStart.store(frame, std::memory_order_relaxed);
+    }
+    progress.position.store(static_cast<std::int64_t>(k) + 1, std::memory_order_relaxed);
+  }
+  return SceneScanEnd::kCompleted;
+}
+
+SceneScanJob::SceneScanJob(SceneFrameReader& reader, SceneDetector& detector, SceneSink sink,
+                           const std::atomic<bool>& abort) {
+  thread_ = std::thread([this, &reader, &detector, sink = std::move(sink), &abort] {
+    try {
+      end_ = RunSceneScan(reader, detector, sink, abort, progress_);
+    } catch (...) {
+      error_ = std::current_exception();
+    }
+    done_.store(true, std::memory_order_release);
+  });
+}
+
+SceneScanJob::~SceneScanJob() {
+  if (thread_.joinable()) thread_.join();
+}
+
+SceneScanEnd SceneScanJob::Join() {
+  if (thread_.joinable()) thread_.join();
+  if (error_) std::rethrow_exception(error_);
+  return end_;
+}
+
+}  // namespace korvid::graphs

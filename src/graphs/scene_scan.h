@@ -1,0 +1,99 @@
+#pragma once
+// The scene scan of one AVI file. It reaches each DV frame through the
+// frame index and reads only its first DIF sequence, where the timecode and
+// the recording date and time packs are; the rest of a frame is read only
+// when that sequence lacks a date, so that a dropout does not cut a scene.
+// The scan runs on a worker thread, publishes its position for the gauge
+// and stops at once when asked to abort.
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+#include "graphs/scene_detector.h"
+#include "media/avi_frame_index.h"
+#include "media/binary_file.h"
+#include "media/dv_packs.h"
+
+namespace korvid::graphs {
+
+// The file cannot be scanned: not AVI, no DV video stream, unreadable.
+class SceneScanError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct FramePacks {
+  media::TDatecode datecode;
+  media::TTimecode timecode;
+};
+
+// Opens a file and reads the packs of its DV frames one at a time.
+class SceneFrameReader {
+ public:
+  // Throws SceneScanError with the reason when the file cannot be scanned.
+  explicit SceneFrameReader(const std::filesystem::path& path);
+
+  std::size_t FrameCount() const { return frames_; }
+  // Throws media::FileError on a read error, std::out_of_range past the end.
+  FramePacks Read(std::size_t frame);
+  // Read calls made on the file so far.
+  std::uint64_t ReadCalls() const { return file_.ReadCalls(); }
+
+ private:
+  media::BinaryFile file_;
+  media::AviFrameIndex index_;
+  std::size_t stream_ = 0;
+  std::size_t frames_ = 0;
+  std::vector<std::uint8_t> head_;
+  std::vector<std::uint8_t> whole_;
+};
+
+// Written by the scanning thread, read by anyone.
+struct SceneScanProgress {
+  std::atomic<std::int64_t> position{0};            // frames done
+  std::atomic<std::int64_t> latestSceneStart{-1};   // first frame of the newest scene, -1 none
+};
+
+enum class SceneScanEnd { kCompleted, kAborted };
+
+// Called with each scene a jump finishes, on the scanning thread. What it
+// throws ends the scan and is handed on.
+using SceneSink = std::function<void(const DetectedScene&)>;
+
+// Feeds every frame to `detector` from frame 0. The running scene is not
+// handed to `sink`: the caller ends it with detector.Finish on completion.
+// A frame that cannot be read is skipped, as a frame without packs would be.
+SceneScanEnd RunSceneScan(SceneFrameReader& reader, SceneDetector& detector, const SceneSink& sink,
+                          const std::atomic<bool>& abort, SceneScanProgress& progress);
+
+// RunSceneScan on a thread of its own. The reader, detector, sink and abort
+// flag must outlive the job; the destructor waits for the thread.
+class SceneScanJob {
+ public:
+  SceneScanJob(SceneFrameReader& reader, SceneDetector& detector, SceneSink sink,
+               const std::atomic<bool>& abort);
+  ~SceneScanJob();
+  SceneScanJob(const SceneScanJob&) = delete;
+  SceneScanJob& operator=(const SceneScanJob&) = delete;
+
+  bool Done() const { return done_.load(std::memory_order_acquire); }
+  const SceneScanProgress& Progress() const { return progress_; }
+  // Waits for the thread; rethrows what the scan threw.
+  SceneScanEnd Join();
+
+ private:
+  SceneScanProgress progress_;
+  std::atomic<bool> done_{false};
+  SceneScanEnd end_ = SceneScanEnd::kAborted;
+  std::exception_ptr error_;
+  std::thread thread_;
+};
+
+}  // namespace korvid::graphs
