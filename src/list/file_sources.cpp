@@ -1,0 +1,78 @@
+#include "list/file_sources.h"
+
+#include "commands/process_flags.h"
+#include "list/dir_scan.h"
+#include "list/uri_list.h"
+
+namespace korvid::list {
+
+namespace {
+
+bool Aborted() { return commands::Flags().AbortCommand; }
+
+void AddAll(VideoList& list, const std::vector<std::string>& paths, bool stopOnAbort) {
+  for (const std::string& path : paths) {
+    if (path.size() > kMaxDroppedNameLength) continue;
+    list.AddFile(path);
+    if (stopOnAbort && Aborted()) break;
+  }
+}
+
+}  // namespace
+
+void AddChosenFiles(VideoList& list, const std::vector<std::string>& paths) {
+  list.BeginBatch("Loading files");
+  AddAll(list, paths, true);
+  list.EndBatch();
+}
+
+void PasteFiles(VideoList& list, std::string_view uriList) {
+  list.BeginBatch("Paste files");
+  AddAll(list, FilesFromUriList(uriList), true);
+  list.EndBatch();
+}
+
+void AddDroppedFiles(VideoList& list, const std::vector<std::string>& paths) {
+  list.BeginBatch("Open drag-and-dropped files");
+  AddAll(list, paths, false);
+  list.EndBatch();
+}
+
+void AddCommandLineFiles(VideoList& list, const std::vector<std::string>& parameters) {
+  list.BeginBatch("Loading files");
+  AddAll(list, parameters, false);
+  list.EndBatch();
+}
+
+bool ScanInBatch(VideoList& list, const std::string& folder, bool sameFileSystem) {
+  TDirscan scanner;
+  scanner.recursive = true;
+  scanner.Masque = "*.*";
+  scanner.sameFileSystem = sameFileSystem;
+  scanner.SetDirectory(folder);
+  scanner.ProcessEvents = [&list] { list.View().ProcessEvents(); };
+  scanner.OnDirWithFiles = [&list](TDirscan&, const std::string& directory) {
+    list.View().SetStatusText("Browsing " + directory);
+  };
+  scanner.OnFileFound = [&list](TDirscan& sender, const std::string& file) {
+    list.AddFile(file);
+    if (Aborted()) sender.Stop();
+  };
+  scanner.Scan();
+  return !Aborted();
+}
+
+void ScanFolderIntoList(VideoList& list, const std::string& folder, const std::string& message) {
+  list.BeginBatch(message);
+  if (!Aborted()) ScanInBatch(list, folder, false);
+  list.EndBatch();
+}
+
+void OpenAllIntoList(VideoList& list, const std::vector<std::string>& mountPoints) {
+  list.BeginBatch("Loading all AVI files");
+  for (const std::string& point : mountPoints)
+    if (!ScanInBatch(list, point, true)) break;
+  list.EndBatch();
+}
+
+}  // namespace korvid::list

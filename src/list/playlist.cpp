@@ -1,0 +1,143 @@
+#include "list/playlist.h"
+
+#include <QDateTime>
+#include <QSaveFile>
+#include <QString>
+
+#include <fstream>
+
+#include "commands/process_flags.h"
+#include "settings/system_locale.h"
+
+namespace korvid::list {
+
+namespace {
+
+constexpr std::string_view kHyphenLine = "# -------------------------------------------------------------";
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kEntryIndent = "     ";
+constexpr std::string_view kVersionText = "5.3.6";
+constexpr std::string_view kWebAddress = "https://korvid.example.org";
+
+const char* OrderText(int order) {
+  switch (order) {
+    case 1: return " by alphabetical order";
+    case 2: return " by filesize";
+    case 3: return " by filedate";
+    default: return " by datecode";
+  }
+}
+
+bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
+
+std::string_view Trim(std::string_view line) {
+  while (!line.empty() && IsBlankOrControl(line.front())) line.remove_prefix(1);
+  while (!line.empty() && IsBlankOrControl(line.back())) line.remove_suffix(1);
+  return line;
+}
+
+// Editors on some systems start UTF-8 text with a byte order mark.
+std::string_view WithoutByteOrderMark(std::string_view line) {
+  constexpr std::string_view kMark = "\xEF\xBB\xBF";
+  if (line.substr(0, kMark.size()) == kMark) line.remove_prefix(kMark.size());
+  return line;
+}
+
+std::string EntryPathOf(std::string_view raw, bool first) {
+  const std::string_view line = Trim(first ? WithoutByteOrderMark(raw) : raw);
+  if (line.empty() || line.front() == '#') return {};
+  return std::string(line);
+}
+
+}  // namespace
+
+PlaylistStamp CurrentPlaylistStamp(const std::string& dateFormat) {
+  PlaylistStamp stamp;
+  stamp.version = std::string(kVersionText);
+  stamp.webAddress = std::string(kWebAddress);
+  const QDateTime now = QDateTime::currentDateTime();
+  stamp.now = {now.date().year(),   now.date().month(),  now.date().day(),
+               now.time().hour(),   now.time().minute(), now.time().second()};
+  stamp.dateFormat = dateFormat;
+  stamp.locale = settings::SystemLocaleFormats();
+  return stamp;
+}
+
+std::string PlaylistText(const std::vector<std::string>& fullPaths, int order, const PlaylistStamp& stamp) {
+  std::string text;
+  auto line = [&text](std::string_view content) {
+    text += content;
+    text += kLineEnd;
+  };
+  line(kHyphenLine);
+  line("#");
+  line("# Playlist of Korvid version " + stamp.version + " En");
+  line("#");
+  line(kHyphenLine);
+  line("# Visit my website : " + stamp.webAddress);
+  line("");
+  for (const std::string& path : fullPaths) line(std::string(kEntryIndent) + path);
+  line("");
+  line(kHyphenLine);
+  const std::string plural = fullPaths.size() >= 2 ? "s" : "";
+  line("# " + std::to_string(fullPaths.size()) + " file" + plural + " sorted" + plural + OrderText(order));
+  line("# Done on " + settings::FormatDateTime(stamp.dateFormat, stamp.now, stamp.locale));
+  return text;
+}
+
+std::vector<std::string> PlaylistPaths(std::string_view text) {
+  std::vector<std::string> paths;
+  std::size_t start = 0;
+  bool first = true;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    std::string path = EntryPathOf(text.substr(start, end - start), first);
+    if (!path.empty()) paths.push_back(std::move(path));
+    first = false;
+    start = end + 1;
+  }
+  return paths;
+}
+
+void SavePlaylist(VideoList& list, const std::filesystem::path& path, const PlaylistStamp& stamp) {
+  list.View().ProcessEvents();
+  std::vector<std::string> paths;
+  paths.reserve(static_cast<std::size_t>(list.Count()));
+  for (int i = 0; i < list.Count(); ++i) paths.push_back(list.Entry(i).record->fullName);
+  const std::string text = PlaylistText(paths, list.Order(), stamp);
+
+  QSaveFile file(QString::fromStdString(path.string()));
+  if (!file.open(QIODevice::WriteOnly))
+    throw PlaylistError("Cannot create the playlist " + path.string() + ": " + file.errorString().toStdString());
+  if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) ||
+      !file.commit())
+    throw PlaylistError("Cannot write the playlist " + path.string() + ": " + file.errorString().toStdString());
+}
+
+void LoadPlaylist(VideoList& list, const std::filesystem::path& path) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return;
+  list.BeginBatch("Open the playlist " + path.string());
+  if (!commands::Flags().AbortCommand) {
+    std::ifstream in(path, std::ios::binary);
+    std::string raw;
+    bool first = true;
+    while (in && !commands::Flags().AbortCommand) {
+      list.View().ProcessEvents();
+      if (!std::getline(in, raw)) break;
+      const std::string entry = EntryPathOf(raw, first);
+      first = false;
+      if (!entry.empty()) list.AddFile(entry);
+    }
+  }
+  list.EndBatch();
+}
+
+std::filesystem::path DefaultPlaylistPath(const std::string& playlistFolder) {
+  std::string folder = playlistFolder;
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  return std::filesystem::path(folder + std::string(kDefaultPlaylistName));
+}
+
+}  // namespace korvid::list

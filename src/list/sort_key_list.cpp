@@ -1,0 +1,68 @@
+#include "list/sort_key_list.h"
+
+#include <stdexcept>
+
+namespace korvid::list {
+
+namespace {
+
+int MarkerRank(const std::string& bytes) {
+  if (bytes.empty()) return 0;
+  const auto first = static_cast<unsigned char>(bytes.front());
+  if (first == 0xFF) return 2;
+  if (first == 0xFA) return 1;
+  return 0;
+}
+
+}  // namespace
+
+SortKeyList::SortKeyList(const QLocale& locale) : collator_(locale) {
+  collator_.setCaseSensitivity(Qt::CaseInsensitive);
+  collator_.setNumericMode(false);
+  collator_.setIgnorePunctuation(false);
+}
+
+SortKeyList::Key SortKeyList::MakeKey(const std::string& bytes) {
+  Key key;
+  key.bytes = bytes;
+  key.rank = MarkerRank(bytes);
+  const std::size_t skip = key.rank == 0 ? 0 : 1;
+  key.text = QString::fromUtf8(bytes.data() + skip, static_cast<qsizetype>(bytes.size() - skip));
+  return key;
+}
+
+int SortKeyList::CompareKeys(const Key& a, const Key& b) const {
+  ++comparisons_;
+  if (a.rank != b.rank) return a.rank < b.rank ? -1 : 1;
+  const int collated = collator_.compare(a.text, b.text);
+  if (collated != 0) return collated;
+  return a.bytes.compare(b.bytes);
+}
+
+int SortKeyList::Compare(const std::string& a, const std::string& b) const {
+  return CompareKeys(MakeKey(a), MakeKey(b));
+}
+
+SortKeyList::AddResult SortKeyList::Add(const std::string& bytes) {
+  Key key = MakeKey(bytes);
+  std::size_t low = 0;
+  std::size_t high = keys_.size();
+  while (low < high) {
+    const std::size_t middle = low + (high - low) / 2;
+    const int order = CompareKeys(keys_[middle], key);
+    if (order == 0) return {static_cast<int>(middle), false};
+    if (order < 0)
+      low = middle + 1;
+    else
+      high = middle;
+  }
+  keys_.insert(keys_.begin() + static_cast<std::ptrdiff_t>(low), std::move(key));
+  return {static_cast<int>(low), true};
+}
+
+void SortKeyList::RemoveAt(int index) {
+  if (index < 0 || index >= Size()) throw std::out_of_range("sort key index out of range");
+  keys_.erase(keys_.begin() + index);
+}
+
+}  // namespace korvid::list

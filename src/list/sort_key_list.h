@@ -1,0 +1,58 @@
+#pragma once
+// The sorted list of sort keys that positions the video list's entries.
+// Keys compare with the locale's case-insensitive collation; a leading
+// marker byte (0xFA: no datecode, 0xFF: analysis failed) ranks a key after
+// every key without one, whatever the collation thinks of that byte.
+// Keys that collate equal but differ in their bytes (two names differing
+// only in the case of an accented letter) fall back to byte order, so that
+// two different files never share a key.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <QCollator>
+#include <QLocale>
+#include <QString>
+
+namespace korvid::list {
+
+class SortKeyList {
+ public:
+  explicit SortKeyList(const QLocale& locale);
+
+  struct AddResult {
+    int index = -1;         // where the key now is
+    bool inserted = false;  // false: an equal key was already there
+  };
+
+  // Binary search: at most floor(log2(n)) + 1 comparisons.
+  AddResult Add(const std::string& key);
+  void RemoveAt(int index);
+  void Clear() { keys_.clear(); }
+
+  int Size() const { return static_cast<int>(keys_.size()); }
+  const std::string& At(int index) const { return keys_.at(static_cast<std::size_t>(index)).bytes; }
+
+  // <0, 0 or >0, as the list orders the two keys.
+  int Compare(const std::string& a, const std::string& b) const;
+
+  // Key comparisons made since construction or the last reset.
+  std::uint64_t Comparisons() const { return comparisons_; }
+  void ResetComparisons() { comparisons_ = 0; }
+
+ private:
+  struct Key {
+    std::string bytes;
+    int rank = 0;
+    QString text;  // the key after its marker byte, for the collator
+  };
+  static Key MakeKey(const std::string& bytes);
+  int CompareKeys(const Key& a, const Key& b) const;
+
+  QCollator collator_;
+  std::vector<Key> keys_;
+  mutable std::uint64_t comparisons_ = 0;
+};
+
+}  // namespace korvid::list

@@ -1,0 +1,103 @@
+#pragma once
+// The video list: the files the user works on, each with the information
+// record computed when it entered, kept in one of four sort orders, with a
+// multiple selection and one focused (current) entry. Every way of adding
+// files ends in AddFile. Runs on the window's thread.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QLocale>
+
+#include "commands/update_type.h"
+#include "list/sort_key_list.h"
+#include "list/video_list_view.h"
+#include "media/video_record.h"
+
+namespace korvid::list {
+
+// Builds the record of one file (media::AnalyseFile in the program).
+using Analyser = std::function<media::TAfficherFichier(const std::filesystem::path&)>;
+
+struct ListEntry {
+  std::string name;  // the line: file name without folder
+  std::unique_ptr<media::TAfficherFichier> record;
+  bool selected = false;
+};
+
+// Stored orders outside 0-3 fall back to datecode order.
+int ValidListOrder(int stored);
+// The record's key for an order: 0 datecode, 1 name, 2 size, 3 file date.
+std::string SortKeyOf(const media::TAfficherFichier& record, int order);
+// The extension, lower-cased, is ".avi".
+bool IsAdmissiblePath(const std::filesystem::path& path);
+// The absolute, cleaned path records use as fullName.
+std::string FullPathOf(const std::filesystem::path& path);
+
+class VideoList {
+ public:
+  VideoList(VideoListView& view, Analyser analyser, const QLocale& locale, int order, bool selectOnOpen);
+  VideoList(const VideoList&) = delete;
+  VideoList& operator=(const VideoList&) = delete;
+
+  // Index of the entry, or -1 when the file does not exist or is not AVI by name.
+  int AddFile(const std::string& path);
+  // First entry whose fullName equals `path` byte for byte, or -1.
+  int FindEntry(const std::string& path) const;
+  void RemoveEntry(int index);
+
+  // The reactions to a command's result.
+  int ReplaceEntry(const std::string& newPath);
+  void ReanalyseEntry(int index);
+  int RenameEntry(int index, const std::string& newPath);
+  // Dispatches on `update` for the entry at `index` (from FindEntry).
+  void ApplyUpdate(commands::TchUpdateType update, int index, const std::string& newPath);
+
+  void ClearList();
+  void SortList(int order);
+  void SelectAll();
+  void RefreshListStatus();
+
+  void BeginBatch(const std::string& message);
+  void EndBatch();
+
+  // The user moved the focus or changed the selection.
+  void SetFocus(int index);
+  void SetSelected(int index, bool selected);
+  void CurrentEntryChanged();
+
+  int Count() const { return static_cast<int>(entries_.size()); }
+  const ListEntry& Entry(int index) const { return entries_.at(static_cast<std::size_t>(index)); }
+  int Focus() const { return focus_; }
+  // The record under the focus, or null.
+  const media::TAfficherFichier* Current() const;
+  int SelectedCount() const;
+  std::vector<int> SelectedIndexes() const;
+  int Order() const { return order_; }
+  bool Busy() const { return busy_; }
+  bool SelectOnOpen() const { return selectOnOpen_; }
+  void SetSelectOnOpen(bool select) { selectOnOpen_ = select; }
+  const SortKeyList& Keys() const { return keys_; }
+  SortKeyList& Keys() { return keys_; }
+  VideoListView& View() { return view_; }
+
+ private:
+  std::unique_ptr<media::TAfficherFichier> Analyse(const std::string& path) const;
+  void MoveFocusForMove(int from, int to);
+
+  VideoListView& view_;
+  Analyser analyser_;
+  SortKeyList keys_;
+  std::vector<ListEntry> entries_;
+  int order_ = 0;
+  bool selectOnOpen_ = false;
+  int focus_ = -1;
+  bool busy_ = false;
+  bool hadCurrentAtBatchStart_ = true;
+};
+
+}  // namespace korvid::list
