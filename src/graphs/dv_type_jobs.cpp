@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <span>
 #include <utility>
 #include <vector>
 
 #include "graphs/avi_pcm_reader.h"
 #include "graphs/pcm_rate_converter.h"
+#include "graphs/sound_feed.h"
 #include "media/avi_writer.h"
 #include "media/dv_audio_encoder.h"
 #include "media/dv_audio_sample_count.h"
@@ -34,40 +36,6 @@ media::DvAudioMode ModeForRate(int hz) {
     default: return media::DvAudioMode::k48k16Bit2Ch;
   }
 }
-
-// One auds stream made ready for frame after frame: resampled to the
-// frames' rate and buffered a frame's worth at a time.
-class PairFeed {
- public:
-  PairFeed(const DvSource& source, std::size_t stream, int rate)
-      : reader_(source.File(), source.Param(), source.Index(), stream), converter_(rate, 2) {}
-
-  // The next `count` stereo frames; silence once the stream has ended.
-  std::span<const std::int16_t> Take(std::size_t count) {
-    buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(handed_));
-    handed_ = 0;
-    while (buffer_.size() < count * 2 && !ended_) {
-      raw_.clear();
-      if (reader_.Read(2048, raw_) == 0) {
-        converter_.Flush(buffer_);
-        ended_ = true;
-        break;
-      }
-      converter_.Convert(raw_, reader_.SampleRate(), buffer_);
-    }
-    if (buffer_.size() < count * 2) buffer_.resize(count * 2, 0);
-    handed_ = count * 2;
-    return std::span<const std::int16_t>(buffer_).first(handed_);
-  }
-
- private:
-  AviPcmReader reader_;
-  PcmRateConverter converter_;
-  std::vector<std::int16_t> raw_;
-  std::vector<std::int16_t> buffer_;
-  std::size_t handed_ = 0;
-  bool ended_ = false;
-};
 
 }  // namespace
 
@@ -159,7 +127,7 @@ void Type2To1Job::Run(JobProgress& progress) {
   const media::DvSystem system = source_.System();
   const auto& streams = source_.AudioStreams();
   const auto first = FirstAudioInfo(source_);
-  std::vector<PairFeed> feeds;
+  std::vector<std::unique_ptr<AviSoundFeed>> feeds;
   media::DvAudioMode mode = media::DvAudioMode::k48k16Bit2Ch;
   if (!streams.empty()) {
     if (first) {
@@ -170,7 +138,7 @@ void Type2To1Job::Run(JobProgress& progress) {
     }
     const int rate = media::SampleRateHz(media::RateOf(mode));
     const std::size_t wanted = std::min<std::size_t>(streams.size(), static_cast<std::size_t>(media::PairsOf(mode)));
-    for (std::size_t p = 0; p < wanted; ++p) feeds.emplace_back(source_, streams[p], rate);
+    for (std::size_t p = 0; p < wanted; ++p) feeds.push_back(std::make_unique<AviSoundFeed>(source_, streams[p], rate));
   }
   const int frame_rate_hz = media::SampleRateHz(media::RateOf(mode));
 
@@ -197,9 +165,9 @@ void Type2To1Job::Run(JobProgress& progress) {
         } catch (const media::DvAudioError&) {
         }
       }
-      const std::span<const std::int16_t> pair0 = feeds[0].Take(count);
+      const std::span<const std::int16_t> pair0 = feeds[0]->Take(count);
       const std::span<const std::int16_t> pair1 =
-          feeds.size() > 1 ? feeds[1].Take(count) : std::span<const std::int16_t>();
+          feeds.size() > 1 ? feeds[1]->Take(count) : std::span<const std::int16_t>();
       media::EncodeDvAudio(frame, mode, pair0, pair1, locked);
     }
     writer.WriteVideoFrame(frame);

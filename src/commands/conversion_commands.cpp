@@ -1,0 +1,202 @@
+#include "commands/conversion_commands.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <system_error>
+
+#include "graphs/dixmark.h"
+#include "graphs/dv_type_jobs.h"
+#include "graphs/recompress_job.h"
+#include "graphs/standard_conversion_job.h"
+
+namespace korvid::commands {
+
+namespace {
+
+constexpr std::size_t kMaxQuestionLength = 254;
+constexpr std::int32_t kPalStandard = 1;
+constexpr std::int32_t kNtscStandard = 2;
+
+using JobMaker = std::function<std::unique_ptr<graphs::ConversionJob>()>;
+
+std::filesystem::path SourceOf(const media::TAfficherFichier& entry) { return entry.fullName; }
+
+// A conversion left behind by an earlier command is let go first; the run
+// itself is the holder's.
+bool RunJob(ConversionServices& services, const JobMaker& make) {
+  graphs::TCdm& cdm = services.cdm;
+  cdm.conversionComplete = false;
+  if (cdm.fg.Active()) {
+    cdm.StopConversion();
+    cdm.fg.ClearGraph();
+    cdm.fg.SetActive(false);
+  }
+  cdm.SetConversionJob(make());
+  return cdm.RunConversionGraph(services.host, services.flags);
+}
+
+TchUpdateType RunTypeConversion(const std::filesystem::path& output, std::string& newfichier,
+                                ConversionServices& services, const JobMaker& make) {
+  try {
+    RunJob(services, make);
+  } catch (const std::exception&) {
+    // Silent, as every conversion failure: the list admits only what exists.
+  }
+  newfichier = output.string();
+  return utAdd;
+}
+
+TchUpdateType RunReencoding(const std::filesystem::path& output, std::string& newfichier,
+                            ConversionServices& services, const JobMaker& make) {
+  newfichier.clear();
+  try {
+    if (!RunJob(services, make)) return utNone;
+  } catch (const std::exception&) {
+    return utNone;
+  }
+  newfichier = output.string();
+  return utAdd;
+}
+
+// The rewriter as the standard conversions set it: dates and timecodes
+// of the source, hours shifted, the source's 16:9 flag.
+std::optional<graphs::Dixmark> StandardDixmark(const ConversionServices& services,
+                                               const media::TAfficherFichier& entry) {
+  if (!services.availability.dixmarkFound) return std::nullopt;
+  graphs::Dixmark dixmark;
+  dixmark.SetEnabled(1);
+  dixmark.SetHourOffset(services.preferences.clockOffsetHours);
+  dixmark.SetInlaySource(0);
+  dixmark.SetApplyShift(1);
+  dixmark.SetWideScreen(entry.wideScreen ? 1 : 0);
+  return dixmark;
+}
+
+bool IsWidePicture(const media::TAfficherFichier& entry) {
+  return std::int64_t{9} * entry.width > std::int64_t{14} * entry.height;
+}
+
+TchUpdateType StandardExecution(const media::TAfficherFichier& entry, std::string& newfichier,
+                                ConversionServices& services, std::int32_t standard, std::string_view suffix) {
+  const std::filesystem::path output = ConversionOutputPath(SourceOf(entry), suffix, services.preferences);
+  const media::DvSystem target = standard == kNtscStandard ? media::DvSystem::k525_60 : media::DvSystem::k625_50;
+  const auto dixmark = StandardDixmark(services, entry);
+  return RunReencoding(output, newfichier, services, [&] {
+    return std::make_unique<graphs::StandardConversionJob>(SourceOf(entry), output, target, dixmark);
+  });
+}
+
+void SetBoth(bool value, bool& visible, bool& enabled) {
+  visible = value;
+  enabled = value;
+}
+
+bool DvWithSystem(const media::TAfficherFichier& entry, media::TvSystem system) {
+  return entry.isDV && entry.tvSystem == system && (entry.dvType == 2 || entry.codec == "dvsd");
+}
+
+}  // namespace
+
+std::filesystem::path ConversionOutputPath(const std::filesystem::path& source, std::string_view suffix,
+                                           const settings::Preferences& preferences) {
+  std::filesystem::path name = source.filename();
+  name.replace_extension();
+  name += std::string(suffix);
+  if (preferences.saveInSameFolder || preferences.outputFolder.empty()) return source.parent_path() / name;
+  return std::filesystem::path(preferences.outputFolder) / name;
+}
+
+std::string ReplaceQuestion(const std::filesystem::path& output) {
+  std::error_code error;
+  if (!std::filesystem::exists(output, error)) return {};
+  std::string question = "Do you want to replace the existing file " + output.string() + " ?";
+  if (question.size() > kMaxQuestionLength) question = "Do you want to replace the existing file ?";
+  return question;
+}
+
+std::string DVtype1Confirmation(const media::TAfficherFichier& entry, const settings::Preferences& preferences) {
+  return ReplaceQuestion(ConversionOutputPath(SourceOf(entry), kType1Suffix, preferences));
+}
+std::string DVType2Confirmation(const media::TAfficherFichier& entry, const settings::Preferences& preferences) {
+  return ReplaceQuestion(ConversionOutputPath(SourceOf(entry), kType2Suffix, preferences));
+}
+std::string NtscConfirmation(const media::TAfficherFichier& entry, const settings::Preferences& preferences) {
+  return ReplaceQuestion(ConversionOutputPath(SourceOf(entry), kNtscSuffix, preferences));
+}
+std::string PalConfirmation(const media::TAfficherFichier& entry, const settings::Preferences& preferences) {
+  return ReplaceQuestion(ConversionOutputPath(SourceOf(entry), kPalSuffix, preferences));
+}
+std::string ConvertirDVConfirmation(const media::TAfficherFichier& entry, const settings::Preferences& preferences) {
+  return ReplaceQuestion(ConversionOutputPath(SourceOf(entry), kRecompressSuffix, preferences));
+}
+
+void DVtype1FileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled) {
+  SetBoth(entry.dvType == 2 && entry.isDV, visible, enabled);
+}
+void DVType2FileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled) {
+  SetBoth(entry.dvType == 1 && entry.codec == "dvsd", visible, enabled);
+}
+void NtscFileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled) {
+  SetBoth(DvWithSystem(entry, media::TvSystem::kPal), visible, enabled);
+}
+void PalFileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled) {
+  SetBoth(DvWithSystem(entry, media::TvSystem::kNtsc), visible, enabled);
+}
+void ConvertirDVFileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled) {
+  visible = true;
+  enabled = !entry.isDV;
+}
+void NtscGeneralCondition(const graphs::FilterAvailability& availability, bool& visible) {
+  visible = availability.deinterlacerFound;
+}
+void PalGeneralCondition(const graphs::FilterAvailability& availability, bool& visible) {
+  visible = availability.deinterlacerFound;
+}
+
+TchUpdateType DVtype1Execution(const media::TAfficherFichier& entry, std::string& newfichier,
+                               ConversionServices& services) {
+  const std::filesystem::path output = ConversionOutputPath(SourceOf(entry), kType1Suffix, services.preferences);
+  return RunTypeConversion(output, newfichier, services,
+                           [&] { return std::make_unique<graphs::Type2To1Job>(SourceOf(entry), output); });
+}
+
+TchUpdateType DVType2Execution(const media::TAfficherFichier& entry, std::string& newfichier,
+                               ConversionServices& services) {
+  const std::filesystem::path output = ConversionOutputPath(SourceOf(entry), kType2Suffix, services.preferences);
+  return RunTypeConversion(output, newfichier, services,
+                           [&] { return std::make_unique<graphs::Type1To2Job>(SourceOf(entry), output); });
+}
+
+TchUpdateType NtscExecution(const media::TAfficherFichier& entry, std::string& newfichier,
+                            ConversionServices& services) {
+  return StandardExecution(entry, newfichier, services, kNtscStandard, kNtscSuffix);
+}
+
+TchUpdateType PalExecution(const media::TAfficherFichier& entry, std::string& newfichier,
+                           ConversionServices& services) {
+  return StandardExecution(entry, newfichier, services, kPalStandard, kPalSuffix);
+}
+
+TchUpdateType ConvertirDVExecution(const media::TAfficherFichier& entry, std::string& newfichier,
+                                   ConversionServices& services) {
+  const std::filesystem::path output =
+      ConversionOutputPath(SourceOf(entry), kRecompressSuffix, services.preferences);
+  const media::DvSystem target =
+      services.preferences.defaultStandard == kPalStandard ? media::DvSystem::k625_50 : media::DvSystem::k525_60;
+  const bool wide = IsWidePicture(entry);
+  std::optional<graphs::Dixmark> dixmark;
+  if (services.availability.dixmarkFound) {
+    dixmark.emplace();
+    dixmark->SetEnabled(1);
+    dixmark->SetHourOffset(0);
+    dixmark->SetInlaySource(0);
+    dixmark->SetApplyShift(0);
+    dixmark->SetWideScreen(wide ? 1 : 0);
+  }
+  return RunReencoding(output, newfichier, services, [&] {
+    return std::make_unique<graphs::RecompressJob>(SourceOf(entry), output, target, wide, dixmark);
+  });
+}
+
+}  // namespace korvid::commands

@@ -1,0 +1,75 @@
+#pragma once
+// The conversion commands as plain handlers, ready to be bound to their
+// file actions: where each writes, when it applies, the replace question,
+// and the execution that runs its job in the conversion holder.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "commands/command_host.h"
+#include "commands/process_flags.h"
+#include "commands/update_type.h"
+#include "graphs/filter_availability.h"
+#include "graphs/graph_holders.h"
+#include "media/video_record.h"
+#include "settings/preferences.h"
+
+namespace korvid::commands {
+
+inline constexpr std::string_view kType1Suffix = "_type1.avi";
+inline constexpr std::string_view kType2Suffix = "_type2.avi";
+inline constexpr std::string_view kNtscSuffix = "_ntsc.avi";
+inline constexpr std::string_view kPalSuffix = "_pal.avi";
+inline constexpr std::string_view kRecompressSuffix = "_dvtype2.avi";
+
+// What a conversion needs from its surroundings.
+struct ConversionServices {
+  graphs::TCdm& cdm;
+  const settings::Preferences& preferences;
+  const graphs::FilterAvailability& availability;
+  CommandHost& host;
+  const ProcessFlags& flags;
+};
+
+// The source's name with its extension replaced by `suffix`, beside the
+// source when "Sauver dans le même dossier" is set, else in "Dossier pour
+// Sauver" (beside the source too while that folder is not chosen).
+std::filesystem::path ConversionOutputPath(const std::filesystem::path& source, std::string_view suffix,
+                                           const settings::Preferences& preferences);
+
+// Empty when nothing exists at `output`; else the replace question.
+std::string ReplaceQuestion(const std::filesystem::path& output);
+
+std::string DVtype1Confirmation(const media::TAfficherFichier& entry, const settings::Preferences& preferences);
+std::string DVType2Confirmation(const media::TAfficherFichier& entry, const settings::Preferences& preferences);
+std::string NtscConfirmation(const media::TAfficherFichier& entry, const settings::Preferences& preferences);
+std::string PalConfirmation(const media::TAfficherFichier& entry, const settings::Preferences& preferences);
+std::string ConvertirDVConfirmation(const media::TAfficherFichier& entry, const settings::Preferences& preferences);
+
+void DVtype1FileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled);
+void DVType2FileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled);
+void NtscFileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled);
+void PalFileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled);
+void ConvertirDVFileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled);
+// Both standard conversions need the deinterlacer.
+void NtscGeneralCondition(const graphs::FilterAvailability& availability, bool& visible);
+void PalGeneralCondition(const graphs::FilterAvailability& availability, bool& visible);
+
+// The executions. The two type conversions hand their output path to the
+// list in every case (the list admits only files that exist; a failed
+// job's partial output has been removed). The others report utAdd only
+// after a run, utNone after any failure. An aborted run counts as a run:
+// its output is a valid, shorter file.
+TchUpdateType DVtype1Execution(const media::TAfficherFichier& entry, std::string& newfichier,
+                               ConversionServices& services);
+TchUpdateType DVType2Execution(const media::TAfficherFichier& entry, std::string& newfichier,
+                               ConversionServices& services);
+TchUpdateType NtscExecution(const media::TAfficherFichier& entry, std::string& newfichier,
+                            ConversionServices& services);
+TchUpdateType PalExecution(const media::TAfficherFichier& entry, std::string& newfichier,
+                           ConversionServices& services);
+TchUpdateType ConvertirDVExecution(const media::TAfficherFichier& entry, std::string& newfichier,
+                                   ConversionServices& services);
+
+}  // namespace korvid::commands

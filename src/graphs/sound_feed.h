@@ -1,0 +1,76 @@
+#pragma once
+// Sound handed out a frame's worth at a time, as interleaved 16-bit stereo
+// at one fixed rate, from either place a DV file keeps it: the auds stream
+// of type 2, or the frames themselves (type 1), whose mode may change
+// midway. Once the source runs out the feed gives silence.
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "graphs/avi_pcm_reader.h"
+#include "graphs/dv_source.h"
+#include "graphs/pcm_rate_converter.h"
+#include "media/dv_audio.h"
+
+namespace korvid::graphs {
+
+class SoundFeed {
+ public:
+  explicit SoundFeed(int rate) : converter_(rate, 2) {}
+  virtual ~SoundFeed() = default;
+  SoundFeed(const SoundFeed&) = delete;
+  SoundFeed& operator=(const SoundFeed&) = delete;
+
+  // The next `count` stereo sample frames; valid until the next call.
+  std::span<const std::int16_t> Take(std::size_t count);
+
+ protected:
+  // Appends the next stretch of source sound (stereo) and returns its
+  // rate; 0 at the end of the source.
+  virtual int Pull(std::vector<std::int16_t>& out) = 0;
+
+ private:
+  PcmRateConverter converter_;
+  std::vector<std::int16_t> raw_;
+  std::vector<std::int16_t> buffer_;
+  std::size_t handed_ = 0;
+  bool ended_ = false;
+};
+
+// One auds stream of the file.
+class AviSoundFeed : public SoundFeed {
+ public:
+  AviSoundFeed(const DvSource& source, std::size_t stream, int rate);
+
+ protected:
+  int Pull(std::vector<std::int16_t>& out) override;
+
+ private:
+  AviPcmReader reader_;
+};
+
+// One stereo pair of the frames' own sound, read in a pass of its own.
+// A frame without readable sound gives the silence of its length.
+class DvFrameSoundFeed : public SoundFeed {
+ public:
+  DvFrameSoundFeed(const DvSource& source, int rate, std::size_t pair = 0);
+
+ protected:
+  int Pull(std::vector<std::int16_t>& out) override;
+
+ private:
+  const DvSource& source_;
+  std::size_t pair_;
+  std::size_t next_ = 0;
+  int last_rate_;
+  std::vector<std::uint8_t> frame_;
+  media::DvAudioFrame audio_;
+};
+
+// The feed a DV source's sound comes from: its first auds stream when it
+// has one, else its frames. Nothing for a type-1 source without sound.
+std::unique_ptr<SoundFeed> MakeSoundFeed(const DvSource& source, int rate);
+
+}  // namespace korvid::graphs

@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include "graphs/dv_type_jobs.h"
+#include "graphs/field_resampler.h"
+#include "graphs/recompress_job.h"
+#include "graphs/standard_conversion_job.h"
+#include "media/dv_packs.h"
+#include "support/avi_probe.h"
+#include "support/dv_pack_frames.h"
+#include "support/sample_set.h"
+#include "support/test_env.h"
+
+namespace korvid::graphs {
+namespace {
+
+using media::DvSystem;
+using test::StandardSample;
+using test::TempDir;
+
+Dixmark StandardRewriter(int hours, bool wide) {
+  Dixmark dixmark;
+  dixmark.SetEnabled(1);
+  dixmark.SetHourOffset(hours);
+  dixmark.SetInlaySource(0);
+  dixmark.SetApplyShift(1);
+  dixmark.SetWideScreen(wide ? 1 : 0);
+  return dixmark;
+}
+
+void Convert(ConversionJob& job) {
+  JobProgress progress;
+  job.Run(progress);
+}
+
+TEST(FieldResampler, RepeatsOneFieldInSixUpAndDropsOneInSixDown) {
+  const FieldRate pal = FieldRateOf(DvSystem::k625_50);
+  const FieldRate ntsc = FieldRateOf(DvSystem::k525_60);
+  // 60 NTSC fields (about one second) show 50 PAL fields, each at least
+  // once, in order, none skipped.
+  std::uint64_t previous = 0;
+  int repeats = 0;
+  for (std::uint64_t j = 1; j < 60; ++j) {
+    const std::uint64_t field = SourceFieldAt(j, pal, ntsc);
+    ASSERT_LE(field - previous, 1u);
+    repeats += field == previous ? 1 : 0;
+    previous = field;
+  }
+  EXPECT_EQ(repeats, 10);
+  // Down: every output field is a different source field, 10 in 60 skipped.
+  previous = 0;
+  int drops = 0;
+  for (std::uint64_t j = 1; j < 50; ++j) {
+    const std::uint64_t field = SourceFieldAt(j, ntsc, pal);
+    ASSERT_GE(field - previous, 1u);
+    drops += static_cast<int>(field - previous - 1);
+    previous = field;
+  }
+  EXPECT_EQ(drops, 9);
+  EXPECT_EQ(TargetFrameCount(50, DvSystem::k625_50, DvSystem::k525_60), 60u);
+  EXPECT_EQ(TargetFrameCount(60, DvSystem::k525_60, DvSystem::k625_50), 50u);
+}
+
+TEST(StandardConversionJob, PalType2BecomesNtscType2WithTheSourcesDatecodes) {
+  KORVID_REQUIRE_PROGRAM("ffprobe");
+  TempDir dir;
+  const auto output = dir / "clip_ntsc.avi";
+  StandardConversionJob job(StandardSample("pal_type2.avi"), output, DvSystem::k525_60, StandardRewriter(2, false));
+  Convert(job);
+
+  const auto probed = test::ProbeFile(output);
+  ASSERT_TRUE(probed);
+  ASSERT_EQ(probed->streams.size(), 2u);
+  EXPECT_EQ(probed->streams[0].codec_tag, "dvsd");
+  EXPECT_EQ(probed->streams[0].height, 480);
+  EXPECT_EQ(probed->streams[0].frame_rate, "30000/1001");
+  EXPECT_EQ(probed->streams[0].read_frames, 60);
+  EXPECT_EQ(probed->streams[1].sample_rate, 48000);
+
+  // Output frame 30 (1.001 s) shows PAL frame 25: one second later, two
+  // hours shifted.
+  const DvSource converted(output);
+  std::vector<std::uint8_t> frame;
+  ASSERT_TRUE(converted.ReadFrame(30, frame));
+  media::TDatecode datecode;
+  media::ReadDatecode(frame, datecode);
+  EXPECT_EQ(datecode, (media::TDatecode{2005, 8, 14, 17, 2, 12}));
+  EXPECT_FALSE(media::IsWideScreen(frame));
+}
+
+TEST(StandardConversionJob, NtscBecomesPalAndKeepsType1And16By9) {
+  KORVID_REQUIRE_PROGRAM("ffprobe");
+  KORVID_REQUIRE_PROGRAM("mediainfo");
+  TempDir dir;
+  // A wide NTSC type-1 source made from the standard PAL wide clip.
+  const auto ntsc = dir / "wide_ntsc.avi";
+  {
+    Type2To1Job to_type1(StandardSample("pal_wide.avi"), dir / "wide1.avi");
+    Convert(to_type1);
+    StandardConversionJob to_ntsc(dir / "wide1.avi", ntsc, DvSystem::k525_60, StandardRewriter(0, true));
+    Convert(to_ntsc);
+  }
+  const auto output = dir / "wide_pal.avi";
+  StandardConversionJob job(ntsc, output, DvSystem::k625_50, StandardRewriter(0, true));
+  Convert(job);
+  const DvSource converted(output);
+  EXPECT_TRUE(converted.Interleaved());
+  EXPECT_EQ(converted.System(), DvSystem::k625_50);
+  EXPECT_EQ(converted.FrameCount(), 50u);
+  EXPECT_TRUE(converted.Wide());
+  const auto probed = test::ProbeFile(output);
+  ASSERT_TRUE(probed);
+  EXPECT_EQ(probed->streams[0].read_frames, 50);
+  EXPECT_EQ(probed->streams[0].display_aspect, "16:9");
+  EXPECT_EQ(test::MediaInfoField(output, "Standard"), "PAL");
+  EXPECT_EQ(test::MediaInfoField(output, "Recorded_Date").substr(0, 10), "2010-02-16");
+  // The sound went round both conversions and is still there.
+  const auto audio = media::DecodeDvAudio(std::vector<std::uint8_t>([&] {
+    std::vector<std::uint8_t> f;
+    converted.ReadFrame(10, f);
+    return f;
+  }()));
+  EXPECT_EQ(audio.info.sample_rate, 48000);
+  EXPECT_EQ(audio.info.samples, 1920u);
+}
+
+TEST(RecompressJob, MjpegBecomesDvType2InTheChosenStandard) {
+  KORVID_REQUIRE_PROGRAM("ffprobe");
+  TempDir dir;
+  const auto output = dir / "mjpeg_dvtype2.avi";
+  RecompressJob job(StandardSample("mjpeg_not_dv.avi"), output, DvSystem::k525_60, false, std::nullopt);
+  ASSERT_GT(job.Duration(), 0);
+  Convert(job);
+  const auto probed = test::ProbeFile(output);
+  ASSERT_TRUE(probed);
+  ASSERT_EQ(probed->streams.size(), 2u);
+  EXPECT_EQ(probed->streams[0].codec_name, "dvvideo");
+  EXPECT_EQ(probed->streams[0].width, 720);
+  EXPECT_EQ(probed->streams[0].height, 480);
+  EXPECT_GT(probed->streams[0].read_frames, 0);
+  EXPECT_EQ(probed->streams[1].sample_rate, 48000);
+  EXPECT_EQ(probed->streams[1].channels, 2);
+}
+
+TEST(RecompressJob, WidescreenSourceOfOddRateGetsA16By9PalFrame) {
+  KORVID_REQUIRE_PROGRAM("ffmpeg");
+  KORVID_REQUIRE_PROGRAM("ffprobe");
+  TempDir dir;
+  const auto source = dir / "wide_mpeg4.avi";
+  ASSERT_EQ(test::RunCommand({"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "testsrc=size=640x360:rate=15", "-f",
+                              "lavfi", "-i", "sine=sample_rate=22050", "-t", "1", "-c:v", "mpeg4", "-c:a",
+                              "pcm_s16le", source.string()})
+                .exit_code,
+            0);
+  RecompressJob job(source, dir / "out.avi", DvSystem::k625_50, true, std::nullopt);
+  Convert(job);
+  const auto probed = test::ProbeFile(dir / "out.avi");
+  ASSERT_TRUE(probed);
+  EXPECT_EQ(probed->streams[0].height, 576);
+  EXPECT_EQ(probed->streams[0].display_aspect, "16:9");
+  EXPECT_NEAR(static_cast<double>(probed->streams[0].read_frames), 25.0, 1.0);
+}
+
+TEST(RecompressJob, RefusesAFileWithoutPicture) {
+  EXPECT_THROW(RecompressJob(StandardSample("audio_only.avi"), "/tmp/never.avi", DvSystem::k625_50, false,
+                             std::nullopt),
+               ConversionError);
+}
+
+}  // namespace
+}  // namespace korvid::graphs
