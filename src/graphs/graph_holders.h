@@ -16,6 +16,7 @@
 #include "graphs/filter_catalogue.h"
 #include "graphs/filter_graph.h"
 #include "graphs/filter_slot.h"
+#include "graphs/scene_detector.h"
 
 namespace korvid::commands {
 class CommandHost;
@@ -59,6 +60,9 @@ class TdmScenes {
   FilterSlot null{names::kNullRenderer};
   FilterGraph fg;
   SampleHandler sgBuffer;
+  // Lives as long as the holder: the last frame's time carries over from
+  // one scan to the next.
+  SceneDetector detector;
 };
 
 // Player: shows the current entry, with the datecode overlay when the
