@@ -1,0 +1,33 @@
+#pragma once
+// Copies a DV AVI file with the header rewriter applied to every DV frame
+// (the hour shift of the recording date and time); the picture is not
+// touched and the PCM streams of a type-2 file are copied as they are,
+// interleaved with the frames in their original proportion.
+
+#include <cstdint>
+#include <filesystem>
+
+#include "graphs/conversion_job.h"
+#include "graphs/dixmark.h"
+#include "graphs/dv_source.h"
+
+namespace korvid::graphs {
+
+class HeaderRewriteJob : public ConversionJob {
+ public:
+  // Throws ConversionError when the source is not DV.
+  HeaderRewriteJob(const std::filesystem::path& source, std::filesystem::path output, Dixmark dixmark);
+
+  std::int64_t Duration() const override;
+  void Run(JobProgress& progress) override;
+  const std::filesystem::path& Output() const override { return output_; }
+  bool OutputCreated() const override { return created_; }
+
+ private:
+  DvSource source_;
+  std::filesystem::path output_;
+  Dixmark dixmark_;
+  bool created_ = false;
+};
+
+}  // namespace korvid::graphs
