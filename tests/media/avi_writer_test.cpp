@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <csignal>
+#include <numbers>
 #include <cstring>
 #include <stdexcept>
 #include <sys/resource.h>
@@ -66,8 +68,8 @@ std::vector<std::uint8_t> Tone(std::size_t samples, std::size_t first_sample, in
   std::vector<std::uint8_t> pcm(samples * 4);
   for (std::size_t i = 0; i < samples; ++i) {
     const double t = static_cast<double>(first_sample + i) / 48000.0;
-    const auto left = static_cast<std::int16_t>(std::lround(8000 * std::sin(2 * M_PI * (440 + 110 * stream) * t)));
-    const auto right = static_cast<std::int16_t>(std::lround(6000 * std::sin(2 * M_PI * 660 * t)));
+    const auto left = static_cast<std::int16_t>(std::lround(8000 * std::sin(2 * std::numbers::pi * (440 + 110 * stream) * t)));
+    const auto right = static_cast<std::int16_t>(std::lround(6000 * std::sin(2 * std::numbers::pi * 660 * t)));
     StoreLE16(pcm.data() + 4 * i, static_cast<std::uint16_t>(left));
     StoreLE16(pcm.data() + 4 * i + 2, static_cast<std::uint16_t>(right));
   }
