@@ -34,6 +34,7 @@ long MaxRssKb() {
 
 // Runs ffmpeg reading every video frame of the clip, its output silenced.
 bool FfmpegFullRead(const std::filesystem::path& clip) {
+  std::fflush(stdout);  // or the child would print what is still buffered
   const pid_t pid = ::fork();
   if (pid == 0) {
     std::freopen("/dev/null", "w", stdout);

@@ -16,6 +16,9 @@ namespace {
 // Enough for any 25 or 50 Mbit/s frame; a chunk size from the index is
 // never trusted beyond it.
 constexpr std::size_t kLargestFrameBytes = 2 * media::FrameBytes(media::DvSystem::k625_50);
+// The header, subcode and VAUX blocks of the first DIF sequence: every pack
+// the scan needs, in the first 480 bytes of the frame.
+constexpr std::size_t kPackAreaBytes = 6 * media::kDifBlockBytes;
 
 media::BinaryFile OpenForScan(const std::filesystem::path& path) {
   try {
@@ -28,7 +31,7 @@ media::BinaryFile OpenForScan(const std::filesystem::path& path) {
 }  // namespace
 
 SceneFrameReader::SceneFrameReader(const std::filesystem::path& path)
-    : file_(OpenForScan(path)), head_(media::kDifSequenceBytes) {
+    : file_(OpenForScan(path)), head_(kPackAreaBytes) {
   try {
     const media::TAviParam param(file_);
     if (!param.valid) throw SceneScanError(path.string() + " is not an AVI file");

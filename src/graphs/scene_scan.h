@@ -1,8 +1,9 @@
 #pragma once
 // The scene scan of one AVI file. It reaches each DV frame through the
-// frame index and reads only its first DIF sequence, where the timecode and
-// the recording date and time packs are; the rest of a frame is read only
-// when that sequence lacks a date, so that a dropout does not cut a scene.
+// frame index and reads only the start of its first DIF sequence, the
+// blocks that hold the timecode and the recording date and time packs; the
+// rest of a frame is read only when those lack a date, so that a dropout
+// does not cut a scene.
 // The scan runs on a worker thread, publishes its position for the gauge
 // and stops at once when asked to abort.
 
