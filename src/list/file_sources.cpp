@@ -50,7 +50,11 @@ bool ScanInBatch(VideoList& list, const std::string& folder, bool sameFileSystem
   scanner.Masque = "*.*";
   scanner.sameFileSystem = sameFileSystem;
   scanner.SetDirectory(folder);
-  scanner.ProcessEvents = [&list] { list.View().ProcessEvents(); };
+  // Escape seen while events run stops the walk before the next folder.
+  scanner.ProcessEvents = [&list, &scanner] {
+    list.View().ProcessEvents();
+    if (Aborted()) scanner.Stop();
+  };
   scanner.OnDirWithFiles = [&list](TDirscan&, const std::string& directory) {
     list.View().SetStatusText("Browsing " + directory);
   };

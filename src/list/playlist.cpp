@@ -125,7 +125,7 @@ void LoadPlaylist(VideoList& list, const std::filesystem::path& path) {
     bool first = true;
     while (in && !commands::Flags().AbortCommand) {
       list.View().ProcessEvents();
-      if (!std::getline(in, raw)) break;
+      if (commands::Flags().AbortCommand || !std::getline(in, raw)) break;
       const std::string entry = EntryPathOf(raw, first);
       first = false;
       if (!entry.empty()) list.AddFile(entry);

@@ -22,19 +22,17 @@ SortKeyList::SortKeyList(const QLocale& locale) : collator_(locale) {
   collator_.setIgnorePunctuation(false);
 }
 
-SortKeyList::Key SortKeyList::MakeKey(const std::string& bytes) {
-  Key key;
-  key.bytes = bytes;
-  key.rank = MarkerRank(bytes);
-  const std::size_t skip = key.rank == 0 ? 0 : 1;
-  key.text = QString::fromUtf8(bytes.data() + skip, static_cast<qsizetype>(bytes.size() - skip));
-  return key;
+SortKeyList::Key SortKeyList::MakeKey(const std::string& bytes) const {
+  const int rank = MarkerRank(bytes);
+  const std::size_t skip = rank == 0 ? 0 : 1;
+  const QString text = QString::fromUtf8(bytes.data() + skip, static_cast<qsizetype>(bytes.size() - skip));
+  return Key{bytes, rank, collator_.sortKey(text)};
 }
 
 int SortKeyList::CompareKeys(const Key& a, const Key& b) const {
   ++comparisons_;
   if (a.rank != b.rank) return a.rank < b.rank ? -1 : 1;
-  const int collated = collator_.compare(a.text, b.text);
+  const int collated = a.collated.compare(b.collated);
   if (collated != 0) return collated;
   return a.bytes.compare(b.bytes);
 }

@@ -45,9 +45,11 @@ class SortKeyList {
   struct Key {
     std::string bytes;
     int rank = 0;
-    QString text;  // the key after its marker byte, for the collator
+    // The collator's sort key of the text after the marker byte: made once,
+    // so that each comparison is a plain byte comparison.
+    QCollatorSortKey collated;
   };
-  static Key MakeKey(const std::string& bytes);
+  Key MakeKey(const std::string& bytes) const;
   int CompareKeys(const Key& a, const Key& b) const;
 
   QCollator collator_;

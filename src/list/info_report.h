@@ -1,0 +1,36 @@
+#pragma once
+// `korvid --info`: the information records of AVI files as an aligned
+// table or as JSON, for terminals and machines without a display.
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include <QJsonObject>
+
+#include "media/video_record.h"
+
+namespace korvid::list {
+
+// One object with every field of the record under its own name; dates as
+// "yyyy-mm-ddThh:nn:ss" (null when missing), the key marker bytes 0xFA
+// and 0xFF as the characters U+00FA and U+00FF.
+QJsonObject RecordJson(const media::TAfficherFichier& record);
+// A JSON array of RecordJson, indented, ending in a line break.
+std::string InfoJson(const std::vector<media::TAfficherFichier>& records);
+// Name, datecode, timecode, codec and DV type, image, duration, fps and
+// audio, one line per file under a heading, columns aligned.
+std::string InfoTable(const std::vector<media::TAfficherFichier>& records);
+
+// The files `--info` reports for its path arguments, in argument order;
+// folders are scanned (links to folders are not followed) and give their
+// AVI files sorted by path. Paths that do not exist are named in `missing`.
+std::vector<std::string> InfoFiles(const std::vector<std::string>& paths, std::vector<std::string>& missing);
+
+// The whole command: `arguments` follow "--info". Returns the exit status:
+// 0, 1 when a path does not exist (the others are still reported), 2 for
+// a usage error.
+int RunInfoCommand(const std::vector<std::string>& arguments, const media::DatecodeFormat& format,
+                   std::ostream& out, std::ostream& err);
+
+}  // namespace korvid::list

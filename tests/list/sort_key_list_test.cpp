@@ -1,0 +1,107 @@
+// The sorted key list: collation, marker ranks, duplicates, and the cost
+// of an insertion in key comparisons.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "list/sort_key_list.h"
+#include "list/video_list.h"
+#include "commands/process_flags.h"
+#include "support/list_samples.h"
+#include "support/recording_list_view.h"
+#include "support/test_env.h"
+
+namespace korvid {
+namespace {
+
+QLocale English() { return QLocale(QLocale::English, QLocale::UnitedStates); }
+
+TEST(SortKeyListTest, MarkedKeysFollowEveryDatecodeAndFailuresComeLast) {
+  list::SortKeyList keys(English());
+  keys.Add("\xFF" "a.avi/x/a.avi");
+  keys.Add("\xFA" "b.avi/x/b.avi");
+  keys.Add("20050814150211c.avi/x/c.avi");
+  keys.Add("\xFA" "a.avi/x/a.avi");
+  keys.Add("19991231235959z.avi/x/z.avi");
+  ASSERT_EQ(keys.Size(), 5);
+  EXPECT_EQ(keys.At(0), "19991231235959z.avi/x/z.avi");
+  EXPECT_EQ(keys.At(1), "20050814150211c.avi/x/c.avi");
+  EXPECT_EQ(keys.At(2), "\xFA" "a.avi/x/a.avi");
+  EXPECT_EQ(keys.At(3), "\xFA" "b.avi/x/b.avi");
+  EXPECT_EQ(keys.At(4), "\xFF" "a.avi/x/a.avi");
+}
+
+TEST(SortKeyListTest, AnExistingKeyInsertsNothingAndGivesItsIndex) {
+  list::SortKeyList keys(English());
+  keys.Add("b");
+  keys.Add("a");
+  const auto again = keys.Add("b");
+  EXPECT_FALSE(again.inserted);
+  EXPECT_EQ(again.index, 1);
+  EXPECT_EQ(keys.Size(), 2);
+  keys.RemoveAt(0);
+  EXPECT_EQ(keys.At(0), "b");
+  EXPECT_THROW(keys.RemoveAt(3), std::out_of_range);
+}
+
+TEST(SortKeyListTest, CollationIgnoresCaseButKeepsDifferentKeysApart) {
+  list::SortKeyList keys(English());
+  EXPECT_LT(keys.Compare("\xC3\x81" "bc", "abd"), 0);  // Ábc before abd
+  EXPECT_LT(keys.Compare("abd", "B"), 0);
+  EXPECT_NE(keys.Compare("\xC3\x89" "a", "\xC3\xA9" "a"), 0);
+  // Hexadecimal digits of size keys: digits before letters, whatever the case.
+  EXPECT_LT(keys.Compare("00000000000000090", "000000000000000A0"), 0);
+}
+
+TEST(SortKeyListTest, EachOfTenThousandInsertionsCostsAtMostLogTwoComparisons) {
+  list::SortKeyList keys(English());
+  std::mt19937 random(20261208);
+  std::uniform_int_distribution<int> letter('a', 'z');
+  for (int n = 0; n < 10000; ++n) {
+    std::string key;
+    for (int i = 0; i < 12; ++i) key += static_cast<char>(letter(random));
+    keys.ResetComparisons();
+    keys.Add(key);
+    const auto bound = static_cast<std::uint64_t>(std::floor(std::log2(std::max(n, 1)))) + 1;
+    ASSERT_LE(keys.Comparisons(), bound) << "insertion " << n;
+  }
+  for (int i = 1; i < keys.Size(); ++i) ASSERT_LT(keys.Compare(keys.At(i - 1), keys.At(i)), 0);
+}
+
+TEST(SortKeyListTest, TheVideoListAddsThousandsOfFilesWithoutResorting) {
+  commands::Flags().ClearAborts();
+  test::TempDir dir;
+  test::RecordingListView view;
+  // The records are made up from the path: this measures the list, not the analysis.
+  list::VideoList videos(
+      view,
+      [](const std::filesystem::path& path) {
+        media::TAfficherFichier record;
+        media::SetNameFields(path, record);
+        record.datecodeKey = std::string(media::kNoDatecodeKey);
+        record.datecodeNameKey = record.datecodeKey + media::AsciiLower(record.name + record.fullName);
+        return record;
+      },
+      English(), 0, false);
+  std::mt19937 random(7);
+  std::uint64_t worst = 0;
+  for (int n = 0; n < 3000; ++n) {
+    const auto path = dir / ("f" + std::to_string(random()) + "_" + std::to_string(n) + ".avi");
+    { std::ofstream touch(path); }
+    videos.Keys().ResetComparisons();
+    ASSERT_GE(videos.AddFile(path.string()), 0);
+    worst = std::max(worst, videos.Keys().Comparisons());
+  }
+  EXPECT_EQ(videos.Count(), 3000);
+  EXPECT_LE(worst, 12u);  // floor(log2(2999)) + 1
+  for (int i = 1; i < videos.Count(); ++i)
+    ASSERT_LT(videos.Keys().Compare(videos.Keys().At(i - 1), videos.Keys().At(i)), 0);
+}
+
+}  // namespace
+}  // namespace korvid
