@@ -2,17 +2,34 @@
 // from AVI files; the window and the command-line switches come later.
 #include <cstdio>
 #include <exception>
+#include <iostream>
 #include <string>
 #include <vector>
 
+#include "list/info_report.h"
 #include "media/first_frame.h"
+#include "media/video_record.h"
+#include "settings/preferences_store.h"
+#include "settings/system_locale.h"
 
 namespace {
 
 void PrintUsage() {
   std::printf(
       "usage: korvid [--version] [--help]\n"
-      "       korvid --datecode FILE.avi...   datecode and timecode of each file's first frame\n");
+      "       korvid --datecode FILE.avi...   datecode and timecode of each file's first frame\n"
+      "       korvid --info [--json] PATH...  information of each AVI file; folders are scanned\n");
+}
+
+// Datecodes look as the information panel shows them: the user's display
+// format and the system's separators and names.
+korvid::media::DatecodeFormat UserDatecodeFormat() {
+  namespace settings = korvid::settings;
+  settings::DefaultEnvironment environment;
+  environment.documentsFolder = settings::UserDocumentsFolder();
+  const settings::Preferences preferences =
+      settings::LoadPreferences(settings::StoreLocation::ForCurrentUser(), environment);
+  return {preferences.displayDatecodeFormat, settings::SystemLocaleFormats()};
 }
 
 std::string DatecodeText(const korvid::media::TDatecode& dc) {
@@ -72,6 +89,10 @@ int main(int argc, char** argv) {
       return 2;
     }
     return PrintDatecodes({args.begin() + 1, args.end()});
+  }
+  if (args[0] == "--info") {
+    return korvid::list::RunInfoCommand({args.begin() + 1, args.end()}, UserDatecodeFormat(), std::cout,
+                                        std::cerr);
   }
   std::fprintf(stderr, "korvid: unknown option '%s'\n", args[0].c_str());
   PrintUsage();
