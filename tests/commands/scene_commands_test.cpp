@@ -14,6 +14,7 @@
 #include "graphs/scene_detector.h"
 #include "media/avi_frame_index.h"
 #include "media/avi_param.h"
+#include "media/avi_writer.h"
 #include "media/dv_frame.h"
 #include "media/dv_packs.h"
 #include "sample_clip.h"
@@ -199,7 +200,7 @@ TEST_F(SceneCommands, FfmpegSegmentsJoinedGiveOneScenePerSegment) {
   for (int i = 0; i < 3; ++i) {
     const std::string segment = (dir / ("seg" + std::to_string(i) + ".dv")).string();
     const test::CommandResult made = test::RunCommand(
-        {"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=720x576:rate=25", "-t", "0.8",
+        {"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=720x576:rate=25", "-t", "0.6",
          "-pix_fmt", "yuv420p", "-c:v", "dvvideo", "-metadata", std::string("creation_time=") + times[i], "-f",
          "dv", segment});
     ASSERT_EQ(made.exit_code, 0);
@@ -218,13 +219,39 @@ TEST_F(SceneCommands, FfmpegSegmentsJoinedGiveOneScenePerSegment) {
   SceneScanServices services = Services();
   ScnFileWriter scn;
   EXPECT_EQ(ScanScenes(scn, entry, services), SceneScanOutcome::kCompleted);
-  EXPECT_EQ(ScnBounds(ReadWholeFile(dir / "joined.scn")), (std::vector<Bounds>{{0, 19}, {20, 39}, {40, 59}}));
+  EXPECT_EQ(ScnBounds(ReadWholeFile(dir / "joined.scn")), (std::vector<Bounds>{{0, 14}, {15, 29}, {30, 44}}));
   SceneTextWriter text;
   ScanScenes(text, entry, services);
   const std::vector<std::string> lines = SceneLines(dir / "joined_scn.txt");
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_NE(lines[1].find(",2010-05-01 10:20:00,"), std::string::npos) << lines[1];
   EXPECT_NE(lines[2].find(",2010-05-01 09:00:00,"), std::string::npos) << lines[2];
+}
+
+TEST_F(SceneCommands, RealCamcorderFramesFromTwoRecordings) {
+  KORVID_REQUIRE_REAL_FIXTURES();
+  const Bytes first = ReadWholeFile(test::RealFixturesDir() / "sony_perfect.dv");
+  const Bytes second = ReadWholeFile(test::RealFixturesDir() / "sony_subcode_errors.dv");
+  ASSERT_EQ(first.size(), media::FrameBytes(media::DvSystem::k525_60));
+  ASSERT_EQ(second.size(), first.size());
+  const std::filesystem::path clip = dir / "camcorder.avi";
+  {
+    media::AviWriter writer = media::AviWriter::CreateType1(clip, media::AviVideoFormat{media::DvSystem::k525_60, false});
+    for (int i = 0; i < 20; ++i) writer.WriteVideoFrame(first);
+    for (int i = 0; i < 20; ++i) writer.WriteVideoFrame(second);
+    writer.Close();
+  }
+  media::TAfficherFichier entry;
+  media::SetNameFields(clip, entry);
+  entry.fps = 29.97;
+  entry.datecode = settings::DateTimeValue{2024, 7, 8, 19, 55, 58};
+  SceneScanServices services = Services();
+  SceneTextWriter text;
+  EXPECT_EQ(ScanScenes(text, entry, services), SceneScanOutcome::kCompleted);
+  const std::vector<std::string> lines = SceneLines(dir / "camcorder_scn.txt");
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_NE(lines[0].find(",2024-07-08 19:55:58,"), std::string::npos) << lines[0];
+  EXPECT_EQ(lines[1].substr(0, 48), "  2,00.00.00.20,00.00.01.09,2000-12-03 10:15:59,") << lines[1];
 }
 
 // Passes scenes on and raises the abort flag once `after` scenes are in,
