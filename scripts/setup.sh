@@ -10,6 +10,7 @@ packages=(
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev
   ffmpeg mediainfo dvgrab
   xvfb xauth ccache
+  fonts-liberation2 fontconfig
 )
 
 missing=()

@@ -1,0 +1,44 @@
+#include "commands/audio_extraction_commands.h"
+
+#include <memory>
+
+#include "graphs/audio_extraction_job.h"
+
+namespace korvid::commands {
+
+std::string ExtraireAudioConfirmation(const media::TAfficherFichier& entry,
+                                      const settings::Preferences& preferences) {
+  return ReplaceQuestion(ConversionOutputPath(entry.fullName, kWavSuffix, preferences));
+}
+
+void ExtraireAudioFileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled) {
+  visible = !(entry.isDV && entry.dvType == 1 && entry.codec != "dvsd");
+  enabled = entry.audioText != media::kNotAvailableText;
+}
+
+void ExtraireAudioGeneralCondition(const graphs::FilterAvailability& availability, bool& visible) {
+  visible = availability.wavDestFound;
+}
+
+TchUpdateType ExtraireAudioExecution(const media::TAfficherFichier& entry, std::string& newfichier,
+                                     ConversionServices& services) {
+  newfichier.clear();
+  const std::filesystem::path output = ConversionOutputPath(entry.fullName, kWavSuffix, services.preferences);
+  try {
+    graphs::TCdm& cdm = services.cdm;
+    cdm.conversionComplete = false;
+    if (cdm.fg.Active()) {
+      cdm.StopConversion();
+      cdm.fg.ClearGraph();
+      cdm.fg.SetActive(false);
+    }
+    // A file without sound builds nothing: the job's constructor refuses it.
+    cdm.SetConversionJob(std::make_unique<graphs::AudioExtractionJob>(entry.fullName, output));
+    if (cdm.RunConversionGraph(services.host, services.flags)) newfichier = output.string();
+  } catch (const std::exception&) {
+    // Silent, as every conversion failure.
+  }
+  return utNone;
+}
+
+}  // namespace korvid::commands

@@ -1,0 +1,289 @@
+#include "graphs/audio_extraction_job.h"
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "graphs/dv_source.h"
+#include "graphs/dv_type_jobs.h"
+#include "graphs/pcm_rate_converter.h"
+#include "graphs/recompress_job.h"
+#include "media/avi_frame_index.h"
+#include "media/avi_param.h"
+#include "media/dv_audio.h"
+#include "media/dv_audio_sample_count.h"
+#include "media/le_bytes.h"
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+}
+
+namespace korvid::graphs {
+
+namespace {
+
+constexpr std::uint16_t kWavePcm = 1;
+constexpr std::uint16_t kWaveFloat = 3;
+constexpr std::uint16_t kWaveExtensible = 0xFFFE;
+constexpr std::size_t kExtensibleBytes = 40;
+constexpr std::size_t kReadPiece = std::size_t{1} << 20;
+
+struct StoredFormat {
+  std::vector<std::uint8_t> fmt;  // the "fmt " body to write
+  std::uint32_t bytes_per_second = 0;
+  std::uint16_t block = 0;
+};
+
+// The stream's format when it is PCM that a WAV file takes as it stands.
+std::optional<StoredFormat> StoredPcmFormat(std::span<const std::uint8_t> strf) {
+  const auto tag = media::ReadLE16(strf, 0);
+  const auto channels = media::ReadLE16(strf, 2);
+  const auto rate = media::ReadLE32(strf, 4);
+  const auto block = media::ReadLE16(strf, 12);
+  const auto bits = media::ReadLE16(strf, 14);
+  if (!tag || !channels || !rate || !block || !bits) return std::nullopt;
+  if (*channels == 0 || *rate == 0 || *block == 0 || *bits == 0) return std::nullopt;
+  if (*tag != kWavePcm && *tag != kWaveFloat && *tag != kWaveExtensible) return std::nullopt;
+  // A block must hold one sample of every channel.
+  if (*block < *channels * ((*bits + 7u) / 8u)) return std::nullopt;
+  StoredFormat format;
+  const std::size_t keep = *tag == kWaveExtensible ? kExtensibleBytes : 16;
+  if (strf.size() < keep) return std::nullopt;
+  format.fmt.assign(strf.begin(), strf.begin() + static_cast<std::ptrdiff_t>(keep));
+  format.block = *block;
+  format.bytes_per_second = *rate * *block;
+  return format;
+}
+
+media::DvAudioRate DvRateOf(int hz) {
+  return hz == 44100 ? media::DvAudioRate::k44100
+         : hz == 32000 ? media::DvAudioRate::k32000
+                       : media::DvAudioRate::k48000;
+}
+
+std::span<const std::uint8_t> BytesOf(const std::vector<std::int16_t>& pcm) {
+  return {reinterpret_cast<const std::uint8_t*>(pcm.data()), pcm.size() * sizeof(std::int16_t)};
+}
+
+std::int64_t BytesToTicks(std::uint64_t bytes, std::uint32_t bytes_per_second) {
+  if (bytes_per_second == 0) return 0;
+  // Seconds then remainder, so that 64 bits hold any file.
+  return static_cast<std::int64_t>(bytes / bytes_per_second) * kTicksPerSecond +
+         static_cast<std::int64_t>((bytes % bytes_per_second) * kTicksPerSecond / bytes_per_second);
+}
+
+// The FFmpeg stream that stands for AVI stream `avi_stream`: the same
+// number when it is sound there, else FFmpeg's first sound.
+int FfmpegAudioStream(const AVFormatContext& format, std::size_t avi_stream) {
+  if (avi_stream < format.nb_streams &&
+      format.streams[avi_stream]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
+    return static_cast<int>(avi_stream);
+  return av_find_best_stream(const_cast<AVFormatContext*>(&format), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+}
+
+std::int64_t StreamTicks(const AVFormatContext& format, int stream) {
+  const AVStream& s = *format.streams[stream];
+  if (s.duration > 0) return av_rescale_q(s.duration, s.time_base, AVRational{1, static_cast<int>(kTicksPerSecond)});
+  if (format.duration > 0) return av_rescale(format.duration, kTicksPerSecond, AV_TIME_BASE);
+  return 0;
+}
+
+}  // namespace
+
+AudioExtractionJob::AudioExtractionJob(const std::filesystem::path& source, std::filesystem::path output,
+                                       const media::WavWriterOptions& options)
+    : source_(source), output_(std::move(output)), options_(options) {
+  std::optional<media::TFriendlyAviParam> param;
+  try {
+    param.emplace(source_);
+  } catch (const media::FileError& error) {
+    throw ConversionError(error.what());
+  }
+  if (!param->valid) throw ConversionError("not an AVI file: " + source_.string());
+
+  bool found = false;
+  for (std::size_t i = 0; i < param->streams.size() && !found; ++i) {
+    const std::uint32_t type = param->streams[i].FccType();
+    if (type == media::FourCC("auds")) {
+      stream_ = i;
+      found = true;
+      if (const auto stored = StoredPcmFormat(param->streams[i].format)) {
+        route_ = AudioRoute::kStoredPcm;
+        const media::BinaryFile file(source_, media::BinaryFile::Mode::kRead);
+        const media::AviFrameIndex index = media::AviFrameIndex::Load(file, *param);
+        std::uint64_t bytes = 0;
+        for (const media::FrameLocation& chunk : index.FramesOf(i)) bytes += chunk.size / stored->block * stored->block;
+        duration_ = BytesToTicks(bytes, stored->bytes_per_second);
+      } else {
+        route_ = AudioRoute::kDecoded;
+        const media::InputFormatPtr format = OpenMediaFile(source_);
+        const int s = FfmpegAudioStream(*format, i);
+        if (s < 0) throw ConversionError("FFmpeg finds no sound in " + source_.string());
+        duration_ = StreamTicks(*format, s);
+      }
+    } else if (type == media::FourCC("iavs")) {
+      try {
+        const DvSource dv(source_);
+        if (!FirstAudioInfo(dv)) continue;
+        stream_ = i;
+        found = true;
+        route_ = AudioRoute::kDvFrames;
+        duration_ = DvFramesTicks(dv.System(), dv.FrameCount());
+      } catch (const ConversionError&) {
+        // DV without a readable first frame: look on for another sound.
+      }
+    }
+  }
+  if (!found) throw ConversionError("no sound stream in " + source_.string());
+}
+
+void AudioExtractionJob::Run(JobProgress& progress) {
+  switch (route_) {
+    case AudioRoute::kStoredPcm:
+      CopyStored(progress);
+      break;
+    case AudioRoute::kDvFrames:
+      DecodeDvFrames(progress);
+      break;
+    case AudioRoute::kDecoded:
+      DecodeWithFfmpeg(progress);
+      break;
+  }
+  // The last block's end may fall short of a duration rounded up elsewhere.
+  if (!progress.StopRequested() && progress.Position() < duration_) progress.SetPosition(duration_);
+}
+
+void AudioExtractionJob::CopyStored(JobProgress& progress) {
+  const media::BinaryFile file(source_, media::BinaryFile::Mode::kRead);
+  const media::TAviParam param(file);
+  if (stream_ >= param.streams.size()) throw ConversionError("the sound stream has gone from " + source_.string());
+  const auto format = StoredPcmFormat(param.streams[stream_].format);
+  if (!format) throw ConversionError("the sound stream of " + source_.string() + " has changed");
+  const media::AviFrameIndex index = media::AviFrameIndex::Load(file, param);
+
+  media::WavWriter writer(output_, format->fmt, options_);
+  created_ = true;
+  std::vector<std::uint8_t> piece;
+  std::uint64_t copied = 0;
+  for (const media::FrameLocation& chunk : index.FramesOf(stream_)) {
+    if (progress.StopRequested()) break;
+    // A chunk cut short by a damaged file keeps only its whole blocks, so
+    // that the channels stay in step.
+    const std::uint64_t whole = chunk.size / format->block * format->block;
+    for (std::uint64_t done = 0; done < whole;) {
+      piece.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kReadPiece, whole - done)));
+      const std::size_t got = file.ReadAt(chunk.offset + done, piece);
+      if (got != piece.size()) throw ConversionError("the sound data of " + source_.string() + " ends early");
+      writer.Write(piece);
+      done += got;
+    }
+    copied += whole;
+    progress.SetPosition(BytesToTicks(copied, format->bytes_per_second));
+  }
+  writer.Close();
+}
+
+void AudioExtractionJob::DecodeDvFrames(JobProgress& progress) {
+  const DvSource source(source_);
+  const auto first = FirstAudioInfo(source);
+  if (!first) throw ConversionError("the DV frames of " + source_.string() + " carry no sound");
+  const int out_rate = first->sample_rate;
+  media::WavWriter writer(output_, media::PcmWaveFormat(static_cast<std::uint32_t>(out_rate), 2, 16), options_);
+  created_ = true;
+
+  PcmRateConverter converter(out_rate, 2);
+  std::vector<std::uint8_t> frame;
+  media::DvAudioFrame audio;
+  std::vector<std::int16_t> out;
+  std::vector<std::int16_t> silence;
+  int last_rate = out_rate;
+  for (std::size_t k = 0; k < source.FrameCount() && !progress.StopRequested(); ++k) {
+    bool decoded = false;
+    if (source.ReadFrame(k, frame)) {
+      try {
+        media::DecodeDvAudio(frame, audio);
+        decoded = !audio.pcm[0].empty();
+      } catch (const media::DvAudioError&) {
+      }
+    }
+    if (decoded) {
+      last_rate = audio.info.sample_rate;
+      converter.Convert(audio.pcm[0], last_rate, out);
+    } else {
+      // A frame without readable sound keeps its time as silence.
+      silence.assign(media::SamplesForFrame(source.System(), DvRateOf(last_rate), k) * 2, 0);
+      converter.Convert(silence, last_rate, out);
+    }
+    writer.Write(BytesOf(out));
+    out.clear();
+    progress.SetPosition(DvFramesTicks(source.System(), k + 1));
+  }
+  converter.Flush(out);
+  writer.Write(BytesOf(out));
+  writer.Close();
+}
+
+void AudioExtractionJob::DecodeWithFfmpeg(JobProgress& progress) {
+  const media::InputFormatPtr format = OpenMediaFile(source_);
+  const int stream = FfmpegAudioStream(*format, stream_);
+  if (stream < 0) throw ConversionError("FFmpeg finds no sound in " + source_.string());
+  const AVStream& av_stream = *format->streams[stream];
+  const AVCodec* codec = avcodec_find_decoder(av_stream.codecpar->codec_id);
+  if (codec == nullptr) throw ConversionError("no decoder for the sound of " + source_.string());
+  media::CodecContextPtr decoder(avcodec_alloc_context3(codec));
+  if (!decoder || avcodec_parameters_to_context(decoder.get(), av_stream.codecpar) < 0 ||
+      avcodec_open2(decoder.get(), codec, nullptr) < 0)
+    throw ConversionError("cannot open the sound decoder for " + source_.string());
+  const int channels = decoder->ch_layout.nb_channels;
+  const int rate = decoder->sample_rate;
+  if (channels < 1 || channels > 16 || rate < 1) throw ConversionError("the sound of " + source_.string() + " has no usable format");
+
+  SwrContext* raw = nullptr;
+  if (swr_alloc_set_opts2(&raw, &decoder->ch_layout, AV_SAMPLE_FMT_S16, rate, &decoder->ch_layout,
+                          decoder->sample_fmt, rate, 0, nullptr) < 0)
+    throw ConversionError("cannot convert the sound of " + source_.string());
+  const media::SwrPtr swr(raw);
+  if (swr_init(swr.get()) < 0) throw ConversionError("cannot convert the sound of " + source_.string());
+
+  media::WavWriter writer(output_,
+                          media::PcmWaveFormat(static_cast<std::uint32_t>(rate), static_cast<std::uint16_t>(channels), 16),
+                          options_);
+  created_ = true;
+
+  const media::PacketPtr packet = media::AllocPacket();
+  const media::FramePtr decoded = media::AllocFrame();
+  std::vector<std::int16_t> pcm;
+  const auto convert = [&](const AVFrame* in) {
+    const int in_samples = in ? in->nb_samples : 0;
+    const int room = swr_get_out_samples(swr.get(), in_samples);
+    if (room <= 0) return;
+    pcm.resize(static_cast<std::size_t>(room) * static_cast<std::size_t>(channels));
+    auto* out_data = reinterpret_cast<std::uint8_t*>(pcm.data());
+    const int got = swr_convert(swr.get(), &out_data, room,
+                                in ? const_cast<const std::uint8_t**>(in->extended_data) : nullptr, in_samples);
+    if (got < 0) throw ConversionError("sound conversion failed for " + source_.string());
+    pcm.resize(static_cast<std::size_t>(got) * static_cast<std::size_t>(channels));
+    writer.Write(BytesOf(pcm));
+  };
+  const auto drain = [&] {
+    while (avcodec_receive_frame(decoder.get(), decoded.get()) == 0) {
+      convert(decoded.get());
+      if (decoded->pts != AV_NOPTS_VALUE)
+        progress.SetPosition(av_rescale_q(decoded->pts, av_stream.time_base,
+                                          AVRational{1, static_cast<int>(kTicksPerSecond)}));
+      av_frame_unref(decoded.get());
+    }
+  };
+
+  while (!progress.StopRequested() && av_read_frame(format.get(), packet.get()) >= 0) {
+    if (packet->stream_index == stream && avcodec_send_packet(decoder.get(), packet.get()) >= 0) drain();
+    av_packet_unref(packet.get());
+  }
+  avcodec_send_packet(decoder.get(), nullptr);
+  drain();
+  convert(nullptr);
+  writer.Close();
+}
+
+}  // namespace korvid::graphs
