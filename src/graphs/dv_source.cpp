@@ -41,14 +41,12 @@ bool DvSource::ReadFrame(std::size_t k, std::vector<std::uint8_t>& out) const {
 }
 
 bool DvFrameSequence::Read(std::size_t k, std::vector<std::uint8_t>& out, bool& damaged) {
-  damaged = !source_.ReadFrame(k, out);
+  damaged = !source_.ReadFrame(k, scratch_);
   if (!damaged) {
-    last_good_.assign(out.begin(), out.end());
-    return true;
+    out.swap(scratch_);
+    have_good_ = true;
   }
-  if (last_good_.empty()) return false;
-  out.assign(last_good_.begin(), last_good_.end());
-  return true;
+  return have_good_;
 }
 
 }  // namespace korvid::graphs

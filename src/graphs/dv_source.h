@@ -49,18 +49,21 @@ class DvSource {
   std::vector<std::size_t> audio_streams_;
 };
 
-// Reads the frames of a DV source in order, putting in the last whole
-// frame for any damaged chunk so that the picture keeps its timing.
+// Reads the frames of a DV source in order, keeping the frame before in
+// place of any damaged chunk so that the picture keeps its timing. Frames
+// are swapped into `out`, not copied: a copy job then costs one read.
 class DvFrameSequence {
  public:
   explicit DvFrameSequence(const DvSource& source) : source_(source) {}
   // Frame k (called with k = 0, 1, 2, ...); false only when no whole
-  // frame has been seen yet. `damaged` tells whether a stand-in was used.
+  // frame has been seen yet. `damaged` tells whether a stand-in was used:
+  // `out` then holds what it held after the call before.
   bool Read(std::size_t k, std::vector<std::uint8_t>& out, bool& damaged);
 
  private:
   const DvSource& source_;
-  std::vector<std::uint8_t> last_good_;
+  std::vector<std::uint8_t> scratch_;
+  bool have_good_ = false;
 };
 
 }  // namespace korvid::graphs

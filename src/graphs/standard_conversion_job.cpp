@@ -56,6 +56,8 @@ class SourceWindow {
     Entry& slot = slots_[k % 2];
     bool damaged = false;
     if (!sequence_.Read(k, slot.raw, damaged)) return;
+    // A damaged frame stands in as the one just before it.
+    if (const Entry& other = slots_[(k + 1) % 2]; damaged && !other.raw.empty()) slot.raw = other.raw;
     media::FramePtr picture;
     if (decoder_.Decode(slot.raw, picture)) {
       slot.picture = std::move(picture);
