@@ -1,0 +1,26 @@
+#pragma once
+// The stream analysis of an AVI file read straight from its headers and
+// its first DV frame, without running a media graph. It reports what a
+// demultiplexer and a DV splitter would: for an interleaved DV stream the
+// picture and sound formats come from the frame itself, 12-bit DV sound
+// being delivered as 16-bit PCM.
+//
+// The file is only read: whatever its handler code says, a DV frame is
+// recognised by its own header block.
+
+#include <filesystem>
+
+#include "media/avi_param.h"
+#include "media/binary_file.h"
+#include "media/stream_analysis.h"
+#include "media/video_record.h"
+
+namespace korvid::media {
+
+// Never throws: any failure gives `succeeded` false and nothing captured.
+StreamAnalysis AnalyseAviStreams(const BinaryFile& file, const TAviParam& param) noexcept;
+
+// The whole record of one file, as the video list builds it.
+TAfficherFichier AnalyseFile(const std::filesystem::path& path, const DatecodeFormat& format);
+
+}  // namespace korvid::media
