@@ -7,6 +7,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -279,6 +280,37 @@ TEST(AnalyseFileTest, TruncatedFileStillGivesItsFirstFrame) {
   const TAfficherFichier r = Analyse(file);
   EXPECT_EQ(r.datecodeText, "2005-08-14 15:02:11");
   EXPECT_EQ(r.imageText, "720 x 576 (Pal 4x3)");
+}
+
+// Position of the data of the first chunk `code` whose data begins with `first`.
+std::size_t FindChunkData(const std::vector<std::uint8_t>& bytes, std::uint32_t code, std::uint32_t first) {
+  for (std::size_t i = 0; i + 12 <= bytes.size(); ++i)
+    if (LoadLE32(&bytes[i]) == code && LoadLE32(&bytes[i + 8]) == first) return i + 8;
+  ADD_FAILURE() << "chunk not found";
+  return 0;
+}
+
+// Lengths and format words some writers leave blank: the frame count comes
+// from the index, the TV system from the frame's own source pack.
+TEST(AnalyseFileTest, BlankHeaderLengthAndDvFormatWords) {
+  test::TempDir dir;
+  const fs::path file = test::CopyStandardSample("pal_type1.avi", dir.path());
+  std::vector<std::uint8_t> bytes = test::ReadWholeFile(file);
+  const std::size_t strh = FindChunkData(bytes, FourCC("strh"), FourCC("iavs"));
+  StoreLE32(&bytes[strh + 32], 0);  // dwLength
+  const std::size_t strf = strh + 56 + 8;
+  ASSERT_EQ(LoadLE32(&bytes[strf - 8]), FourCC("strf"));
+  std::fill(bytes.begin() + static_cast<std::ptrdiff_t>(strf),
+            bytes.begin() + static_cast<std::ptrdiff_t>(strf + 32), std::uint8_t{0});
+  test::WriteWholeFile(file, bytes);
+
+  const TAfficherFichier r = Analyse(file);
+  EXPECT_EQ(r.durationText, "2s 00fr");
+  EXPECT_EQ(r.audioDurationText, "2s 00fr");
+  EXPECT_EQ(r.dvType, 1);
+  EXPECT_EQ(r.tvSystem, TvSystem::kPal);
+  EXPECT_NE(r.dvVideoSource & 0x200000u, 0u);
+  EXPECT_EQ(r.datecodeText, "2005-08-14 15:02:11");
 }
 
 // The file is only read: a read-only copy analyses the same and stays as it
