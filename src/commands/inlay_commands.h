@@ -1,0 +1,38 @@
+#pragma once
+// Burning the datecode into the picture: a new "_in.avi" of the source's
+// DV type and TV system.
+
+#include <cmath>
+#include <string>
+#include <string_view>
+
+#include "commands/conversion_commands.h"
+#include "graphs/calenox.h"
+#include "graphs/dixmark.h"
+#include "graphs/layrin.h"
+#include "settings/date_time_format.h"
+
+namespace korvid::commands {
+
+inline constexpr std::string_view kInlaySuffix = "_in.avi";
+
+// The three filters as the inlay sets them, each receiving its settings
+// in the order the conversion gives them.
+struct InlayFilters {
+  graphs::Calenox calenox;
+  graphs::Layrin layrin;
+  graphs::Dixmark dixmark;
+};
+InlayFilters InlayFilterSettings(const media::TAfficherFichier& entry, const settings::Preferences& preferences,
+                                 const settings::LocaleFormats& locale);
+
+std::string IncrusterDatecodeConfirmation(const media::TAfficherFichier& entry,
+                                          const settings::Preferences& preferences);
+void IncrusterDatecodeFileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled);
+void IncrusterDatecodeGeneralCondition(const graphs::FilterAvailability& availability, bool& visible);
+// utAdd with the output after a run (an aborted one too); utNone, silently,
+// when nothing ran.
+TchUpdateType IncrusterDatecodeExecution(const media::TAfficherFichier& entry, std::string& newfichier,
+                                         ConversionServices& services);
+
+}  // namespace korvid::commands

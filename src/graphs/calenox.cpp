@@ -1,0 +1,70 @@
+#include "graphs/calenox.h"
+
+#include <utility>
+
+#include "graphs/scene_detector.h"
+#include "media/datecode_shift.h"
+#include "media/dv_packs.h"
+
+namespace korvid::graphs {
+
+namespace {
+constexpr std::size_t kMaxText = 255;
+}
+
+void Calenox::SetHourOffset(std::int32_t hours) {
+  calls_.push_back({Method::kHourOffset, hours, {}});
+  hours_ = hours;
+}
+
+void Calenox::SetFormat(std::string_view format) {
+  const std::string text(format.substr(0, kMaxText));
+  calls_.push_back({Method::kFormat, 0, text});
+  format_ = text;
+}
+
+void Calenox::SetConversion(std::int32_t value) {
+  calls_.push_back({Method::kConversion, value, {}});
+  conversion_ = value != 0;
+}
+
+void Calenox::SetInlayFrames(std::int32_t frames) {
+  calls_.push_back({Method::kInlayFrames, frames, {}});
+  inlayFrames_ = frames;
+}
+
+void Calenox::SetAutomatic(std::int32_t value) {
+  calls_.push_back({Method::kAutomatic, value, {}});
+  automatic_ = value != 0;
+}
+
+void Calenox::Restart() {
+  previous_.reset();
+  seen_frame_ = false;
+  since_jump_ = 0;
+}
+
+std::string Calenox::Next(std::span<const std::uint8_t> frame) {
+  media::TDatecode dc;
+  if (frame.size() >= media::kMinPackFrameBytes) media::ReadDatecode(frame, dc);
+  const media::TDatecode shifted = media::ShiftDatecode(dc, hours_);
+  const std::optional<settings::DateTimeValue> value = RecordingValue(shifted);
+  const std::optional<std::int64_t> moment = value ? MomentSeconds(*value) : std::nullopt;
+
+  bool jump = !seen_frame_;
+  if (seen_frame_ && moment && previous_) {
+    const std::int64_t step = *moment - *previous_;
+    jump = step < 0 || step > kSceneJumpSeconds;
+  } else if (seen_frame_ && moment && !previous_) {
+    jump = true;  // dated again after undated frames
+  }
+  seen_frame_ = true;
+  previous_ = moment;
+  since_jump_ = jump ? 0 : since_jump_ + 1;
+
+  if (!value) return {};
+  if (automatic_ && since_jump_ >= inlayFrames_) return {};
+  return settings::FormatDateTime(format_, *value, locale_);
+}
+
+}  // namespace korvid::graphs

@@ -1,0 +1,70 @@
+#pragma once
+// The datecode text source of the overlay: for each DV frame, in order,
+// the text to draw over its picture. The recording date and time of the
+// frame, moved by the hour offset, is written in the display format; a
+// frame without a datecode gets no text. With automatic inlay the text is
+// shown only for a number of frames after each jump of the recording time
+// (the first frame counts as one), as a camcorder shows the date when
+// recording starts.
+//
+// Settings, each one 32-bit value or a text (numbers as the graphs call them):
+//   1 SetHourOffset     hours added to the datecode before it is written.
+//   2 SetFormat         the date-time format of the text (255 bytes at most).
+//   3 SetConversion     non-zero in a conversion, zero in the player; the
+//                       player also shows the text of a still frame.
+//   4 SetInlayFrames    frames the text stays after a jump (automatic inlay).
+//   5 SetAutomatic      non-zero: automatic inlay on.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "settings/date_time_format.h"
+
+namespace korvid::graphs {
+
+class Calenox {
+ public:
+  enum class Method : int { kHourOffset = 1, kFormat = 2, kConversion = 3, kInlayFrames = 4, kAutomatic = 5 };
+  struct Call {
+    Method method;
+    std::int32_t value = 0;
+    std::string text;
+    friend bool operator==(const Call&, const Call&) = default;
+  };
+
+  explicit Calenox(settings::LocaleFormats locale = settings::EnglishLocaleFormats()) : locale_(std::move(locale)) {}
+
+  void SetHourOffset(std::int32_t hours);
+  void SetFormat(std::string_view format);
+  void SetConversion(std::int32_t value);
+  void SetInlayFrames(std::int32_t frames);
+  void SetAutomatic(std::int32_t value);
+
+  const std::vector<Call>& Calls() const { return calls_; }
+  std::int32_t InlayFrames() const { return inlayFrames_; }
+
+  // The text for the next frame of the stream; empty for none.
+  std::string Next(std::span<const std::uint8_t> frame);
+  // A new stream starts: the next frame counts as a jump.
+  void Restart();
+
+ private:
+  settings::LocaleFormats locale_;
+  std::vector<Call> calls_;
+  std::int32_t hours_ = 0;
+  std::string format_ = "dd/mm/yyyy hh:nn:ss";
+  bool conversion_ = false;
+  std::int32_t inlayFrames_ = 0;
+  bool automatic_ = false;
+  // The moment of the previous frame (none: undated or no frame yet) and
+  // the frames shown since the last jump.
+  std::optional<std::int64_t> previous_;
+  bool seen_frame_ = false;
+  std::int64_t since_jump_ = 0;
+};
+
+}  // namespace korvid::graphs

@@ -1,0 +1,162 @@
+#include "graphs/inlay_job.h"
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "graphs/avi_pcm_reader.h"
+#include "graphs/bounded_queue.h"
+#include "graphs/dv_picture_decoder.h"
+#include "graphs/dv_type_jobs.h"
+#include "media/avi_writer.h"
+#include "media/dv_video_encoder.h"
+
+namespace korvid::graphs {
+
+namespace {
+
+constexpr std::size_t kQueuedPictures = 6;
+constexpr std::size_t kChunkLimit = 16u << 20;
+constexpr std::size_t kAudioBlocksPerSequence = 9;
+
+struct DrawnPicture {
+  media::FramePtr picture;
+  std::vector<std::uint8_t> source_frame;
+  std::uint64_t index = 0;
+};
+
+// The PCM streams of a type-2 source, copied chunk by chunk in step with
+// the frames, in the proportion they had in the source.
+class PcmCopier {
+ public:
+  PcmCopier(const DvSource& source, std::vector<std::size_t> streams, std::vector<media::AviAudioFormat> formats)
+      : source_(source), streams_(std::move(streams)), formats_(std::move(formats)), next_(streams_.size(), 0) {}
+
+  void AfterFrame(std::size_t k, media::AviWriter& writer) {
+    const std::size_t frames = source_.FrameCount();
+    for (std::size_t a = 0; a < streams_.size(); ++a) {
+      const auto chunks = source_.Index().FramesOf(streams_[a]);
+      const std::size_t due = k + 1 >= frames ? chunks.size() : (k + 1) * chunks.size() / frames;
+      for (; next_[a] < std::min(due, chunks.size()); ++next_[a]) {
+        const media::FrameLocation where = chunks[next_[a]];
+        chunk_.resize(std::min<std::size_t>(where.size, kChunkLimit));
+        chunk_.resize(source_.File().ReadAt(where.offset, chunk_));
+        const std::size_t block = static_cast<std::size_t>(formats_[a].channels) * (formats_[a].bits / 8u);
+        chunk_.resize(chunk_.size() / block * block);
+        if (!chunk_.empty()) writer.WriteAudio(a, chunk_);
+      }
+    }
+  }
+
+ private:
+  const DvSource& source_;
+  std::vector<std::size_t> streams_;
+  std::vector<media::AviAudioFormat> formats_;
+  std::vector<std::size_t> next_;
+  std::vector<std::uint8_t> chunk_;
+};
+
+}  // namespace
+
+bool CopySoundBlocks(std::span<std::uint8_t> output, std::span<const std::uint8_t> source, media::DvSystem system) {
+  const std::size_t bytes = media::FrameBytes(system);
+  if (output.size() != bytes || source.size() != bytes) return false;
+  for (std::size_t s = 0; s < media::SequencesPerFrame(system); ++s) {
+    for (std::size_t a = 0; a < kAudioBlocksPerSequence; ++a) {
+      const std::size_t at = media::DifBlockOffset(s, media::AudioBlockIndex(a));
+      std::memcpy(output.data() + at, source.data() + at, media::kDifBlockBytes);
+    }
+  }
+  return true;
+}
+
+InlayJob::InlayJob(const std::filesystem::path& source, std::filesystem::path output, int dv_type,
+                   media::DvSystem system, Calenox calenox, Layrin layrin, Dixmark dixmark)
+    : source_(source),
+      output_(std::move(output)),
+      type1_(dv_type == 1),
+      calenox_(std::move(calenox)),
+      layrin_(std::move(layrin)),
+      dixmark_(std::move(dixmark)) {
+  if (source_.System() != system) throw ConversionError("the source is not of the TV system asked for");
+}
+
+std::int64_t InlayJob::Duration() const { return DvFramesTicks(source_.System(), source_.FrameCount()); }
+
+void InlayJob::Run(JobProgress& progress) {
+  const media::DvSystem system = source_.System();
+  const bool wide = source_.Wide();
+  std::vector<std::size_t> copied;
+  std::vector<media::AviAudioFormat> formats;
+  if (!type1_ && !source_.Interleaved()) {
+    for (std::size_t stream : source_.AudioStreams()) {
+      const auto format = ReadPcmFormat(source_.Param().streams[stream].format);
+      if (!format) continue;
+      copied.push_back(stream);
+      formats.push_back({static_cast<std::uint32_t>(format->sample_rate), static_cast<std::uint16_t>(format->channels),
+                         static_cast<std::uint16_t>(format->bits)});
+    }
+  }
+  media::DvVideoEncoder encoder(system, wide);
+  media::AviWriter writer = type1_ ? media::AviWriter::CreateType1(output_, {system, wide})
+                                   : media::AviWriter::CreateType2(output_, {system, wide}, formats);
+  created_ = true;
+  PcmCopier pcm(source_, copied, formats);
+
+  BoundedQueue<DrawnPicture> queue(kQueuedPictures);
+  std::exception_ptr writer_failure;
+  std::thread encoding([&] {
+    try {
+      while (std::optional<DrawnPicture> item = queue.Pop()) {
+        std::vector<std::uint8_t> frame = encoder.Encode(*item->picture);
+        CopySoundBlocks(frame, item->source_frame, system);
+        dixmark_.Process(frame, item->source_frame);
+        writer.WriteVideoFrame(frame);
+        pcm.AfterFrame(static_cast<std::size_t>(item->index), writer);
+        progress.SetPosition(DvFramesTicks(system, item->index + 1));
+      }
+    } catch (...) {
+      writer_failure = std::current_exception();
+      queue.Close();
+    }
+  });
+
+  std::exception_ptr reader_failure;
+  try {
+    DvFrameSequence sequence(source_);
+    DvPictureDecoder decoder;
+    media::FramePtr last;
+    for (std::size_t k = 0; k < source_.FrameCount() && !progress.StopRequested(); ++k) {
+      DrawnPicture item;
+      item.index = k;
+      bool damaged = false;
+      if (!sequence.Read(k, item.source_frame, damaged)) continue;
+      const std::string text = calenox_.Next(item.source_frame);
+      media::FramePtr picture;
+      if (!decoder.Decode(item.source_frame, picture)) {
+        if (!last) continue;
+        picture.reset(av_frame_clone(last.get()));
+      }
+      if (!picture || picture->width != encoder.Width() || picture->height != encoder.Height() ||
+          picture->format != encoder.PixelFormat())
+        throw ConversionError("the DV decoder gave an unexpected picture format");
+      last.reset(av_frame_clone(picture.get()));
+      if (av_frame_make_writable(picture.get()) < 0) throw ConversionError("out of memory for a picture");
+      layrin_.Draw(*picture, text);
+      item.picture = std::move(picture);
+      if (!queue.Push(std::move(item))) break;
+    }
+  } catch (...) {
+    reader_failure = std::current_exception();
+  }
+  queue.Close();
+  encoding.join();
+  if (reader_failure) std::rethrow_exception(reader_failure);
+  if (writer_failure) std::rethrow_exception(writer_failure);
+  writer.Close();
+}
+
+}  // namespace korvid::graphs
