@@ -47,14 +47,14 @@ SortKeyList::AddResult SortKeyList::Add(const std::string& bytes) {
   std::size_t high = keys_.size();
   while (low < high) {
     const std::size_t middle = low + (high - low) / 2;
-    const int order = CompareKeys(keys_[middle], key);
+    const int order = CompareKeys(*keys_[middle], key);
     if (order == 0) return {static_cast<int>(middle), false};
     if (order < 0)
       low = middle + 1;
     else
       high = middle;
   }
-  keys_.insert(keys_.begin() + static_cast<std::ptrdiff_t>(low), std::move(key));
+  keys_.insert(keys_.begin() + static_cast<std::ptrdiff_t>(low), std::make_unique<Key>(std::move(key)));
   return {static_cast<int>(low), true};
 }
 

@@ -8,6 +8,7 @@
 // two different files never share a key.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,7 +33,7 @@ class SortKeyList {
   void Clear() { keys_.clear(); }
 
   int Size() const { return static_cast<int>(keys_.size()); }
-  const std::string& At(int index) const { return keys_.at(static_cast<std::size_t>(index)).bytes; }
+  const std::string& At(int index) const { return keys_.at(static_cast<std::size_t>(index))->bytes; }
 
   // <0, 0 or >0, as the list orders the two keys.
   int Compare(const std::string& a, const std::string& b) const;
@@ -53,7 +54,8 @@ class SortKeyList {
   int CompareKeys(const Key& a, const Key& b) const;
 
   QCollator collator_;
-  std::vector<Key> keys_;
+  // Held by pointer: an insertion then shifts pointers, not keys.
+  std::vector<std::unique_ptr<Key>> keys_;
   mutable std::uint64_t comparisons_ = 0;
 };
 
