@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "commands/process_flags.h"
+#include "commands/scene_files.h"
 #include "settings/system_locale.h"
 
 namespace korvid::list {
@@ -17,7 +18,6 @@ constexpr std::string_view kHyphenLine = "# ------------------------------------
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kEntryIndent = "     ";
 constexpr std::string_view kVersionText = "5.3.6";
-constexpr std::string_view kWebAddress = "https://korvid.example.org";
 
 const char* OrderText(int order) {
   switch (order) {
@@ -54,7 +54,7 @@ std::string EntryPathOf(std::string_view raw, bool first) {
 PlaylistStamp CurrentPlaylistStamp(const std::string& dateFormat) {
   PlaylistStamp stamp;
   stamp.version = std::string(kVersionText);
-  stamp.webAddress = std::string(kWebAddress);
+  stamp.webAddress = std::string(commands::kMakerWebAddress);
   const QDateTime now = QDateTime::currentDateTime();
   stamp.now = {now.date().year(),   now.date().month(),  now.date().day(),
                now.time().hour(),   now.time().minute(), now.time().second()};
