@@ -18,6 +18,9 @@ DvVideoEncoder::DvVideoEncoder(DvSystem system, bool wide) : system_(system), pa
                                        : (pal ? AVRational{16, 15} : AVRational{8, 9});
   context_->field_order = AV_FIELD_BB;
   context_->flags |= AV_CODEC_FLAG_INTERLACED_DCT;
+  // The encoder splits a frame into independent slices: one a core.
+  context_->thread_count = 0;
+  context_->thread_type = FF_THREAD_SLICE;
   if (const int rc = avcodec_open2(context_.get(), codec, nullptr); rc < 0)
     throw MediaError("cannot open the DV encoder: " + AvErrorText(rc));
 }
