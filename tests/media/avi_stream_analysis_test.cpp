@@ -313,6 +313,25 @@ TEST(AnalyseFileTest, BlankHeaderLengthAndDvFormatWords) {
   EXPECT_EQ(r.datecodeText, "2005-08-14 15:02:11");
 }
 
+// Damaged headers never crash the analysis: every outcome is a record.
+TEST(AnalyseFileTest, DamagedHeadersGiveARecord) {
+  test::TempDir dir;
+  std::vector<std::uint8_t> original = test::ReadWholeFile(test::StandardSample("pal_type1.avi"));
+  original.resize(std::min<std::size_t>(original.size(), 3 * 144000));
+  const fs::path file = dir / "damaged.avi";
+  for (std::size_t at = 4; at < 2048; at += 29) {
+    for (const std::uint8_t value : {std::uint8_t{0x00}, std::uint8_t{0xFF}}) {
+      std::vector<std::uint8_t> bytes = original;
+      bytes[at] = value;
+      test::WriteWholeFile(file, bytes);
+      const TAfficherFichier r = Analyse(file);
+      EXPECT_TRUE(r.exists);
+      EXPECT_FALSE(r.datecodeText.empty()) << at;
+      EXPECT_FALSE(r.datecodeNameKey.empty()) << at;
+    }
+  }
+}
+
 // The file is only read: a read-only copy analyses the same and stays as it
 // was, and a DV stream with an unusual handler code is still read as DV.
 TEST(AnalyseFileTest, ReadOnlyFileIsAnalysedAndLeftUntouched) {
