@@ -143,9 +143,11 @@ void InlayJob::Run(JobProgress& progress) {
       if (!picture || picture->width != encoder.Width() || picture->height != encoder.Height() ||
           picture->format != encoder.PixelFormat())
         throw ConversionError("the DV decoder gave an unexpected picture format");
-      last.reset(av_frame_clone(picture.get()));
+      // A fresh decoder picture is ours alone, so this copies only a
+      // stand-in that shares the previous picture.
       if (av_frame_make_writable(picture.get()) < 0) throw ConversionError("out of memory for a picture");
       layrin_.Draw(*picture, text);
+      last.reset(av_frame_clone(picture.get()));
       item.picture = std::move(picture);
       if (!queue.Push(std::move(item))) break;
     }
