@@ -31,8 +31,7 @@ DatecodeFormat IsoFormat() { return {"yyyy-mm-dd hh:nn:ss", settings::EnglishLoc
 
 TAfficherFichier Analyse(const fs::path& path) { return AnalyseFile(path, IsoFormat()); }
 
-// The datecode and timecode texts in mediainfo's spelling.
-std::string AsMediaInfoDate(const std::string& datecodeText) { return datecodeText; }
+// The timecode text in mediainfo's spelling.
 std::string AsMediaInfoTimecode(std::string timecodeText) {
   for (char& c : timecodeText)
     if (c == '.') c = ':';
@@ -42,7 +41,7 @@ std::string AsMediaInfoTimecode(std::string timecodeText) {
 void ExpectMediaInfoAgrees(const fs::path& file, const TAfficherFichier& r) {
   const std::string date = test::MediaInfoField(file, "Recorded_Date");
   if (r.datecode) {
-    EXPECT_EQ(date.substr(0, 19), AsMediaInfoDate(r.datecodeText)) << file;
+    EXPECT_EQ(date.substr(0, 19), r.datecodeText) << file;  // same ISO form
   } else {
     EXPECT_EQ(date, "") << file;
   }
