@@ -1,0 +1,291 @@
+#include "commands/rename_commands.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ctime>
+
+#include "commands/file_action.h"
+
+namespace korvid::commands {
+namespace {
+
+constexpr std::string_view kLineBreak = "\r\n";
+// Enough for any folder a person fills; a bound so that a hostile folder
+// that keeps creating names cannot hold the command forever.
+constexpr int kMaxMoveAttempts = 1000;
+
+bool ExistsAt(const std::string& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0;
+}
+
+std::string FileNameOf(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string FolderOf(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash + 1));
+}
+
+std::string Replace2(std::string_view pattern, std::string_view first, std::string_view second) {
+  std::string out;
+  int n = 0;
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] == 's') {
+      out += n++ == 0 ? first : second;
+      ++i;
+    } else {
+      out += pattern[i];
+    }
+  }
+  return out;
+}
+
+// The first text that fits, trying them in order; the last one always.
+std::string FirstFitting(std::initializer_list<std::string> texts) {
+  std::string last;
+  for (const std::string& text : texts) {
+    if (FitsConfirmation(text)) return text;
+    last = text;
+  }
+  return last;
+}
+
+bool HasDatecode(const media::TAfficherFichier& entry) {
+  return entry.datecodeText != media::kNotAvailableText && entry.datecodeText != media::kErrorText;
+}
+
+TchUpdateType RenameTo(const media::TAfficherFichier& entry, const std::string& base, std::string& newfichier) {
+  if (base.empty()) return utNone;
+  const RenameOutcome outcome = RenameWithCompanion(StemOf(entry.fullName), base, UniqueAviName(base));
+  if (outcome.update == utRename) newfichier = outcome.newfichier;
+  return outcome.update;
+}
+
+}  // namespace
+
+std::string StemOf(std::string_view fullName) {
+  return std::string(fullName.substr(0, fullName.size() >= 4 ? fullName.size() - 4 : 0));
+}
+
+std::string UniqueAviName(std::string_view base) {
+  std::string candidate(base);
+  for (long long n = 1; ExistsAt(candidate + ".avi"); ++n) candidate = std::string(base) + "(" + std::to_string(n) + ")";
+  return candidate;
+}
+
+MoveOutcome MoveNoReplace(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return MoveOutcome::kMoved;
+  if (errno == EEXIST) return MoveOutcome::kTargetExists;
+  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return MoveOutcome::kFailed;
+  // File systems without the no-replace rename: a hard link refuses an
+  // existing target just the same.
+  if (::link(from.c_str(), to.c_str()) != 0) return errno == EEXIST ? MoveOutcome::kTargetExists : MoveOutcome::kFailed;
+  if (::unlink(from.c_str()) != 0) {
+    ::unlink(to.c_str());
+    return MoveOutcome::kFailed;
+  }
+  return MoveOutcome::kMoved;
+}
+
+RenameOutcome RenameWithCompanion(const std::string& stem, const std::string& base, std::string target) {
+  RenameOutcome outcome;
+  for (int attempt = 0;; ++attempt) {
+    const MoveOutcome moved = MoveNoReplace(stem + ".avi", target + ".avi");
+    if (moved == MoveOutcome::kFailed) return outcome;
+    if (moved == MoveOutcome::kMoved) break;
+    if (attempt + 1 >= kMaxMoveAttempts) return outcome;
+    target = UniqueAviName(base);
+  }
+  const std::string oldScene = stem + ".scn";
+  if (ExistsAt(oldScene)) MoveNoReplace(oldScene, target + ".scn");
+  outcome.update = utRename;
+  outcome.newfichier = target + ".avi";
+  return outcome;
+}
+
+void DatecodeFileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled) {
+  visible = enabled = HasDatecode(entry);
+}
+
+void AjouterTimecodeFileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled) {
+  visible = enabled = entry.timecodeText != media::kNotAvailableText && entry.timecodeText != media::kErrorText;
+}
+
+bool IsRemovableSegment(std::string_view segment) {
+  // A segment across a folder boundary is never ours to cut.
+  if (segment.find('/') != std::string_view::npos) return false;
+  const std::string lower = media::AsciiLower(segment);
+  for (const char* suffix : {"type2", "type1", "in", "ntsc", "pal", "am", "pm"})
+    if (lower == suffix) return true;
+  for (const char c : lower)
+    if (c >= 'a' && c <= 'z') return false;
+  return true;
+}
+
+std::string PurgedStem(std::string_view stem) {
+  std::string_view rest = stem;
+  for (;;) {
+    const std::size_t underscore = rest.rfind('_');
+    if (underscore == std::string_view::npos || !IsRemovableSegment(rest.substr(underscore + 1))) break;
+    const std::string_view cut = rest.substr(0, underscore);
+    // "_2005.avi" keeps its name: a bare ".avi" would be no name at all.
+    if (cut.empty() || cut.back() == '/') break;
+    rest = cut;
+  }
+  return std::string(rest);
+}
+
+void PurgerNomFileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled) {
+  const std::string stem = StemOf(entry.fullName);
+  visible = enabled = PurgedStem(stem) != stem;
+}
+
+std::string AjouterDateCodeBase(const media::TAfficherFichier& entry, const RenameServices& services) {
+  if (!entry.datecode) return {};
+  std::string text = settings::FormatDateTime(services.preferences.addDatecodeFormat, *entry.datecode, services.locale);
+  for (char& c : text)
+    if (std::string_view("<>:\"/\\|").find(c) != std::string_view::npos) c = '.';
+  return StemOf(entry.fullName) + "_" + text;
+}
+
+std::string AjouterTimecodeBase(const media::TAfficherFichier& entry) {
+  // The timecode text is digits and dots; anything else did not come from a frame.
+  if (entry.timecodeText.find('/') != std::string::npos) return {};
+  return StemOf(entry.fullName) + "_" + entry.timecodeText;
+}
+
+std::string RenameScAnBase(const media::TAfficherFichier& entry, const RenameServices& services) {
+  if (!entry.datecode) return {};
+  const std::string namePart =
+      services.preferences.renameRoot +
+      settings::FormatDateTime(services.preferences.renameFormat, *entry.datecode, services.locale);
+  // A separator in the name part would move the file into another folder.
+  if (namePart.empty() || namePart.find('/') != std::string::npos) return {};
+  return FolderOf(entry.fullName) + namePart;
+}
+
+std::string AjouterDateCodeConfirmation(const media::TAfficherFichier& entry, const RenameServices& services) {
+  const std::string base = AjouterDateCodeBase(entry, services);
+  if (base.empty()) return {};
+  const std::string newName = FileNameOf(UniqueAviName(base)) + ".avi";
+  return FirstFitting({
+      Replace2("Do you want to add a datecode to '%s'" + std::string(kLineBreak) + "and rename it to '%s'?",
+               entry.name, newName),
+      Replace2("Do you want to add a datecode to this filename and rename it to" + std::string(kLineBreak) + "'%s'?",
+               newName, {}),
+      "Do you want to add a datecode to this file?",
+  });
+}
+
+std::string AjouterTimecodeConfirmation(const media::TAfficherFichier& entry) {
+  const std::string base = AjouterTimecodeBase(entry);
+  if (base.empty()) return {};
+  const std::string newPath = UniqueAviName(base) + ".avi";
+  return FirstFitting({
+      Replace2("Do you really want to add its timecode to the file '%s'" + std::string(kLineBreak) +
+                   "and rename it to '%s'?",
+               entry.fullName, newPath),
+      Replace2("Do you really want to add its timecode to the file " + std::string(kLineBreak) + "and rename it to '%s'?",
+               newPath, {}),
+      "Do you really want to add its timecode to the file?",
+  });
+}
+
+std::string PurgerNomConfirmation(const media::TAfficherFichier& entry) {
+  const std::string newName = FileNameOf(UniqueAviName(PurgedStem(StemOf(entry.fullName)))) + ".avi";
+  return FirstFitting({
+      Replace2("Do you want to shorten the name of '%s'" + std::string(kLineBreak) + "and rename it to '%s'?",
+               entry.name, newName),
+      Replace2("Do you want to shorten the name of this file and rename it to" + std::string(kLineBreak) + "'%s'?",
+               newName, {}),
+      "Do you want to shorten the name of this file?",
+  });
+}
+
+std::string RenameScAnConfirmation(const media::TAfficherFichier& entry, const RenameServices& services) {
+  const std::string base = RenameScAnBase(entry, services);
+  if (base.empty()) return {};
+  const std::string newName = FileNameOf(UniqueAviName(base)) + ".avi";
+  return FirstFitting({
+      Replace2("Do you want to rename the file  '%s' in '%s'?", entry.name, newName),
+      Replace2("Do you want to rename this file in '%s'?", newName, {}),
+      "Do you want to rename this file?",
+  });
+}
+
+std::string FileDateConfirmation(const media::TAfficherFichier& entry, const settings::LocaleFormats& locale) {
+  constexpr std::string_view kFormat = "ddddd hh:nn:ss";
+  const std::string datecode = entry.datecode ? settings::FormatDateTime(kFormat, *entry.datecode, locale) : "";
+  const std::string details = std::string(kLineBreak) + std::string(kLineBreak) + "Old creation date: " +
+                              settings::FormatDateTime(kFormat, entry.created, locale) + std::string(kLineBreak) +
+                              "Old modified date:  " + settings::FormatDateTime(kFormat, entry.modified, locale) +
+                              std::string(kLineBreak) + "New date : " + datecode;
+  const std::string full = "Do you really want to modify the dates of the file '" + entry.name + "'" + details;
+  if (FitsConfirmation(full)) return full;
+  return CutUtf8("Do you really want to modify the dates of this file?" + details, kMaxConfirmationBytes + 1);
+}
+
+TchUpdateType AjouterDateCodeExecution(const media::TAfficherFichier& entry, std::string& newfichier,
+                                       const RenameServices& services) {
+  return RenameTo(entry, AjouterDateCodeBase(entry, services), newfichier);
+}
+
+TchUpdateType AjouterTimecodeExecution(const media::TAfficherFichier& entry, std::string& newfichier) {
+  return RenameTo(entry, AjouterTimecodeBase(entry), newfichier);
+}
+
+TchUpdateType PurgerNomExecution(const media::TAfficherFichier& entry, std::string& newfichier) {
+  const std::string stem = StemOf(entry.fullName);
+  const std::string base = PurgedStem(stem);
+  if (base == stem) return utNone;
+  return RenameTo(entry, base, newfichier);
+}
+
+TchUpdateType RenameScAnExecution(const media::TAfficherFichier& entry, std::string& newfichier,
+                                  const RenameServices& services) {
+  return RenameTo(entry, RenameScAnBase(entry, services), newfichier);
+}
+
+bool LocalToEpoch(const settings::DateTimeValue& local, long long& seconds) {
+  std::tm parts{};
+  parts.tm_year = local.year - 1900;
+  parts.tm_mon = local.month - 1;
+  parts.tm_mday = local.day;
+  parts.tm_hour = local.hour;
+  parts.tm_min = local.minute;
+  parts.tm_sec = local.second;
+  // Let the time zone rules say whether summer time was in force then.
+  parts.tm_isdst = -1;
+  errno = 0;
+  const std::time_t result = std::mktime(&parts);
+  if (result == static_cast<std::time_t>(-1) && errno != 0) return false;
+  seconds = static_cast<long long>(result);
+  return true;
+}
+
+TchUpdateType FileDateExecution(const media::TAfficherFichier& entry, std::string& newfichier, CommandHost& host) {
+  newfichier = entry.fullName;
+  long long seconds = 0;
+  if (!entry.datecode || !settings::IsValidDateTime(*entry.datecode) || !LocalToEpoch(*entry.datecode, seconds))
+    return utModify;
+  host.ReleasePlayerFile();
+  const int fd = ::open(entry.fullName.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd >= 0) {
+    struct timespec times[2]{};
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1].tv_sec = static_cast<time_t>(seconds);
+    ::futimens(fd, times);
+    ::close(fd);
+  }
+  host.RetakePlayerFile();
+  return utModify;
+}
+
+}  // namespace korvid::commands

@@ -1,0 +1,87 @@
+#pragma once
+// The naming commands: add the datecode or the timecode to a file's name,
+// shorten a name back, rename after the datecode, and set the file's date
+// from the datecode. Each renaming takes the scene file along.
+//
+// A rename never replaces a file: the move itself refuses an existing
+// target, and a target that appeared after the name was chosen makes the
+// move take the next free "(n)" counter.
+
+#include <string>
+#include <string_view>
+
+#include "commands/command_host.h"
+#include "commands/update_type.h"
+#include "media/video_record.h"
+#include "settings/date_time_format.h"
+#include "settings/preferences.h"
+
+namespace korvid::commands {
+
+struct RenameServices {
+  const settings::Preferences& preferences;
+  settings::LocaleFormats locale;
+  // The player lets go of the file while its dates are set.
+  CommandHost& host;
+};
+
+// The path without its last four characters (".avi").
+std::string StemOf(std::string_view fullName);
+// The first of base, base(1), base(2)... whose ".avi" does not exist.
+std::string UniqueAviName(std::string_view base);
+
+enum class MoveOutcome { kMoved, kTargetExists, kFailed };
+// Moves `from` to `to` unless something already exists at `to`.
+MoveOutcome MoveNoReplace(const std::string& from, const std::string& to);
+
+struct RenameOutcome {
+  TchUpdateType update = utNone;
+  std::string newfichier;
+};
+// Moves stem.avi to target.avi, then stem.scn to target.scn when there is
+// one (that second move may fail). When target.avi has appeared since it
+// was chosen, the next free name after `base` is taken instead.
+RenameOutcome RenameWithCompanion(const std::string& stem, const std::string& base, std::string target);
+
+// Offered for files with a datecode (AjouterDateCode, RenameScAn, FileDate).
+void DatecodeFileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled);
+void AjouterTimecodeFileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled);
+void PurgerNomFileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled);
+
+// The base names before UniqueAviName; empty when the command cannot name
+// the file (no datecode, a name part that would leave the folder).
+std::string AjouterDateCodeBase(const media::TAfficherFichier& entry, const RenameServices& services);
+std::string AjouterTimecodeBase(const media::TAfficherFichier& entry);
+// The stem with its removable "_" segments cut from the end; never cuts
+// into a folder name nor leaves an empty file name.
+std::string PurgedStem(std::string_view stem);
+std::string RenameScAnBase(const media::TAfficherFichier& entry, const RenameServices& services);
+
+// A segment the shortening removes: a suffix of ours, or no ASCII letter.
+bool IsRemovableSegment(std::string_view segment);
+
+std::string AjouterDateCodeConfirmation(const media::TAfficherFichier& entry, const RenameServices& services);
+std::string AjouterTimecodeConfirmation(const media::TAfficherFichier& entry);
+std::string PurgerNomConfirmation(const media::TAfficherFichier& entry);
+std::string RenameScAnConfirmation(const media::TAfficherFichier& entry, const RenameServices& services);
+std::string FileDateConfirmation(const media::TAfficherFichier& entry, const settings::LocaleFormats& locale);
+
+TchUpdateType AjouterDateCodeExecution(const media::TAfficherFichier& entry, std::string& newfichier,
+                                       const RenameServices& services);
+TchUpdateType AjouterTimecodeExecution(const media::TAfficherFichier& entry, std::string& newfichier);
+TchUpdateType PurgerNomExecution(const media::TAfficherFichier& entry, std::string& newfichier);
+TchUpdateType RenameScAnExecution(const media::TAfficherFichier& entry, std::string& newfichier,
+                                  const RenameServices& services);
+// Sets the last-write time to the datecode, read as local time with the
+// offset in force at that date; the last-access time stays. This platform
+// keeps no settable creation time. Always utModify, so that the entry
+// shows its dates again; a file that cannot be opened for writing is left
+// as it was.
+TchUpdateType FileDateExecution(const media::TAfficherFichier& entry, std::string& newfichier,
+                                CommandHost& host);
+
+// Seconds since the epoch of a local date and time, with the offset in
+// force at that moment; false for a time that does not exist.
+bool LocalToEpoch(const settings::DateTimeValue& local, long long& seconds);
+
+}  // namespace korvid::commands

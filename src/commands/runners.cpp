@@ -1,0 +1,234 @@
+#include "commands/runners.h"
+
+#include <vector>
+
+namespace korvid::commands {
+namespace {
+
+enum class Verdict { kRun, kRunAll, kSkip, kCancel };
+
+// The record handed to handlers of commands that run without any file.
+const media::TAfficherFichier& NoEntry() {
+  static const media::TAfficherFichier empty;
+  return empty;
+}
+
+Verdict Confirm(const tFileAction& action, const media::TAfficherFichier* entry, RunContext& context,
+                bool offerAll) {
+  if (!action.OnConfirmation || context.flags.NoConfirmation) return Verdict::kRun;
+  std::string question;
+  action.OnConfirmation(action.Param, entry != nullptr ? *entry : NoEntry(), question);
+  if (question.empty()) return Verdict::kRun;
+  if (offerAll) question += "\r\n" + std::string(kAllAnswerLine);
+  const Answer answer =
+      context.host.Ask(MessageKind::kWarning, question, offerAll ? Buttons::kYesNoCancelAll : Buttons::kYesNo);
+  switch (answer) {
+    case Answer::kNo: return Verdict::kSkip;
+    case Answer::kCancel: return offerAll ? Verdict::kCancel : Verdict::kSkip;
+    case Answer::kAll: return Verdict::kRunAll;
+    case Answer::kYes:
+    case Answer::kOk: break;
+  }
+  return Verdict::kRun;
+}
+
+// The list's entry holding this very record, or -1 when it left the list.
+int Locate(const list::VideoList& list, const media::TAfficherFichier* record, const std::string& fullName) {
+  for (int i = 0; i < list.Count(); ++i) {
+    const media::TAfficherFichier* candidate = list.Entry(i).record.get();
+    // The path check guards against a new record placed where a freed one was.
+    if (candidate == record && candidate->fullName == fullName) return i;
+  }
+  return -1;
+}
+
+struct SelectionStyle {
+  bool locked = false;  // RunOnSelectionLocked
+  bool bound = false;   // the selection run of RunBoundAction
+};
+
+struct Captured {
+  const media::TAfficherFichier* record;
+  std::string fullName;
+};
+
+void RunOverSelection(const tFileAction& action, RunContext& context, SelectionStyle style) {
+  list::VideoList& list = context.list;
+  const std::vector<int> selected = list.SelectedIndexes();
+  if (selected.empty()) return;
+
+  std::vector<Captured> captured;
+  captured.reserve(selected.size());
+  for (const int index : selected) {
+    const media::TAfficherFichier* record = list.Entry(index).record.get();
+    captured.push_back({record, record->fullName});
+  }
+  const bool offerAll = captured.size() >= 2;
+
+  const auto finish = [&] {
+    context.host.SetListEnabled(true);
+    if (style.locked && context.lockListCommands) context.lockListCommands(false);
+    if (style.bound) context.host.RetakePlayerFile();
+    list.CurrentEntryChanged();
+    context.flags.AbortAll = false;
+    if (!style.locked) context.flags.AbortCommand = false;
+  };
+
+  if (style.locked && context.lockListCommands) context.lockListCommands(true);
+  if (style.bound) context.host.ReleasePlayerFile();
+  context.host.SetListEnabled(false);
+  for (const int index : selected) list.SetSelected(index, false);
+
+  try {
+    bool allConfirmed = false;
+    for (const Captured& item : captured) {
+      if (style.bound) {
+        context.host.ProcessEvents(0);
+        if (context.flags.AbortCommand) break;
+      }
+      const int index = Locate(list, item.record, item.fullName);
+      if (index < 0) continue;
+      list.SetFocus(index);
+      list.SetSelected(index, true);
+      if (style.locked) list.CurrentEntryChanged();
+      context.host.ProcessEvents(0);
+      if (context.flags.AbortCommand) break;
+      if (!style.locked) list.RefreshListStatus();
+
+      if (action.OnFileCondition) {
+        bool visible = true, enabled = true;
+        action.OnFileCondition(action.Param, *item.record, visible, enabled);
+        if (!enabled) continue;
+      }
+      if (!allConfirmed) {
+        const Verdict verdict = Confirm(action, item.record, context, offerAll);
+        if (verdict == Verdict::kCancel) break;
+        if (verdict == Verdict::kSkip) continue;
+        allConfirmed = verdict == Verdict::kRunAll;
+      }
+      ExecuteOnEntry(action, item.record, context);
+      context.flags.AbortCommand = false;
+      if (context.flags.AbortAll) break;
+    }
+  } catch (...) {
+    finish();
+    throw;
+  }
+  finish();
+}
+
+// The end of every run on one entry.
+void FinishSingleRun(RunContext& context, bool fullRefresh) {
+  if (fullRefresh) {
+    context.list.CurrentEntryChanged();
+  } else {
+    context.list.RefreshListStatus();
+    context.list.View().RefreshActions();
+  }
+  context.flags.ClearAborts();
+}
+
+void RunSingle(const tFileAction& action, const media::TAfficherFichier* entry, RunContext& context,
+               bool fullRefresh) {
+  try {
+    if (Confirm(action, entry, context, false) != Verdict::kSkip) ExecuteOnEntry(action, entry, context);
+  } catch (...) {
+    FinishSingleRun(context, fullRefresh);
+    throw;
+  }
+  FinishSingleRun(context, fullRefresh);
+}
+
+// Hides the gauge again however the execution ends.
+class GaugeShown {
+ public:
+  GaugeShown(CommandHost& host, bool shown) : host_(host), shown_(shown) {
+    if (!shown_) return;
+    host_.ShowGauge(true);
+    host_.SetGauge(0);
+  }
+  ~GaugeShown() {
+    if (shown_) host_.ShowGauge(false);
+  }
+  GaugeShown(const GaugeShown&) = delete;
+  GaugeShown& operator=(const GaugeShown&) = delete;
+
+ private:
+  CommandHost& host_;
+  bool shown_;
+};
+
+}  // namespace
+
+std::string FormatMonoMessage(std::string_view monoMessage, std::string_view name) {
+  std::string out;
+  bool replaced = false;
+  for (std::size_t i = 0; i < monoMessage.size(); ++i) {
+    if (monoMessage[i] == '%' && i + 1 < monoMessage.size()) {
+      const char next = monoMessage[i + 1];
+      if (next == 's' && !replaced) {
+        out += name;
+        replaced = true;
+        ++i;
+        continue;
+      }
+      if (next == '%') {
+        out += '%';
+        ++i;
+        continue;
+      }
+    }
+    out += monoMessage[i];
+  }
+  return out;
+}
+
+void ExecuteOnEntry(const tFileAction& action, const media::TAfficherFichier* entry, RunContext& context) {
+  const bool showProgress = !action.MonoMessage.empty();
+  GaugeShown gauge(context.host, showProgress);
+  if (showProgress) context.host.SetStatusText(FormatMonoMessage(action.MonoMessage, entry ? entry->name : ""));
+  if (!action.OnExecution) return;
+
+  const int index = entry != nullptr ? context.list.FindEntry(entry->fullName) : -1;
+  std::string newfichier;
+  TchUpdateType update = utNone;
+  const TParam param = action.Param;
+  action.OnExecution(param, entry != nullptr ? *entry : NoEntry(), newfichier, update);
+  switch (update) {
+    case utAdd:
+    case utDelete:
+    case utModify:
+    case utRename: context.list.ApplyUpdate(update, index, newfichier); break;
+    case utNone: break;
+  }
+}
+
+void RunOnCurrentEntry(const tFileAction* action, RunContext& context) {
+  if (action == nullptr || context.list.SelectedCount() == 0) return;
+  const media::TAfficherFichier* current = context.list.Current();
+  if (current == nullptr) return;
+  RunSingle(*action, current, context, false);
+}
+
+void RunOnSelection(const tFileAction* action, RunContext& context) {
+  if (action != nullptr) RunOverSelection(*action, context, {});
+}
+
+void RunOnSelectionLocked(const tFileAction* action, RunContext& context) {
+  if (action != nullptr) RunOverSelection(*action, context, {.locked = true});
+}
+
+void RunBoundAction(std::string_view windowActionName, std::string_view category,
+                    const FileActionRegistry& registry, RunContext& context) {
+  const tFileAction* action = FindFileAction(windowActionName, registry);
+  if (action == nullptr || category == "liste") return;
+  const int selected = context.list.SelectedCount();
+  if (selected == 0 && category != "vide" && category != "permanent") return;
+  if (selected > 1 && category != "mono") {
+    RunOverSelection(*action, context, {.bound = true});
+    return;
+  }
+  RunSingle(*action, context.list.Current(), context, true);
+}
+
+}  // namespace korvid::commands
