@@ -15,4 +15,4 @@ ffmpeg -loglevel error -y -f lavfi -i testsrc=size=720x576:rate=25:duration=2 \
   -metadata creation_time=2004-06-05T10:20:30 -timecode 01:02:03:04 \
   -f dv "$samples/ffmpeg_pal.dv"
 ffmpeg -loglevel error -y -i "$samples/ffmpeg_pal.dv" -c copy "$samples/ffmpeg_pal.avi"
-build/src/korvid --datecode "$samples"/*.avi || true
+build/src/korvid --info "$samples"
