@@ -1,0 +1,63 @@
+#include "commands/action_binding.h"
+
+#include <cctype>
+
+namespace korvid::commands {
+namespace {
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+// The general condition's answer, true when there is none.
+bool GenerallyAvailable(const tFileAction& fileAction) {
+  bool visible = true;
+  if (fileAction.OnGeneralCondition) fileAction.OnGeneralCondition(fileAction.Param, visible);
+  return visible;
+}
+
+void CompleteExisting(WindowAction& action, const tFileAction& fileAction) {
+  action.Visible = action.Enabled = GenerallyAvailable(fileAction);
+  if (action.handler == ExecuteHandler::kNone) action.handler = ExecuteHandler::kBoundAction;
+  if (action.shortcut.empty()) action.shortcut = fileAction.Shortcut();
+  if (action.caption.empty()) action.caption = fileAction.Caption;
+  if (action.category.empty()) action.category = kMulti;
+  if (action.image < 0) action.image = kDefaultImage;
+}
+
+void CreateForPlugIn(const tFileAction& fileAction, ActionList& actions, MainMenu& menu) {
+  WindowAction action;
+  action.name = "pm" + fileAction.Name();
+  action.category = kMulti;
+  action.image = kDefaultImage;
+  action.caption = fileAction.Caption;
+  action.shortcut = fileAction.Shortcut();
+  action.handler = ExecuteHandler::kBoundAction;
+  if (fileAction.OnGeneralCondition) action.Visible = action.Enabled = GenerallyAvailable(fileAction);
+  const std::string actionName = action.name;
+  actions.Append(std::move(action));
+
+  if (fileAction.Tag < 0 || static_cast<std::size_t>(fileAction.Tag) >= menu.size()) return;
+  MenuItem item;
+  item.name = "mm" + fileAction.Name();
+  item.actionName = actionName;
+  menu[static_cast<std::size_t>(fileAction.Tag)].items.push_back(std::move(item));
+}
+
+}  // namespace
+
+void BindFileActions(const FileActionRegistry& registry, ActionList& actions, MainMenu& menu) {
+  for (int i = 0; i < registry.Count(); ++i) {
+    tFileAction& fileAction = registry.At(i);
+    if (!fileAction.Modele.empty() && !ApplyModele(fileAction, registry)) continue;
+    if (WindowAction* action = actions.FindLower("am" + Lower(fileAction.Name()))) {
+      CompleteExisting(*action, fileAction);
+    } else if (!fileAction.Caption.empty()) {
+      CreateForPlugIn(fileAction, actions, menu);
+    }
+  }
+}
+
+}  // namespace korvid::commands
