@@ -56,7 +56,7 @@ std::span<const ValueSpec<Preferences>> MainValueSpecs();
 // Values of the overlay font group.
 std::span<const ValueSpec<IncrustFont>> FontValueSpecs();
 
-// The spec with this stored name, or nullptr.
+// The table entry with this stored name, or nullptr.
 const ValueSpec<Preferences>* FindMainValueSpec(std::string_view name);
 
 inline constexpr std::string_view kActionsGroup = "Actions";
