@@ -1,11 +1,18 @@
-// The korvid executable. For now it reports what the media layer reads
-// from AVI files; the window and the command-line switches come later.
+// The korvid executable: the GNU-style options report what the media layer
+// reads from AVI files; any other parameters are files and switches of a
+// command-line run, which needs no display.
+#include <unistd.h>
+
+#include <QGuiApplication>
+
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "commands/command_line_run.h"
 #include "list/info_report.h"
 #include "media/first_frame.h"
 #include "media/video_record.h"
@@ -17,6 +24,8 @@ namespace {
 void PrintUsage() {
   std::printf(
       "usage: korvid [--version] [--help]\n"
+      "       korvid [+SWITCHES] FILE.avi|FOLDER...  list the files and run the commands the switches name\n"
+      "              (+h runs without any question and quits; korvid /? lists the switches)\n"
       "       korvid --datecode FILE.avi...   datecode and timecode of each file's first frame\n"
       "       korvid --info [--json] PATH...  information of each AVI file; folders are scanned\n");
 }
@@ -70,6 +79,23 @@ int PrintDatecodes(const std::vector<std::string>& files) {
   return status;
 }
 
+std::string EnvironmentValue(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+// A command-line run draws text (the datecode inlay) but shows nothing, so
+// it renders off screen whether or not a display is there.
+int RunCommandLine(int argc, char** argv, const std::vector<std::string>& parameters) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QGuiApplication application(argc, argv);
+  const korvid::commands::CommandLineEnvironment environment{
+      korvid::settings::StoreLocation::ForCurrentUser(), korvid::settings::UserDocumentsFolder(),
+      EnvironmentValue("KORVID_MISSING_FILTERS"),        std::cout,
+      std::cerr,                                         isatty(STDERR_FILENO) == 1};
+  return korvid::commands::RunCommandLineWithoutWindow(parameters, environment);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -79,6 +105,7 @@ int main(int argc, char** argv) {
     PrintUsage();
     return 0;
   }
+  if (args[0].rfind("--", 0) != 0) return RunCommandLine(argc, argv, args);
   if (args[0] == "--version") {
     std::printf("korvid %s\n", KORVID_VERSION);
     return 0;

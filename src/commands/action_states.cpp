@@ -73,10 +73,13 @@ bool ItemVisible(const ActionList& actions, MenuItem& item) {
 
 }  // namespace
 
-ViewState ChooseViewState(bool panelShown, bool emptyHelpShown, int entryCount) {
-  if (panelShown) return {1};
-  if (emptyHelpShown) return {1, 2};
-  if (entryCount < 2) return {1, 2, 4, 5};
+ViewState CategoriesOf(list::ViewState state) {
+  switch (state) {
+    case list::ViewState::kPanelShown: return {1};
+    case list::ViewState::kEmptyList: return {1, 2};
+    case list::ViewState::kFewEntries: return {1, 2, 4, 5};
+    case list::ViewState::kFull: break;
+  }
   return {1, 2, 3, 4, 5};
 }
 

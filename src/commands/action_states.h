@@ -11,6 +11,7 @@
 #include "commands/command_list.h"
 #include "commands/file_action_registry.h"
 #include "commands/window_actions.h"
+#include "list/list_status.h"
 #include "list/video_list.h"
 
 namespace korvid::commands {
@@ -31,9 +32,10 @@ class ViewState {
   std::bitset<6> bits_;
 };
 
-// {1} with a panel shown, {1,2} with the empty-list help, {1,2,4,5} with
-// fewer than two entries, else all five.
-ViewState ChooseViewState(bool panelShown, bool emptyHelpShown, int entryCount);
+// The category numbers the list's view state allows: {1} with a panel
+// shown, {1,2} for the empty list, {1,2,4,5} with fewer than two entries,
+// else all five.
+ViewState CategoriesOf(list::ViewState state);
 
 struct RefreshInput {
   ViewState view;

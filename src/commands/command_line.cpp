@@ -1,0 +1,185 @@
+#include "commands/command_line.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <set>
+
+#include "commands/builtin_actions.h"
+
+namespace korvid::commands {
+namespace {
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+bool Exists(std::string_view path) {
+  std::error_code error;
+  return std::filesystem::exists(std::filesystem::path(path), error);
+}
+
+struct FixedSwitch {
+  std::string_view caption;
+  std::string_view letter;
+};
+constexpr FixedSwitch kFixedSwitches[] = {
+    {"Close after commands", "c"}, {"Hide the window", "h"}, {"No confirmation", "m"}, {"Help", "?"}};
+
+std::vector<std::string> ListedPaths(const list::VideoList& list) {
+  std::vector<std::string> paths;
+  for (int i = 0; i < list.Count(); ++i) paths.push_back(list.Entry(i).record->fullName);
+  return paths;
+}
+
+// Makes the entry the one current and selected entry, as a click would.
+void MakeSoleSelection(list::VideoList& list, int index) {
+  for (const int selected : list.SelectedIndexes()) list.SetSelected(selected, false);
+  list.SetFocus(index);
+  list.SetSelected(index, true);
+  list.CurrentEntryChanged();
+}
+
+bool PassesCondition(const tFileAction* fileAction, const media::TAfficherFichier& entry) {
+  if (fileAction == nullptr || !fileAction->OnFileCondition) return true;
+  bool visible = true, enabled = true;
+  fileAction->OnFileCondition(fileAction->Param, entry, visible, enabled);
+  return enabled;
+}
+
+SwitchStep Outcome(const std::string& caption, const std::string& file, const std::vector<std::string>& before,
+                   const std::vector<std::string>& after) {
+  SwitchStep step{caption, file, SwitchStep::Outcome::kDone, {}};
+  const std::set<std::string> old(before.begin(), before.end());
+  const std::set<std::string> now(after.begin(), after.end());
+  std::vector<std::string> added;
+  for (const std::string& path : after)
+    if (!old.contains(path)) added.push_back(path);
+  if (now.contains(file)) {
+    for (const std::string& path : added) step.detail += (step.detail.empty() ? "" : ", ") + path;
+    return step;
+  }
+  step.outcome = added.size() == 1 ? SwitchStep::Outcome::kRenamed : SwitchStep::Outcome::kRemoved;
+  if (added.size() == 1) step.detail = added.front();
+  return step;
+}
+
+void RunOneSwitch(const WindowAction& action, SwitchRun& run) {
+  list::VideoList& list = run.context.list;
+  const tFileAction* fileAction = FindFileAction(action.name, run.registry);
+  // Only the files listed now take part, each once, however the list changes.
+  const std::vector<std::string> captured = ListedPaths(list);
+  for (const std::string& path : captured) {
+    const int index = list.FindEntry(path);
+    if (index < 0) continue;
+    MakeSoleSelection(list, index);
+    if (!PassesCondition(fileAction, *list.Entry(index).record)) {
+      if (run.report) run.report({action.caption, path, SwitchStep::Outcome::kSkipped, {}});
+      continue;
+    }
+    const std::vector<std::string> before = ListedPaths(list);
+    TriggerAction(action, run.registry, run.context);
+    if (run.report) run.report(Outcome(action.caption, path, before, ListedPaths(list)));
+  }
+}
+
+}  // namespace
+
+bool IsSwitchParameter(std::string_view parameter) {
+  if (parameter.empty() || parameter.find('.') != std::string_view::npos) return false;
+  if (parameter.front() == '+') return true;
+  if (parameter.front() != '/') return false;
+  return parameter.find('/', 1) == std::string_view::npos && !Exists(parameter);
+}
+
+bool SwitchHas(std::string_view parameter, std::string_view text) {
+  return !text.empty() && Lower(parameter).find(Lower(text)) != std::string::npos;
+}
+
+SwitchTable BuildSwitchTable(const ActionList& actions, const CommandList& list,
+                             const FileActionRegistry& registry) {
+  SwitchTable table;
+  for (const WindowAction& action : actions) {
+    if (action.Tag < 0 || !list.Checked(action.Tag)) continue;
+    const tFileAction* fileAction = FindFileAction(action.name, registry);
+    if (fileAction == nullptr || fileAction->Switch().empty()) continue;
+    table.push_back({fileAction->Switch(), action.name});
+  }
+  return table;
+}
+
+std::vector<CommandLineRow> CommandLineRows(const SwitchTable& table, const ActionList& actions) {
+  std::vector<std::string> texts;
+  for (const SwitchEntry& entry : table) {
+    const WindowAction* action = actions.Find(entry.actionName);
+    if (action != nullptr && !action->caption.empty()) texts.push_back(action->caption + "= +" + entry.switchText);
+  }
+  for (const FixedSwitch& fixed : kFixedSwitches)
+    texts.push_back(std::string(fixed.caption) + "= +" + std::string(fixed.letter));
+  std::sort(texts.begin(), texts.end(), [](const std::string& a, const std::string& b) { return Lower(a) < Lower(b); });
+  texts.erase(std::unique(texts.begin(), texts.end(),
+                          [](const std::string& a, const std::string& b) { return Lower(a) == Lower(b); }),
+              texts.end());
+  std::vector<CommandLineRow> rows;
+  for (const std::string& text : texts) {
+    const std::size_t equals = text.find('=');
+    rows.push_back({text.substr(0, equals), text.substr(equals + 1)});
+  }
+  return rows;
+}
+
+RunKind DecideRunKind(const std::vector<std::string>& parameters) {
+  if (parameters.empty()) return RunKind::kNone;
+  for (const std::string& parameter : parameters)
+    if (IsSwitchParameter(parameter) && SwitchHas(parameter, "h")) return RunKind::kHidden;
+  return RunKind::kVisible;
+}
+
+VisibleRunPlan ExamineVisibleRun(const std::vector<std::string>& parameters) {
+  VisibleRunPlan plan;
+  for (const std::string& parameter : parameters) {
+    if (!IsSwitchParameter(parameter)) continue;
+    if (SwitchHas(parameter, "?")) {
+      plan.help = true;
+      return plan;
+    }
+    if (SwitchHas(parameter, "m")) plan.noConfirmation = true;
+    if (SwitchHas(parameter, "c")) plan.closeAfterCommands = true;
+  }
+  return plan;
+}
+
+void TriggerAction(const WindowAction& action, const FileActionRegistry& registry, RunContext& context) {
+  switch (action.handler) {
+    case ExecuteHandler::kNone: return;
+    case ExecuteHandler::kWindow:
+      if (action.onExecute) action.onExecute();
+      return;
+    case ExecuteHandler::kBoundAction:
+      RunBoundAction(action.name, action.category, registry, context);
+      return;
+    case ExecuteHandler::kBuiltInRunner: break;
+  }
+  const tFileAction* fileAction = FindFileAction(action.name, registry);
+  if (fileAction == nullptr) return;
+  switch (BuiltInRunner(fileAction->Name())) {
+    case ActionRunner::kCurrentEntry: RunOnCurrentEntry(fileAction, context); break;
+    case ActionRunner::kSelection: RunOnSelection(fileAction, context); break;
+    case ActionRunner::kSelectionLocked: RunOnSelectionLocked(fileAction, context); break;
+  }
+}
+
+void RunSwitches(const std::vector<std::string>& parameters, const SwitchTable& table, SwitchRun& run) {
+  for (const std::string& parameter : parameters) {
+    if (!IsSwitchParameter(parameter)) continue;
+    for (const SwitchEntry& entry : table) {
+      if (!SwitchHas(parameter, entry.switchText)) continue;
+      const WindowAction* action = run.actions.Find(entry.actionName);
+      if (action != nullptr) RunOneSwitch(*action, run);
+    }
+  }
+}
+
+}  // namespace korvid::commands

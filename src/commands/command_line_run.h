@@ -1,0 +1,36 @@
+#pragma once
+// A start of the program with parameters and no window: the files are
+// listed, the switches run their commands, and the shutdown saves the
+// preferences and the default playlist as their preferences ask. Needs no
+// display, so it works over SSH and in CI.
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "settings/preferences_store.h"
+
+namespace korvid::commands {
+
+struct CommandLineEnvironment {
+  settings::StoreLocation store;
+  std::string documentsFolder;
+  // KORVID_MISSING_FILTERS, read by the caller.
+  std::string missingFilters;
+  std::ostream& out;
+  std::ostream& err;
+  // One line per file and command on `err` (when it is a terminal).
+  bool reportSteps = false;
+};
+
+// Runs the command line as a run without a window: a hidden run ("h") as
+// such; a visible run says that the window is not part of this build and
+// runs its switches the same way, questions answered No unless "m" is
+// given. "?" prints the switches on `out` and runs nothing. Returns the
+// exit status (0).
+int RunCommandLineWithoutWindow(const std::vector<std::string>& parameters, const CommandLineEnvironment& env);
+
+// The About panel's command-line page as text lines "Function<TAB>Key".
+std::vector<std::string> CommandLineHelpLines();
+
+}  // namespace korvid::commands

@@ -1,0 +1,41 @@
+#pragma once
+// The command host of a command-line run without a window: messages go to
+// standard error, there is no gauge and no list control, and a question
+// gets the answer the run was set up with, since nobody can be asked.
+
+#include <ostream>
+#include <string>
+
+#include "commands/command_host.h"
+
+namespace korvid::commands {
+
+class HeadlessHost final : public CommandHost {
+ public:
+  // `answerYes`: a Yes/No question counts as Yes (hidden runs, where the
+  // user asked for no interaction); otherwise as No, so that a command
+  // needing consent leaves the file alone.
+  HeadlessHost(std::ostream& messages, bool answerYes) : messages_(messages), answerYes_(answerYes) {}
+
+  Answer Ask(MessageKind kind, const std::string& text, Buttons buttons) override;
+  void SetStatusText(const std::string&) override {}
+  void ShowGauge(bool) override {}
+  void SetGauge(int) override {}
+  // No events to handle: just lets the time pass.
+  void ProcessEvents(int max_wait_ms) override;
+  void SetListEnabled(bool) override {}
+  void ReleasePlayerFile() override {}
+  void RetakePlayerFile() override {}
+
+  int QuestionsAsked() const { return questions_; }
+
+ private:
+  std::ostream& messages_;
+  bool answerYes_;
+  int questions_ = 0;
+};
+
+// The text as one line per line: "\r\n" becomes "\n".
+std::string PlainLines(const std::string& text);
+
+}  // namespace korvid::commands
