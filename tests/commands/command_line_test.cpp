@@ -1,0 +1,268 @@
+// The command line: which parameters are switches (real absolute paths
+// never are), the switch table and its help rows, the kinds of run, and
+// switches running their commands on generated clips, once per file.
+#include "commands/action_binding.h"
+#include "commands/builtin_actions.h"
+#include "commands/command_line.h"
+#include "commands/command_list.h"
+#include "graphs/filter_availability.h"
+#include "graphs/graph_holders.h"
+#include "media/avi_stream_analysis.h"
+#include "settings/preference_table.h"
+
+#include <gtest/gtest.h>
+
+#include <QLocale>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/gui_app.h"
+#include "support/list_samples.h"
+#include "support/recording_list_view.h"
+#include "support/sample_set.h"
+#include "support/scripted_host.h"
+#include "support/test_env.h"
+
+namespace korvid::commands {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(SwitchParameter, PlusAndSlashSwitchesButNeverAPathThatExists) {
+  test::TempDir dir;
+  EXPECT_TRUE(IsSwitchParameter("+rc"));
+  EXPECT_TRUE(IsSwitchParameter("+H"));
+  EXPECT_TRUE(IsSwitchParameter("/?"));
+  EXPECT_FALSE(IsSwitchParameter("/x.avi"));
+  EXPECT_FALSE(IsSwitchParameter("+x.avi"));
+  EXPECT_FALSE(IsSwitchParameter("a.avi"));
+  EXPECT_FALSE(IsSwitchParameter(""));
+  // Absolute paths: deeper ones hold a second "/", top-level ones exist.
+  EXPECT_FALSE(IsSwitchParameter(dir.path().string()));
+  EXPECT_FALSE(IsSwitchParameter((dir / "clips").string()));
+  for (const fs::path& top : {fs::path("/tmp"), fs::path("/usr"), fs::path("/etc")}) {
+    if (fs::exists(top)) {
+      EXPECT_FALSE(IsSwitchParameter(top.string())) << top;
+    }
+  }
+  if (!fs::exists("/rdeh")) {
+    EXPECT_TRUE(IsSwitchParameter("/rdeh"));
+  }
+  EXPECT_TRUE(SwitchHas("+RDC", "d"));
+  EXPECT_FALSE(SwitchHas("+rc", "d"));
+}
+
+TEST(SwitchParameter, RunKindAndVisibleRunPlan) {
+  EXPECT_EQ(DecideRunKind({}), RunKind::kNone);
+  EXPECT_EQ(DecideRunKind({"+rc", "a.avi", "b.avi"}), RunKind::kVisible);
+  EXPECT_EQ(DecideRunKind({"+h", "+d", "a.avi"}), RunKind::kHidden);
+  EXPECT_EQ(DecideRunKind({"/mh"}), RunKind::kHidden);
+  // A folder whose name holds an "h" hides nothing.
+  if (fs::exists("/home")) {
+    EXPECT_EQ(DecideRunKind({"/home"}), RunKind::kVisible);
+  }
+
+  VisibleRunPlan plan = ExamineVisibleRun({"+rc", "a.avi"});
+  EXPECT_FALSE(plan.help);
+  EXPECT_TRUE(plan.closeAfterCommands);
+  EXPECT_FALSE(plan.noConfirmation);
+  plan = ExamineVisibleRun({"/?"});
+  EXPECT_TRUE(plan.help);
+  EXPECT_FALSE(plan.closeAfterCommands);
+  plan = ExamineVisibleRun({"+c", "/?"});
+  EXPECT_TRUE(plan.help);
+  EXPECT_TRUE(plan.closeAfterCommands);
+  plan = ExamineVisibleRun({"/?", "+c"});
+  EXPECT_TRUE(plan.help);
+  EXPECT_FALSE(plan.closeAfterCommands);
+  EXPECT_TRUE(ExamineVisibleRun({"+m", "+r"}).noConfirmation);
+}
+
+// The built-in actions bound as the window binds them, optionally with plug-ins.
+struct Commands {
+  Tch ch;
+  FileActionRegistry registry;
+  ActionList actions = MainWindowActions();
+  MainMenu menu = MainWindowMenu();
+  CommandList list;
+  SwitchTable table;
+
+  void Build(const TchServices& services, std::vector<tFileAction*> plugIns = {}) {
+    ApplyActionTexts(ch);
+    BindBuiltInHandlers(ch, services);
+    RegisterBuiltInActions(ch, registry);
+    for (tFileAction* plugIn : plugIns) registry.Add(*plugIn);
+    BindFileActions(registry, actions, menu);
+    list = BuildCommandList(actions);
+    table = BuildSwitchTable(actions, list, registry);
+  }
+};
+
+std::vector<std::string> Switches(const SwitchTable& table) {
+  std::vector<std::string> out;
+  for (const SwitchEntry& entry : table) out.push_back(entry.switchText);
+  return out;
+}
+
+TEST(SwitchTableTest, BuiltInSwitchesInActionOrderThenPlugInsAndHelpRowsSortedOnce) {
+  tFileAction stabilise("Stabilise");
+  stabilise.Caption = "Stabilise";
+  stabilise.SetSwitch("K");
+  tFileAction twin("Twin");  // same caption and switch: one row
+  twin.Caption = "Stabilise";
+  twin.SetSwitch("k");
+  Commands commands;
+  commands.Build({}, {&stabilise, &twin});
+  EXPECT_EQ(Switches(commands.table), (std::vector<std::string>{"e", "d", "t", "q", "b", "r", "1", "2", "n", "p", "i",
+                                                                "g", "s", "z", "w", "x", "k", "k"}));
+
+  const std::vector<CommandLineRow> rows = CommandLineRows(commands.table, commands.actions);
+  std::vector<std::string> texts;
+  for (const CommandLineRow& row : rows) texts.push_back(row.function + "=" + row.key);
+  EXPECT_EQ(texts.size(), 16u + 1u + 4u);
+  EXPECT_EQ(texts.front(), "Add datecode= +d");
+  EXPECT_TRUE(std::is_sorted(texts.begin(), texts.end(), [](std::string a, std::string b) {
+    std::transform(a.begin(), a.end(), a.begin(), ::tolower);
+    std::transform(b.begin(), b.end(), b.begin(), ::tolower);
+    return a < b;
+  }));
+  for (const char* fixed : {"Close after commands= +c", "Hide the window= +h", "No confirmation= +m", "Help= +?",
+                            "Stabilise= +k", "Convert to Pal= +p"})
+    EXPECT_NE(std::find(texts.begin(), texts.end(), fixed), texts.end()) << fixed;
+}
+
+// Switches run on copies of generated clips through the real commands.
+class SwitchRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    availability_.inlayReady = true;
+    availability_.conversionReady = true;
+    commands_.Build({.host = &host_, .rename = &rename_, .housekeeping = &housekeeping_, .conversion = &conversion_});
+    flags_.NoConfirmation = true;
+  }
+  std::vector<std::string> List(const std::vector<std::string>& clips) {
+    std::vector<std::string> parameters;
+    for (std::size_t i = 0; i < clips.size(); ++i) {
+      const fs::path target = dir_ / (std::string(1, static_cast<char>('a' + i)) + ".avi");
+      fs::copy_file(test::StandardSample(clips[i]), target);
+      list_.AddFile(target.string());
+      parameters.push_back(target.string());
+    }
+    return parameters;
+  }
+  void Run(const std::vector<std::string>& parameters) {
+    SwitchRun run{commands_.actions, commands_.registry, context_,
+                  [this](const SwitchStep& step) { steps_.push_back(step); }};
+    RunSwitches(parameters, commands_.table, run);
+  }
+  std::vector<std::string> FilesOnDisk() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_.path())) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  test::TempDir dir_;
+  settings::Preferences prefs_ = settings::DefaultPreferences({}, true);
+  test::ScriptedHost host_;
+  ProcessFlags flags_;
+  RenameServices rename_{prefs_, settings::EnglishLocaleFormats(), host_};
+  XdgDesktopLauncher launcher_;
+  class : public RiffReportView {
+    void BeginReport(const std::string&) override {}
+    void EndReport(const media::RiffReport&) override {}
+    void CloseReport() override {}
+  } riffView_;
+  std::vector<fs::path> trashed_;
+  HousekeepingServices housekeeping_{host_, launcher_, riffView_, prefs_, {}, [this](const fs::path& p) {
+                                       trashed_.push_back(p);
+                                       return fs::remove(p);
+                                     }};
+  graphs::TCdm cdm_;
+  graphs::FilterAvailability availability_;
+  ConversionServices conversion_{cdm_, prefs_, availability_, host_, flags_};
+  Commands commands_;
+  test::RecordingListView view_;
+  list::VideoList list_{view_,
+                        [](const fs::path& p) { return media::AnalyseFile(p, test::PlainDatecodeFormat()); },
+                        QLocale::c(), 1, false};
+  RunContext context_{list_, host_, flags_, {}};
+  std::vector<SwitchStep> steps_;
+};
+
+TEST_F(SwitchRunTest, AddDatecodeRunsOncePerFile) {
+  for (const int count : {2, 3}) {
+    SCOPED_TRACE(count);
+    list_.ClearList();
+    for (const std::string& name : FilesOnDisk()) fs::remove(dir_ / name);
+    steps_.clear();
+    std::vector<std::string> parameters = List(std::vector<std::string>(static_cast<std::size_t>(count), "pal_type2.avi"));
+    parameters.insert(parameters.begin(), "+d");
+    Run(parameters);
+    std::vector<std::string> expected;
+    for (int i = 0; i < count; ++i)
+      expected.push_back(std::string(1, static_cast<char>('a' + i)) + "_2005.08.14_03.02.11_pm.avi");
+    EXPECT_EQ(FilesOnDisk(), expected);
+    EXPECT_EQ(steps_.size(), static_cast<std::size_t>(count));
+    EXPECT_TRUE(host_.questions.empty());
+  }
+}
+
+TEST_F(SwitchRunTest, RenameRunsOncePerFileAndSkipsFilesWithoutDatecode) {
+  std::vector<std::string> parameters = List({"pal_type2.avi", "no_datecode.avi", "pal_type2.avi", "pal_type2.avi"});
+  parameters.push_back("+r");
+  Run(parameters);
+  EXPECT_EQ(FilesOnDisk(), (std::vector<std::string>{"ClipDV_20050814_03.02.11_pm(1).avi",
+                                                     "ClipDV_20050814_03.02.11_pm(2).avi",
+                                                     "ClipDV_20050814_03.02.11_pm.avi", "b.avi"}));
+  ASSERT_EQ(steps_.size(), 4u);
+  EXPECT_EQ(steps_[1].outcome, SwitchStep::Outcome::kSkipped);
+  EXPECT_EQ(steps_[0].outcome, SwitchStep::Outcome::kRenamed);
+  EXPECT_EQ(steps_[0].detail, (dir_ / "ClipDV_20050814_03.02.11_pm.avi").string());
+  EXPECT_EQ(list_.Count(), 4);
+}
+
+TEST_F(SwitchRunTest, LettersOfTwoCommandsRunInTableOrder) {
+  std::vector<std::string> parameters = List({"pal_type2.avi", "pal_type2.avi"});
+  parameters.insert(parameters.begin(), "+rd");  // d comes before r in the table
+  Run(parameters);
+  EXPECT_EQ(FilesOnDisk(), (std::vector<std::string>{"ClipDV_20050814_03.02.11_pm(1).avi",
+                                                     "ClipDV_20050814_03.02.11_pm.avi"}));
+}
+
+TEST_F(SwitchRunTest, AnUncheckedCommandStillAnswersToItsSwitch) {
+  RestoreCommandChoices({{"amAjouterDatecode", 0}}, commands_.actions, commands_.list);
+  std::vector<std::string> parameters = List({"pal_type2.avi"});
+  parameters.push_back("/d");
+  Run(parameters);
+  EXPECT_EQ(FilesOnDisk(), (std::vector<std::string>{"a_2005.08.14_03.02.11_pm.avi"}));
+}
+
+TEST_F(SwitchRunTest, DeleteEmptiesTheListAndStopsAtItsEnd) {
+  std::vector<std::string> parameters = List({"pal_type2.avi", "pal_type1.avi", "ntsc_type2.avi"});
+  parameters.push_back("+e");
+  Run(parameters);
+  EXPECT_EQ(list_.Count(), 0);
+  EXPECT_TRUE(FilesOnDisk().empty());
+  EXPECT_EQ(trashed_.size(), 3u);
+  ASSERT_EQ(steps_.size(), 3u);
+  for (const SwitchStep& step : steps_) EXPECT_EQ(step.outcome, SwitchStep::Outcome::kRemoved);
+}
+
+TEST_F(SwitchRunTest, InlayMakesOneOutputPerSourceAndNeverInlaysAnOutput) {
+  test::EnsureGuiApplication();
+  std::vector<std::string> parameters = List({"pal_type2.avi", "pal_type2.avi"});
+  parameters.push_back("+i");
+  Run(parameters);
+  EXPECT_EQ(FilesOnDisk(), (std::vector<std::string>{"a.avi", "a_in.avi", "b.avi", "b_in.avi"}));
+  EXPECT_EQ(list_.Count(), 4);
+  ASSERT_EQ(steps_.size(), 2u);
+  EXPECT_EQ(steps_[0].outcome, SwitchStep::Outcome::kDone);
+  EXPECT_EQ(steps_[0].detail, (dir_ / "a_in.avi").string());
+}
+
+}  // namespace
+}  // namespace korvid::commands
