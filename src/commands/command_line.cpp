@@ -125,7 +125,8 @@ std::vector<CommandLineRow> CommandLineRows(const SwitchTable& table, const Acti
   std::vector<CommandLineRow> rows;
   for (const std::string& text : texts) {
     const std::size_t equals = text.find('=');
-    rows.push_back({text.substr(0, equals), text.substr(equals + 1)});
+    const std::size_t key = text.find_first_not_of(' ', equals + 1);
+    rows.push_back({text.substr(0, equals), key == std::string::npos ? std::string() : text.substr(key)});
   }
   return rows;
 }

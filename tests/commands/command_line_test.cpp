@@ -121,7 +121,7 @@ TEST(SwitchTableTest, BuiltInSwitchesInActionOrderThenPlugInsAndHelpRowsSortedOn
 
   const std::vector<CommandLineRow> rows = CommandLineRows(commands.table, commands.actions);
   std::vector<std::string> texts;
-  for (const CommandLineRow& row : rows) texts.push_back(row.function + "=" + row.key);
+  for (const CommandLineRow& row : rows) texts.push_back(row.function + "= " + row.key);
   EXPECT_EQ(texts.size(), 16u + 1u + 4u);
   EXPECT_EQ(texts.front(), "Add datecode= +d");
   EXPECT_TRUE(std::is_sorted(texts.begin(), texts.end(), [](std::string a, std::string b) {
