@@ -65,8 +65,6 @@ void PressEscape(QWidget& widget) {
 
 class DialogTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { test::EnsureWidgetApplication(); }
-
   test::ScriptedHost host;
   UserAt<TFrequenceForm> rateForm;
   UserAt<TCodecForm> codecForm;

@@ -1,19 +1,35 @@
 #pragma once
-// Widgets need a QApplication (a QGuiApplication is not enough), made
-// once per test program before the first widget.
+// Widgets need a QApplication (a QGuiApplication is not enough). The test
+// program makes one before its first test and ends it after the last,
+// while main() is still running: a QApplication left to static
+// destruction outlives parts of Qt it still uses and crashes at exit.
+
+#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <cstdlib>
+#include <memory>
 
 namespace korvid::test {
 
-inline void EnsureWidgetApplication() {
-  if (QCoreApplication::instance() != nullptr) return;
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  static int argc = 1;
-  static char name[] = "korvid-ui-tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-}
+class WidgetApplication : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    if (QCoreApplication::instance() != nullptr) return;
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    app_ = std::make_unique<QApplication>(argc_, argv_);
+  }
+  void TearDown() override { app_.reset(); }
+
+ private:
+  int argc_ = 1;
+  char name_[16] = "korvid-ui-tests";
+  char* argv_[2] = {name_, nullptr};
+  std::unique_ptr<QApplication> app_;
+};
+
+// Registered once however many test files include this header.
+inline ::testing::Environment* const kWidgetApplication =
+    ::testing::AddGlobalTestEnvironment(new WidgetApplication);
 
 }  // namespace korvid::test
