@@ -84,10 +84,17 @@ std::string EnvironmentValue(const char* name) {
   return value != nullptr ? value : "";
 }
 
+// Qt's notes about the desktop session (no runtime folder, no display) mean
+// nothing to someone running commands from a terminal; real failures stay.
+void DropQtNotes(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "korvid: %s\n", qPrintable(message));
+}
+
 // A command-line run draws text (the datecode inlay) but shows nothing, so
 // it renders off screen whether or not a display is there.
 int RunCommandLine(int argc, char** argv, const std::vector<std::string>& parameters) {
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  qInstallMessageHandler(DropQtNotes);
   QGuiApplication application(argc, argv);
   const korvid::commands::CommandLineEnvironment environment{
       korvid::settings::StoreLocation::ForCurrentUser(), korvid::settings::UserDocumentsFolder(),
