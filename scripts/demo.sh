@@ -16,3 +16,14 @@ ffmpeg -loglevel error -y -f lavfi -i testsrc=size=720x576:rate=25:duration=2 \
   -f dv "$samples/ffmpeg_pal.dv"
 ffmpeg -loglevel error -y -i "$samples/ffmpeg_pal.dv" -c copy "$samples/ffmpeg_pal.avi"
 build/src/korvid --info "$samples"
+
+# A hidden run over copies: type 1 to type 2, a scene file, and a rename
+# after the datecode, with no question asked and no display needed.
+work=build/samples-work
+rm -rf "$work" && mkdir -p "$work"
+cp "$samples/two_scenes.avi" "$samples/pal_wide.avi" "$work/"
+echo
+echo "korvid +h +2 +s +r on two_scenes.avi and pal_wide.avi:"
+build/src/korvid +h +2 +s +r "$work/two_scenes.avi" "$work/pal_wide.avi"
+build/src/korvid --info "$work"
+ls "$work"
