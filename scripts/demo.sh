@@ -24,6 +24,11 @@ rm -rf "$work" && mkdir -p "$work"
 cp "$samples/two_scenes.avi" "$samples/pal_wide.avi" "$work/"
 echo
 echo "korvid +h +2 +s +r on two_scenes.avi and pal_wide.avi:"
-build/src/korvid +h +2 +s +r "$work/two_scenes.avi" "$work/pal_wide.avi"
+# Its own home folder, so that the preferences and default playlist it may
+# save at exit stay out of the user's.
+home="$PWD/build/demo-home"
+mkdir -p "$home"
+HOME="$home" XDG_CONFIG_HOME="$home/.config" \
+  build/src/korvid +h +2 +s +r "$work/two_scenes.avi" "$work/pal_wide.avi"
 build/src/korvid --info "$work"
 ls "$work"
