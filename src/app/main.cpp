@@ -13,8 +13,10 @@
 #include <vector>
 
 #include "commands/command_line_run.h"
+#include "commands/housekeeping_commands.h"
 #include "list/info_report.h"
 #include "media/first_frame.h"
+#include "media/riff_report.h"
 #include "media/video_record.h"
 #include "settings/preferences_store.h"
 #include "settings/system_locale.h"
@@ -27,7 +29,8 @@ void PrintUsage() {
       "       korvid [+SWITCHES] FILE.avi|FOLDER...  list the files and run the commands the switches name\n"
       "              (+h runs without any question and quits; korvid /? lists the switches)\n"
       "       korvid --datecode FILE.avi...   datecode and timecode of each file's first frame\n"
-      "       korvid --info [--json] PATH...  information of each AVI file; folders are scanned\n");
+      "       korvid --info [--json] PATH...  information of each AVI file; folders are scanned\n"
+      "       korvid --riff FILE...           the RIFF structure of each file\n");
 }
 
 // Datecodes look as the information panel shows them: the user's display
@@ -79,6 +82,26 @@ int PrintDatecodes(const std::vector<std::string>& files) {
   return status;
 }
 
+// The structure report, as the window shows it, one file after another.
+int PrintRiffReports(const std::vector<std::string>& files) {
+  int status = 0;
+  const korvid::media::RiffReportStamp stamp = korvid::commands::CurrentRiffReportStamp();
+  for (const std::string& file : files) {
+    try {
+      const korvid::media::RiffReport report = korvid::media::BuildRiffReport(file, stamp);
+      if (report.lines.empty()) {
+        std::fprintf(stderr, "korvid: %s cannot be read\n", file.c_str());
+        status = 1;
+      }
+      for (const auto& line : report.lines) std::printf("%s\n", line.c_str());
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "korvid: %s: %s\n", file.c_str(), e.what());
+      status = 1;
+    }
+  }
+  return status;
+}
+
 std::string EnvironmentValue(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr ? value : "";
@@ -123,6 +146,13 @@ int main(int argc, char** argv) {
       return 2;
     }
     return PrintDatecodes({args.begin() + 1, args.end()});
+  }
+  if (args[0] == "--riff") {
+    if (args.size() < 2) {
+      std::fprintf(stderr, "korvid: --riff needs at least one file\n");
+      return 2;
+    }
+    return PrintRiffReports({args.begin() + 1, args.end()});
   }
   if (args[0] == "--info") {
     return korvid::list::RunInfoCommand({args.begin() + 1, args.end()}, UserDatecodeFormat(), std::cout,
