@@ -1,15 +1,10 @@
 #include "commands/action_binding.h"
 
-#include <cctype>
+
+#include "media/video_record.h"
 
 namespace korvid::commands {
 namespace {
-
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
 
 // The general condition's answer, true when there is none.
 bool GenerallyAvailable(const tFileAction& fileAction) {
@@ -52,7 +47,7 @@ void BindFileActions(const FileActionRegistry& registry, ActionList& actions, Ma
   for (int i = 0; i < registry.Count(); ++i) {
     tFileAction& fileAction = registry.At(i);
     if (!fileAction.Modele.empty() && !ApplyModele(fileAction, registry)) continue;
-    if (WindowAction* action = actions.FindLower("am" + Lower(fileAction.Name()))) {
+    if (WindowAction* action = actions.FindLower("am" + media::AsciiLower(fileAction.Name()))) {
       CompleteExisting(*action, fileAction);
     } else if (!fileAction.Caption.empty()) {
       CreateForPlugIn(fileAction, actions, menu);

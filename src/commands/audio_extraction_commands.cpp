@@ -25,16 +25,9 @@ TchUpdateType ExtraireAudioExecution(const media::TAfficherFichier& entry, std::
   newfichier.clear();
   const std::filesystem::path output = ConversionOutputPath(entry.fullName, kWavSuffix, services.preferences);
   try {
-    graphs::TCdm& cdm = services.cdm;
-    cdm.conversionComplete = false;
-    if (cdm.fg.Active()) {
-      cdm.StopConversion();
-      cdm.fg.ClearGraph();
-      cdm.fg.SetActive(false);
-    }
     // A file without sound builds nothing: the job's constructor refuses it.
-    cdm.SetConversionJob(std::make_unique<graphs::AudioExtractionJob>(entry.fullName, output));
-    if (cdm.RunConversionGraph(services.host, services.flags)) newfichier = output.string();
+    auto job = std::make_unique<graphs::AudioExtractionJob>(entry.fullName, output);
+    if (services.cdm.RunJob(std::move(job), services.host, services.flags)) newfichier = output.string();
   } catch (const std::exception&) {
     // Silent, as every conversion failure.
   }

@@ -1,20 +1,14 @@
 #include "commands/command_line.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <set>
 
 #include "commands/builtin_actions.h"
+#include "media/video_record.h"
 
 namespace korvid::commands {
 namespace {
-
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
 
 bool Exists(std::string_view path) {
   std::error_code error;
@@ -95,7 +89,7 @@ bool IsSwitchParameter(std::string_view parameter) {
 }
 
 bool SwitchHas(std::string_view parameter, std::string_view text) {
-  return !text.empty() && Lower(parameter).find(Lower(text)) != std::string::npos;
+  return !text.empty() && media::AsciiLower(parameter).find(media::AsciiLower(text)) != std::string::npos;
 }
 
 SwitchTable BuildSwitchTable(const ActionList& actions, const CommandList& list,
@@ -118,9 +112,9 @@ std::vector<CommandLineRow> CommandLineRows(const SwitchTable& table, const Acti
   }
   for (const FixedSwitch& fixed : kFixedSwitches)
     texts.push_back(std::string(fixed.caption) + "= +" + std::string(fixed.letter));
-  std::sort(texts.begin(), texts.end(), [](const std::string& a, const std::string& b) { return Lower(a) < Lower(b); });
+  std::sort(texts.begin(), texts.end(), [](const std::string& a, const std::string& b) { return media::AsciiLower(a) < media::AsciiLower(b); });
   texts.erase(std::unique(texts.begin(), texts.end(),
-                          [](const std::string& a, const std::string& b) { return Lower(a) == Lower(b); }),
+                          [](const std::string& a, const std::string& b) { return media::AsciiLower(a) == media::AsciiLower(b); }),
               texts.end());
   std::vector<CommandLineRow> rows;
   for (const std::string& text : texts) {

@@ -22,18 +22,8 @@ using JobMaker = std::function<std::unique_ptr<graphs::ConversionJob>()>;
 
 std::filesystem::path SourceOf(const media::TAfficherFichier& entry) { return entry.fullName; }
 
-// A conversion left behind by an earlier command is let go first; the run
-// itself is the holder's.
 bool RunJob(ConversionServices& services, const JobMaker& make) {
-  graphs::TCdm& cdm = services.cdm;
-  cdm.conversionComplete = false;
-  if (cdm.fg.Active()) {
-    cdm.StopConversion();
-    cdm.fg.ClearGraph();
-    cdm.fg.SetActive(false);
-  }
-  cdm.SetConversionJob(make());
-  return cdm.RunConversionGraph(services.host, services.flags);
+  return services.cdm.RunJob(make(), services.host, services.flags);
 }
 
 TchUpdateType RunTypeConversion(const std::filesystem::path& output, std::string& newfichier,

@@ -4,14 +4,10 @@
 #include <cctype>
 #include <vector>
 
+#include "media/video_record.h"
+
 namespace korvid::commands {
 namespace {
-
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
 
 std::vector<std::string> SplitPlus(std::string_view text) {
   std::vector<std::string> parts;
@@ -52,7 +48,7 @@ std::string CanonicalKey(const std::string& key) {
     if (std::isgraph(c)) return key;
     return {};
   }
-  const std::string lower = Lower(key);
+  const std::string lower = media::AsciiLower(key);
   if (lower.size() >= 2 && lower.size() <= 3 && lower[0] == 'f') {
     int number = 0;
     for (std::size_t i = 1; i < lower.size(); ++i) {
@@ -73,7 +69,7 @@ std::string NormaliseShortcut(std::string_view text) {
   const std::vector<std::string> parts = SplitPlus(text);
   bool ctrl = false, shift = false, alt = false, meta = false;
   for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
-    const std::string modifier = Lower(parts[i]);
+    const std::string modifier = media::AsciiLower(parts[i]);
     if (modifier == "ctrl" || modifier == "control")
       ctrl = true;
     else if (modifier == "shift")
@@ -95,9 +91,9 @@ std::string NormaliseShortcut(std::string_view text) {
   return out + key;
 }
 
-std::string tFileAction::Switch() const { return Lower(switch_); }
+std::string tFileAction::Switch() const { return media::AsciiLower(switch_); }
 
-void tFileAction::SetSwitch(std::string_view text) { switch_ = Lower(text); }
+void tFileAction::SetSwitch(std::string_view text) { switch_ = media::AsciiLower(text); }
 
 std::string CutUtf8(std::string_view text, std::size_t bytes) {
   if (text.size() <= bytes) return std::string(text);

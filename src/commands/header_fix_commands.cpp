@@ -231,24 +231,17 @@ TchUpdateType DecalerHoraireExecution(const media::TAfficherFichier& entry, std:
   TchUpdateType result = utNone;
   newfichier.clear();
   try {
-    graphs::TCdm& cdm = services.cdm;
-    cdm.conversionComplete = false;
     const int hours = services.preferences.clockOffsetHours;
     const std::filesystem::path output =
         ConversionOutputPath(entry.fullName, TimeShiftSuffix(hours), services.preferences);
-    if (cdm.fg.Active()) {
-      cdm.StopConversion();
-      cdm.fg.ClearGraph();
-      cdm.fg.SetActive(false);
-    }
     graphs::Dixmark dixmark;
     dixmark.SetEnabled(1);
     dixmark.SetHourOffset(hours);
     dixmark.SetInlaySource(0);
     dixmark.SetApplyShift(0);
     dixmark.SetInPlace(1);
-    cdm.SetConversionJob(std::make_unique<graphs::HeaderRewriteJob>(entry.fullName, output, dixmark));
-    if (!cdm.RunConversionGraph(services.host, services.flags)) return utNone;
+    auto job = std::make_unique<graphs::HeaderRewriteJob>(entry.fullName, output, dixmark);
+    if (!services.cdm.RunJob(std::move(job), services.host, services.flags)) return utNone;
     newfichier = output.string();
     result = utAdd;
   } catch (const std::exception&) {

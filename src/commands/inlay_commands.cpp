@@ -64,21 +64,14 @@ TchUpdateType IncrusterDatecodeExecution(const media::TAfficherFichier& entry, s
                                          ConversionServices& services) {
   newfichier.clear();
   try {
-    graphs::TCdm& cdm = services.cdm;
-    cdm.conversionComplete = false;
     const std::filesystem::path output = ConversionOutputPath(entry.fullName, kInlaySuffix, services.preferences);
-    if (cdm.fg.Active()) {
-      cdm.StopConversion();
-      cdm.fg.ClearGraph();
-      cdm.fg.SetActive(false);
-    }
     const media::DvSystem system =
         entry.tvSystem == media::TvSystem::kPal ? media::DvSystem::k625_50 : media::DvSystem::k525_60;
     InlayFilters filters = InlayFilterSettings(entry, services.preferences, settings::SystemLocaleFormats());
-    cdm.SetConversionJob(std::make_unique<graphs::InlayJob>(entry.fullName, output, entry.dvType, system,
-                                                            std::move(filters.calenox), std::move(filters.layrin),
-                                                            std::move(filters.dixmark)));
-    if (!cdm.RunConversionGraph(services.host, services.flags)) return utNone;
+    auto job = std::make_unique<graphs::InlayJob>(entry.fullName, output, entry.dvType, system,
+                                                  std::move(filters.calenox), std::move(filters.layrin),
+                                                  std::move(filters.dixmark));
+    if (!services.cdm.RunJob(std::move(job), services.host, services.flags)) return utNone;
     newfichier = output.string();
     return utAdd;
   } catch (const std::exception&) {

@@ -1,15 +1,10 @@
 #include "commands/window_actions.h"
 
-#include <cctype>
+
+#include "media/video_record.h"
 
 namespace korvid::commands {
 namespace {
-
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
 
 constexpr std::string_view kLineBreak = "\r\n";
 
@@ -65,7 +60,7 @@ const WindowAction* ActionList::Find(std::string_view name) const {
 
 WindowAction* ActionList::FindLower(std::string_view lowerName) {
   for (WindowAction& action : actions_)
-    if (Lower(action.name) == lowerName) return &action;
+    if (media::AsciiLower(action.name) == lowerName) return &action;
   return nullptr;
 }
 

@@ -30,6 +30,18 @@ void TCdm::StopConversion() {
   progressSource.reset();
 }
 
+bool TCdm::RunJob(std::unique_ptr<ConversionJob> job, commands::CommandHost& host,
+                  const commands::ProcessFlags& flags) {
+  conversionComplete = false;
+  if (fg.Active()) {
+    StopConversion();
+    fg.ClearGraph();
+    fg.SetActive(false);
+  }
+  SetConversionJob(std::move(job));
+  return RunConversionGraph(host, flags);
+}
+
 bool TCdm::RunConversionGraph(commands::CommandHost& host, const commands::ProcessFlags& flags) {
   if (!job_ || !progressSource) return false;
   conversionDuration = job_->Duration();

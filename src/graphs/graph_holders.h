@@ -136,6 +136,10 @@ class TCdm {
   // without a job or for a job of zero duration. A job that fails has its
   // partial output removed and its error rethrown.
   bool RunConversionGraph(commands::CommandHost& host, const commands::ProcessFlags& flags);
+  // What every conversion command does: let go of whatever an earlier
+  // command left in the graph, then build `job` and run it as above.
+  bool RunJob(std::unique_ptr<ConversionJob> job, commands::CommandHost& host,
+              const commands::ProcessFlags& flags);
   // One tick of convertTimer: the abort check, the gauge, the completion
   // check. Runs on the waiting thread.
   void ConvertTimerTick(commands::CommandHost& host, const commands::ProcessFlags& flags);
