@@ -8,6 +8,7 @@
 #include "media/avi_param.h"
 #include "media/avi_stream_locator.h"
 #include "media/le_bytes.h"
+#include "support/dvgrab.h"
 #include "support/test_env.h"
 
 namespace korvid::media {
@@ -22,14 +23,12 @@ std::size_t FfprobeVideoPackets(const std::filesystem::path& file) {
   return static_cast<std::size_t>(std::stoul(r.output));
 }
 
-// dvgrab waits on its standard input when it is a terminal; give it none.
 std::filesystem::path Dvgrab(const test::TempDir& dir, const std::filesystem::path& dv,
                              const std::string& format, bool opendml) {
   const std::string prefix = (dir / (format + (opendml ? "odml" : "") + "-")).string();
-  std::string cmd = "timeout 60 dvgrab -input '" + dv.string() + "' -format " + format +
-                    (opendml ? " -opendml " : " ") + "'" + prefix + "' </dev/null >/dev/null 2>&1";
-  EXPECT_EQ(RunCommand({"sh", "-c", cmd}).exit_code, 0);
-  return prefix + "001.avi";
+  const std::filesystem::path written = test::RunDvgrab(dv, format, opendml, prefix);
+  EXPECT_FALSE(written.empty()) << "dvgrab wrote nothing for " << format;
+  return written.empty() ? std::filesystem::path(prefix + "001.avi") : written;
 }
 
 void ExpectFirstFrameIs(const std::filesystem::path& avi, const std::vector<std::uint8_t>& dv,

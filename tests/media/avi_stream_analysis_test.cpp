@@ -18,6 +18,7 @@
 #include "media/le_bytes.h"
 #include "support/avi_probe.h"
 #include "support/dv_pack_frames.h"
+#include "support/dvgrab.h"
 #include "support/sample_set.h"
 #include "support/test_env.h"
 
@@ -150,11 +151,9 @@ TEST(AnalyseFileTest, SampleClipsAgreeWithMediaInfo) {
 // around the real camcorder frames.
 fs::path Dvgrab(const test::TempDir& dir, const fs::path& dv, const std::string& format) {
   const std::string prefix = (dir / (format + "-")).string();
-  // dvgrab waits on its standard input when it is a terminal; give it none.
-  const std::string cmd = "timeout 60 dvgrab -input '" + dv.string() + "' -format " + format + " '" +
-                          prefix + "' </dev/null >/dev/null 2>&1";
-  EXPECT_EQ(RunCommand({"sh", "-c", cmd}).exit_code, 0);
-  return prefix + "001.avi";
+  const fs::path written = test::RunDvgrab(dv, format, false, prefix);
+  EXPECT_FALSE(written.empty()) << "dvgrab wrote nothing for " << format;
+  return written.empty() ? fs::path(prefix + "001.avi") : written;
 }
 
 TEST(AnalyseFileTest, DvgrabFilesOfRealCamcorderFrames) {
