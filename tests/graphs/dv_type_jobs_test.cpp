@@ -6,12 +6,11 @@
 #include <numeric>
 
 #include "graphs/avi_pcm_reader.h"
-#include "media/avi_writer.h"
 #include "media/dv_audio.h"
-#include "media/dv_audio_encoder.h"
 #include "media/dv_packs.h"
 #include "support/avi_probe.h"
 #include "support/dv_pack_frames.h"
+#include "support/mode_change_clip.h"
 #include "support/sample_set.h"
 #include "support/test_env.h"
 
@@ -117,31 +116,9 @@ TEST(DvTypeJobs, OneToTwoToOneKeepsFramesBitExact) {
   EXPECT_EQ(AllFrames(dir / "one.avi"), AllFrames(source));
 }
 
-// A type-1 source whose sound changes mode midway, and whose unlocked
-// frames carry varying sample counts, as real re-recorded tapes do.
-std::filesystem::path WriteModeChangeClip(const std::filesystem::path& dir) {
-  const auto frames = AllFrames(StandardSample("pal_type1.avi"));
-  const auto path = dir / "mode_change.avi";
-  auto writer = media::AviWriter::CreateType1(path, {media::DvSystem::k625_50, false});
-  for (std::size_t k = 0; k < frames.size(); ++k) {
-    auto frame = frames[k];
-    if (k >= 25) {
-      std::vector<std::int16_t> pcm(1280 * 2, static_cast<std::int16_t>(1000));
-      media::EncodeDvAudio(frame, media::DvAudioMode::k32k16Bit2Ch, pcm);
-    } else {
-      const std::size_t n = k % 2 == 0 ? 1910 : 1930;
-      std::vector<std::int16_t> pcm(n * 2, static_cast<std::int16_t>(-500));
-      media::EncodeDvAudio(frame, media::DvAudioMode::k48k16Bit2Ch, pcm, {}, false);
-    }
-    writer.WriteVideoFrame(frame);
-  }
-  writer.Close();
-  return path;
-}
-
 TEST(Type1To2Job, KeepsSoundInStepThroughAModeChangeAndUnlockedCounts) {
   TempDir dir;
-  const auto source = WriteModeChangeClip(dir.path());
+  const auto source = test::WriteModeChangeClip(dir.path());
   Type1To2Job job(source, dir / "out.avi");
   Convert(job);
   const auto pcm = StreamPcm(dir / "out.avi", 0);

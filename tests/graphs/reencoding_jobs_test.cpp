@@ -4,9 +4,11 @@
 #include "graphs/field_resampler.h"
 #include "graphs/recompress_job.h"
 #include "graphs/standard_conversion_job.h"
+#include "media/dv_audio.h"
 #include "media/dv_packs.h"
 #include "support/avi_probe.h"
 #include "support/dv_pack_frames.h"
+#include "support/mode_change_clip.h"
 #include "support/sample_set.h"
 #include "support/test_env.h"
 
@@ -121,6 +123,30 @@ TEST(StandardConversionJob, NtscBecomesPalAndKeepsType1And16By9) {
   }()));
   EXPECT_EQ(audio.info.sample_rate, 48000);
   EXPECT_EQ(audio.info.samples, 1920u);
+}
+
+// Sound that changes mode midway (unlocked 48 kHz, then 32 kHz) comes out
+// at one rate and still in step with the picture: the change is heard one
+// second in, where it is seen.
+TEST(StandardConversionJob, SoundModeChangeStaysInStepWithThePicture) {
+  TempDir dir;
+  const auto source = test::WriteModeChangeClip(dir.path());
+  const auto output = dir / "ntsc.avi";
+  StandardConversionJob job(source, output, DvSystem::k525_60, StandardRewriter(0, false));
+  Convert(job);
+  std::vector<std::int16_t> left;
+  for (const auto& frame : test::ReadAllDvFrames(output)) {
+    const media::DvAudioFrame audio = media::DecodeDvAudio(frame);
+    ASSERT_EQ(audio.info.sample_rate, 48000);
+    for (std::size_t i = 0; i < audio.pcm[0].size(); i += 2) left.push_back(audio.pcm[0][i]);
+  }
+  // Two seconds of picture, two seconds of sound.
+  EXPECT_NEAR(static_cast<double>(left.size()), 96000.0, 1700.0);
+  EXPECT_EQ(left[48000 - 2400], test::kFirstModeLevel);
+  EXPECT_NEAR(left[48000 + 2400], test::kSecondModeLevel, 2);
+  // The unlocked part holds 47,990 samples, not 48,000: the sound is that
+  // much shorter than the picture and ends in a little silence.
+  EXPECT_NEAR(left[left.size() - 400], test::kSecondModeLevel, 2);
 }
 
 TEST(RecompressJob, MjpegBecomesDvType2InTheChosenStandard) {
