@@ -6,8 +6,10 @@
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <exception>
 #include <mutex>
 #include <optional>
+#include <thread>
 
 namespace korvid::graphs {
 
@@ -53,5 +55,33 @@ class BoundedQueue {
   std::deque<T> items_;
   bool closed_ = false;
 };
+
+// Two stages on two cores: `produce(queue)` runs on this thread and pushes
+// (stopping when a push fails), `consume(item)` runs on a second thread for
+// every item. A failure of either stops both; the producer's is rethrown
+// first, then the consumer's.
+template <typename T, typename Produce, typename Consume>
+void RunTwoStages(std::size_t capacity, Produce&& produce, Consume&& consume) {
+  BoundedQueue<T> queue(capacity);
+  std::exception_ptr consumer_failure;
+  std::thread consumer([&] {
+    try {
+      while (std::optional<T> item = queue.Pop()) consume(std::move(*item));
+    } catch (...) {
+      consumer_failure = std::current_exception();
+      queue.Close();
+    }
+  });
+  std::exception_ptr producer_failure;
+  try {
+    produce(queue);
+  } catch (...) {
+    producer_failure = std::current_exception();
+  }
+  queue.Close();
+  consumer.join();
+  if (producer_failure) std::rethrow_exception(producer_failure);
+  if (consumer_failure) std::rethrow_exception(consumer_failure);
+}
 
 }  // namespace korvid::graphs

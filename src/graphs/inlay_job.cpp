@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -106,58 +105,43 @@ void InlayJob::Run(JobProgress& progress) {
   created_ = true;
   PcmCopier pcm(source_, copied, formats);
 
-  BoundedQueue<DrawnPicture> queue(kQueuedPictures);
-  std::exception_ptr writer_failure;
-  std::thread encoding([&] {
-    try {
-      while (std::optional<DrawnPicture> item = queue.Pop()) {
-        std::vector<std::uint8_t> frame = encoder.Encode(*item->picture);
-        CopySoundBlocks(frame, item->source_frame, system);
-        dixmark_.Process(frame, item->source_frame);
+  RunTwoStages<DrawnPicture>(
+      kQueuedPictures,
+      [&](BoundedQueue<DrawnPicture>& queue) {
+        DvFrameSequence sequence(source_);
+        DvPictureDecoder decoder;
+        media::FramePtr last;
+        for (std::size_t k = 0; k < source_.FrameCount() && !progress.StopRequested(); ++k) {
+          DrawnPicture item;
+          item.index = k;
+          bool damaged = false;
+          if (!sequence.Read(k, item.source_frame, damaged)) continue;
+          const std::string text = calenox_.Next(item.source_frame);
+          media::FramePtr picture;
+          if (!decoder.Decode(item.source_frame, picture)) {
+            if (!last) continue;
+            picture.reset(av_frame_clone(last.get()));
+          }
+          if (!picture || picture->width != encoder.Width() || picture->height != encoder.Height() ||
+              picture->format != encoder.PixelFormat())
+            throw ConversionError("the DV decoder gave an unexpected picture format");
+          // A fresh decoder picture is ours alone, so this copies only a
+          // stand-in that shares the previous picture.
+          if (av_frame_make_writable(picture.get()) < 0) throw ConversionError("out of memory for a picture");
+          layrin_.Draw(*picture, text);
+          last.reset(av_frame_clone(picture.get()));
+          item.picture = std::move(picture);
+          if (!queue.Push(std::move(item))) break;
+        }
+      },
+      [&](DrawnPicture item) {
+        std::vector<std::uint8_t> frame = encoder.Encode(*item.picture);
+        CopySoundBlocks(frame, item.source_frame, system);
+        dixmark_.Process(frame, item.source_frame);
         writer.WriteVideoFrame(frame);
-        pcm.AfterFrame(static_cast<std::size_t>(item->index), writer);
-        progress.SetPosition(DvFramesTicks(system, item->index + 1));
-      }
-    } catch (...) {
-      writer_failure = std::current_exception();
-      queue.Close();
-    }
-  });
-
-  std::exception_ptr reader_failure;
-  try {
-    DvFrameSequence sequence(source_);
-    DvPictureDecoder decoder;
-    media::FramePtr last;
-    for (std::size_t k = 0; k < source_.FrameCount() && !progress.StopRequested(); ++k) {
-      DrawnPicture item;
-      item.index = k;
-      bool damaged = false;
-      if (!sequence.Read(k, item.source_frame, damaged)) continue;
-      const std::string text = calenox_.Next(item.source_frame);
-      media::FramePtr picture;
-      if (!decoder.Decode(item.source_frame, picture)) {
-        if (!last) continue;
-        picture.reset(av_frame_clone(last.get()));
-      }
-      if (!picture || picture->width != encoder.Width() || picture->height != encoder.Height() ||
-          picture->format != encoder.PixelFormat())
-        throw ConversionError("the DV decoder gave an unexpected picture format");
-      // A fresh decoder picture is ours alone, so this copies only a
-      // stand-in that shares the previous picture.
-      if (av_frame_make_writable(picture.get()) < 0) throw ConversionError("out of memory for a picture");
-      layrin_.Draw(*picture, text);
-      last.reset(av_frame_clone(picture.get()));
-      item.picture = std::move(picture);
-      if (!queue.Push(std::move(item))) break;
-    }
-  } catch (...) {
-    reader_failure = std::current_exception();
-  }
-  queue.Close();
-  encoding.join();
-  if (reader_failure) std::rethrow_exception(reader_failure);
-  if (writer_failure) std::rethrow_exception(writer_failure);
+        pcm.AfterFrame(static_cast<std::size_t>(item.index), writer);
+        progress.SetPosition(DvFramesTicks(system, item.index + 1));
+      });
   writer.Close();
 }
 

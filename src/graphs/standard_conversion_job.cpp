@@ -2,7 +2,6 @@
 
 #include <array>
 #include <exception>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -98,15 +97,43 @@ void StandardConversionJob::Run(JobProgress& progress) {
                                   : media::AviWriter::CreateType2(output_, {target_, wide}, formats);
   created_ = true;
 
-  BoundedQueue<ScaledPicture> queue(kQueuedPictures);
-  std::exception_ptr writer_failure;
-  std::thread encoding([&] {
-    try {
-      while (std::optional<ScaledPicture> item = queue.Pop()) {
-        std::vector<std::uint8_t> frame = encoder.Encode(*item->picture);
-        if (dixmark_) dixmark_->Process(frame, item->source_frame);
+  RunTwoStages<ScaledPicture>(
+      kQueuedPictures,
+      [&](BoundedQueue<ScaledPicture>& queue) {
+        SourceWindow window(source_);
+        const FieldRate source_rate = FieldRateOf(from);
+        const FieldRate target_rate = FieldRateOf(target_);
+        const FieldScaler scaler(720, from == media::DvSystem::k625_50 ? 576 : 480,
+                                 from == media::DvSystem::k625_50 ? AV_PIX_FMT_YUV420P : AV_PIX_FMT_YUV411P,
+                                 encoder.Width(), encoder.Height(), encoder.PixelFormat());
+        for (std::uint64_t j = 0; j < frames_out && !progress.StopRequested(); ++j) {
+          ScaledPicture item;
+          item.index = j;
+          item.picture = encoder.NewPicture();
+          bool complete = true;
+          for (std::uint64_t t = 0; t < 2; ++t) {
+            const std::uint64_t field = SourceFieldAt(2 * j + t, source_rate, target_rate);
+            const SourceWindow::Entry* entry = window.Get(field / 2);
+            if (entry == nullptr) {
+              complete = false;
+              break;
+            }
+            const AVFrame& picture = *entry->picture;
+            if (picture.width != 720 || picture.format != (from == media::DvSystem::k625_50 ? AV_PIX_FMT_YUV420P
+                                                                                             : AV_PIX_FMT_YUV411P))
+              throw ConversionError("the DV decoder gave an unexpected picture format");
+            scaler.Scale(picture, ParityOfField(field), *item.picture, ParityOfField(t));
+            if (t == 0) item.source_frame = entry->raw;
+          }
+          if (!complete) continue;  // no whole source frame yet
+          if (!queue.Push(std::move(item))) break;
+        }
+      },
+      [&](ScaledPicture item) {
+        std::vector<std::uint8_t> frame = encoder.Encode(*item.picture);
+        if (dixmark_) dixmark_->Process(frame, item.source_frame);
         if (sound) {
-          const std::size_t count = media::SamplesForFrame(target_, media::DvAudioRate::k48000, item->index);
+          const std::size_t count = media::SamplesForFrame(target_, media::DvAudioRate::k48000, item.index);
           const std::span<const std::int16_t> pcm = sound->Take(count);
           media::EncodeDvAudio(frame, media::DvAudioMode::k48k16Bit2Ch, pcm);
           writer.WriteVideoFrame(frame);
@@ -114,51 +141,8 @@ void StandardConversionJob::Run(JobProgress& progress) {
         } else {
           writer.WriteVideoFrame(frame);
         }
-        progress.SetPosition(DvFramesTicks(target_, item->index + 1));
-      }
-    } catch (...) {
-      writer_failure = std::current_exception();
-      queue.Close();
-    }
-  });
-
-  std::exception_ptr reader_failure;
-  try {
-    SourceWindow window(source_);
-    const FieldRate source_rate = FieldRateOf(from);
-    const FieldRate target_rate = FieldRateOf(target_);
-    const FieldScaler scaler(720, from == media::DvSystem::k625_50 ? 576 : 480,
-                             from == media::DvSystem::k625_50 ? AV_PIX_FMT_YUV420P : AV_PIX_FMT_YUV411P,
-                             encoder.Width(), encoder.Height(), encoder.PixelFormat());
-    for (std::uint64_t j = 0; j < frames_out && !progress.StopRequested(); ++j) {
-      ScaledPicture item;
-      item.index = j;
-      item.picture = encoder.NewPicture();
-      bool complete = true;
-      for (std::uint64_t t = 0; t < 2; ++t) {
-        const std::uint64_t field = SourceFieldAt(2 * j + t, source_rate, target_rate);
-        const SourceWindow::Entry* entry = window.Get(field / 2);
-        if (entry == nullptr) {
-          complete = false;
-          break;
-        }
-        const AVFrame& picture = *entry->picture;
-        if (picture.width != 720 || picture.format != (from == media::DvSystem::k625_50 ? AV_PIX_FMT_YUV420P
-                                                                                         : AV_PIX_FMT_YUV411P))
-          throw ConversionError("the DV decoder gave an unexpected picture format");
-        scaler.Scale(picture, ParityOfField(field), *item.picture, ParityOfField(t));
-        if (t == 0) item.source_frame = entry->raw;
-      }
-      if (!complete) continue;  // no whole source frame yet
-      if (!queue.Push(std::move(item))) break;
-    }
-  } catch (...) {
-    reader_failure = std::current_exception();
-  }
-  queue.Close();
-  encoding.join();
-  if (reader_failure) std::rethrow_exception(reader_failure);
-  if (writer_failure) std::rethrow_exception(writer_failure);
+        progress.SetPosition(DvFramesTicks(target_, item.index + 1));
+      });
   writer.Close();
 }
 
