@@ -81,7 +81,9 @@ void FillDvSystem(const StreamAnalysis& analysis, TaviFichier& record) {
 void FillAspect(const StreamAnalysis& analysis, TaviFichier& record) {
   record.wideScreen = analysis.first_wide;
   record.imageText += record.wideScreen ? " 16x9)" : " 4x3)";
-  record.height = record.wideScreen ? record.width * 9 / 16 : record.width * 3 / 4;
+  // A width read from the file may be anything: work in 64 bits.
+  const std::int64_t width = record.width;
+  record.height = static_cast<std::int32_t>(record.wideScreen ? width * 9 / 16 : width * 3 / 4);
 }
 
 settings::DateTimeValue CalendarValue(const TDatecode& dc) {

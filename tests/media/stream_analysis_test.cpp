@@ -83,6 +83,16 @@ TEST(RecordFieldsTest, WideScreenDisplayHeight) {
   EXPECT_TRUE(r.wideScreen);
 }
 
+// A width from a damaged header (found by fuzzing) must not overflow
+// the display-height arithmetic.
+TEST(RecordFieldsTest, HugeWidthFromAFileGivesAHeightWithoutOverflow) {
+  StreamAnalysis a = PalType2();
+  a.video->width = 1795162832;
+  EXPECT_EQ(Build(a).height, 1346372124);
+  a.first_wide = true;
+  EXPECT_EQ(Build(a).height, 1009779093);
+}
+
 TEST(RecordFieldsTest, DvFormatDecidesTypeAndSystem) {
   StreamAnalysis a = PalType2();
   a.dv = DvFormatResult{0x00200000 | 0xFF};
