@@ -9,6 +9,7 @@
 #include "graphs/dv_type_jobs.h"
 #include "graphs/recompress_job.h"
 #include "graphs/standard_conversion_job.h"
+#include "resources/string_table.h"
 
 namespace korvid::commands {
 
@@ -100,8 +101,8 @@ std::filesystem::path ConversionOutputPath(const std::filesystem::path& source, 
 std::string ReplaceQuestion(const std::filesystem::path& output) {
   std::error_code error;
   if (!std::filesystem::exists(output, error)) return {};
-  std::string question = "Do you want to replace the existing file " + output.string() + " ?";
-  if (question.size() > kMaxQuestionLength) question = "Do you want to replace the existing file ?";
+  std::string question = resources::Fill(resources::Text::kReplaceExistingFile, {output.string()});
+  if (question.size() > kMaxQuestionLength) question = resources::Str(resources::Text::kReplaceExistingFileShort);
   return question;
 }
 

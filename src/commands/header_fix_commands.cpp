@@ -10,6 +10,7 @@
 #include "graphs/header_rewrite_job.h"
 #include "media/avi_stream_locator.h"
 #include "media/le_bytes.h"
+#include "resources/string_table.h"
 
 namespace korvid::commands {
 
@@ -131,13 +132,12 @@ std::optional<std::uint32_t> ChosenCodec(const CodecChoiceState& state) {
 
 std::string CorrigerFpsConfirmation(const media::TAfficherFichier& entry) {
   if (!entry.IsReadOnly()) return {};
-  return CutQuestion("The file " + entry.fullName + "\n" +
-                     " is ReadOnly. Do you really want to change its framerate?");
+  return CutQuestion(resources::Fill(resources::Text::kChangeFramerateOfReadOnly, {entry.fullName}));
 }
 
 std::string CorrigerCodecConfirmation(const media::TAfficherFichier& entry) {
   if (!entry.IsReadOnly()) return {};
-  return CutQuestion("The file " + entry.fullName + "\n" + "Do you really want to chnage the codec?");
+  return CutQuestion(resources::Fill(resources::Text::kChangeCodecOfReadOnly, {entry.fullName}));
 }
 
 void CorrigerFpsFileCondition(const media::TAfficherFichier& entry, bool& /*visible*/, bool& enabled) {

@@ -8,18 +8,12 @@
 #include "media/binary_file.h"
 #include "settings/preference_table.h"
 #include "settings/system_locale.h"
+#include "resources/string_table.h"
 
 namespace korvid::commands {
 namespace {
 
 constexpr std::string_view kVersionText = "5.3.6";
-
-std::string Replace1(std::string_view pattern, std::string_view value) {
-  const std::size_t at = pattern.find("%s");
-  if (at == std::string_view::npos) return std::string(pattern);
-  std::string out(pattern.substr(0, at));
-  return out.append(value).append(pattern.substr(at + 2));
-}
 
 }  // namespace
 
@@ -41,20 +35,16 @@ void SupprimerFichierFileCondition(const media::TAfficherFichier& entry, bool& v
 }
 
 std::string SupprimerFichierConfirmation(const media::TAfficherFichier& entry) {
-  constexpr std::string_view kTail = "\r\nIf yes, it will be sent to the Recycle bin.";
-  std::string full = "Do you really want to delete ";
-  full.append(entry.name).append(" ?").append(kTail);
+  std::string full = resources::Fill(resources::Text::kDeleteFile, {entry.name});
   if (FitsConfirmation(full)) return full;
-  std::string shorter = "Do you really want to delete this file?";
-  return shorter.append(kTail);
+  return std::string(resources::Str(resources::Text::kDeleteThisFile));
 }
 
 TchUpdateType SupprimerFichierExecution(const media::TAfficherFichier& entry, HousekeepingServices& services) {
   const bool trashed = services.trash ? services.trash(entry.fullName) : MoveToRecycleBin(entry.fullName);
   if (trashed) return utDelete;
-  std::string message = "Impossible to delete ";
-  message.append(entry.fullName).append("\r\nIt is perhaps in use or read only");
-  services.host.Ask(MessageKind::kError, message, Buttons::kOk);
+  services.host.Ask(MessageKind::kError, resources::Fill(resources::Text::kDeleteFailed, {entry.fullName}),
+                    Buttons::kOk);
   return utNone;
 }
 
@@ -83,8 +73,7 @@ TchUpdateType RiffHeaderExecution(const media::TAfficherFichier& entry, Housekee
     services.riffView.EndReport(report);
   } catch (const media::FileError&) {
     services.host.Ask(MessageKind::kWarning,
-                      Replace1("The file %s is busy. It may be used by another process. Please wait.",
-                               entry.fullName),
+                      resources::Fill(resources::Text::kFileBusy, {entry.fullName}),
                       Buttons::kOk);
     services.riffView.CloseReport();
   }

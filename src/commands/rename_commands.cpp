@@ -9,11 +9,11 @@
 #include <ctime>
 
 #include "commands/file_action.h"
+#include "resources/string_table.h"
 
 namespace korvid::commands {
 namespace {
 
-constexpr std::string_view kLineBreak = "\r\n";
 // Enough for any folder a person fills; a bound so that a hostile folder
 // that keeps creating names cannot hold the command forever.
 constexpr int kMaxMoveAttempts = 1000;
@@ -31,20 +31,6 @@ std::string FileNameOf(std::string_view path) {
 std::string FolderOf(std::string_view path) {
   const std::size_t slash = path.rfind('/');
   return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash + 1));
-}
-
-std::string Replace2(std::string_view pattern, std::string_view first, std::string_view second) {
-  std::string out;
-  int n = 0;
-  for (std::size_t i = 0; i < pattern.size(); ++i) {
-    if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] == 's') {
-      out += n++ == 0 ? first : second;
-      ++i;
-    } else {
-      out += pattern[i];
-    }
-  }
-  return out;
 }
 
 // The first text that fits, trying them in order; the last one always.
@@ -176,11 +162,9 @@ std::string AjouterDateCodeConfirmation(const media::TAfficherFichier& entry, co
   if (base.empty()) return {};
   const std::string newName = FileNameOf(UniqueAviName(base)) + ".avi";
   return FirstFitting({
-      Replace2("Do you want to add a datecode to '%s'" + std::string(kLineBreak) + "and rename it to '%s'?",
-               entry.name, newName),
-      Replace2("Do you want to add a datecode to this filename and rename it to" + std::string(kLineBreak) + "'%s'?",
-               newName, {}),
-      "Do you want to add a datecode to this file?",
+      resources::Fill(resources::Text::kAddDatecodeAndRename, {entry.name, newName}),
+      resources::Fill(resources::Text::kAddDatecodeAndRenameShort, {newName}),
+      std::string(resources::Str(resources::Text::kAddDatecodeToThisFile)),
   });
 }
 
@@ -189,23 +173,18 @@ std::string AjouterTimecodeConfirmation(const media::TAfficherFichier& entry) {
   if (base.empty()) return {};
   const std::string newPath = UniqueAviName(base) + ".avi";
   return FirstFitting({
-      Replace2("Do you really want to add its timecode to the file '%s'" + std::string(kLineBreak) +
-                   "and rename it to '%s'?",
-               entry.fullName, newPath),
-      Replace2("Do you really want to add its timecode to the file " + std::string(kLineBreak) + "and rename it to '%s'?",
-               newPath, {}),
-      "Do you really want to add its timecode to the file?",
+      resources::Fill(resources::Text::kAddTimecodeAndRename, {entry.fullName, newPath}),
+      resources::Fill(resources::Text::kAddTimecodeAndRenameShort, {newPath}),
+      std::string(resources::Str(resources::Text::kAddTimecodeToThisFile)),
   });
 }
 
 std::string PurgerNomConfirmation(const media::TAfficherFichier& entry) {
   const std::string newName = FileNameOf(UniqueAviName(PurgedStem(StemOf(entry.fullName)))) + ".avi";
   return FirstFitting({
-      Replace2("Do you want to shorten the name of '%s'" + std::string(kLineBreak) + "and rename it to '%s'?",
-               entry.name, newName),
-      Replace2("Do you want to shorten the name of this file and rename it to" + std::string(kLineBreak) + "'%s'?",
-               newName, {}),
-      "Do you want to shorten the name of this file?",
+      resources::Fill(resources::Text::kShortenNameAndRename, {entry.name, newName}),
+      resources::Fill(resources::Text::kShortenNameAndRenameShort, {newName}),
+      std::string(resources::Str(resources::Text::kShortenThisName)),
   });
 }
 
@@ -214,22 +193,22 @@ std::string RenameScAnConfirmation(const media::TAfficherFichier& entry, const R
   if (base.empty()) return {};
   const std::string newName = FileNameOf(UniqueAviName(base)) + ".avi";
   return FirstFitting({
-      Replace2("Do you want to rename the file  '%s' in '%s'?", entry.name, newName),
-      Replace2("Do you want to rename this file in '%s'?", newName, {}),
-      "Do you want to rename this file?",
+      resources::Fill(resources::Text::kRenameFileTo, {entry.name, newName}),
+      resources::Fill(resources::Text::kRenameThisFileTo, {newName}),
+      std::string(resources::Str(resources::Text::kRenameThisFile)),
   });
 }
 
 std::string FileDateConfirmation(const media::TAfficherFichier& entry, const settings::LocaleFormats& locale) {
   constexpr std::string_view kFormat = "ddddd hh:nn:ss";
   const std::string datecode = entry.datecode ? settings::FormatDateTime(kFormat, *entry.datecode, locale) : "";
-  const std::string details = std::string(kLineBreak) + std::string(kLineBreak) + "Old creation date: " +
-                              settings::FormatDateTime(kFormat, entry.created, locale) + std::string(kLineBreak) +
-                              "Old modified date:  " + settings::FormatDateTime(kFormat, entry.modified, locale) +
-                              std::string(kLineBreak) + "New date : " + datecode;
-  const std::string full = "Do you really want to modify the dates of the file '" + entry.name + "'" + details;
+  const std::string details = resources::Fill(resources::Text::kFileDateDetails,
+                                              {settings::FormatDateTime(kFormat, entry.created, locale),
+                                               settings::FormatDateTime(kFormat, entry.modified, locale), datecode});
+  const std::string full = resources::Fill(resources::Text::kModifyDatesOfFile, {entry.name}) + details;
   if (FitsConfirmation(full)) return full;
-  return CutUtf8("Do you really want to modify the dates of this file?" + details, kMaxConfirmationBytes + 1);
+  return CutUtf8(std::string(resources::Str(resources::Text::kModifyDatesOfThisFile)) + details,
+                 kMaxConfirmationBytes + 1);
 }
 
 TchUpdateType AjouterDateCodeExecution(const media::TAfficherFichier& entry, std::string& newfichier,

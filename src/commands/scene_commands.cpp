@@ -7,6 +7,7 @@
 
 #include "commands/recycle_bin.h"
 #include "graphs/scene_scan.h"
+#include "resources/string_table.h"
 
 namespace korvid::commands {
 namespace {
@@ -32,15 +33,9 @@ bool FileExists(const std::string& path) {
   return std::filesystem::exists(std::filesystem::path(path), ignored);
 }
 
-std::string FillPath(std::string_view pattern, const std::string& path) {
-  std::string text(pattern);
-  text.replace(text.find("%s"), 2, path);
-  return text;
-}
-
 std::string ReplaceQuestion(const std::string& path, std::string_view shorter) {
   if (!FileExists(path)) return {};
-  const std::string question = FillPath("Do you want to replace the existing file %s ?", path);
+  const std::string question = resources::Fill(resources::Text::kReplaceExistingFile, {path});
   return question.size() <= kMaxQuestionBytes ? question : std::string(shorter);
 }
 
@@ -121,11 +116,11 @@ TchUpdateType CreerScenesExecution(SceneWriter& writer, const media::TAfficherFi
 }
 
 std::string CreerScenesConfirmation(const media::TAfficherFichier& entry) {
-  return ReplaceQuestion(SceneFilePath(entry.fullName), "Do you want to replace the existing scn-file ?");
+  return ReplaceQuestion(SceneFilePath(entry.fullName), resources::Str(resources::Text::kReplaceExistingScnFile));
 }
 
 std::string ScenesTextConfirmation(const media::TAfficherFichier& entry) {
-  return ReplaceQuestion(SceneTextPath(entry.fullName), "Do you want to replace the existing file ?");
+  return ReplaceQuestion(SceneTextPath(entry.fullName), resources::Str(resources::Text::kReplaceExistingFileShort));
 }
 
 void SupprimerScenesFileCondition(const media::TAfficherFichier& entry, bool& /*visible*/, bool& enabled) {
@@ -134,9 +129,10 @@ void SupprimerScenesFileCondition(const media::TAfficherFichier& entry, bool& /*
 
 std::string SupprimerScenesConfirmation(const media::TAfficherFichier& entry) {
   const std::string question =
-      FillPath("Do you really want to move the file %s to the recycle bin?", SceneFilePath(entry.fullName));
-  return question.size() <= kMaxQuestionBytes ? question
-                                              : "Do you really want to move this scn-file to the recycle bin?";
+      resources::Fill(resources::Text::kMoveScnFileToRecycleBin, {SceneFilePath(entry.fullName)});
+  return question.size() <= kMaxQuestionBytes
+             ? question
+             : std::string(resources::Str(resources::Text::kMoveThisScnFileToRecycleBin));
 }
 
 TchUpdateType SupprimerScenesExecution(const media::TAfficherFichier& entry, std::string& newfichier,
@@ -145,9 +141,7 @@ TchUpdateType SupprimerScenesExecution(const media::TAfficherFichier& entry, std
   const std::string scene_file = SceneFilePath(entry.fullName);
   const bool moved = mover ? mover(scene_file) : MoveToRecycleBin(scene_file);
   if (moved) return utModify;
-  host.Ask(MessageKind::kError,
-           "Impossible to delete " + scene_file + "\nThe file may be presently in use or may be read only",
-           Buttons::kOk);
+  host.Ask(MessageKind::kError, resources::Fill(resources::Text::kDeleteScnFileFailed, {scene_file}), Buttons::kOk);
   return utNone;
 }
 

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include "settings/system_locale.h"
+#include "resources/string_table.h"
 
 namespace korvid::commands {
 namespace {
@@ -97,9 +98,8 @@ std::vector<std::uint8_t> ScnFurtherSceneRecord(std::int32_t start, std::int32_t
 
 std::string ScnFileWriter::Refusal(const media::TAfficherFichier& entry) const {
   if (entry.fullName.size() <= kMaxScnPathBytes) return {};
-  return "Impossible to create a scn file for " + entry.fullName + "\nIts path has " +
-         std::to_string(entry.fullName.size()) + " bytes; a scn file holds paths of at most " +
-         std::to_string(kMaxScnPathBytes) + " bytes.";
+  return resources::Fill(resources::Text::kScnPathTooLong, {entry.fullName, std::to_string(entry.fullName.size()),
+                                                            std::to_string(kMaxScnPathBytes)});
 }
 
 bool ScnFileWriter::OpenSceneOutput(const media::TAfficherFichier& entry) {

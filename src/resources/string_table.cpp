@@ -1,0 +1,81 @@
+#include "resources/string_table.h"
+
+#include <array>
+#include <cstddef>
+
+namespace korvid::resources {
+namespace {
+
+struct Entry {
+  Text id;
+  std::string_view text;
+};
+
+constexpr std::size_t kTextCount = static_cast<std::size_t>(Text::kCount);
+
+// Listed in the order of `Text`; the check below keeps the two in step.
+constexpr std::array<Entry, kTextCount> kTexts = {{
+    {Text::kReplaceExistingFile, "Do you want to replace the existing file %s ?"},
+    {Text::kReplaceExistingFileShort, "Do you want to replace the existing file ?"},
+    {Text::kReplaceExistingScnFile, "Do you want to replace the existing scn-file ?"},
+    {Text::kChangeFramerateOfReadOnly, "The file %s\n is ReadOnly. Do you really want to change its framerate?"},
+    {Text::kChangeCodecOfReadOnly, "The file %s\nDo you really want to chnage the codec?"},
+    {Text::kDeleteFile, "Do you really want to delete %s ?\r\nIf yes, it will be sent to the Recycle bin."},
+    {Text::kDeleteThisFile, "Do you really want to delete this file?\r\nIf yes, it will be sent to the Recycle bin."},
+    {Text::kMoveScnFileToRecycleBin, "Do you really want to move the file %s to the recycle bin?"},
+    {Text::kMoveThisScnFileToRecycleBin, "Do you really want to move this scn-file to the recycle bin?"},
+    {Text::kAddDatecodeAndRename, "Do you want to add a datecode to '%s'\r\nand rename it to '%s'?"},
+    {Text::kAddDatecodeAndRenameShort, "Do you want to add a datecode to this filename and rename it to\r\n'%s'?"},
+    {Text::kAddDatecodeToThisFile, "Do you want to add a datecode to this file?"},
+    {Text::kAddTimecodeAndRename, "Do you really want to add its timecode to the file '%s'\r\nand rename it to '%s'?"},
+    {Text::kAddTimecodeAndRenameShort, "Do you really want to add its timecode to the file \r\nand rename it to '%s'?"},
+    {Text::kAddTimecodeToThisFile, "Do you really want to add its timecode to the file?"},
+    {Text::kShortenNameAndRename, "Do you want to shorten the name of '%s'\r\nand rename it to '%s'?"},
+    {Text::kShortenNameAndRenameShort, "Do you want to shorten the name of this file and rename it to\r\n'%s'?"},
+    {Text::kShortenThisName, "Do you want to shorten the name of this file?"},
+    {Text::kRenameFileTo, "Do you want to rename the file  '%s' in '%s'?"},
+    {Text::kRenameThisFileTo, "Do you want to rename this file in '%s'?"},
+    {Text::kRenameThisFile, "Do you want to rename this file?"},
+    {Text::kModifyDatesOfFile, "Do you really want to modify the dates of the file '%s'"},
+    {Text::kModifyDatesOfThisFile, "Do you really want to modify the dates of this file?"},
+    {Text::kFileDateDetails, "\r\n\r\nOld creation date: %s\r\nOld modified date:  %s\r\nNew date : %s"},
+
+    {Text::kDeleteFailed, "Impossible to delete %s\r\nIt is perhaps in use or read only"},
+    {Text::kDeleteScnFileFailed, "Impossible to delete %s\nThe file may be presently in use or may be read only"},
+    {Text::kFileBusy, "The file %s is busy. It may be used by another process. Please wait."},
+    {Text::kScnPathTooLong,
+     "Impossible to create a scn file for %s\nIts path has %s bytes; a scn file holds paths of at most %s bytes."},
+}};
+
+constexpr bool InEnumOrder() {
+  for (std::size_t i = 0; i < kTexts.size(); ++i) {
+    if (static_cast<std::size_t>(kTexts[i].id) != i || kTexts[i].text.empty()) return false;
+  }
+  return true;
+}
+static_assert(InEnumOrder(), "every Text needs one entry, in the order of the enum");
+
+}  // namespace
+
+std::string_view Str(Text text) {
+  const auto index = static_cast<std::size_t>(text);
+  return index < kTexts.size() ? kTexts[index].text : std::string_view{};
+}
+
+std::string Fill(Text text, std::initializer_list<std::string_view> values) {
+  const std::string_view pattern = Str(text);
+  std::string out;
+  out.reserve(pattern.size());
+  const std::string_view* next = values.begin();
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] == 's') {
+      if (next != values.end()) out += *next++;
+      ++i;
+    } else {
+      out += pattern[i];
+    }
+  }
+  return out;
+}
+
+}  // namespace korvid::resources

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+// Every text the user sees, in one place. Code names a text by its `Text`
+// entry; `%s` marks where a caller's value goes.
+namespace korvid::resources {
+
+enum class Text {
+  // Questions asked before a command runs.
+  kReplaceExistingFile,
+  kReplaceExistingFileShort,
+  kReplaceExistingScnFile,
+  kChangeFramerateOfReadOnly,
+  kChangeCodecOfReadOnly,
+  kDeleteFile,
+  kDeleteThisFile,
+  kMoveScnFileToRecycleBin,
+  kMoveThisScnFileToRecycleBin,
+  kAddDatecodeAndRename,
+  kAddDatecodeAndRenameShort,
+  kAddDatecodeToThisFile,
+  kAddTimecodeAndRename,
+  kAddTimecodeAndRenameShort,
+  kAddTimecodeToThisFile,
+  kShortenNameAndRename,
+  kShortenNameAndRenameShort,
+  kShortenThisName,
+  kRenameFileTo,
+  kRenameThisFileTo,
+  kRenameThisFile,
+  kModifyDatesOfFile,
+  kModifyDatesOfThisFile,
+  kFileDateDetails,
+
+  // Message boxes.
+  kDeleteFailed,
+  kDeleteScnFileFailed,
+  kFileBusy,
+  kScnPathTooLong,
+
+  kCount
+};
+
+// The text itself, with its placeholders untouched.
+std::string_view Str(Text text);
+
+// The text with each `%s` replaced by the next of `values`, in order; a
+// placeholder with no value left becomes empty.
+std::string Fill(Text text, std::initializer_list<std::string_view> values);
+
+}  // namespace korvid::resources
