@@ -1,4 +1,5 @@
 #include "graphs/filter_availability.h"
+#include "resources/string_table.h"
 
 #include <initializer_list>
 
@@ -21,14 +22,9 @@ bool AllFound(DeviceEnumerator& devices, FilterCategory category,
   return true;
 }
 
-struct ReportTexts {
-  std::string_view whenTrue;
-  std::string_view whenFalse;
-};
-
-ReportLine Line(bool flag, ReportTexts texts) {
-  return flag ? ReportLine{texts.whenTrue, ReportColour::kBlack}
-              : ReportLine{texts.whenFalse, ReportColour::kRed};
+ReportLine Line(bool flag, resources::Text whenTrue, resources::Text whenFalse) {
+  return flag ? ReportLine{resources::Str(whenTrue), ReportColour::kBlack}
+              : ReportLine{resources::Str(whenFalse), ReportColour::kRed};
 }
 
 }  // namespace
@@ -104,29 +100,19 @@ FilterAvailability CheckFilterAvailability(GraphHolderSet& holders,
 }
 
 std::vector<ReportLine> AvailabilityReportLines(const FilterAvailability& a) {
+  using resources::Text;
   return {
-      // The doubled letter is the wording users have always seen.
-      Line(a.conversionReady, {"All filters needed for conversion are available.",
-                               "Some fiilters needed for conversion are missing."}),
-      Line(a.listingReady, {"All filters needed to list videos are available.",
-                            "Some filters needed to list videos are missing."}),
-      Line(a.displayReady, {"All filters needed to display videos are available.",
-                            "Some filters needed to display videos are missing."}),
-      Line(a.scenesReady, {"All filters needed to scan scenes are available.",
-                           "Some filters needed to scan scenes are missing."}),
-      Line(a.inlayReady, {"All filters needed for inlay are available.",
-                          "Some filters needed for inlay are missing."}),
-      Line(a.deinterlacerFound, {"The filter Pinnacle Video Deinterlacer is available.",
-                                 "The filter Pinnacle Video Deinterlacer is missing."}),
-      Line(a.layrinFound, {"The filter Marovec Layrin3 is available.",
-                           "The filter Marovec Layrin3 is missing."}),
-      Line(a.calenoxFound, {"The filter Marovec Calenox2 is available.",
-                            "The filter Marovec Calenox2 is missing."}),
-      Line(a.dixmarkFound, {"The filter Marovec Dixmark is available.",
-                            "The filter Marovec Dixmark is missing."}),
-      Line(a.horolanFound, {"The filter Marovec Horolan is available.",
-                            "The filter Marovec Horolan is missing."}),
-      Line(a.wavDestFound, {"The filter WavDest is available.", "The filter WavDest is missing."}),
+      Line(a.conversionReady, Text::kConversionFiltersAvailable, Text::kConversionFiltersMissing),
+      Line(a.listingReady, Text::kListingFiltersAvailable, Text::kListingFiltersMissing),
+      Line(a.displayReady, Text::kDisplayFiltersAvailable, Text::kDisplayFiltersMissing),
+      Line(a.scenesReady, Text::kScenesFiltersAvailable, Text::kScenesFiltersMissing),
+      Line(a.inlayReady, Text::kInlayFiltersAvailable, Text::kInlayFiltersMissing),
+      Line(a.deinterlacerFound, Text::kDeinterlacerFilterAvailable, Text::kDeinterlacerFilterMissing),
+      Line(a.layrinFound, Text::kLayrinFilterAvailable, Text::kLayrinFilterMissing),
+      Line(a.calenoxFound, Text::kCalenoxFilterAvailable, Text::kCalenoxFilterMissing),
+      Line(a.dixmarkFound, Text::kDixmarkFilterAvailable, Text::kDixmarkFilterMissing),
+      Line(a.horolanFound, Text::kHorolanFilterAvailable, Text::kHorolanFilterMissing),
+      Line(a.wavDestFound, Text::kWavDestFilterAvailable, Text::kWavDestFilterMissing),
   };
 }
 

@@ -41,6 +41,36 @@ enum class Text {
   kFileBusy,
   kScnPathTooLong,
 
+  // Removing the stored preferences; %s is the product name.
+  kDeletePreferencesQuestion,
+  kPreferencesNotFound,
+  kPreferencesDeleted,
+  kPreferencesDeleteFailed,
+
+  // Filter availability report; the doubled letter is the wording users have always seen.
+  kConversionFiltersAvailable,
+  kConversionFiltersMissing,
+  kListingFiltersAvailable,
+  kListingFiltersMissing,
+  kDisplayFiltersAvailable,
+  kDisplayFiltersMissing,
+  kScenesFiltersAvailable,
+  kScenesFiltersMissing,
+  kInlayFiltersAvailable,
+  kInlayFiltersMissing,
+  kDeinterlacerFilterAvailable,
+  kDeinterlacerFilterMissing,
+  kLayrinFilterAvailable,
+  kLayrinFilterMissing,
+  kCalenoxFilterAvailable,
+  kCalenoxFilterMissing,
+  kDixmarkFilterAvailable,
+  kDixmarkFilterMissing,
+  kHorolanFilterAvailable,
+  kHorolanFilterMissing,
+  kWavDestFilterAvailable,
+  kWavDestFilterMissing,
+
   kCount
 };
 

@@ -15,6 +15,7 @@
 #include <QVariant>
 
 #include "settings/system_locale.h"
+#include "resources/string_table.h"
 
 namespace korvid::settings {
 
@@ -127,11 +128,7 @@ std::string RunningExecutable() {
   return fs::read_symlink("/proc/self/exe", ec).string();
 }
 
-std::string WithProductName(std::string_view before, std::string_view after) {
-  std::string text(before);
-  text.append(kProductName).append(after);
-  return text;
-}
+std::string WithProductName(resources::Text text) { return resources::Fill(text, {kProductName}); }
 
 bool IsEmptyFolder(const fs::path& folder) {
   std::error_code ec;
@@ -226,20 +223,13 @@ void SavePreferences(const StoreLocation& location, const Preferences& preferenc
   }
 }
 
-std::string DeleteQuestionText() {
-  return WithProductName("Do you really want to delete the preferences of ",
-                         "\nfrom your registry?");
-}
+std::string DeleteQuestionText() { return WithProductName(resources::Text::kDeletePreferencesQuestion); }
 
-std::string NotFoundText() {
-  return WithProductName("The preferences of ", " were not found in the registry.");
-}
+std::string NotFoundText() { return WithProductName(resources::Text::kPreferencesNotFound); }
 
-std::string DeletedText() { return WithProductName("", " has been completely deleted from your registry."); }
+std::string DeletedText() { return WithProductName(resources::Text::kPreferencesDeleted); }
 
-std::string DeleteFailedText() {
-  return WithProductName("The preferences of ", " could not be deleted.");
-}
+std::string DeleteFailedText() { return WithProductName(resources::Text::kPreferencesDeleteFailed); }
 
 DeleteOutcome DeletePreferences(const StoreLocation& location, PreferenceDialogs& dialogs) {
   if (!dialogs.AskWarning(DeleteQuestionText())) return DeleteOutcome::Declined;
