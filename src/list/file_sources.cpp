@@ -3,10 +3,15 @@
 #include "commands/process_flags.h"
 #include "list/dir_scan.h"
 #include "list/uri_list.h"
+#include "resources/string_table.h"
 
 namespace korvid::list {
 
 namespace {
+
+using resources::Text;
+
+std::string StatusText(Text text) { return std::string(resources::Str(text)); }
 
 bool Aborted() { return commands::Flags().AbortCommand; }
 
@@ -21,25 +26,25 @@ void AddAll(VideoList& list, const std::vector<std::string>& paths, bool stopOnA
 }  // namespace
 
 void AddChosenFiles(VideoList& list, const std::vector<std::string>& paths) {
-  list.BeginBatch("Loading files");
+  list.BeginBatch(StatusText(Text::kLoadingFiles));
   AddAll(list, paths, true);
   list.EndBatch();
 }
 
 void PasteFiles(VideoList& list, std::string_view uriList) {
-  list.BeginBatch("Paste files");
+  list.BeginBatch(StatusText(Text::kPasteFiles));
   AddAll(list, FilesFromUriList(uriList), true);
   list.EndBatch();
 }
 
 void AddDroppedFiles(VideoList& list, const std::vector<std::string>& paths) {
-  list.BeginBatch("Open drag-and-dropped files");
+  list.BeginBatch(StatusText(Text::kOpenDroppedFiles));
   AddAll(list, paths, false);
   list.EndBatch();
 }
 
 void AddCommandLineFiles(VideoList& list, const std::vector<std::string>& parameters) {
-  list.BeginBatch("Loading files");
+  list.BeginBatch(StatusText(Text::kLoadingFiles));
   AddAll(list, parameters, false);
   list.EndBatch();
 }
@@ -56,7 +61,7 @@ bool ScanInBatch(VideoList& list, const std::string& folder, bool sameFileSystem
     if (Aborted()) scanner.Stop();
   };
   scanner.OnDirWithFiles = [&list](TDirscan&, const std::string& directory) {
-    list.View().SetStatusText("Browsing " + directory);
+    list.View().SetStatusText(resources::Fill(Text::kBrowsingFolder, {directory}));
   };
   scanner.OnFileFound = [&list](TDirscan& sender, const std::string& file) {
     list.AddFile(file);
@@ -73,7 +78,7 @@ void ScanFolderIntoList(VideoList& list, const std::string& folder, const std::s
 }
 
 void OpenAllIntoList(VideoList& list, const std::vector<std::string>& mountPoints) {
-  list.BeginBatch("Loading all AVI files");
+  list.BeginBatch(StatusText(Text::kLoadingAllAviFiles));
   for (const std::string& point : mountPoints)
     if (!ScanInBatch(list, point, true)) break;
   list.EndBatch();

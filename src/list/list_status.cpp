@@ -1,29 +1,31 @@
 #include "list/list_status.h"
+#include "resources/string_table.h"
 
 namespace korvid::list {
 
 namespace {
 
-const char* OrderSuffix(int order) {
+using resources::Text;
+
+std::string_view OrderSuffix(int order) {
   switch (order) {
-    case 1: return " - sorted alphabetically";
-    case 2: return " - sorted by filesize";
-    case 3: return " - sorted by filedate";
-    default: return " - sorted by datecode";
+    case 1: return resources::Str(Text::kSortedAlphabetically);
+    case 2: return resources::Str(Text::kSortedByFilesize);
+    case 3: return resources::Str(Text::kSortedByFiledate);
+    default: return resources::Str(Text::kSortedByDatecode);
   }
 }
 
 }  // namespace
 
 std::string ListCaption(int selected, int total, int order) {
-  const std::string plural = selected > 1 ? "s" : "";
-  return std::to_string(selected) + " file" + plural + " of " + std::to_string(total) + OrderSuffix(order);
+  const Text text = selected > 1 ? Text::kListCaptionMany : Text::kListCaptionOne;
+  return resources::Fill(text, {std::to_string(selected), std::to_string(total)}).append(OrderSuffix(order));
 }
 
 std::string ListHint(int selected, int total) {
-  const std::string plural = selected > 1 ? "s" : "";
-  return std::to_string(selected) + " file" + plural + " selected" + plural + " of " + std::to_string(total) +
-         "\r\nType F6 to hide the list.";
+  const Text text = selected > 1 ? Text::kListHintMany : Text::kListHintOne;
+  return resources::Fill(text, {std::to_string(selected), std::to_string(total)});
 }
 
 ViewState ChooseViewState(bool panelShown, int total) {

@@ -9,6 +9,7 @@
 #include "commands/process_flags.h"
 #include "commands/scene_files.h"
 #include "settings/system_locale.h"
+#include "resources/string_table.h"
 
 namespace korvid::list {
 
@@ -19,12 +20,14 @@ constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kEntryIndent = "     ";
 constexpr std::string_view kVersionText = "5.3.6";
 
-const char* OrderText(int order) {
+using resources::Text;
+
+std::string_view OrderText(int order) {
   switch (order) {
-    case 1: return " by alphabetical order";
-    case 2: return " by filesize";
-    case 3: return " by filedate";
-    default: return " by datecode";
+    case 1: return resources::Str(Text::kPlaylistByAlphabet);
+    case 2: return resources::Str(Text::kPlaylistByFilesize);
+    case 3: return resources::Str(Text::kPlaylistByFiledate);
+    default: return resources::Str(Text::kPlaylistByDatecode);
   }
 }
 
@@ -71,17 +74,18 @@ std::string PlaylistText(const std::vector<std::string>& fullPaths, int order, c
   };
   line(kHyphenLine);
   line("#");
-  line("# Playlist of Korvid version " + stamp.version + " En");
+  line(resources::Fill(Text::kPlaylistTitle, {stamp.version}));
   line("#");
   line(kHyphenLine);
-  line("# Visit my website : " + stamp.webAddress);
+  line(resources::Fill(Text::kPlaylistWebSite, {stamp.webAddress}));
   line("");
   for (const std::string& path : fullPaths) line(std::string(kEntryIndent) + path);
   line("");
   line(kHyphenLine);
-  const std::string plural = fullPaths.size() >= 2 ? "s" : "";
-  line("# " + std::to_string(fullPaths.size()) + " file" + plural + " sorted" + plural + OrderText(order));
-  line("# Done on " + settings::FormatDateTime(stamp.dateFormat, stamp.now, stamp.locale));
+  const Text count = fullPaths.size() >= 2 ? Text::kPlaylistCountMany : Text::kPlaylistCountOne;
+  line(resources::Fill(count, {std::to_string(fullPaths.size())}).append(OrderText(order)));
+  line(resources::Fill(Text::kPlaylistDoneOn,
+                       {settings::FormatDateTime(stamp.dateFormat, stamp.now, stamp.locale)}));
   return text;
 }
 
@@ -109,16 +113,18 @@ void SavePlaylist(VideoList& list, const std::filesystem::path& path, const Play
 
   QSaveFile file(QString::fromStdString(path.string()));
   if (!file.open(QIODevice::WriteOnly))
-    throw PlaylistError("Cannot create the playlist " + path.string() + ": " + file.errorString().toStdString());
+    throw PlaylistError(
+        resources::Fill(Text::kPlaylistCannotCreate, {path.string(), file.errorString().toStdString()}));
   if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) ||
       !file.commit())
-    throw PlaylistError("Cannot write the playlist " + path.string() + ": " + file.errorString().toStdString());
+    throw PlaylistError(
+        resources::Fill(Text::kPlaylistCannotWrite, {path.string(), file.errorString().toStdString()}));
 }
 
 void LoadPlaylist(VideoList& list, const std::filesystem::path& path) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) return;
-  list.BeginBatch("Open the playlist " + path.string());
+  list.BeginBatch(resources::Fill(Text::kOpenPlaylist, {path.string()}));
   if (!commands::Flags().AbortCommand) {
     std::ifstream in(path, std::ios::binary);
     std::string raw;

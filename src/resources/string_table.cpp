@@ -73,6 +73,34 @@ constexpr std::array<Entry, kTextCount> kTexts = {{
     {Text::kHorolanFilterMissing, "The filter Marovec Horolan is missing."},
     {Text::kWavDestFilterAvailable, "The filter WavDest is available."},
     {Text::kWavDestFilterMissing, "The filter WavDest is missing."},
+
+    {Text::kLoadingFiles, "Loading files"},
+    {Text::kPasteFiles, "Paste files"},
+    {Text::kOpenDroppedFiles, "Open drag-and-dropped files"},
+    {Text::kBrowsingFolder, "Browsing %s"},
+    {Text::kLoadingAllAviFiles, "Loading all AVI files"},
+    {Text::kOpenPlaylist, "Open the playlist %s"},
+
+    {Text::kListCaptionOne, "%s file of %s"},
+    {Text::kListCaptionMany, "%s files of %s"},
+    {Text::kSortedAlphabetically, " - sorted alphabetically"},
+    {Text::kSortedByFilesize, " - sorted by filesize"},
+    {Text::kSortedByFiledate, " - sorted by filedate"},
+    {Text::kSortedByDatecode, " - sorted by datecode"},
+    {Text::kListHintOne, "%s file selected of %s\r\nType F6 to hide the list."},
+    {Text::kListHintMany, "%s files selecteds of %s\r\nType F6 to hide the list."},
+
+    {Text::kPlaylistTitle, "# Playlist of Korvid version %s En"},
+    {Text::kPlaylistWebSite, "# Visit my website : %s"},
+    {Text::kPlaylistCountOne, "# %s file sorted"},
+    {Text::kPlaylistCountMany, "# %s files sorteds"},
+    {Text::kPlaylistByAlphabet, " by alphabetical order"},
+    {Text::kPlaylistByFilesize, " by filesize"},
+    {Text::kPlaylistByFiledate, " by filedate"},
+    {Text::kPlaylistByDatecode, " by datecode"},
+    {Text::kPlaylistDoneOn, "# Done on %s"},
+    {Text::kPlaylistCannotCreate, "Cannot create the playlist %s: %s"},
+    {Text::kPlaylistCannotWrite, "Cannot write the playlist %s: %s"},
 }};
 
 constexpr bool InEnumOrder() {

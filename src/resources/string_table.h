@@ -71,6 +71,37 @@ enum class Text {
   kWavDestFilterAvailable,
   kWavDestFilterMissing,
 
+  // Status texts of the list while it fills.
+  kLoadingFiles,
+  kPasteFiles,
+  kOpenDroppedFiles,
+  kBrowsingFolder,
+  kLoadingAllAviFiles,
+  kOpenPlaylist,
+
+  // Caption and hint of the list; the first %s is the selected count, the second the total.
+  kListCaptionOne,
+  kListCaptionMany,
+  kSortedAlphabetically,
+  kSortedByFilesize,
+  kSortedByFiledate,
+  kSortedByDatecode,
+  kListHintOne,
+  kListHintMany,
+
+  // Playlist files.
+  kPlaylistTitle,
+  kPlaylistWebSite,
+  kPlaylistCountOne,
+  kPlaylistCountMany,
+  kPlaylistByAlphabet,
+  kPlaylistByFilesize,
+  kPlaylistByFiledate,
+  kPlaylistByDatecode,
+  kPlaylistDoneOn,
+  kPlaylistCannotCreate,
+  kPlaylistCannotWrite,
+
   kCount
 };
 
