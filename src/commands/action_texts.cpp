@@ -1,44 +1,47 @@
-// The English texts of the built-in file actions: one table, in the
-// actions' component order.
+// The built-in file actions, one table in the actions' component order;
+// their captions and progress messages come from the string table.
 
 #include "commands/builtin_actions.h"
+#include "resources/string_table.h"
 
 namespace korvid::commands {
 namespace {
 
 using enum ActionRunner;
+using resources::Str;
+using resources::Text;
 
-constexpr std::array<BuiltInActionText, kBuiltInActionCount> kTexts{{
-    {"DossierParent", "Parent folder", "", "", "", kCurrentEntry},
-    {"SupprimerFichier", "Delete the file", "Deleting...", "", "e", kSelection},
-    {"oterfichier", "Remove the file", "", "", "", kSelection},
-    {"RiffHeader", "Display the RIFF header", "", "Ctrl+H", "", kCurrentEntry},
-    {"DefaultPlayer", "Play with the default player", "", "F5", "", kCurrentEntry},
-    {"AjouterTimecode", "Add the timecode", "", "Ctrl+T", "t", kSelection},
-    {"AjouterDateCode", "Add the datecode", "", "Ctrl+D", "d", kSelection},
-    {"PurgerNom", "Shorten the filename", "", "Ctrl+Q", "q", kSelection},
-    {"FileDate", "Modify the filedate", "", "Ctrl+B", "b", kSelection},
-    {"RenameScAn", "Rename ", "", "Ctrl+R", "r", kSelection},
-    {"DVtype1", "Converting into DV type 1", "Converting \"%s\" into type 1", "Ctrl+1", "1", kSelectionLocked},
-    {"DVType2", "Converting into DV type 2", "Converting \"%s\" into type 2", "Ctrl+2", "2", kSelectionLocked},
-    {"Ntsc", "Convert into NTSC", "Converting \"%s\" into NTSC", "", "N", kSelectionLocked},
-    {"Pal", "Convert into Pal", "Converting \"%s\" into Pal", "", "p", kSelectionLocked},
-    {"IncrusterDatecode", "Inlay the datecode", "Inlaying the datecode into \"%s\"", "Ctrl+I", "i",
+const std::array<BuiltInActionText, kBuiltInActionCount> kTexts{{
+    {"DossierParent", Str(Text::kDossierParentCaption), "", "", "", kCurrentEntry},
+    {"SupprimerFichier", Str(Text::kSupprimerFichierCaption), Str(Text::kSupprimerFichierProgress), "", "e", kSelection},
+    {"oterfichier", Str(Text::koterfichierCaption), "", "", "", kSelection},
+    {"RiffHeader", Str(Text::kRiffHeaderCaption), "", "Ctrl+H", "", kCurrentEntry},
+    {"DefaultPlayer", Str(Text::kDefaultPlayerCaption), "", "F5", "", kCurrentEntry},
+    {"AjouterTimecode", Str(Text::kAjouterTimecodeCaption), "", "Ctrl+T", "t", kSelection},
+    {"AjouterDateCode", Str(Text::kAjouterDateCodeCaption), "", "Ctrl+D", "d", kSelection},
+    {"PurgerNom", Str(Text::kPurgerNomCaption), "", "Ctrl+Q", "q", kSelection},
+    {"FileDate", Str(Text::kFileDateCaption), "", "Ctrl+B", "b", kSelection},
+    {"RenameScAn", Str(Text::kRenameScAnCaption), "", "Ctrl+R", "r", kSelection},
+    {"DVtype1", Str(Text::kDVtype1Caption), Str(Text::kDVtype1Progress), "Ctrl+1", "1", kSelectionLocked},
+    {"DVType2", Str(Text::kDVType2Caption), Str(Text::kDVType2Progress), "Ctrl+2", "2", kSelectionLocked},
+    {"Ntsc", Str(Text::kNtscCaption), Str(Text::kNtscProgress), "", "N", kSelectionLocked},
+    {"Pal", Str(Text::kPalCaption), Str(Text::kPalProgress), "", "p", kSelectionLocked},
+    {"IncrusterDatecode", Str(Text::kIncrusterDatecodeCaption), Str(Text::kIncrusterDatecodeProgress), "Ctrl+I", "i",
      kSelectionLocked},
-    {"ConvertirDV", "Recompress into DV type 2", "Converting \"%s\" into DV type 2", "Ctrl+G", "g",
+    {"ConvertirDV", Str(Text::kConvertirDVCaption), Str(Text::kConvertirDVProgress), "Ctrl+G", "g",
      kSelectionLocked},
-    {"CreerScenes", "Create a scn file", "Creating a scn file for \"%s\"", "", "s", kSelectionLocked},
-    {"SupprimerScenes", "Delete the scn file", "", "Ctrl+Z", "z", kSelection},
-    {"ExtraireAudio", "Extract audio", "Extracting audio from \"%s\"", "Ctrl+W", "w", kSelectionLocked},
-    {"CorrigerFps", "Fix the framerate", "", "Ctrl+Y", "", kSelectionLocked},
-    {"ScenesText", "Export the list of scenes", "Exporting the list of scenes of \"%s\" into text", "Ctrl+X", "x",
+    {"CreerScenes", Str(Text::kCreerScenesCaption), Str(Text::kCreerScenesProgress), "", "s", kSelectionLocked},
+    {"SupprimerScenes", Str(Text::kSupprimerScenesCaption), "", "Ctrl+Z", "z", kSelection},
+    {"ExtraireAudio", Str(Text::kExtraireAudioCaption), Str(Text::kExtraireAudioProgress), "Ctrl+W", "w", kSelectionLocked},
+    {"CorrigerFps", Str(Text::kCorrigerFpsCaption), "", "Ctrl+Y", "", kSelectionLocked},
+    {"ScenesText", Str(Text::kScenesTextCaption), Str(Text::kScenesTextProgress), "Ctrl+X", "x",
      kSelectionLocked},
     // The window names the frame grabber's command after the program.
     {"Pictrel", "", "", "F3", "", kCurrentEntry},
-    {"AfficherDatecode", "Display the datecode", "", "F12", "", kCurrentEntry},
-    {"AfficherSliders", "Modify the position of Inlay", "", "", "", kCurrentEntry},
-    {"DecalerHoraire", "Fix the time difference", "Fixing the time difference in \"%s\"", "", "", kSelectionLocked},
-    {"CorrigerCodec", "Change the codec", "", "", "", kSelectionLocked},
+    {"AfficherDatecode", Str(Text::kAfficherDatecodeCaption), "", "F12", "", kCurrentEntry},
+    {"AfficherSliders", Str(Text::kAfficherSlidersCaption), "", "", "", kCurrentEntry},
+    {"DecalerHoraire", Str(Text::kDecalerHoraireCaption), Str(Text::kDecalerHoraireProgress), "", "", kSelectionLocked},
+    {"CorrigerCodec", Str(Text::kCorrigerCodecCaption), "", "", "", kSelectionLocked},
 }};
 
 }  // namespace

@@ -102,6 +102,46 @@ enum class Text {
   kPlaylistCannotCreate,
   kPlaylistCannotWrite,
 
+  // Captions of the built-in file actions.
+  kDossierParentCaption,
+  kSupprimerFichierCaption,
+  koterfichierCaption,
+  kRiffHeaderCaption,
+  kDefaultPlayerCaption,
+  kAjouterTimecodeCaption,
+  kAjouterDateCodeCaption,
+  kPurgerNomCaption,
+  kFileDateCaption,
+  kRenameScAnCaption,
+  kDVtype1Caption,
+  kDVType2Caption,
+  kNtscCaption,
+  kPalCaption,
+  kIncrusterDatecodeCaption,
+  kConvertirDVCaption,
+  kCreerScenesCaption,
+  kSupprimerScenesCaption,
+  kExtraireAudioCaption,
+  kCorrigerFpsCaption,
+  kScenesTextCaption,
+  kAfficherDatecodeCaption,
+  kAfficherSlidersCaption,
+  kDecalerHoraireCaption,
+  kCorrigerCodecCaption,
+
+  // Progress messages of the built-in file actions; %s is the file.
+  kSupprimerFichierProgress,
+  kDVtype1Progress,
+  kDVType2Progress,
+  kNtscProgress,
+  kPalProgress,
+  kIncrusterDatecodeProgress,
+  kConvertirDVProgress,
+  kCreerScenesProgress,
+  kExtraireAudioProgress,
+  kScenesTextProgress,
+  kDecalerHoraireProgress,
+
   kCount
 };
 
