@@ -2,11 +2,13 @@
 
 
 #include "media/video_record.h"
+#include "resources/string_table.h"
 
 namespace korvid::commands {
 namespace {
 
-constexpr std::string_view kLineBreak = "\r\n";
+using resources::Str;
+using resources::Text;
 
 struct Row {
   std::string_view name;
@@ -29,10 +31,6 @@ WindowAction Make(const Row& row) {
   // others are the window's own.
   action.handler = row.name.substr(0, 2) == "am" ? ExecuteHandler::kBuiltInRunner : ExecuteHandler::kWindow;
   return action;
-}
-
-std::string Lines(std::string_view first, std::string_view second) {
-  return std::string(first) + std::string(kLineBreak) + std::string(second);
 }
 
 }  // namespace
@@ -69,82 +67,75 @@ WindowAction& ActionList::Append(WindowAction action) {
   return actions_.back();
 }
 
-std::string WindowCaption() { return "Korvid by Marovec"; }
+std::string WindowCaption() { return std::string(Str(Text::kWindowCaption)); }
 
 ActionList MainWindowActions() {
-  const std::string onlyAvi = "Only avi files will be processed.";
-  const std::string openHint = Lines("Add files to the list of videos.", onlyAvi);
-  const std::string pasteHint = Lines("Paste avi files from the clipboard.", onlyAvi);
-  const std::string datecodeHint =
-      Lines("Display the datecode on the video. ", "Useful to change the positoin of the inlay.");
-  const std::string muteHint = Lines("Sound is On.", "Click to turn the sound Off.");
-
   const Row rows[] = {
       // "permanent"
-      {"afQuitter", "Quit", kPermanent, "Alt+F4", "Ctrl+Q", "Quit Korvid"},
-      {"afBasculerListe", "Hide the list", kPermanent, "F6"},
-      {"afInterrompre", "Abort", kPermanent, "Esc"},
-      {"afApropos", "About...", kPermanent, "F1", {}, "Help and About"},
-      {"afOptions", "Settings", kPermanent, "F10", {}, "Change settings and preferences."},
-      {"afInterrompreTous", "Abort all", kPermanent, "Shift+Esc"},
+      {"afQuitter", Str(Text::kafQuitterCaption), kPermanent, "Alt+F4", "Ctrl+Q", Str(Text::kafQuitterHint)},
+      {"afBasculerListe", Str(Text::kafBasculerListeCaption), kPermanent, "F6"},
+      {"afInterrompre", Str(Text::kafInterrompreCaption), kPermanent, "Esc"},
+      {"afApropos", Str(Text::kafAproposCaption), kPermanent, "F1", {}, Str(Text::kafAproposHint)},
+      {"afOptions", Str(Text::kafOptionsCaption), kPermanent, "F10", {}, Str(Text::kafOptionsHint)},
+      {"afInterrompreTous", Str(Text::kafInterrompreTousCaption), kPermanent, "Shift+Esc"},
       // "vide"
-      {"afCollerFichiers", "Paste", kVide, "Ctrl+V", {}, pasteHint},
-      {"afOuvrirFichiers", "Open...", kVide, "Ctrl+O", {}, openHint},
-      {"afOuvrirDossierPrefere", "Open the preferred folder", kVide, "F7", {},
-       "Add all avi files from the preferred folder."},
-      {"afOuvrirTout", "Open all", kVide, "Ctrl+F7"},
-      {"afOuvrirunDossier", "Open a folder...", kVide, "Ctrl+L"},
-      {"afOuvrirPlayList", "Open the playlist...", kVide, "Ctrl+U"},
-      {"afOuvrirDefaultPlayList", "Open the default playlist", kVide, "Shift+F7"},
+      {"afCollerFichiers", Str(Text::kafCollerFichiersCaption), kVide, "Ctrl+V", {}, Str(Text::kPasteFilesHint)},
+      {"afOuvrirFichiers", Str(Text::kafOuvrirFichiersCaption), kVide, "Ctrl+O", {}, Str(Text::kOpenFilesHint)},
+      {"afOuvrirDossierPrefere", Str(Text::kafOuvrirDossierPrefereCaption), kVide, "F7", {},
+       Str(Text::kafOuvrirDossierPrefereHint)},
+      {"afOuvrirTout", Str(Text::kafOuvrirToutCaption), kVide, "Ctrl+F7"},
+      {"afOuvrirunDossier", Str(Text::kafOuvrirunDossierCaption), kVide, "Ctrl+L"},
+      {"afOuvrirPlayList", Str(Text::kafOuvrirPlayListCaption), kVide, "Ctrl+U"},
+      {"afOuvrirDefaultPlayList", Str(Text::kafOuvrirDefaultPlayListCaption), kVide, "Shift+F7"},
       // "liste"
-      {"afOrdreAlpha", "Alphabetical order", kListe, "Alt+A"},
-      {"alTriDatecode", "Sort by datecode", kListe, "Alt+D"},
-      {"alTriTaille", "Sort by size", kListe, "Alt+S"},
-      {"alTrierModify", "Sort by filedate", kListe, "Alt+F"},
-      {"afViderListe", "Empty the list", kListe, "Ctrl+Del", {}, "Empty the list"},
-      {"afSelectionnerTout", "Select all", kListe, "Ctrl+A", {}, "Select all files."},
-      {"afSauverListe", "Save the playlist as...", kListe, "Ctrl+J"},
+      {"afOrdreAlpha", Str(Text::kafOrdreAlphaCaption), kListe, "Alt+A"},
+      {"alTriDatecode", Str(Text::kalTriDatecodeCaption), kListe, "Alt+D"},
+      {"alTriTaille", Str(Text::kalTriTailleCaption), kListe, "Alt+S"},
+      {"alTrierModify", Str(Text::kalTrierModifyCaption), kListe, "Alt+F"},
+      {"afViderListe", Str(Text::kafViderListeCaption), kListe, "Ctrl+Del", {}, Str(Text::kafViderListeHint)},
+      {"afSelectionnerTout", Str(Text::kafSelectionnerToutCaption), kListe, "Ctrl+A", {}, Str(Text::kafSelectionnerToutHint)},
+      {"afSauverListe", Str(Text::kafSauverListeCaption), kListe, "Ctrl+J"},
       // "mono"
-      {"amDossierParent", "Parent folder", kMono, "Ctrl+F", {}, "Open the parent folder."},
-      {"amRiffHeader", "Display the RIFF header", kMono, "Ctrl+H"},
-      {"amDefaultPlayer", "Play with default player", kMono, "F5"},
-      {"afPictrel", "Open with ", kMono, "F2"},
-      {"amAfficherDatecode", "Display the datecode", kMono, "F12", {}, datecodeHint},
-      {"amAfficherSliders", "Modify the position of inlay", kMono, ""},
-      {"avPlayStop", "Play ", kMono, "Space"},
-      {"avFullscreen", "Fullscreen", kMono, "Alt+Return"},
-      {"avMute", "Sound off", kMono, "Ctrl+M", {}, muteHint},
-      {"avanceLow", "One frame forward", kMono, "Ctrl+Right"},
-      {"reculeLow", "One frame backward", kMono, "Ctrl+Left"},
-      {"avanceMedium", "One second forward", kMono, "Ctrl+Down"},
-      {"ReculeMedium", "One second backward", kMono, "Ctrl+Up"},
-      {"avanceHigh", "One minute forward", kMono, "Ctrl+PgDown"},
-      {"ReculeHigh", "One minute backward", kMono, "Ctrl+PgUp"},
-      {"AvanceScene", "One scene forward", kMono, "F9", "Ctrl+F9"},
-      {"ReculeScene", "One scene backward", kMono, "F8", "Ctrl+F8"},
-      {"avAvanceFin", "Go to end", kMono, "Ctrl+End"},
-      {"avReculeDebut", "Go to start", kMono, "Ctrl+Home"},
+      {"amDossierParent", Str(Text::kamDossierParentCaption), kMono, "Ctrl+F", {}, Str(Text::kamDossierParentHint)},
+      {"amRiffHeader", Str(Text::kamRiffHeaderCaption), kMono, "Ctrl+H"},
+      {"amDefaultPlayer", Str(Text::kamDefaultPlayerCaption), kMono, "F5"},
+      {"afPictrel", Str(Text::kafPictrelCaption), kMono, "F2"},
+      {"amAfficherDatecode", Str(Text::kamAfficherDatecodeCaption), kMono, "F12", {}, Str(Text::kShowDatecodeHint)},
+      {"amAfficherSliders", Str(Text::kamAfficherSlidersCaption), kMono, ""},
+      {"avPlayStop", Str(Text::kavPlayStopCaption), kMono, "Space"},
+      {"avFullscreen", Str(Text::kavFullscreenCaption), kMono, "Alt+Return"},
+      {"avMute", Str(Text::kavMuteCaption), kMono, "Ctrl+M", {}, Str(Text::kSoundOnHint)},
+      {"avanceLow", Str(Text::kavanceLowCaption), kMono, "Ctrl+Right"},
+      {"reculeLow", Str(Text::kreculeLowCaption), kMono, "Ctrl+Left"},
+      {"avanceMedium", Str(Text::kavanceMediumCaption), kMono, "Ctrl+Down"},
+      {"ReculeMedium", Str(Text::kReculeMediumCaption), kMono, "Ctrl+Up"},
+      {"avanceHigh", Str(Text::kavanceHighCaption), kMono, "Ctrl+PgDown"},
+      {"ReculeHigh", Str(Text::kReculeHighCaption), kMono, "Ctrl+PgUp"},
+      {"AvanceScene", Str(Text::kAvanceSceneCaption), kMono, "F9", "Ctrl+F9"},
+      {"ReculeScene", Str(Text::kReculeSceneCaption), kMono, "F8", "Ctrl+F8"},
+      {"avAvanceFin", Str(Text::kavAvanceFinCaption), kMono, "Ctrl+End"},
+      {"avReculeDebut", Str(Text::kavReculeDebutCaption), kMono, "Ctrl+Home"},
       // "multi"; the empty shortcuts come from the file actions when bound.
-      {"amSupprimerFichier", "Delete the file", kMulti, "Shift+Del"},
-      {"amOterFichier", "Remove the file", kMulti, "Del"},
-      {"amAjouterDatecode", "Add datecode", kMulti, "Ctrl+D"},
-      {"amAjouterTimecode", "Add timecode", kMulti, "Ctrl+T"},
-      {"amPurgerNom", "Shorten the name", kMulti, ""},
-      {"amFileDate", "Modify the filedate", kMulti, ""},
-      {"amRenameScAn", "Rename", kMulti, "Ctrl+R"},
-      {"amDVType1", "Convert to DV type 1", kMulti, "Ctrl+Num+1"},
-      {"amDVType2", "Convert to DV type 2", kMulti, "Ctrl+Num+2"},
-      {"amNTSC", "Convert to NTSC", kMulti, "Ctrl+N"},
-      {"amPal", "Convert to Pal", kMulti, "Ctrl+P"},
-      {"amIncrusterDatecode", "Inlay datecode", kMulti, "Ctrl+I"},
-      {"amConvertirDV", "Recompress to DV type 2", kMulti, "Ctrl+G"},
-      {"amCreerScenes", "Create a scn file", kMulti, "Ctrl+S"},
-      {"amSupprimerScenes", "Delete the scn file", kMulti, ""},
-      {"amExtraireAudio", "Extract audio to WAV", kMulti, "Ctrl+W"},
-      {"amCorrigerFps", "Modify the video FPS", kMulti, "Ctrl+Y"},
-      {"amScenesText", "Export the scenes to text", kMulti, ""},
-      {"amDecalerHoraire", "Fix a time difference", kMulti, ""},
-      {"amCorrigerCodec", "Change the codec", kMulti, "Ctrl+K"},
+      {"amSupprimerFichier", Str(Text::kamSupprimerFichierCaption), kMulti, "Shift+Del"},
+      {"amOterFichier", Str(Text::kamOterFichierCaption), kMulti, "Del"},
+      {"amAjouterDatecode", Str(Text::kamAjouterDatecodeCaption), kMulti, "Ctrl+D"},
+      {"amAjouterTimecode", Str(Text::kamAjouterTimecodeCaption), kMulti, "Ctrl+T"},
+      {"amPurgerNom", Str(Text::kamPurgerNomCaption), kMulti, ""},
+      {"amFileDate", Str(Text::kamFileDateCaption), kMulti, ""},
+      {"amRenameScAn", Str(Text::kamRenameScAnCaption), kMulti, "Ctrl+R"},
+      {"amDVType1", Str(Text::kamDVType1Caption), kMulti, "Ctrl+Num+1"},
+      {"amDVType2", Str(Text::kamDVType2Caption), kMulti, "Ctrl+Num+2"},
+      {"amNTSC", Str(Text::kamNTSCCaption), kMulti, "Ctrl+N"},
+      {"amPal", Str(Text::kamPalCaption), kMulti, "Ctrl+P"},
+      {"amIncrusterDatecode", Str(Text::kamIncrusterDatecodeCaption), kMulti, "Ctrl+I"},
+      {"amConvertirDV", Str(Text::kamConvertirDVCaption), kMulti, "Ctrl+G"},
+      {"amCreerScenes", Str(Text::kamCreerScenesCaption), kMulti, "Ctrl+S"},
+      {"amSupprimerScenes", Str(Text::kamSupprimerScenesCaption), kMulti, ""},
+      {"amExtraireAudio", Str(Text::kamExtraireAudioCaption), kMulti, "Ctrl+W"},
+      {"amCorrigerFps", Str(Text::kamCorrigerFpsCaption), kMulti, "Ctrl+Y"},
+      {"amScenesText", Str(Text::kamScenesTextCaption), kMulti, ""},
+      {"amDecalerHoraire", Str(Text::kamDecalerHoraireCaption), kMulti, ""},
+      {"amCorrigerCodec", Str(Text::kamCorrigerCodecCaption), kMulti, "Ctrl+K"},
   };
   std::vector<WindowAction> actions;
   for (const Row& row : rows) actions.push_back(Make(row));
@@ -171,7 +162,7 @@ MenuItem Separator() {
 MenuItem SortMenu() {
   MenuItem item;
   item.name = "miSortList";
-  item.caption = "Sort the list";
+  item.caption = Str(Text::kSortTheListMenu);
   item.children = {Item("afOrdreAlpha"), Item("alTriDatecode"), Item("alTriTaille"), Item("alTrierModify")};
   return item;
 }
@@ -180,25 +171,25 @@ MenuItem SortMenu() {
 
 MainMenu MainWindowMenu() {
   MainMenu menu;
-  menu.push_back({"Files",
+  menu.push_back({std::string(Str(Text::kFilesMenu)),
                   {Item("afOuvrirFichiers"), Item("afCollerFichiers"), Item("afOuvrirunDossier"),
                    Item("afOuvrirDossierPrefere"), Item("afOuvrirTout"), Separator(), Item("afOuvrirPlayList"),
                    Item("afSauverListe"), Item("afOuvrirDefaultPlayList"), Separator(), Item("afBasculerListe"),
                    SortMenu(), Separator(), Item("afQuitter")}});
-  menu.push_back({"Video",
+  menu.push_back({std::string(Str(Text::kVideoMenu)),
                   {Item("avPlayStop"), Item("avFullscreen"), Item("avMute"), Separator(), Item("amDefaultPlayer"),
                    Item("afPictrel"), Item("amRiffHeader"), Item("amCorrigerFps"), Item("amCorrigerCodec"),
                    Separator(), Item("amDossierParent"), Item("amOterFichier"), Item("amSupprimerFichier")}});
-  menu.push_back({"Rename",
+  menu.push_back({std::string(Str(Text::kRenameMenu)),
                   {Item("amAjouterDatecode"), Item("amAjouterTimecode"), Item("amRenameScAn"), Separator(),
                    Item("amPurgerNom"), Item("amFileDate")}});
-  menu.push_back({"Convert",
+  menu.push_back({std::string(Str(Text::kConvertMenu)),
                   {Item("amDVType1"), Item("amDVType2"), Item("amConvertirDV"), Separator(), Item("amNTSC"),
                    Item("amPal"), Separator(), Item("amIncrusterDatecode"), Item("amDecalerHoraire"),
                    Item("amExtraireAudio")}});
   menu.push_back(
-      {"Scenes", {Item("amCreerScenes"), Item("amSupprimerScenes"), Item("amScenesText")}});
-  menu.push_back({"?", {Item("afOptions"), Item("afApropos")}});
+      {std::string(Str(Text::kScenesMenu)), {Item("amCreerScenes"), Item("amSupprimerScenes"), Item("amScenesText")}});
+  menu.push_back({std::string(Str(Text::kHelpMenu)), {Item("afOptions"), Item("afApropos")}});
   return menu;
 }
 
