@@ -220,6 +220,25 @@ constexpr std::array<Entry, kTextCount> kTexts = {{
     {Text::kPasteFilesHint, "Paste avi files from the clipboard.\r\nOnly avi files will be processed."},
     {Text::kShowDatecodeHint, "Display the datecode on the video. \r\nUseful to change the positoin of the inlay."},
     {Text::kSoundOnHint, "Sound is On.\r\nClick to turn the sound Off."},
+
+    {Text::kCancelButton, "Cancel"},
+    {Text::kCodecDvsd, "dvsd (Microsoft)"},
+    {Text::kCodecDsvd, "dsvd"},
+    {Text::kCodecCdvc, "CDVC (Canopus)"},
+    {Text::kPersonalizedItem, "personalized"},
+    {Text::kCodecFormTitle, "Chnage the video codec"},
+    {Text::kCodecFormPrompt, "Choose the codec"},
+    {Text::kCodecFormEditLabel, "Personalized Codec"},
+    {Text::kCodecFormUnit, "(4 characters)"},
+    {Text::kRatePal, "25 frames/sec (Pal)"},
+    {Text::kRateNtsc, "29.97 frames/sec (NTSC)"},
+    {Text::kRateFormTitle, "Fix the framerate"},
+    {Text::kRateFormPrompt, "Indicate the framerate in frames per seconds.\nThe audio frequency remains inchanged."},
+    {Text::kRateFormEditLabel, "Personalized frequency"},
+    {Text::kRateFormEditHint, "Indicate the framerate by a decimal number\n(using your local representation)."},
+    {Text::kRateFormUnit, "frames/sec"},
+    {Text::kRateFormOkHint, "Apply the new framerate."},
+    {Text::kRateFormCancelHint, "Cancel the command \"Fix the framerate\" \nwithout applying the modification."},
 }};
 
 constexpr bool InEnumOrder() {

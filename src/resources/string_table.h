@@ -226,6 +226,26 @@ enum class Text {
   kShowDatecodeHint,
   kSoundOnHint,
 
+  // Codec and framerate dialogs.
+  kCancelButton,
+  kCodecDvsd,
+  kCodecDsvd,
+  kCodecCdvc,
+  kPersonalizedItem,
+  kCodecFormTitle,
+  kCodecFormPrompt,
+  kCodecFormEditLabel,
+  kCodecFormUnit,
+  kRatePal,
+  kRateNtsc,
+  kRateFormTitle,
+  kRateFormPrompt,
+  kRateFormEditLabel,
+  kRateFormEditHint,
+  kRateFormUnit,
+  kRateFormOkHint,
+  kRateFormCancelHint,
+
   kCount
 };
 

@@ -1,4 +1,5 @@
 #include "ui/choice_dialog.h"
+#include "ui/ui_text.h"
 
 #include <QButtonGroup>
 #include <QFont>
@@ -12,6 +13,8 @@
 #include <QVBoxLayout>
 
 namespace korvid::ui {
+
+using resources::Text;
 
 namespace {
 
@@ -54,7 +57,7 @@ ChoiceDialog::ChoiceDialog(QWidget* parent, const QString& groupName, const QStr
   ok_ = new QPushButton(QStringLiteral("OK"), this);
   ok_->setObjectName(QStringLiteral("BitBtn1"));
   ok_->setDefault(true);
-  cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+  cancel_ = new QPushButton(UiText(Text::kCancelButton), this);
   cancel_->setObjectName(QStringLiteral("BitBtn2"));
 
   auto* editRow = new QGridLayout;

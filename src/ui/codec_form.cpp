@@ -1,19 +1,21 @@
 #include "ui/codec_form.h"
+#include "ui/ui_text.h"
 
 #include <QLabel>
 #include <QLineEdit>
 
 namespace korvid::ui {
 
+using resources::Text;
+
 TCodecForm::TCodecForm(QWidget* parent)
     : ChoiceDialog(parent, QStringLiteral("rgCodec"),
-                   {QStringLiteral("dvsd (Microsoft)"), QStringLiteral("dsvd"), QStringLiteral("CDVC (Canopus)"),
-                    QStringLiteral("personalized")}) {
+                   {UiText(Text::kCodecDvsd), UiText(Text::kCodecDsvd), UiText(Text::kCodecCdvc), UiText(Text::kPersonalizedItem)}) {
   setObjectName(QStringLiteral("TCodecForm"));
-  setWindowTitle(QStringLiteral("Chnage the video codec"));
-  Prompt()->setText(QStringLiteral("Choose the codec"));
-  EditLabel()->setText(QStringLiteral("Personalized Codec"));
-  Unit()->setText(QStringLiteral("(4 characters)"));
+  setWindowTitle(UiText(Text::kCodecFormTitle));
+  Prompt()->setText(UiText(Text::kCodecFormPrompt));
+  EditLabel()->setText(UiText(Text::kCodecFormEditLabel));
+  Unit()->setText(UiText(Text::kCodecFormUnit));
 }
 
 bool TCodecForm::Choose(commands::CodecChoiceState& state) {

@@ -1,4 +1,5 @@
 #include "ui/frame_rate_form.h"
+#include "ui/ui_text.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -6,21 +7,19 @@
 
 namespace korvid::ui {
 
+using resources::Text;
+
 TFrequenceForm::TFrequenceForm(QWidget* parent)
     : ChoiceDialog(parent, QStringLiteral("rgFreq"),
-                   {QStringLiteral("25 frames/sec (Pal)"), QStringLiteral("29.97 frames/sec (NTSC)"),
-                    QStringLiteral("personalized")}) {
+                   {UiText(Text::kRatePal), UiText(Text::kRateNtsc), UiText(Text::kPersonalizedItem)}) {
   setObjectName(QStringLiteral("TFrequenceForm"));
-  setWindowTitle(QStringLiteral("Fix the framerate"));
-  Prompt()->setText(
-      QStringLiteral("Indicate the framerate in frames per seconds.\nThe audio frequency remains inchanged."));
-  EditLabel()->setText(QStringLiteral("Personalized frequency"));
-  Edit()->setToolTip(
-      QStringLiteral("Indicate the framerate by a decimal number\n(using your local representation)."));
-  Unit()->setText(QStringLiteral("frames/sec"));
-  OkButton()->setToolTip(QStringLiteral("Apply the new framerate."));
-  CancelButton()->setToolTip(
-      QStringLiteral("Cancel the command \"Fix the framerate\" \nwithout applying the modification."));
+  setWindowTitle(UiText(Text::kRateFormTitle));
+  Prompt()->setText(UiText(Text::kRateFormPrompt));
+  EditLabel()->setText(UiText(Text::kRateFormEditLabel));
+  Edit()->setToolTip(UiText(Text::kRateFormEditHint));
+  Unit()->setText(UiText(Text::kRateFormUnit));
+  OkButton()->setToolTip(UiText(Text::kRateFormOkHint));
+  CancelButton()->setToolTip(UiText(Text::kRateFormCancelHint));
 }
 
 bool TFrequenceForm::Choose(commands::FrameRateChoiceState& state) {
