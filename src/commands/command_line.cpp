@@ -6,6 +6,7 @@
 
 #include "commands/builtin_actions.h"
 #include "media/video_record.h"
+#include "resources/string_table.h"
 
 namespace korvid::commands {
 namespace {
@@ -19,8 +20,10 @@ struct FixedSwitch {
   std::string_view caption;
   std::string_view letter;
 };
-constexpr FixedSwitch kFixedSwitches[] = {
-    {"Close after commands", "c"}, {"Hide the window", "h"}, {"No confirmation", "m"}, {"Help", "?"}};
+const FixedSwitch kFixedSwitches[] = {{resources::Str(resources::Text::kSwitchCloseAfterCommands), "c"},
+                                      {resources::Str(resources::Text::kSwitchHideWindow), "h"},
+                                      {resources::Str(resources::Text::kSwitchNoConfirmation), "m"},
+                                      {resources::Str(resources::Text::kSwitchHelp), "?"}};
 
 std::vector<std::string> ListedPaths(const list::VideoList& list) {
   std::vector<std::string> paths;

@@ -19,6 +19,7 @@
 #include "media/avi_stream_analysis.h"
 #include "settings/preference_session.h"
 #include "settings/system_locale.h"
+#include "resources/string_table.h"
 
 namespace korvid::commands {
 namespace {
@@ -60,7 +61,7 @@ void BuildCommands(CommandSetup& setup, const TchServices& services, const setti
 // Folders are scanned for AVI files as "Open a folder..." does; every
 // other parameter is offered to the list as it stands.
 void ListParameters(list::VideoList& list, const std::vector<std::string>& parameters) {
-  list.BeginBatch("Loading files");
+  list.BeginBatch(std::string(resources::Str(resources::Text::kLoadingFiles)));
   for (const std::string& parameter : parameters) {
     std::error_code error;
     if (!IsSwitchParameter(parameter) && std::filesystem::is_directory(parameter, error)) {
@@ -75,10 +76,12 @@ void ListParameters(list::VideoList& list, const std::vector<std::string>& param
 void PrintStep(std::ostream& err, const SwitchStep& step) {
   err << step.caption << ": " << step.file;
   switch (step.outcome) {
-    case SwitchStep::Outcome::kDone: err << (step.detail.empty() ? ": done" : ": made " + step.detail); break;
-    case SwitchStep::Outcome::kSkipped: err << ": skipped, the command does not apply to this file"; break;
-    case SwitchStep::Outcome::kRenamed: err << ": renamed to " << step.detail; break;
-    case SwitchStep::Outcome::kRemoved: err << ": removed from the list"; break;
+    case SwitchStep::Outcome::kDone: err << (step.detail.empty() ? std::string(resources::Str(resources::Text::kStepDone))
+                                                           : resources::Fill(resources::Text::kStepMade, {step.detail}));
+      break;
+    case SwitchStep::Outcome::kSkipped: err << resources::Str(resources::Text::kStepSkipped); break;
+    case SwitchStep::Outcome::kRenamed: err << resources::Fill(resources::Text::kStepRenamed, {step.detail}); break;
+    case SwitchStep::Outcome::kRemoved: err << resources::Str(resources::Text::kStepRemoved); break;
   }
   err << '\n';
 }
@@ -95,7 +98,7 @@ void SaveAtExit(settings::PreferenceSession& session, CommandSetup& setup, list:
     list::SavePlaylist(list, list::DefaultPlaylistPath(preferences.playlistFolder),
                        list::CurrentPlaylistStamp(preferences.displayDatecodeFormat));
   } catch (const std::exception& e) {
-    err << "korvid: the default playlist was not saved: " << e.what() << '\n';
+    err << resources::Fill(resources::Text::kDefaultPlaylistNotSaved, {e.what()});
   }
 }
 
@@ -115,9 +118,9 @@ int RunCommandLineWithoutWindow(const std::vector<std::string>& parameters, cons
   VisibleRunPlan plan;
   if (kind == RunKind::kVisible) {
     plan = ExamineVisibleRun(parameters);
-    env.err << "korvid: the window is not available in this build; the command line runs without it\n";
+    env.err << resources::Str(resources::Text::kNoWindowInThisBuild);
     if (plan.help) {
-      env.out << "Command Line\n";
+      env.out << resources::Str(resources::Text::kCommandLineTitle) << '\n';
       for (const std::string& line : CommandLineHelpLines()) env.out << line << '\n';
       return 0;
     }

@@ -239,6 +239,19 @@ constexpr std::array<Entry, kTextCount> kTexts = {{
     {Text::kRateFormUnit, "frames/sec"},
     {Text::kRateFormOkHint, "Apply the new framerate."},
     {Text::kRateFormCancelHint, "Cancel the command \"Fix the framerate\" \nwithout applying the modification."},
+
+    {Text::kCommandLineTitle, "Command Line"},
+    {Text::kSwitchCloseAfterCommands, "Close after commands"},
+    {Text::kSwitchHideWindow, "Hide the window"},
+    {Text::kSwitchNoConfirmation, "No confirmation"},
+    {Text::kSwitchHelp, "Help"},
+    {Text::kStepDone, ": done"},
+    {Text::kStepMade, ": made %s"},
+    {Text::kStepSkipped, ": skipped, the command does not apply to this file"},
+    {Text::kStepRenamed, ": renamed to %s"},
+    {Text::kStepRemoved, ": removed from the list"},
+    {Text::kDefaultPlaylistNotSaved, "korvid: the default playlist was not saved: %s\n"},
+    {Text::kNoWindowInThisBuild, "korvid: the window is not available in this build; the command line runs without it\n"},
 }};
 
 constexpr bool InEnumOrder() {

@@ -246,6 +246,20 @@ enum class Text {
   kRateFormOkHint,
   kRateFormCancelHint,
 
+  // Command line: help, switch captions and the unattended run report.
+  kCommandLineTitle,
+  kSwitchCloseAfterCommands,
+  kSwitchHideWindow,
+  kSwitchNoConfirmation,
+  kSwitchHelp,
+  kStepDone,
+  kStepMade,
+  kStepSkipped,
+  kStepRenamed,
+  kStepRemoved,
+  kDefaultPlaylistNotSaved,
+  kNoWindowInThisBuild,
+
   kCount
 };
 
