@@ -7,4 +7,5 @@ bash scripts/setup.sh
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DKORVID_WERROR=ON -DKORVID_SANITIZE=ON -DKORVID_BUILD_BENCH=OFF
 cmake --build build-test -j"$(nproc)"
-ASAN_OPTIONS=detect_leaks=0 ctest --test-dir build-test --output-on-failure -j"$(nproc)"
+# A test that hangs fails after five minutes instead of holding up the run.
+ASAN_OPTIONS=detect_leaks=0 ctest --test-dir build-test --output-on-failure --timeout 300 -j"$(nproc)"

@@ -8,7 +8,7 @@ std::filesystem::path RunDvgrab(const std::filesystem::path& dv, const std::stri
                                 const std::string& prefix) {
   constexpr int kTries = 5;
   const std::filesystem::path output = prefix + "001.avi";
-  const std::string command = "timeout 8 dvgrab -input '" + dv.string() + "' -format " + format +
+  const std::string command = "timeout -s KILL 8 dvgrab -input '" + dv.string() + "' -format " + format +
                               (opendml ? " -opendml " : " ") + "'" + prefix + "' </dev/null >/dev/null 2>&1";
   for (int attempt = 0; attempt < kTries; ++attempt) {
     std::error_code ignored;
