@@ -5,6 +5,7 @@
 // own: what choosing an item does is the core's state's business.
 
 #include <QDialog>
+#include <QLineEdit>
 #include <QString>
 #include <QStringList>
 
@@ -14,7 +15,7 @@
 class QButtonGroup;
 class QGroupBox;
 class QLabel;
-class QLineEdit;
+
 class QPushButton;
 class QRadioButton;
 
@@ -47,6 +48,17 @@ class ChoiceDialog : public QDialog {
 
   // Puts a state on the widgets without it counting as a user's choice.
   void ShowChoice(std::optional<int> index, const QString& editText, bool editEnabled);
+  // The whole of a chooser's Choose: show `state` (kept in `shown` while the
+  // dialog is up, for ItemChosen), and only on OK copy the result back.
+  template <typename State>
+  bool RunChoice(State& shown, State& state) {
+    shown = state;
+    ShowChoice(shown.choice, QString::fromStdString(shown.editText), shown.editEnabled);
+    if (exec() != QDialog::Accepted) return false;
+    shown.editText = Edit()->text().toStdString();
+    state = shown;
+    return true;
+  }
 
   void showEvent(QShowEvent* event) override;
 

@@ -18,14 +18,7 @@ TCodecForm::TCodecForm(QWidget* parent)
   Unit()->setText(UiText(Text::kCodecFormUnit));
 }
 
-bool TCodecForm::Choose(commands::CodecChoiceState& state) {
-  shown_ = state;
-  ShowChoice(shown_.choice, QString::fromStdString(shown_.editText), shown_.editEnabled);
-  if (exec() != QDialog::Accepted) return false;
-  shown_.editText = Edit()->text().toStdString();
-  state = shown_;
-  return true;
-}
+bool TCodecForm::Choose(commands::CodecChoiceState& state) { return RunChoice(shown_, state); }
 
 bool TCodecForm::ItemChosen(int index) {
   commands::SelectCodecItem(shown_, index);

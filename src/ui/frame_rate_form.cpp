@@ -22,14 +22,7 @@ TFrequenceForm::TFrequenceForm(QWidget* parent)
   CancelButton()->setToolTip(UiText(Text::kRateFormCancelHint));
 }
 
-bool TFrequenceForm::Choose(commands::FrameRateChoiceState& state) {
-  shown_ = state;
-  ShowChoice(shown_.choice, QString::fromStdString(shown_.editText), shown_.editEnabled);
-  if (exec() != QDialog::Accepted) return false;
-  shown_.editText = Edit()->text().toStdString();
-  state = shown_;
-  return true;
-}
+bool TFrequenceForm::Choose(commands::FrameRateChoiceState& state) { return RunChoice(shown_, state); }
 
 bool TFrequenceForm::ItemChosen(int index) {
   commands::SelectFrameRateItem(shown_, index);
