@@ -15,7 +15,6 @@
 class QButtonGroup;
 class QGroupBox;
 class QLabel;
-
 class QPushButton;
 class QRadioButton;
 
