@@ -14,6 +14,8 @@
 #include <string>
 #include <utility>
 
+#include "resources/user_error.h"
+
 namespace korvid::graphs {
 
 inline constexpr std::int64_t kTicksPerSecond = 10'000'000;
@@ -46,9 +48,9 @@ class JobProgress {
 };
 
 // Thrown by a job for a source it cannot convert; the message says why.
-class ConversionError : public std::runtime_error {
+class ConversionError : public UserError {
  public:
-  using std::runtime_error::runtime_error;
+  using UserError::UserError;
 };
 
 class ConversionJob {

@@ -21,13 +21,14 @@
 #include "media/avi_frame_index.h"
 #include "media/binary_file.h"
 #include "media/dv_packs.h"
+#include "resources/user_error.h"
 
 namespace korvid::graphs {
 
 // The file cannot be scanned: not AVI, no DV video stream, unreadable.
-class SceneScanError : public std::runtime_error {
+class SceneScanError : public UserError {
  public:
-  using std::runtime_error::runtime_error;
+  using UserError::UserError;
 };
 
 struct FramePacks {

@@ -11,15 +11,16 @@
 
 #include "list/video_list.h"
 #include "settings/date_time_format.h"
+#include "resources/user_error.h"
 
 namespace korvid::list {
 
 inline constexpr std::string_view kDefaultPlaylistName = "PlayList.txt";
 inline constexpr std::string_view kPlaylistDialogFilter = "playlist (*.txt)|*.txt";
 
-class PlaylistError : public std::runtime_error {
+class PlaylistError : public UserError {
  public:
-  using std::runtime_error::runtime_error;
+  using UserError::UserError;
 };
 
 // What the header and footer carry besides the paths.

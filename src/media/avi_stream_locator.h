@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "media/binary_file.h"
+#include "resources/user_error.h"
 
 namespace korvid::media {
 
@@ -17,9 +18,9 @@ using PendingEventsPump = std::function<void()>;
 
 // Raised when an operation needs the video stream header and the file has none,
 // or when a frame rate cannot be stored as a 32-bit fraction.
-class AviHeaderError : public std::runtime_error {
+class AviHeaderError : public UserError {
  public:
-  using std::runtime_error::runtime_error;
+  using UserError::UserError;
 };
 
 struct VideoHeaderPositions {

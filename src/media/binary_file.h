@@ -9,11 +9,13 @@
 #include <stdexcept>
 #include <string>
 
+#include "resources/user_error.h"
+
 namespace korvid::media {
 
-class FileError : public std::runtime_error {
+class FileError : public UserError {
  public:
-  using std::runtime_error::runtime_error;
+  using UserError::UserError;
 };
 
 class BinaryFile {

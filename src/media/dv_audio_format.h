@@ -8,14 +8,15 @@
 #include <string>
 
 #include "media/dv_frame.h"
+#include "resources/user_error.h"
 
 namespace korvid::media {
 
 // Thrown for frames whose sound cannot be read or written; the message
 // says what is wrong.
-class DvAudioError : public std::runtime_error {
+class DvAudioError : public UserError {
  public:
-  explicit DvAudioError(const std::string& what) : std::runtime_error(what) {}
+  explicit DvAudioError(const std::string& what) : UserError(what) {}
 };
 
 // The values are the SMP field of the AAUX source pack.

@@ -14,6 +14,8 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include "resources/user_error.h"
+
 namespace korvid::media {
 
 struct CodecContextDeleter {
@@ -42,9 +44,9 @@ using InputFormatPtr = std::unique_ptr<AVFormatContext, InputFormatDeleter>;
 using SwsPtr = std::unique_ptr<SwsContext, SwsDeleter>;
 using SwrPtr = std::unique_ptr<SwrContext, SwrDeleter>;
 
-class MediaError : public std::runtime_error {
+class MediaError : public UserError {
  public:
-  using std::runtime_error::runtime_error;
+  using UserError::UserError;
 };
 
 // FFmpeg's own wording of an error code, for messages.
