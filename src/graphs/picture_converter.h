@@ -1,6 +1,6 @@
 #pragma once
 // Turns decoded pictures into images a widget can paint, keeping the
-// scaler between calls while the picture format stays the same.
+// scaler while the picture's size and format stay the same.
 
 #include <QImage>
 
@@ -15,7 +15,16 @@ class PictureConverter {
   QImage ToImage(const AVFrame& picture);
 
  private:
+  struct Shape {
+    int width = 0;
+    int height = 0;
+    AVPixelFormat format = AV_PIX_FMT_NONE;
+    bool full_range = false;
+    friend bool operator==(const Shape&, const Shape&) = default;
+  };
+
   media::SwsPtr scaler_;
+  Shape shape_;
 };
 
 }  // namespace korvid::graphs

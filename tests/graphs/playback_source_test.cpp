@@ -122,7 +122,8 @@ TEST(PlaybackSource, RealCamcorderFrameShowsFfmpegsPictureAndItsPacks) {
   // As the camcorder recorded it (fixtures README).
   EXPECT_EQ(shown.packs->datecode, (media::TDatecode{2024, 7, 8, 19, 55, 58}));
   EXPECT_EQ(shown.packs->timecode, (media::TTimecode{0, 0, 2, 20}));
-  EXPECT_EQ(shown.sound.sample_rate, 48000);
+  EXPECT_EQ(shown.sound.sample_rate, 32000);
+  EXPECT_EQ(shown.sound.Frames(), 1068u);
 }
 
 TEST(PlaybackSource, OtherCodecsAreDecodedByFfmpegAtAnyFrame) {
