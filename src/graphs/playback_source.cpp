@@ -72,7 +72,7 @@ PlaybackSource::PlaybackSource(const std::filesystem::path& path)
     frame_count_ = static_cast<std::int64_t>(index_.FramesOf(*video_stream_).size());
   }
   OpenSound();
-  if (!HasVideo() && !pcm_)
+  if (!HasVideo() && !HasSound())
     throw PlaybackError(PlaybackStage::kNotAvi, path.string() + " has neither picture nor sound to play");
 }
 
@@ -113,15 +113,28 @@ void PlaybackSource::OpenOtherVideo() {
 
 void PlaybackSource::OpenSound() {
   if (dv_sound_) return;
-  for (std::size_t s = 0; s < param_.streams.size(); ++s) {
-    if (param_.streams[s].FccType() != media::FourCC("auds") || !ReadPcmFormat(param_.streams[s].format)) continue;
-    pcm_.emplace(file_, param_, index_, s);
-    break;
+  std::optional<std::size_t> stream;
+  for (std::size_t s = 0; s < param_.streams.size() && !stream; ++s)
+    if (param_.streams[s].FccType() == media::FourCC("auds")) stream = s;
+  if (!stream) return;
+  bool undecodable = false;
+  if (ReadPcmFormat(param_.streams[*stream].format)) {
+    pcm_.emplace(file_, param_, index_, *stream);
+  } else {
+    try {
+      decoded_sound_.emplace(path_, *stream);
+    } catch (const ConversionError&) {
+      // The picture plays without its sound.
+      undecodable = true;
+    }
   }
-  if (HasVideo() || !pcm_) return;
+  if (HasVideo()) return;
+  if (undecodable)
+    throw PlaybackError(PlaybackStage::kNoDecoder, "no decoder for the sound of " + path_.string());
   rate_ = kSoundStretchRate;
-  const std::uint64_t samples = pcm_->TotalFrames();
-  const std::uint64_t per_stretch = SoundStartOf(1, pcm_->SampleRate());
+  const int sample_rate = pcm_ ? pcm_->SampleRate() : decoded_sound_->SampleRate();
+  const std::uint64_t samples = pcm_ ? pcm_->TotalFrames() : decoded_sound_->TotalFrames();
+  const std::uint64_t per_stretch = SoundStartOf(1, sample_rate);
   frame_count_ = static_cast<std::int64_t>((samples + per_stretch - 1) / per_stretch);
 }
 
@@ -141,7 +154,7 @@ PlaybackFrame PlaybackSource::Read(std::int64_t k) {
     ReadDvFrame(k, out);
   else if (HasVideo())
     ReadOtherPicture(k, out);
-  if (pcm_) ReadStreamSound(k, out);
+  if (pcm_ || decoded_sound_) ReadStreamSound(k, out);
   return out;
 }
 
@@ -188,11 +201,16 @@ void PlaybackSource::ReadOtherPicture(std::int64_t k, PlaybackFrame& out) {
 }
 
 void PlaybackSource::ReadStreamSound(std::int64_t k, PlaybackFrame& out) {
-  const int rate = pcm_->SampleRate();
+  const int rate = pcm_ ? pcm_->SampleRate() : decoded_sound_->SampleRate();
   const std::uint64_t start = SoundStartOf(k, rate);
   const std::uint64_t end = SoundStartOf(k + 1, rate);
-  if (pcm_->Position() != start) pcm_->Seek(start);
   out.sound.sample_rate = rate;
+  if (decoded_sound_) {
+    out.sound.channels = decoded_sound_->Channels();
+    decoded_sound_->Read(start, static_cast<std::size_t>(end - start), out.sound.samples);
+    return;
+  }
+  if (pcm_->Position() != start) pcm_->Seek(start);
   out.sound.channels = 2;
   pcm_->Read(static_cast<std::size_t>(end - start), out.sound.samples);
 }

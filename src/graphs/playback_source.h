@@ -16,6 +16,7 @@
 #include "graphs/avi_pcm_reader.h"
 #include "graphs/dv_picture_decoder.h"
 #include "graphs/ffmpeg_picture_reader.h"
+#include "graphs/ffmpeg_sound_reader.h"
 #include "graphs/picture_converter.h"
 #include "graphs/playback_error.h"
 #include "graphs/playback_frame.h"
@@ -39,6 +40,7 @@ class PlaybackSource {
   explicit PlaybackSource(const std::filesystem::path& path);
 
   bool HasVideo() const { return video_stream_.has_value(); }
+  bool HasSound() const { return dv_sound_ || pcm_ || decoded_sound_; }
   bool IsDv() const { return dv_system_.has_value(); }
   // Frames of the video, or stretches of the sound of a file without video.
   std::int64_t FrameCount() const { return frame_count_; }
@@ -73,7 +75,8 @@ class PlaybackSource {
   std::optional<DvPictureDecoder> dv_decoder_;
   std::optional<FfmpegPictureReader> other_video_;
   PictureConverter converter_;
-  std::optional<AviPcmReader> pcm_;
+  std::optional<AviPcmReader> pcm_;                 // a PCM sound stream
+  std::optional<FfmpegSoundReader> decoded_sound_;  // any other
 
   std::vector<std::uint8_t> frame_bytes_;
   media::DvAudioFrame dv_audio_;

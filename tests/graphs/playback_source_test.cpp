@@ -144,10 +144,19 @@ TEST(PlaybackSource, OtherCodecsAreDecodedByFfmpegAtAnyFrame) {
 TEST(PlaybackSource, SoundOfFramesIsTheMatchingStretchOfTheExtractedWav) {
   KORVID_REQUIRE_PROGRAM("ffmpeg");
   TempDir dir;
+  // Sound FFmpeg has to decode (A-law), beside the DV and PCM clips.
+  const auto alaw = dir / "alaw.avi";
+  ASSERT_EQ(test::RunShell("ffmpeg -v error -f lavfi -i testsrc=d=3:s=160x120:r=25 -f lavfi -i "
+                           "sine=f=440:d=3:r=8000 -ac 2 -c:v mjpeg -c:a pcm_alaw " + test::Quoted(alaw))
+                .exit_code,
+            0);
+  std::vector<std::filesystem::path> paths{alaw};
   for (const char* name : {"pal_type1.avi", "pal_type2.avi", "ntsc_type2.avi", "pal_32k_12bit.avi",
-                           samples::kMjpegClipName, samples::kAudioOnlyClipName}) {
+                           samples::kMjpegClipName, samples::kAudioOnlyClipName})
+    paths.push_back(test::StandardSample(name));
+  for (const auto& path : paths) {
+    const std::string name = path.filename().string();
     SCOPED_TRACE(name);
-    const auto path = test::StandardSample(name);
     const auto wav = ExtractedSound(path, dir / "sound.wav");
     PlaybackSource source(path);
     const std::int64_t k = 11;
@@ -155,7 +164,7 @@ TEST(PlaybackSource, SoundOfFramesIsTheMatchingStretchOfTheExtractedWav) {
     // Where frame k's sound starts: the samples of the frames before it.
     std::size_t offset = 0;
     for (std::int64_t j = 0; j < k; ++j) offset += source.Read(j).sound.samples.size();
-    if (std::string(name).find("type2") != std::string::npos || !source.IsDv()) {
+    if (name.find("type2") != std::string::npos || !source.IsDv()) {
       const auto rate = static_cast<std::size_t>(source.Read(0).sound.sample_rate);
       const FrameRate fps = source.Rate();
       EXPECT_EQ(offset, static_cast<std::size_t>(k) * rate * static_cast<std::size_t>(fps.den) /
