@@ -38,6 +38,9 @@ class PlaybackSource {
  public:
   // Throws PlaybackError with the stage that failed.
   explicit PlaybackSource(const std::filesystem::path& path);
+  // Its readers point into its own index and file.
+  PlaybackSource(const PlaybackSource&) = delete;
+  PlaybackSource& operator=(const PlaybackSource&) = delete;
 
   bool HasVideo() const { return video_stream_.has_value(); }
   bool HasSound() const { return dv_sound_ || pcm_ || decoded_sound_; }

@@ -19,7 +19,7 @@ namespace {
 
 using test::TempDir;
 
-samples::DvClipSpec SpecOf(const std::string& name) {
+samples::DvClipSpec StandardClip(const std::string& name) {
   for (const auto& spec : samples::StandardDvClips())
     if (spec.file_name == name) return spec;
   throw std::invalid_argument("no standard clip " + name);
@@ -85,7 +85,7 @@ TEST(PlaybackSource, DvFramesShowFfmpegsPictureAndTheirOwnPacks) {
   TempDir dir;
   for (const char* name : {"pal_type1.avi", "ntsc_type2.avi", "pal_wide.avi", "undated_stretch.avi"}) {
     SCOPED_TRACE(name);
-    const auto spec = SpecOf(name);
+    const auto spec = StandardClip(name);
     PlaybackSource source(test::StandardSample(name));
     ASSERT_TRUE(source.IsDv());
     ASSERT_EQ(source.FrameCount(), spec.frames);
