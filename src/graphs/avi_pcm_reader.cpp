@@ -39,12 +39,21 @@ AviPcmReader::AviPcmReader(const media::BinaryFile& file, const media::TAviParam
   const auto format = ReadPcmFormat(param.streams[stream].format);
   if (!format) throw ConversionError("sound stream " + std::to_string(stream) + " is not 8- or 16-bit PCM");
   format_ = *format;
+  const std::size_t block = static_cast<std::size_t>(format_.bits / 8) * static_cast<std::size_t>(format_.channels);
+  starts_.reserve(chunks_.size() + 1);
+  std::uint64_t total = 0;
+  for (const media::FrameLocation& chunk : chunks_) {
+    starts_.push_back(total);
+    total += std::min<std::size_t>(chunk.size, kChunkLimit) / block;
+  }
+  starts_.push_back(total);
 }
 
 bool AviPcmReader::LoadNextChunk() {
   stereo_.clear();
   used_ = 0;
   while (next_chunk_ < chunks_.size()) {
+    loaded_start_ = starts_[next_chunk_];
     const media::FrameLocation chunk = chunks_[next_chunk_++];
     raw_.resize(std::min<std::size_t>(chunk.size, kChunkLimit));
     const std::size_t got = file_.ReadAt(chunk.offset, raw_);
@@ -65,6 +74,21 @@ bool AviPcmReader::LoadNextChunk() {
     return true;
   }
   return false;
+}
+
+void AviPcmReader::Seek(std::uint64_t frame) {
+  if (frame < starts_.back()) {
+    const auto after = std::upper_bound(starts_.begin(), starts_.end() - 1, frame);
+    next_chunk_ = static_cast<std::size_t>(after - starts_.begin()) - 1;
+  }
+  if (frame >= starts_.back() || !LoadNextChunk()) {
+    next_chunk_ = chunks_.size();
+    stereo_.clear();
+    loaded_start_ = starts_.back();
+    used_ = 0;
+    return;
+  }
+  used_ = static_cast<std::size_t>(std::min<std::uint64_t>(frame - loaded_start_, stereo_.size() / 2));
 }
 
 std::size_t AviPcmReader::Read(std::size_t frames, std::vector<std::int16_t>& out) {

@@ -37,6 +37,13 @@ class AviPcmReader {
   // Fewer only at the end of the stream.
   std::size_t Read(std::size_t frames, std::vector<std::int16_t>& out);
 
+  // Moves to stereo sample frame `frame` (the end when the stream is shorter).
+  void Seek(std::uint64_t frame);
+  // The sample frame Read takes next.
+  std::uint64_t Position() const { return loaded_start_ + used_; }
+  // Sample frames in the whole stream.
+  std::uint64_t TotalFrames() const { return starts_.back(); }
+
  private:
   bool LoadNextChunk();
 
@@ -47,6 +54,8 @@ class AviPcmReader {
   std::vector<std::uint8_t> raw_;
   std::vector<std::int16_t> stereo_;  // the current chunk, converted
   std::size_t used_ = 0;              // stereo frames of it already handed out
+  std::vector<std::uint64_t> starts_;  // first sample frame of each chunk, and the total
+  std::uint64_t loaded_start_ = 0;     // of the current chunk
 };
 
 }  // namespace korvid::graphs

@@ -39,6 +39,22 @@ class BoundedQueue {
     return item;
   }
 
+  // Nothing when no item is queued right now; never waits.
+  std::optional<T> TryPop() {
+    std::lock_guard lock(mutex_);
+    if (items_.empty()) return std::nullopt;
+    T item = std::move(items_.front());
+    items_.pop_front();
+    not_full_.notify_one();
+    return item;
+  }
+
+  // Closed and emptied: nothing more will come.
+  bool Drained() {
+    std::lock_guard lock(mutex_);
+    return closed_ && items_.empty();
+  }
+
   // No more pushes; what is queued can still be popped.
   void Close() {
     std::lock_guard lock(mutex_);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "graphs/decoder_opener.h"
 #include "graphs/dv_type_jobs.h"
 #include "graphs/sound_feed.h"
 #include "media/avi_writer.h"
@@ -22,17 +23,6 @@ namespace korvid::graphs {
 namespace {
 
 constexpr int kSoundRate = 48000;
-
-media::CodecContextPtr OpenDecoder(const AVStream& stream, int threads) {
-  const AVCodec* codec = avcodec_find_decoder(stream.codecpar->codec_id);
-  if (codec == nullptr) throw ConversionError("no decoder for the source's codec");
-  media::CodecContextPtr context(avcodec_alloc_context3(codec));
-  if (!context || avcodec_parameters_to_context(context.get(), stream.codecpar) < 0)
-    throw ConversionError("cannot set up the decoder");
-  context->thread_count = threads;
-  if (avcodec_open2(context.get(), codec, nullptr) < 0) throw ConversionError("cannot open the decoder");
-  return context;
-}
 
 // The sound of the source's first audio stream, through its own reading
 // of the file so that it never waits on the picture.

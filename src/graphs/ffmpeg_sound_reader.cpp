@@ -1,0 +1,109 @@
+#include "graphs/ffmpeg_sound_reader.h"
+
+#include <algorithm>
+
+#include "graphs/decoder_opener.h"
+#include "graphs/recompress_job.h"
+
+namespace korvid::graphs {
+
+namespace {
+// Further ahead than this (in seconds), seeking beats decoding on.
+constexpr std::uint64_t kDecodeOnSeconds = 2;
+}  // namespace
+
+FfmpegSoundReader::FfmpegSoundReader(const std::filesystem::path& path, std::size_t avi_stream)
+    : format_(OpenMediaFile(path)), packet_(media::AllocPacket()), decoded_(media::AllocFrame()) {
+  if (avi_stream < format_->nb_streams &&
+      format_->streams[avi_stream]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
+    stream_ = static_cast<int>(avi_stream);
+  else
+    stream_ = av_find_best_stream(format_.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+  if (stream_ < 0) throw ConversionError("FFmpeg finds no sound in " + path.string());
+  for (unsigned s = 0; s < format_->nb_streams; ++s)
+    if (static_cast<int>(s) != stream_) format_->streams[s]->discard = AVDISCARD_ALL;
+  decoder_ = OpenDecoder(*format_->streams[stream_], 1);
+  rate_ = decoder_->sample_rate;
+  channels_ = decoder_->ch_layout.nb_channels;
+  if (rate_ < 1 || channels_ < 1 || channels_ > 16)
+    throw ConversionError("the sound of " + path.string() + " has no usable format");
+  SwrContext* raw = nullptr;
+  if (swr_alloc_set_opts2(&raw, &decoder_->ch_layout, AV_SAMPLE_FMT_S16, rate_, &decoder_->ch_layout,
+                          decoder_->sample_fmt, rate_, 0, nullptr) < 0)
+    throw ConversionError("cannot convert the sound of " + path.string());
+  converter_.reset(raw);
+  if (swr_init(converter_.get()) < 0) throw ConversionError("cannot convert the sound of " + path.string());
+  const AVStream& stream = *format_->streams[stream_];
+  if (stream.duration > 0)
+    total_ = static_cast<std::uint64_t>(av_rescale_q(stream.duration, stream.time_base, AVRational{1, rate_}));
+}
+
+void FfmpegSoundReader::SeekTo(std::uint64_t start) {
+  const AVStream& stream = *format_->streams[stream_];
+  av_seek_frame(format_.get(), stream_,
+                av_rescale_q(static_cast<std::int64_t>(start), AVRational{1, rate_}, stream.time_base),
+                AVSEEK_FLAG_BACKWARD);
+  avcodec_flush_buffers(decoder_.get());
+  buffer_.clear();
+  placed_ = at_end_ = sent_end_ = fresh_ = false;
+}
+
+bool FfmpegSoundReader::DecodeMore() {
+  fresh_ = false;
+  for (;;) {
+    const int got = avcodec_receive_frame(decoder_.get(), decoded_.get());
+    if (got == 0) break;
+    if (got == AVERROR_EOF || sent_end_) return false;
+    if (av_read_frame(format_.get(), packet_.get()) < 0) {
+      avcodec_send_packet(decoder_.get(), nullptr);
+      sent_end_ = true;
+      continue;
+    }
+    if (packet_->stream_index == stream_) avcodec_send_packet(decoder_.get(), packet_.get());
+    av_packet_unref(packet_.get());
+  }
+  if (!placed_) {
+    // The first piece after opening or a seek says where the buffer starts.
+    const AVStream& stream = *format_->streams[stream_];
+    const std::int64_t pts = decoded_->best_effort_timestamp;
+    const std::int64_t at = pts == AV_NOPTS_VALUE ? 0 : av_rescale_q(pts, stream.time_base, AVRational{1, rate_});
+    buffer_start_ = static_cast<std::uint64_t>(std::max<std::int64_t>(at, 0));
+    placed_ = true;
+  }
+  const std::size_t before = buffer_.size();
+  buffer_.resize(before + Samples(static_cast<std::uint64_t>(decoded_->nb_samples)));
+  auto* out = reinterpret_cast<std::uint8_t*>(buffer_.data() + before);
+  const int made = swr_convert(converter_.get(), &out, decoded_->nb_samples,
+                               const_cast<const std::uint8_t**>(decoded_->extended_data), decoded_->nb_samples);
+  buffer_.resize(before + Samples(static_cast<std::uint64_t>(std::max(made, 0))));
+  av_frame_unref(decoded_.get());
+  return true;
+}
+
+void FfmpegSoundReader::Read(std::uint64_t start, std::size_t count, std::vector<std::int16_t>& out) {
+  const std::uint64_t end = start + count;
+  const std::uint64_t buffer_end = buffer_start_ + buffer_.size() / static_cast<std::size_t>(channels_);
+  const bool reachable = placed_ && start >= buffer_start_ &&
+                         start <= buffer_end + kDecodeOnSeconds * static_cast<std::uint64_t>(rate_);
+  if (!reachable && !(fresh_ && start == 0)) SeekTo(start);
+  while (!at_end_ && (!placed_ || buffer_start_ + buffer_.size() / static_cast<std::size_t>(channels_) < end))
+    if (!DecodeMore()) at_end_ = true;
+  const std::size_t first = out.size();
+  out.resize(first + Samples(count), 0);
+  if (!placed_) return;
+  const std::uint64_t have_end = buffer_start_ + buffer_.size() / static_cast<std::size_t>(channels_);
+  const std::uint64_t from = std::max(start, buffer_start_);
+  const std::uint64_t to = std::min(end, have_end);
+  if (from < to)
+    std::copy(buffer_.begin() + static_cast<std::ptrdiff_t>(Samples(from - buffer_start_)),
+              buffer_.begin() + static_cast<std::ptrdiff_t>(Samples(to - buffer_start_)),
+              out.begin() + static_cast<std::ptrdiff_t>(first + Samples(from - start)));
+  // What lies before this request is not asked for again when reading on.
+  const std::uint64_t drop_to = std::min(from, have_end);
+  if (drop_to > buffer_start_) {
+    buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(Samples(drop_to - buffer_start_)));
+    buffer_start_ = drop_to;
+  }
+}
+
+}  // namespace korvid::graphs
