@@ -1,7 +1,6 @@
 // The korvid executable: the GNU-style options report what the media layer
 // reads from AVI files; any other parameters are files and switches of a
 // command-line run, which needs no display.
-#include <unistd.h>
 
 #include <QGuiApplication>
 
@@ -121,8 +120,7 @@ int RunCommandLine(int argc, char** argv, const std::vector<std::string>& parame
   QGuiApplication application(argc, argv);
   const korvid::commands::CommandLineEnvironment environment{
       korvid::settings::StoreLocation::ForCurrentUser(), korvid::settings::UserDocumentsFolder(),
-      EnvironmentValue("KORVID_MISSING_FILTERS"),        std::cout,
-      std::cerr,                                         isatty(STDERR_FILENO) == 1};
+      EnvironmentValue("KORVID_MISSING_FILTERS"), std::cout, std::cerr};
   return korvid::commands::RunCommandLineWithoutWindow(parameters, environment);
 }
 
