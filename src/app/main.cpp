@@ -26,7 +26,8 @@ void PrintUsage() {
   std::printf(
       "usage: korvid [--version] [--help]\n"
       "       korvid [+SWITCHES] FILE.avi|FOLDER...  list the files and run the commands the switches name\n"
-      "              (+h runs without any question and quits; korvid /? lists the switches)\n"
+      "              (+h runs without any question and quits; korvid /? lists the switches;\n"
+      "              one line per file and command; exit status 1 when one failed, 2 for an unknown switch)\n"
       "       korvid --datecode FILE.avi...   datecode and timecode of each file's first frame\n"
       "       korvid --info [--json] PATH...  information of each AVI file; folders are scanned\n"
       "       korvid --riff FILE...           the RIFF structure of each file\n");

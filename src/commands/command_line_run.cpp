@@ -90,7 +90,16 @@ Listed ListParameters(list::VideoList& list, const std::vector<std::string>& par
   return listed;
 }
 
-// One line on standard output; a failure also makes the exit status 1.
+// An error's text may run over several lines; the report keeps one per step.
+std::string OneLine(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    out += text[i] == '\n' || text[i] == '\r' ? ' ' : text[i];
+  }
+  return out;
+}
+
 void PrintStep(std::ostream& out, const SwitchStep& step) {
   using resources::Text;
   out << step.caption << ": " << step.file;
@@ -99,10 +108,10 @@ void PrintStep(std::ostream& out, const SwitchStep& step) {
       out << (step.detail.empty() ? std::string(resources::Str(Text::kStepDone))
                                   : resources::Fill(Text::kStepMade, {step.detail}));
       break;
-    case SwitchStep::Outcome::kSkipped: out << resources::Fill(Text::kStepSkipped, {step.detail}); break;
+    case SwitchStep::Outcome::kSkipped: out << resources::Fill(Text::kStepSkipped, {OneLine(step.detail)}); break;
     case SwitchStep::Outcome::kRenamed: out << resources::Fill(Text::kStepRenamed, {step.detail}); break;
     case SwitchStep::Outcome::kRemoved: out << resources::Str(Text::kStepRemoved); break;
-    case SwitchStep::Outcome::kFailed: out << resources::Fill(Text::kStepFailed, {step.detail}); break;
+    case SwitchStep::Outcome::kFailed: out << resources::Fill(Text::kStepFailed, {OneLine(step.detail)}); break;
   }
   out << '\n';
 }
