@@ -79,7 +79,7 @@ Listed ListParameters(list::VideoList& list, const std::vector<std::string>& par
     if (::lstat(parameter.c_str(), &facts) != 0) {
       out << resources::Fill(resources::Text::kPathNotFound, {parameter}) << '\n';
       listed.missing = true;
-    } else if (S_ISDIR(facts.st_mode)) {
+    } else if (::stat(parameter.c_str(), &facts) == 0 && S_ISDIR(facts.st_mode)) {
       if (!list::ScanInBatch(list, parameter, false)) break;
     } else {
       const int index = list.AddFile(parameter);
