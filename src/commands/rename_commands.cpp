@@ -79,10 +79,21 @@ std::string ExtensionOf(std::string_view fullName) {
   return std::string(fullName.substr(fullName.size() >= 4 ? fullName.size() - 4 : 0));
 }
 
+// A video under any case of ".avi" would share the scene file of the name.
+bool AnyVideoAt(const std::string& name) {
+  for (unsigned upper = 0; upper < 8; ++upper) {
+    std::string extension = ".avi";
+    for (unsigned letter = 0; letter < 3; ++letter)
+      if ((upper & (1u << letter)) != 0) extension[letter + 1] = static_cast<char>(extension[letter + 1] - 'a' + 'A');
+    if (ExistsAt(name + extension)) return true;
+  }
+  return false;
+}
+
 std::string UniqueTargetName(std::string_view base, std::string_view extension) {
   std::string candidate(base);
   const auto taken = [&extension](const std::string& name) {
-    return ExistsAt(name + std::string(extension)) || ExistsAt(name + ".scn");
+    return ExistsAt(name + std::string(extension)) || AnyVideoAt(name) || ExistsAt(name + ".scn");
   };
   for (long long n = 1; taken(candidate); ++n) candidate = std::string(base) + "(" + std::to_string(n) + ")";
   return candidate;

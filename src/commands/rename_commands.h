@@ -29,9 +29,9 @@ struct RenameServices {
 std::string StemOf(std::string_view fullName);
 // Those four characters as the path writes them: a rename keeps them.
 std::string ExtensionOf(std::string_view fullName);
-// The first of base, base(1), base(2)... for which neither base + extension
-// nor base + ".scn" exists, so that a renamed video never meets a stale
-// scene file under its new name.
+// The first of base, base(1), base(2)... for which neither base + extension,
+// nor a video under any case of ".avi", nor base + ".scn" exists, so that a
+// renamed video never meets a stale scene file or shares one.
 std::string UniqueTargetName(std::string_view base, std::string_view extension);
 
 enum class MoveOutcome { kMoved, kTargetExists, kFailed };

@@ -111,12 +111,15 @@ TEST_F(CommandLineSafetyTest, DeletingGoesToTheFreedesktopTrashOrNowhere) {
   // A fresh home without a data folder, and a relative XDG_DATA_HOME to ignore.
   const std::string latin1 = Clip(work_ / kLatin1Name);
   const std::string replaced = Clip(work_ / kReplacedName);
-  test::CommandResult result = Korvid({"+h", "+e", latin1}, {"XDG_DATA_HOME=data"});
+  test::WriteWholeFile(work_ / "\xE9t\xE9.scn", {1});
+  test::WriteWholeFile(work_ / "\xEF\xBF\xBDt\xEF\xBF\xBD.scn", {2});
+  test::CommandResult result = Korvid({"+h", "+z", "+e", latin1}, {"XDG_DATA_HOME=data"});
   EXPECT_EQ(result.exit_code, 0) << result.output;
   EXPECT_TRUE(Contains(result.output, "Delete the file: " + latin1 + ": removed from the list\n")) << result.output;
-  EXPECT_EQ(NamesIn(work_.path()), (std::vector<std::string>{kReplacedName}));
+  EXPECT_EQ(NamesIn(work_.path()), (std::vector<std::string>{kReplacedName, "\xEF\xBF\xBDt\xEF\xBF\xBD.scn"}));
   EXPECT_EQ(test::ReadWholeFile(HomeTrash() / "files" / kLatin1Name),
             test::ReadWholeFile(test::StandardSample("pal_type2.avi")));
+  EXPECT_EQ(test::ReadWholeFile(HomeTrash() / "files" / "\xE9t\xE9.scn"), (std::vector<std::uint8_t>{1}));
   const std::vector<std::uint8_t> info = test::ReadWholeFile(HomeTrash() / "info" / (kLatin1Name + ".trashinfo"));
   EXPECT_TRUE(Contains(std::string(info.begin(), info.end()),
                        "[Trash Info]\nPath=" + work_.path().string() + "/%E9t%E9.avi\nDeletionDate="));
