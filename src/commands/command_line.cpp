@@ -1,9 +1,8 @@
 #include "commands/command_line.h"
 
-#include <algorithm>
 #include <sys/stat.h>
 
-#include <filesystem>
+#include <algorithm>
 #include <optional>
 #include <set>
 

@@ -128,20 +128,23 @@ std::string RefusedSwitches(const std::vector<std::string>& parameters) {
   return {};
 }
 
-void SaveAtExit(settings::PreferenceSession& session, CommandSetup& setup, list::VideoList& list,
+// False when the default playlist was wanted and could not be saved.
+bool SaveAtExit(settings::PreferenceSession& session, CommandSetup& setup, list::VideoList& list,
                 std::ostream& err) {
   settings::Preferences& preferences = session.values();
   if (session.WillSaveAtExit()) {
     preferences.actions = CollectCommandChoices(setup.actions, setup.commandList);
     session.SaveAtExitIfWanted(settings::CurrentSaveStamp(kSaveVersion));
   }
-  if (!preferences.saveListOnQuit) return;
+  if (!preferences.saveListOnQuit) return true;
   try {
     list::SavePlaylist(list, list::DefaultPlaylistPath(preferences.playlistFolder),
                        list::CurrentPlaylistStamp(preferences.displayDatecodeFormat));
   } catch (const std::exception& e) {
     err << resources::Fill(resources::Text::kDefaultPlaylistNotSaved, {e.what()});
+    return false;
   }
+  return true;
 }
 
 }  // namespace
@@ -228,7 +231,7 @@ int RunCommandLineWithoutWindow(const std::vector<std::string>& parameters, cons
     failed = true;
   }
   flags.NoConfirmation = false;
-  SaveAtExit(session, setup, list, env.err);
+  if (!SaveAtExit(session, setup, list, env.err)) failed = true;
   return failed ? 1 : 0;
 }
 

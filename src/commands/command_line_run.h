@@ -27,9 +27,10 @@ struct CommandLineEnvironment {
 // such; a visible run says that the window is not part of this build and
 // runs its switches the same way, questions answered No unless "m" is
 // given. "?" prints the switches on `out` and runs nothing. Returns the
-// exit status: 0 when every command that ran succeeded, 1 when one failed
-// or a listed path names nothing, 2 when a switch parameter holds a letter
-// that is no switch (then nothing runs at all).
+// exit status: 0 when every command that ran succeeded; 1 when one failed,
+// a listed path names nothing or the default playlist could not be saved;
+// 2 when a switch parameter holds a letter that is no switch (then nothing
+// runs at all).
 int RunCommandLineWithoutWindow(const std::vector<std::string>& parameters, const CommandLineEnvironment& env);
 
 // The About panel's command-line page as text lines "Function<TAB>Key".
