@@ -27,6 +27,17 @@ bool ExistsAt(const std::string& path) {
   return ::lstat(path.c_str(), &info) == 0;
 }
 
+// A video under any case of ".avi" would share the scene file of the name.
+bool AnyVideoAt(const std::string& name) {
+  for (unsigned upper = 0; upper < 8; ++upper) {
+    std::string extension = ".avi";
+    for (unsigned letter = 0; letter < 3; ++letter)
+      if ((upper & (1u << letter)) != 0) extension[letter + 1] = static_cast<char>(extension[letter + 1] - 'a' + 'A');
+    if (ExistsAt(name + extension)) return true;
+  }
+  return false;
+}
+
 std::string FileNameOf(std::string_view path) {
   const std::size_t slash = path.rfind('/');
   return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
@@ -77,17 +88,6 @@ std::string StemOf(std::string_view fullName) {
 
 std::string ExtensionOf(std::string_view fullName) {
   return std::string(fullName.substr(fullName.size() >= 4 ? fullName.size() - 4 : 0));
-}
-
-// A video under any case of ".avi" would share the scene file of the name.
-bool AnyVideoAt(const std::string& name) {
-  for (unsigned upper = 0; upper < 8; ++upper) {
-    std::string extension = ".avi";
-    for (unsigned letter = 0; letter < 3; ++letter)
-      if ((upper & (1u << letter)) != 0) extension[letter + 1] = static_cast<char>(extension[letter + 1] - 'a' + 'A');
-    if (ExistsAt(name + extension)) return true;
-  }
-  return false;
 }
 
 std::string UniqueTargetName(std::string_view base, std::string_view extension) {
