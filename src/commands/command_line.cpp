@@ -73,7 +73,7 @@ SwitchStep Told(const std::string& caption, const std::string& path, const FileO
   return {caption, path, failed ? SwitchStep::Outcome::kFailed : SwitchStep::Outcome::kSkipped, outcome.text};
 }
 
-void RunOneFile(const WindowAction& action, const std::string& path, SwitchRun& run) {
+void RunOneFile(const WindowAction& action, const std::string& path, bool deletes, SwitchRun& run) {
   std::optional<FileOutcome> told;
   const auto previous = run.context.told;
   run.context.told = [&told, &path, &previous](const FileOutcome& outcome) {
@@ -89,8 +89,9 @@ void RunOneFile(const WindowAction& action, const std::string& path, SwitchRun& 
   }
   run.context.told = previous;
   const bool leftAlone = told && told->kind != FileOutcome::Kind::kDone;
-  const SwitchStep step = leftAlone ? Told(action.caption, path, *told)
-                                    : Outcome(action.caption, path, before, ListedPaths(run.context.list));
+  SwitchStep step = leftAlone ? Told(action.caption, path, *told)
+                              : Outcome(action.caption, path, before, ListedPaths(run.context.list));
+  if (step.outcome == SwitchStep::Outcome::kRemoved && deletes) step.outcome = SwitchStep::Outcome::kTrashed;
   if (step.outcome == SwitchStep::Outcome::kRenamed && run.named.contains(path)) run.named.insert(step.detail);
   if (run.report) run.report(step);
 }
@@ -114,7 +115,7 @@ void RunOneSwitch(const WindowAction& action, SwitchRun& run) {
       if (run.report) run.report({action.caption, path, SwitchStep::Outcome::kSkipped, skipped});
       continue;
     }
-    RunOneFile(action, path, run);
+    RunOneFile(action, path, deletes, run);
   }
 }
 

@@ -73,7 +73,7 @@ void TriggerAction(const WindowAction& action, const FileActionRegistry& registr
 struct SwitchStep {
   std::string caption;  // the command's
   std::string file;     // the entry's full path when its turn came
-  enum class Outcome { kDone, kSkipped, kRenamed, kRemoved, kFailed } outcome = Outcome::kDone;
+  enum class Outcome { kDone, kSkipped, kRenamed, kRemoved, kTrashed, kFailed } outcome = Outcome::kDone;
   // The new path (renamed), the files added (done), why (skipped) or the
   // error's text (failed).
   std::string detail;

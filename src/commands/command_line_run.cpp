@@ -111,6 +111,7 @@ void PrintStep(std::ostream& out, const SwitchStep& step) {
     case SwitchStep::Outcome::kSkipped: out << resources::Fill(Text::kStepSkipped, {OneLine(step.detail)}); break;
     case SwitchStep::Outcome::kRenamed: out << resources::Fill(Text::kStepRenamed, {step.detail}); break;
     case SwitchStep::Outcome::kRemoved: out << resources::Str(Text::kStepRemoved); break;
+    case SwitchStep::Outcome::kTrashed: out << resources::Str(Text::kStepTrashed); break;
     case SwitchStep::Outcome::kFailed: out << resources::Fill(Text::kStepFailed, {OneLine(step.detail)}); break;
   }
   out << '\n';

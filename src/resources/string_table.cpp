@@ -250,6 +250,7 @@ constexpr std::array<Entry, kTextCount> kTexts = {{
     {Text::kStepSkipped, ": skipped, %s"},
     {Text::kStepRenamed, ": renamed to %s"},
     {Text::kStepRemoved, ": removed from the list"},
+    {Text::kStepTrashed, ": moved to the trash"},
     {Text::kStepFailed, ": failed, %s"},
     {Text::kSkipNotApplicable, "the command does not apply to this file"},
     {Text::kSkipReadOnly, "the file is read-only"},

@@ -257,6 +257,7 @@ enum class Text {
   kStepSkipped,
   kStepRenamed,
   kStepRemoved,
+  kStepTrashed,
   kStepFailed,
   kSkipNotApplicable,
   kSkipReadOnly,

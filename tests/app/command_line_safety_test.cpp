@@ -115,7 +115,7 @@ TEST_F(CommandLineSafetyTest, DeletingGoesToTheFreedesktopTrashOrNowhere) {
   test::WriteWholeFile(work_ / "\xEF\xBF\xBDt\xEF\xBF\xBD.scn", {2});
   test::CommandResult result = Korvid({"+h", "+z", "+e", latin1}, {"XDG_DATA_HOME=data"});
   EXPECT_EQ(result.exit_code, 0) << result.output;
-  EXPECT_TRUE(Contains(result.output, "Delete the file: " + latin1 + ": removed from the list\n")) << result.output;
+  EXPECT_TRUE(Contains(result.output, "Delete the file: " + latin1 + ": moved to the trash\n")) << result.output;
   EXPECT_EQ(NamesIn(work_.path()), (std::vector<std::string>{kReplacedName, "\xEF\xBF\xBDt\xEF\xBF\xBD.scn"}));
   EXPECT_EQ(test::ReadWholeFile(HomeTrash() / "files" / kLatin1Name),
             test::ReadWholeFile(test::StandardSample("pal_type2.avi")));

@@ -253,7 +253,7 @@ TEST_F(SwitchRunTest, DeleteEmptiesTheListAndStopsAtItsEnd) {
   EXPECT_TRUE(FilesOnDisk().empty());
   EXPECT_EQ(trashed_.size(), 3u);
   ASSERT_EQ(steps_.size(), 3u);
-  for (const SwitchStep& step : steps_) EXPECT_EQ(step.outcome, SwitchStep::Outcome::kRemoved);
+  for (const SwitchStep& step : steps_) EXPECT_EQ(step.outcome, SwitchStep::Outcome::kTrashed);
 }
 
 TEST_F(SwitchRunTest, InlayMakesOneOutputPerSourceAndNeverInlaysAnOutput) {
