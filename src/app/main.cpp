@@ -1,7 +1,6 @@
 // The korvid executable: the GNU-style options report what the media layer
 // reads from AVI files; any other parameters are files and switches of a
 // command-line run, which needs no display.
-#include <unistd.h>
 
 #include <QGuiApplication>
 
@@ -27,7 +26,8 @@ void PrintUsage() {
   std::printf(
       "usage: korvid [--version] [--help]\n"
       "       korvid [+SWITCHES] FILE.avi|FOLDER...  list the files and run the commands the switches name\n"
-      "              (+h runs without any question and quits; korvid /? lists the switches)\n"
+      "              (+h runs without any question and quits; korvid /? lists the switches;\n"
+      "              one line per file and command; exit status 1 when one failed, 2 for an unknown switch)\n"
       "       korvid --datecode FILE.avi...   datecode and timecode of each file's first frame\n"
       "       korvid --info [--json] PATH...  information of each AVI file; folders are scanned\n"
       "       korvid --riff FILE...           the RIFF structure of each file\n");
@@ -121,8 +121,7 @@ int RunCommandLine(int argc, char** argv, const std::vector<std::string>& parame
   QGuiApplication application(argc, argv);
   const korvid::commands::CommandLineEnvironment environment{
       korvid::settings::StoreLocation::ForCurrentUser(), korvid::settings::UserDocumentsFolder(),
-      EnvironmentValue("KORVID_MISSING_FILTERS"),        std::cout,
-      std::cerr,                                         isatty(STDERR_FILENO) == 1};
+      EnvironmentValue("KORVID_MISSING_FILTERS"), std::cout, std::cerr};
   return korvid::commands::RunCommandLineWithoutWindow(parameters, environment);
 }
 

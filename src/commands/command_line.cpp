@@ -1,19 +1,23 @@
 #include "commands/command_line.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
-#include <filesystem>
+#include <optional>
 #include <set>
 
 #include "commands/builtin_actions.h"
+#include "commands/file_action_skips.h"
 #include "media/video_record.h"
 #include "resources/string_table.h"
 
 namespace korvid::commands {
 namespace {
 
+// Anything at all, a dangling link included.
 bool Exists(std::string_view path) {
-  std::error_code error;
-  return std::filesystem::exists(std::filesystem::path(path), error);
+  struct stat facts {};
+  return ::lstat(std::string(path).c_str(), &facts) == 0;
 }
 
 struct FixedSwitch {
@@ -63,32 +67,80 @@ SwitchStep Outcome(const std::string& caption, const std::string& file, const st
   return step;
 }
 
+// What the runner said about `path`, when it said anything.
+SwitchStep Told(const std::string& caption, const std::string& path, const FileOutcome& outcome) {
+  const bool failed = outcome.kind == FileOutcome::Kind::kFailed;
+  return {caption, path, failed ? SwitchStep::Outcome::kFailed : SwitchStep::Outcome::kSkipped, outcome.text};
+}
+
+void RunOneFile(const WindowAction& action, const std::string& path, bool deletes, SwitchRun& run) {
+  std::optional<FileOutcome> told;
+  const auto previous = run.context.told;
+  run.context.told = [&told, &path, &previous](const FileOutcome& outcome) {
+    if (outcome.file == path) told = outcome;
+    if (previous) previous(outcome);
+  };
+  const std::vector<std::string> before = ListedPaths(run.context.list);
+  try {
+    TriggerAction(action, run.registry, run.context);
+  } catch (...) {
+    run.context.told = previous;
+    throw;
+  }
+  run.context.told = previous;
+  const bool leftAlone = told && told->kind != FileOutcome::Kind::kDone;
+  SwitchStep step = leftAlone ? Told(action.caption, path, *told)
+                              : Outcome(action.caption, path, before, ListedPaths(run.context.list));
+  if (step.outcome == SwitchStep::Outcome::kRemoved && deletes) step.outcome = SwitchStep::Outcome::kTrashed;
+  if (step.outcome == SwitchStep::Outcome::kRenamed && run.named.contains(path)) run.named.insert(step.detail);
+  if (run.report) run.report(step);
+}
+
 void RunOneSwitch(const WindowAction& action, SwitchRun& run) {
   list::VideoList& list = run.context.list;
   const tFileAction* fileAction = FindFileAction(action.name, run.registry);
+  const bool deletes = fileAction != nullptr && DeletesFiles(fileAction->Name());
   // Only the files listed now take part, each once, however the list changes.
   const std::vector<std::string> captured = ListedPaths(list);
   for (const std::string& path : captured) {
     const int index = list.FindEntry(path);
     if (index < 0) continue;
     MakeSoleSelection(list, index);
-    if (!PassesCondition(fileAction, *list.Entry(index).record)) {
-      if (run.report) run.report({action.caption, path, SwitchStep::Outcome::kSkipped, {}});
+    std::string skipped;
+    if (deletes && !run.named.contains(path))
+      skipped = resources::Str(resources::Text::kSkipFoundByScan);
+    else if (!PassesCondition(fileAction, *list.Entry(index).record))
+      skipped = ConditionFailedText(fileAction->Name());
+    if (!skipped.empty()) {
+      if (run.report) run.report({action.caption, path, SwitchStep::Outcome::kSkipped, skipped});
       continue;
     }
-    const std::vector<std::string> before = ListedPaths(list);
-    TriggerAction(action, run.registry, run.context);
-    if (run.report) run.report(Outcome(action.caption, path, before, ListedPaths(list)));
+    RunOneFile(action, path, deletes, run);
   }
 }
 
 }  // namespace
 
 bool IsSwitchParameter(std::string_view parameter) {
-  if (parameter.empty() || parameter.find('.') != std::string_view::npos) return false;
+  if (parameter.empty() || parameter.find('.') != std::string_view::npos || Exists(parameter)) return false;
   if (parameter.front() == '+') return true;
-  if (parameter.front() != '/') return false;
-  return parameter.find('/', 1) == std::string_view::npos && !Exists(parameter);
+  return parameter.front() == '/' && parameter.find('/', 1) == std::string_view::npos;
+}
+
+std::string UnknownSwitchLetter(std::string_view parameter, const SwitchTable& table) {
+  const std::string lower = media::AsciiLower(parameter);
+  std::vector<bool> counted(lower.size(), false);
+  const auto mark = [&](std::string_view text) {
+    if (text.empty()) return;
+    for (std::size_t at = lower.find(text, 1); at != std::string::npos; at = lower.find(text, at + 1))
+      std::fill(counted.begin() + static_cast<std::ptrdiff_t>(at),
+                counted.begin() + static_cast<std::ptrdiff_t>(at + text.size()), true);
+  };
+  for (const SwitchEntry& entry : table) mark(entry.switchText);
+  for (const FixedSwitch& fixed : kFixedSwitches) mark(fixed.letter);
+  for (std::size_t i = 1; i < lower.size(); ++i)
+    if (!counted[i]) return std::string(1, parameter[i]);
+  return {};
 }
 
 bool SwitchHas(std::string_view parameter, std::string_view text) {

@@ -6,6 +6,7 @@
 // not in it.
 
 #include <functional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,9 +18,10 @@
 
 namespace korvid::commands {
 
-// A parameter is a switch parameter when it begins with "+" and holds no
-// ".", or when it begins with "/", holds no "." and no second "/", and
-// names nothing that exists (so /tmp or /home/me/clips are paths).
+// A parameter that names anything that exists is a path, whatever it
+// looks like (a folder called "+new"). Otherwise it is a switch parameter
+// when it begins with "+" and holds no ".", or when it begins with "/" and
+// holds no "." and no second "/" (so /home/me/clips stays a path).
 bool IsSwitchParameter(std::string_view parameter);
 
 // Whether a switch parameter holds `text` (compared in lower case).
@@ -40,6 +42,13 @@ struct CommandLineRow {
   std::string function;  // the caption
   std::string key;       // "+" and the switch text
 };
+// The first character of a switch parameter, after its leading "+" or "/",
+// that belongs to no switch of the table and is no fixed letter, as a
+// one-character text; empty when every character counts. A run with such a
+// parameter is refused as a whole: a mistyped path must never turn into
+// commands.
+std::string UnknownSwitchLetter(std::string_view parameter, const SwitchTable& table);
+
 // The About panel's rows: one per table entry whose action has a caption,
 // and the four fixed switches, sorted without regard to case, each once.
 std::vector<CommandLineRow> CommandLineRows(const SwitchTable& table, const ActionList& actions);
@@ -64,8 +73,10 @@ void TriggerAction(const WindowAction& action, const FileActionRegistry& registr
 struct SwitchStep {
   std::string caption;  // the command's
   std::string file;     // the entry's full path when its turn came
-  enum class Outcome { kDone, kSkipped, kRenamed, kRemoved } outcome = Outcome::kDone;
-  std::string detail;  // the new path (renamed) or the files added
+  enum class Outcome { kDone, kSkipped, kRenamed, kRemoved, kTrashed, kFailed } outcome = Outcome::kDone;
+  // The new path (renamed), the files added (done), why (skipped) or the
+  // error's text (failed).
+  std::string detail;
 };
 
 struct SwitchRun {
@@ -74,12 +85,17 @@ struct SwitchRun {
   RunContext& context;
   // Told about every file of every switch; may be empty.
   std::function<void(const SwitchStep&)> report;
+  // The full paths of the files named on the command line itself (not
+  // found by a folder scan), kept up to date across renames. The deleting
+  // commands act on these only.
+  std::set<std::string> named;
 };
 
 // For each switch parameter in order and each table entry it holds, in
 // table order: the command runs once on each file that was listed when the
 // switch began and passes its condition, in list order. Files the command
-// added, renamed or removed are not run again by that switch.
+// added, renamed or removed are not run again by that switch. A deleting
+// command skips the files not named on the command line.
 void RunSwitches(const std::vector<std::string>& parameters, const SwitchTable& table, SwitchRun& run);
 
 }  // namespace korvid::commands

@@ -1,8 +1,11 @@
 #include "commands/command_line_run.h"
 
+#include <sys/stat.h>
+
 #include <QLocale>
 
 #include <filesystem>
+#include <set>
 
 #include "commands/action_binding.h"
 #include "commands/builtin_actions.h"
@@ -58,48 +61,91 @@ void BuildCommands(CommandSetup& setup, const TchServices& services, const setti
   ApplyFrameGrabber(preferences.frameGrabProgram, setup.actions, setup.commandList);
 }
 
+// The files named on the command line itself, and whether one of them was missing.
+struct Listed {
+  std::set<std::string> named;
+  bool missing = false;
+};
+
 // Folders are scanned for AVI files as "Open a folder..." does; every
-// other parameter is offered to the list as it stands.
-void ListParameters(list::VideoList& list, const std::vector<std::string>& parameters) {
+// other parameter is offered to the list as it stands. A path that names
+// nothing is reported on `out`.
+Listed ListParameters(list::VideoList& list, const std::vector<std::string>& parameters, std::ostream& out) {
+  Listed listed;
   list.BeginBatch(std::string(resources::Str(resources::Text::kLoadingFiles)));
   for (const std::string& parameter : parameters) {
-    std::error_code error;
-    if (!IsSwitchParameter(parameter) && std::filesystem::is_directory(parameter, error)) {
+    if (IsSwitchParameter(parameter)) continue;
+    struct stat facts {};
+    if (::lstat(parameter.c_str(), &facts) != 0) {
+      out << resources::Fill(resources::Text::kPathNotFound, {parameter}) << '\n';
+      listed.missing = true;
+    } else if (::stat(parameter.c_str(), &facts) == 0 && S_ISDIR(facts.st_mode)) {
       if (!list::ScanInBatch(list, parameter, false)) break;
     } else {
-      list.AddFile(parameter);
+      const int index = list.AddFile(parameter);
+      if (index >= 0) listed.named.insert(list.Entry(index).record->fullName);
     }
   }
   list.EndBatch();
+  return listed;
 }
 
-void PrintStep(std::ostream& err, const SwitchStep& step) {
-  err << step.caption << ": " << step.file;
-  switch (step.outcome) {
-    case SwitchStep::Outcome::kDone: err << (step.detail.empty() ? std::string(resources::Str(resources::Text::kStepDone))
-                                                           : resources::Fill(resources::Text::kStepMade, {step.detail}));
-      break;
-    case SwitchStep::Outcome::kSkipped: err << resources::Str(resources::Text::kStepSkipped); break;
-    case SwitchStep::Outcome::kRenamed: err << resources::Fill(resources::Text::kStepRenamed, {step.detail}); break;
-    case SwitchStep::Outcome::kRemoved: err << resources::Str(resources::Text::kStepRemoved); break;
+// An error's text may run over several lines; the report keeps one per step.
+std::string OneLine(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    out += text[i] == '\n' || text[i] == '\r' ? ' ' : text[i];
   }
-  err << '\n';
+  return out;
 }
 
-void SaveAtExit(settings::PreferenceSession& session, CommandSetup& setup, list::VideoList& list,
+void PrintStep(std::ostream& out, const SwitchStep& step) {
+  using resources::Text;
+  out << step.caption << ": " << step.file;
+  switch (step.outcome) {
+    case SwitchStep::Outcome::kDone:
+      out << (step.detail.empty() ? std::string(resources::Str(Text::kStepDone))
+                                  : resources::Fill(Text::kStepMade, {step.detail}));
+      break;
+    case SwitchStep::Outcome::kSkipped: out << resources::Fill(Text::kStepSkipped, {OneLine(step.detail)}); break;
+    case SwitchStep::Outcome::kRenamed: out << resources::Fill(Text::kStepRenamed, {step.detail}); break;
+    case SwitchStep::Outcome::kRemoved: out << resources::Str(Text::kStepRemoved); break;
+    case SwitchStep::Outcome::kTrashed: out << resources::Str(Text::kStepTrashed); break;
+    case SwitchStep::Outcome::kFailed: out << resources::Fill(Text::kStepFailed, {OneLine(step.detail)}); break;
+  }
+  out << '\n';
+}
+
+// The message refusing the run, or empty when every switch letter counts.
+std::string RefusedSwitches(const std::vector<std::string>& parameters) {
+  CommandSetup setup;
+  BuildCommands(setup, {}, settings::Preferences{});
+  for (const std::string& parameter : parameters) {
+    if (!IsSwitchParameter(parameter)) continue;
+    const std::string letter = UnknownSwitchLetter(parameter, setup.switches);
+    if (!letter.empty()) return resources::Fill(resources::Text::kUnknownSwitch, {letter, parameter});
+  }
+  return {};
+}
+
+// False when the default playlist was wanted and could not be saved.
+bool SaveAtExit(settings::PreferenceSession& session, CommandSetup& setup, list::VideoList& list,
                 std::ostream& err) {
   settings::Preferences& preferences = session.values();
   if (session.WillSaveAtExit()) {
     preferences.actions = CollectCommandChoices(setup.actions, setup.commandList);
     session.SaveAtExitIfWanted(settings::CurrentSaveStamp(kSaveVersion));
   }
-  if (!preferences.saveListOnQuit) return;
+  if (!preferences.saveListOnQuit) return true;
   try {
     list::SavePlaylist(list, list::DefaultPlaylistPath(preferences.playlistFolder),
                        list::CurrentPlaylistStamp(preferences.displayDatecodeFormat));
   } catch (const std::exception& e) {
     err << resources::Fill(resources::Text::kDefaultPlaylistNotSaved, {e.what()});
+    return false;
   }
+  return true;
 }
 
 }  // namespace
@@ -114,6 +160,11 @@ std::vector<std::string> CommandLineHelpLines() {
 }
 
 int RunCommandLineWithoutWindow(const std::vector<std::string>& parameters, const CommandLineEnvironment& env) {
+  const std::string refused = RefusedSwitches(parameters);
+  if (!refused.empty()) {
+    env.err << refused;
+    return 2;
+  }
   const RunKind kind = DecideRunKind(parameters);
   VisibleRunPlan plan;
   if (kind == RunKind::kVisible) {
@@ -165,19 +216,24 @@ int RunCommandLineWithoutWindow(const std::vector<std::string>& parameters, cons
   list::VideoList list(
       view, [&format](const std::filesystem::path& path) { return media::AnalyseFile(path, format); },
       QLocale::system(), preferences.listOrder, preferences.selectOnOpen);
-  ListParameters(list, parameters);
+  Listed listed = ListParameters(list, parameters, env.out);
 
-  RunContext context{list, host, flags, {}};
-  SwitchRun run{setup.actions, setup.registry, context, {}};
-  if (env.reportSteps) run.report = [&env](const SwitchStep& step) { PrintStep(env.err, step); };
+  bool failed = listed.missing;
+  RunContext context{list, host, flags, {}, {}};
+  SwitchRun run{setup.actions, setup.registry, context, {}, std::move(listed.named)};
+  run.report = [&env, &failed](const SwitchStep& step) {
+    if (step.outcome == SwitchStep::Outcome::kFailed) failed = true;
+    PrintStep(env.out, step);
+  };
   try {
     RunSwitches(parameters, setup.switches, run);
   } catch (const std::exception& e) {
     env.err << "korvid: " << e.what() << '\n';
+    failed = true;
   }
   flags.NoConfirmation = false;
-  SaveAtExit(session, setup, list, env.err);
-  return 0;
+  if (!SaveAtExit(session, setup, list, env.err)) failed = true;
+  return failed ? 1 : 0;
 }
 
 }  // namespace korvid::commands

@@ -17,17 +17,20 @@ struct CommandLineEnvironment {
   std::string documentsFolder;
   // KORVID_MISSING_FILTERS, read by the caller.
   std::string missingFilters;
+  // One line per file and command, and per listed path that names nothing.
   std::ostream& out;
+  // Messages and the commands' errors.
   std::ostream& err;
-  // One line per file and command on `err` (when it is a terminal).
-  bool reportSteps = false;
 };
 
 // Runs the command line as a run without a window: a hidden run ("h") as
 // such; a visible run says that the window is not part of this build and
 // runs its switches the same way, questions answered No unless "m" is
 // given. "?" prints the switches on `out` and runs nothing. Returns the
-// exit status (0).
+// exit status: 0 when every command that ran succeeded; 1 when one failed,
+// a listed path names nothing or the default playlist could not be saved;
+// 2 when a switch parameter holds a letter that is no switch (then nothing
+// runs at all).
 int RunCommandLineWithoutWindow(const std::vector<std::string>& parameters, const CommandLineEnvironment& env);
 
 // The About panel's command-line page as text lines "Function<TAB>Key".

@@ -42,10 +42,8 @@ std::string SupprimerFichierConfirmation(const media::TAfficherFichier& entry) {
 
 TchUpdateType SupprimerFichierExecution(const media::TAfficherFichier& entry, HousekeepingServices& services) {
   const bool trashed = services.trash ? services.trash(entry.fullName) : MoveToRecycleBin(entry.fullName);
-  if (trashed) return utDelete;
-  services.host.Ask(MessageKind::kError, resources::Fill(resources::Text::kDeleteFailed, {entry.fullName}),
-                    Buttons::kOk);
-  return utNone;
+  if (!trashed) throw media::FileError(resources::Fill(resources::Text::kDeleteFailed, {entry.fullName}));
+  return utDelete;
 }
 
 std::string ParentFolderOf(const std::string& fullName) {

@@ -51,7 +51,7 @@ TchUpdateType oterfichierExecution();
 void SupprimerFichierFileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled);
 std::string SupprimerFichierConfirmation(const media::TAfficherFichier& entry);
 // utDelete once the file is in the trash; otherwise it stays, on disk and
-// listed, and the error box names it. Never deletes outright.
+// listed, and the FileError thrown names it. Never deletes outright.
 TchUpdateType SupprimerFichierExecution(const media::TAfficherFichier& entry, HousekeepingServices& services);
 
 // The folder part of the path, up to and including its last "/".

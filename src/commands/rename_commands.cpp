@@ -6,9 +6,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 
+#include "commands/command_skipped.h"
 #include "commands/file_action.h"
+#include "commands/scene_files.h"
+#include "media/binary_file.h"
 #include "resources/string_table.h"
 
 namespace korvid::commands {
@@ -21,6 +25,17 @@ constexpr int kMaxMoveAttempts = 1000;
 bool ExistsAt(const std::string& path) {
   struct stat info {};
   return ::lstat(path.c_str(), &info) == 0;
+}
+
+// A video under any case of ".avi" would share the scene file of the name.
+bool AnyVideoAt(const std::string& name) {
+  for (unsigned upper = 0; upper < 8; ++upper) {
+    std::string extension = ".avi";
+    for (unsigned letter = 0; letter < 3; ++letter)
+      if ((upper & (1u << letter)) != 0) extension[letter + 1] = static_cast<char>(extension[letter + 1] - 'a' + 'A');
+    if (ExistsAt(name + extension)) return true;
+  }
+  return false;
 }
 
 std::string FileNameOf(std::string_view path) {
@@ -48,10 +63,21 @@ bool HasDatecode(const media::TAfficherFichier& entry) {
 }
 
 TchUpdateType RenameTo(const media::TAfficherFichier& entry, const std::string& base, std::string& newfichier) {
-  if (base.empty()) return utNone;
-  const RenameOutcome outcome = RenameWithCompanion(StemOf(entry.fullName), base, UniqueAviName(base));
-  if (outcome.update == utRename) newfichier = outcome.newfichier;
+  if (base.empty()) throw CommandSkipped(std::string(resources::Str(resources::Text::kSkipNotApplicable)));
+  const RenameOutcome outcome =
+      RenameWithCompanion(entry.fullName, base, UniqueTargetName(base, ExtensionOf(entry.fullName)));
+  newfichier = outcome.newfichier;
   return outcome.update;
+}
+
+// The new name a confirmation shows.
+std::string ChosenName(const media::TAfficherFichier& entry, const std::string& base) {
+  const std::string extension = ExtensionOf(entry.fullName);
+  return UniqueTargetName(base, extension) + extension;
+}
+
+[[noreturn]] void ThrowFileError(resources::Text text, std::initializer_list<std::string_view> values) {
+  throw media::FileError(resources::Fill(text, values));
 }
 
 }  // namespace
@@ -60,9 +86,16 @@ std::string StemOf(std::string_view fullName) {
   return std::string(fullName.substr(0, fullName.size() >= 4 ? fullName.size() - 4 : 0));
 }
 
-std::string UniqueAviName(std::string_view base) {
+std::string ExtensionOf(std::string_view fullName) {
+  return std::string(fullName.substr(fullName.size() >= 4 ? fullName.size() - 4 : 0));
+}
+
+std::string UniqueTargetName(std::string_view base, std::string_view extension) {
   std::string candidate(base);
-  for (long long n = 1; ExistsAt(candidate + ".avi"); ++n) candidate = std::string(base) + "(" + std::to_string(n) + ")";
+  const auto taken = [&extension](const std::string& name) {
+    return ExistsAt(name + std::string(extension)) || AnyVideoAt(name) || ExistsAt(name + ".scn");
+  };
+  for (long long n = 1; taken(candidate); ++n) candidate = std::string(base) + "(" + std::to_string(n) + ")";
   return candidate;
 }
 
@@ -74,26 +107,27 @@ MoveOutcome MoveNoReplace(const std::string& from, const std::string& to) {
   // existing target just the same.
   if (::link(from.c_str(), to.c_str()) != 0) return errno == EEXIST ? MoveOutcome::kTargetExists : MoveOutcome::kFailed;
   if (::unlink(from.c_str()) != 0) {
+    const int why = errno;
     ::unlink(to.c_str());
+    errno = why;
     return MoveOutcome::kFailed;
   }
   return MoveOutcome::kMoved;
 }
 
-RenameOutcome RenameWithCompanion(const std::string& stem, const std::string& base, std::string target) {
-  RenameOutcome outcome;
+RenameOutcome RenameWithCompanion(const std::string& fullName, const std::string& base, std::string target) {
+  const std::string extension = ExtensionOf(fullName);
   for (int attempt = 0;; ++attempt) {
-    const MoveOutcome moved = MoveNoReplace(stem + ".avi", target + ".avi");
-    if (moved == MoveOutcome::kFailed) return outcome;
+    const MoveOutcome moved = MoveNoReplace(fullName, target + extension);
     if (moved == MoveOutcome::kMoved) break;
-    if (attempt + 1 >= kMaxMoveAttempts) return outcome;
-    target = UniqueAviName(base);
+    const std::string why = moved == MoveOutcome::kFailed ? std::strerror(errno) : std::strerror(EEXIST);
+    if (moved == MoveOutcome::kFailed || attempt + 1 >= kMaxMoveAttempts)
+      ThrowFileError(resources::Text::kRenameFailed, {fullName, target + extension, why});
+    target = UniqueTargetName(base, extension);
   }
-  const std::string oldScene = stem + ".scn";
+  const std::string oldScene = SceneFilePath(fullName);
   if (ExistsAt(oldScene)) MoveNoReplace(oldScene, target + ".scn");
-  outcome.update = utRename;
-  outcome.newfichier = target + ".avi";
-  return outcome;
+  return {utRename, target + extension};
 }
 
 void DatecodeFileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled) {
@@ -160,7 +194,7 @@ std::string RenameScAnBase(const media::TAfficherFichier& entry, const RenameSer
 std::string AjouterDateCodeConfirmation(const media::TAfficherFichier& entry, const RenameServices& services) {
   const std::string base = AjouterDateCodeBase(entry, services);
   if (base.empty()) return {};
-  const std::string newName = FileNameOf(UniqueAviName(base)) + ".avi";
+  const std::string newName = FileNameOf(ChosenName(entry, base));
   return FirstFitting({
       resources::Fill(resources::Text::kAddDatecodeAndRename, {entry.name, newName}),
       resources::Fill(resources::Text::kAddDatecodeAndRenameShort, {newName}),
@@ -171,7 +205,7 @@ std::string AjouterDateCodeConfirmation(const media::TAfficherFichier& entry, co
 std::string AjouterTimecodeConfirmation(const media::TAfficherFichier& entry) {
   const std::string base = AjouterTimecodeBase(entry);
   if (base.empty()) return {};
-  const std::string newPath = UniqueAviName(base) + ".avi";
+  const std::string newPath = ChosenName(entry, base);
   return FirstFitting({
       resources::Fill(resources::Text::kAddTimecodeAndRename, {entry.fullName, newPath}),
       resources::Fill(resources::Text::kAddTimecodeAndRenameShort, {newPath}),
@@ -180,7 +214,7 @@ std::string AjouterTimecodeConfirmation(const media::TAfficherFichier& entry) {
 }
 
 std::string PurgerNomConfirmation(const media::TAfficherFichier& entry) {
-  const std::string newName = FileNameOf(UniqueAviName(PurgedStem(StemOf(entry.fullName)))) + ".avi";
+  const std::string newName = FileNameOf(ChosenName(entry, PurgedStem(StemOf(entry.fullName))));
   return FirstFitting({
       resources::Fill(resources::Text::kShortenNameAndRename, {entry.name, newName}),
       resources::Fill(resources::Text::kShortenNameAndRenameShort, {newName}),
@@ -191,7 +225,7 @@ std::string PurgerNomConfirmation(const media::TAfficherFichier& entry) {
 std::string RenameScAnConfirmation(const media::TAfficherFichier& entry, const RenameServices& services) {
   const std::string base = RenameScAnBase(entry, services);
   if (base.empty()) return {};
-  const std::string newName = FileNameOf(UniqueAviName(base)) + ".avi";
+  const std::string newName = FileNameOf(ChosenName(entry, base));
   return FirstFitting({
       resources::Fill(resources::Text::kRenameFileTo, {entry.name, newName}),
       resources::Fill(resources::Text::kRenameThisFileTo, {newName}),
@@ -223,7 +257,7 @@ TchUpdateType AjouterTimecodeExecution(const media::TAfficherFichier& entry, std
 TchUpdateType PurgerNomExecution(const media::TAfficherFichier& entry, std::string& newfichier) {
   const std::string stem = StemOf(entry.fullName);
   const std::string base = PurgedStem(stem);
-  if (base == stem) return utNone;
+  if (base == stem) throw CommandSkipped(std::string(resources::Str(resources::Text::kSkipNothingToShorten)));
   return RenameTo(entry, base, newfichier);
 }
 
@@ -253,17 +287,19 @@ TchUpdateType FileDateExecution(const media::TAfficherFichier& entry, std::strin
   newfichier = entry.fullName;
   long long seconds = 0;
   if (!entry.datecode || !settings::IsValidDateTime(*entry.datecode) || !LocalToEpoch(*entry.datecode, seconds))
-    return utModify;
+    throw CommandSkipped(std::string(resources::Str(resources::Text::kSkipNoDatecode)));
   host.ReleasePlayerFile();
   const int fd = ::open(entry.fullName.c_str(), O_RDWR | O_CLOEXEC);
+  int why = fd < 0 ? errno : 0;
   if (fd >= 0) {
     struct timespec times[2]{};
     times[0].tv_nsec = UTIME_OMIT;
     times[1].tv_sec = static_cast<time_t>(seconds);
-    ::futimens(fd, times);
+    if (::futimens(fd, times) != 0) why = errno;
     ::close(fd);
   }
   host.RetakePlayerFile();
+  if (why != 0) ThrowFileError(resources::Text::kFileDateFailed, {entry.fullName, std::strerror(why)});
   return utModify;
 }
 

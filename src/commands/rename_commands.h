@@ -25,31 +25,37 @@ struct RenameServices {
   CommandHost& host;
 };
 
-// The path without its last four characters (".avi").
+// The path without its last four characters (".avi" in any case).
 std::string StemOf(std::string_view fullName);
-// The first of base, base(1), base(2)... whose ".avi" does not exist.
-std::string UniqueAviName(std::string_view base);
+// Those four characters as the path writes them: a rename keeps them.
+std::string ExtensionOf(std::string_view fullName);
+// The first of base, base(1), base(2)... for which neither base + extension,
+// nor a video under any case of ".avi", nor base + ".scn" exists, so that a
+// renamed video never meets a stale scene file or shares one.
+std::string UniqueTargetName(std::string_view base, std::string_view extension);
 
 enum class MoveOutcome { kMoved, kTargetExists, kFailed };
-// Moves `from` to `to` unless something already exists at `to`.
+// Moves `from` to `to` unless something already exists at `to`; errno
+// tells why a move failed.
 MoveOutcome MoveNoReplace(const std::string& from, const std::string& to);
 
 struct RenameOutcome {
   TchUpdateType update = utNone;
   std::string newfichier;
 };
-// Moves stem.avi to target.avi, then stem.scn to target.scn when there is
-// one (that second move may fail). When target.avi has appeared since it
-// was chosen, the next free name after `base` is taken instead.
-RenameOutcome RenameWithCompanion(const std::string& stem, const std::string& base, std::string target);
+// Moves the video at `fullName` to target + its extension, then its scene
+// file to target.scn when there is one. When a target name has appeared
+// since it was chosen, the next free name after `base` is taken instead.
+// Throws FileError when the video cannot be moved.
+RenameOutcome RenameWithCompanion(const std::string& fullName, const std::string& base, std::string target);
 
 // Offered for files with a datecode (AjouterDateCode, RenameScAn, FileDate).
 void DatecodeFileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled);
 void AjouterTimecodeFileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled);
 void PurgerNomFileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled);
 
-// The base names before UniqueAviName; empty when the command cannot name
-// the file (no datecode, a name part that would leave the folder).
+// The base names before UniqueTargetName; empty when the command cannot
+// name the file (no datecode, a name part that would leave the folder).
 std::string AjouterDateCodeBase(const media::TAfficherFichier& entry, const RenameServices& services);
 std::string AjouterTimecodeBase(const media::TAfficherFichier& entry);
 // The stem with its removable "_" segments cut from the end; never cuts
@@ -66,6 +72,8 @@ std::string PurgerNomConfirmation(const media::TAfficherFichier& entry);
 std::string RenameScAnConfirmation(const media::TAfficherFichier& entry, const RenameServices& services);
 std::string FileDateConfirmation(const media::TAfficherFichier& entry, const settings::LocaleFormats& locale);
 
+// The renames throw FileError when the move fails, and CommandSkipped when
+// no name can be made for the file.
 TchUpdateType AjouterDateCodeExecution(const media::TAfficherFichier& entry, std::string& newfichier,
                                        const RenameServices& services);
 TchUpdateType AjouterTimecodeExecution(const media::TAfficherFichier& entry, std::string& newfichier);
@@ -75,8 +83,7 @@ TchUpdateType RenameScAnExecution(const media::TAfficherFichier& entry, std::str
 // Sets the last-write time to the datecode, read as local time with the
 // offset in force at that date; the last-access time stays. This platform
 // keeps no settable creation time. Always utModify, so that the entry
-// shows its dates again; a file that cannot be opened for writing is left
-// as it was.
+// shows its dates again. Throws FileError when the date cannot be set.
 TchUpdateType FileDateExecution(const media::TAfficherFichier& entry, std::string& newfichier,
                                 CommandHost& host);
 

@@ -2,8 +2,21 @@
 
 #include <vector>
 
+#include "commands/command_skipped.h"
+#include "commands/file_action_skips.h"
+#include "resources/string_table.h"
+#include "resources/user_error.h"
+
 namespace korvid::commands {
 namespace {
+
+void Tell(RunContext& context, const media::TAfficherFichier* entry, FileOutcome::Kind kind, std::string text) {
+  if (context.told) context.told({entry != nullptr ? entry->fullName : std::string(), kind, std::move(text)});
+}
+
+void TellDeclined(RunContext& context, const media::TAfficherFichier* entry) {
+  Tell(context, entry, FileOutcome::Kind::kSkipped, std::string(resources::Str(resources::Text::kSkipAnsweredNo)));
+}
 
 enum class Verdict { kRun, kRunAll, kSkip, kCancel };
 
@@ -98,12 +111,18 @@ void RunOverSelection(const tFileAction& action, RunContext& context, SelectionS
       if (action.OnFileCondition) {
         bool visible = true, enabled = true;
         action.OnFileCondition(action.Param, *item.record, visible, enabled);
-        if (!enabled) continue;
+        if (!enabled) {
+          Tell(context, item.record, FileOutcome::Kind::kSkipped, ConditionFailedText(action.Name()));
+          continue;
+        }
       }
       if (!allConfirmed) {
         const Verdict verdict = Confirm(action, item.record, context, offerAll);
         if (verdict == Verdict::kCancel) break;
-        if (verdict == Verdict::kSkip) continue;
+        if (verdict == Verdict::kSkip) {
+          TellDeclined(context, item.record);
+          continue;
+        }
         allConfirmed = verdict == Verdict::kRunAll;
       }
       ExecuteOnEntry(action, item.record, context);
@@ -131,7 +150,10 @@ void FinishSingleRun(RunContext& context, bool fullRefresh) {
 void RunSingle(const tFileAction& action, const media::TAfficherFichier* entry, RunContext& context,
                bool fullRefresh) {
   try {
-    if (Confirm(action, entry, context, false) != Verdict::kSkip) ExecuteOnEntry(action, entry, context);
+    if (Confirm(action, entry, context, false) != Verdict::kSkip)
+      ExecuteOnEntry(action, entry, context);
+    else
+      TellDeclined(context, entry);
   } catch (...) {
     FinishSingleRun(context, fullRefresh);
     throw;
@@ -193,7 +215,17 @@ void ExecuteOnEntry(const tFileAction& action, const media::TAfficherFichier* en
   std::string newfichier;
   TchUpdateType update = utNone;
   const TParam param = action.Param;
-  action.OnExecution(param, entry != nullptr ? *entry : NoEntry(), newfichier, update);
+  try {
+    action.OnExecution(param, entry != nullptr ? *entry : NoEntry(), newfichier, update);
+  } catch (const CommandSkipped& skipped) {
+    Tell(context, entry, FileOutcome::Kind::kSkipped, skipped.what());
+    return;
+  } catch (const UserError& error) {
+    context.host.Ask(MessageKind::kError, error.what(), Buttons::kOk);
+    Tell(context, entry, FileOutcome::Kind::kFailed, error.what());
+    return;
+  }
+  Tell(context, entry, FileOutcome::Kind::kDone, {});
   switch (update) {
     case utAdd:
     case utDelete:

@@ -4,6 +4,11 @@
 // and gauge, execution, and the execution's result handed to the list.
 // Everything the window must do goes through the command host and the
 // list's view; the abort flags are polled between files.
+//
+// An execution that throws a UserError failed on its file: the host shows
+// the error's text and the run goes on with the next file. One that throws
+// CommandSkipped left its file alone on purpose. Anything else thrown is a
+// fault of the program and is not caught here.
 
 #include <functional>
 #include <string>
@@ -17,6 +22,14 @@
 
 namespace korvid::commands {
 
+// How a command ended on one file it reached.
+struct FileOutcome {
+  enum class Kind { kDone, kSkipped, kFailed };
+  std::string file;  // the entry's full path
+  Kind kind = Kind::kDone;
+  std::string text;  // why it was skipped, or the error's own text
+};
+
 struct RunContext {
   list::VideoList& list;
   CommandHost& host;
@@ -24,6 +37,9 @@ struct RunContext {
   // Locked runs disable every "liste" and "multi" command of the window for
   // their length (true) and enable them again (false). May be empty.
   std::function<void(bool locked)> lockListCommands;
+  // Told how each file ended: executed, skipped by its condition or by a
+  // No, or failed. May be empty.
+  std::function<void(const FileOutcome&)> told;
 };
 
 inline constexpr std::string_view kAllAnswerLine = "If you type \"All\", no more confimation will be asked for.";

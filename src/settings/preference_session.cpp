@@ -2,12 +2,15 @@
 
 #include <utility>
 
+#include "settings/loaded_folders.h"
+
 namespace korvid::settings {
 
 PreferenceSession::PreferenceSession(StoreLocation location) : location_(std::move(location)) {}
 
 void PreferenceSession::Load(const DefaultEnvironment& environment) {
   values_ = LoadPreferences(location_, environment);
+  SettleLoadedFolders(values_);
 }
 
 void PreferenceSession::SaveNow(const SaveStamp& stamp) {

@@ -15,6 +15,9 @@ class PreferenceSession {
   const Preferences& values() const { return values_; }
   const StoreLocation& location() const { return location_; }
 
+  // Loads the stored values, then settles the folders as every start does:
+  // trailing separators, and outputs beside their source when the output
+  // folder is gone.
   void Load(const DefaultEnvironment& environment);
 
   // Saves at once; the save at exit is then skipped for the rest of the run

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -154,8 +155,11 @@ class SwitchRunTest : public ::testing::Test {
     return parameters;
   }
   void Run(const std::vector<std::string>& parameters) {
+    // Every listed file counts as named on the command line.
+    std::set<std::string> named;
+    for (int i = 0; i < list_.Count(); ++i) named.insert(list_.Entry(i).record->fullName);
     SwitchRun run{commands_.actions, commands_.registry, context_,
-                  [this](const SwitchStep& step) { steps_.push_back(step); }};
+                  [this](const SwitchStep& step) { steps_.push_back(step); }, named};
     RunSwitches(parameters, commands_.table, run);
   }
   std::vector<std::string> FilesOnDisk() const {
@@ -189,7 +193,7 @@ class SwitchRunTest : public ::testing::Test {
   list::VideoList list_{view_,
                         [](const fs::path& p) { return media::AnalyseFile(p, test::PlainDatecodeFormat()); },
                         QLocale::c(), 1, false};
-  RunContext context_{list_, host_, flags_, {}};
+  RunContext context_{list_, host_, flags_, {}, {}};
   std::vector<SwitchStep> steps_;
 };
 
@@ -249,7 +253,7 @@ TEST_F(SwitchRunTest, DeleteEmptiesTheListAndStopsAtItsEnd) {
   EXPECT_TRUE(FilesOnDisk().empty());
   EXPECT_EQ(trashed_.size(), 3u);
   ASSERT_EQ(steps_.size(), 3u);
-  for (const SwitchStep& step : steps_) EXPECT_EQ(step.outcome, SwitchStep::Outcome::kRemoved);
+  for (const SwitchStep& step : steps_) EXPECT_EQ(step.outcome, SwitchStep::Outcome::kTrashed);
 }
 
 TEST_F(SwitchRunTest, InlayMakesOneOutputPerSourceAndNeverInlaysAnOutput) {

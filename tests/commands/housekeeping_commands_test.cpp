@@ -6,9 +6,11 @@
 
 #include <QLocale>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "commands/runners.h"
@@ -103,7 +105,7 @@ class HousekeepingTest : public ::testing::Test {
                         QLocale::c(), 1, false};
   test::ScriptedHost host_;
   ProcessFlags flags_;
-  RunContext context_{list_, host_, flags_, {}};
+  RunContext context_{list_, host_, flags_, {}, {}};
   RecordingLauncher launcher_;
   RecordingReportView reportView_;
   settings::Preferences prefs_ = settings::DefaultPreferences({}, true);
@@ -174,6 +176,20 @@ TEST_F(HousekeepingTest, FolderPlayerAndGrabberGoThroughTheDesktop) {
   EXPECT_EQ(launcher_.started, (std::vector<std::string>{prefs_.frameGrabProgram}));
   // One argument, unquoted: no shell splits it.
   EXPECT_EQ(launcher_.startArguments, (std::vector<std::string>{full}));
+}
+
+// The desktop's programs get a path as the bytes the file system has: a
+// name that is not UTF-8 reaches them as itself, not as its twin.
+TEST(XdgDesktopLauncher, PassesPathsAsTheirBytes) {
+  test::TempDir dir;
+  const fs::path latin1 = dir / "\xE9t\xE9.avi";
+  XdgDesktopLauncher launcher;
+  ASSERT_TRUE(launcher.StartDetached("touch", {latin1.string()}));
+  // The program runs detached: give it time to finish.
+  for (int i = 0; i < 200 && !fs::exists(latin1); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_TRUE(fs::exists(latin1));
+  EXPECT_FALSE(fs::exists(dir / "\xEF\xBF\xBDt\xEF\xBF\xBD.avi"));
+  EXPECT_FALSE(launcher.StartDetached((dir / "no-such-program").string(), {}));
 }
 
 TEST_F(HousekeepingTest, RiffHeaderShowsTheReportOrTheBusyMessage) {

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "commands/command_skipped.h"
 #include "media/avi_stream_analysis.h"
 #include "settings/preference_table.h"
 #include "support/list_samples.h"
@@ -77,7 +78,7 @@ TEST_F(RenameTest, RenameFormatThatWouldLeaveTheFolderIsRefused) {
   fs::create_directories(dir_ / "ClipDV_2005");
   const media::TAfficherFichier clip = PlacedClip(dir_ / "clip.avi");
   std::string newfichier;
-  EXPECT_EQ(RenameScAnExecution(clip, newfichier, services_), utNone);
+  EXPECT_THROW(RenameScAnExecution(clip, newfichier, services_), CommandSkipped);
   EXPECT_TRUE(fs::exists(dir_ / "clip.avi"));
   EXPECT_TRUE(fs::is_empty(dir_ / "ClipDV_2005"));
 }
@@ -104,11 +105,11 @@ TEST_F(RenameTest, FilesWithoutDatecodeAreNotOffered) {
 TEST_F(RenameTest, ATargetThatAppearsBeforeTheMoveIsNeverOverwritten) {
   const media::TAfficherFichier clip = PlacedClip(dir_ / "clip.avi");
   const std::string base = (dir_ / "clip_x").string();
-  const std::string chosen = UniqueAviName(base);
+  const std::string chosen = UniqueTargetName(base, ".avi");
   ASSERT_EQ(chosen, base);
   // Another program writes the chosen name after it was checked.
   test::WriteWholeFile(chosen + ".avi", {'m', 'i', 'n', 'e'});
-  const RenameOutcome outcome = RenameWithCompanion(StemOf(clip.fullName), base, chosen);
+  const RenameOutcome outcome = RenameWithCompanion(clip.fullName, base, chosen);
   ASSERT_EQ(outcome.update, utRename);
   EXPECT_EQ(outcome.newfichier, base + "(1).avi");
   EXPECT_EQ(test::ReadWholeFile(chosen + ".avi"), (std::vector<std::uint8_t>{'m', 'i', 'n', 'e'}));
@@ -143,7 +144,7 @@ TEST_F(RenameTest, PurgerNomOnRealFiles) {
   PurgerNomFileCondition(nested, visible, enabled);
   EXPECT_FALSE(enabled);
   std::string newfichier;
-  EXPECT_EQ(PurgerNomExecution(nested, newfichier), utNone);
+  EXPECT_THROW(PurgerNomExecution(nested, newfichier), CommandSkipped);
   EXPECT_TRUE(fs::exists(dir_ / "x_2005" / "123.avi"));
   EXPECT_FALSE(fs::exists(dir_ / "x.avi"));
 

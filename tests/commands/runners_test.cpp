@@ -1,6 +1,8 @@
 // Before any Qt header: a member of the filter catalogue is named like a Qt keyword.
 #include "commands/builtin_actions.h"
 #include "commands/runners.h"
+#include "commands/command_skipped.h"
+#include "media/binary_file.h"
 
 #include <gtest/gtest.h>
 
@@ -63,7 +65,7 @@ class RunnerTest : public ::testing::Test {
                         QLocale::c(), 1, false};
   ScriptedHost host_;
   ProcessFlags flags_;
-  RunContext context_{list_, host_, flags_, {}};
+  RunContext context_{list_, host_, flags_, {}, {}};
   std::vector<std::string> ran_;
 };
 
@@ -325,6 +327,45 @@ TEST(FileActionTexts, ShortcutsAndSwitchesAreNormalised) {
   action.SetSwitch("RQ");
   EXPECT_EQ(action.Switch(), "rq");
   EXPECT_EQ(CutUtf8("ab\xC3\xA9", 3), "ab");
+}
+
+}  // namespace
+}  // namespace korvid::commands
+
+namespace korvid::commands {
+namespace {
+
+// A failure is shown and the run goes on; a deliberate skip says why; a
+// programming error is not taken for either.
+TEST_F(RunnerTest, FailuresAndSkipsAreToldAndTheRunGoesOn) {
+  Fill(3);
+  SelectAll();
+  flags_.NoConfirmation = true;
+  tFileAction action("Probe");
+  action.OnExecution = [](const TParam&, const media::TAfficherFichier& e, std::string&, TchUpdateType& u) {
+    if (e.name == "a.avi") throw media::FileError("disk full");
+    if (e.name == "b.avi") throw CommandSkipped("nothing to do");
+    u = utDelete;
+  };
+  std::vector<FileOutcome> told;
+  context_.told = [&told](const FileOutcome& outcome) { told.push_back(outcome); };
+  RunOnSelection(&action, context_);
+  ASSERT_EQ(host_.questions.size(), 1u);
+  EXPECT_EQ(host_.questions[0].kind, MessageKind::kError);
+  EXPECT_EQ(host_.questions[0].text, "disk full");
+  ASSERT_EQ(told.size(), 3u);
+  EXPECT_EQ(told[0].kind, FileOutcome::Kind::kFailed);
+  EXPECT_EQ(told[0].text, "disk full");
+  EXPECT_EQ(told[1].kind, FileOutcome::Kind::kSkipped);
+  EXPECT_EQ(told[1].text, "nothing to do");
+  EXPECT_EQ(told[2].kind, FileOutcome::Kind::kDone);
+  EXPECT_EQ(list_.Count(), 2);
+
+  action.OnExecution = [](const TParam&, const media::TAfficherFichier&, std::string&, TchUpdateType&) {
+    throw std::logic_error("bug");
+  };
+  list_.SetSelected(0, true);
+  EXPECT_THROW(RunOnSelection(&action, context_), std::logic_error);
 }
 
 }  // namespace
