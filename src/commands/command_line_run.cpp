@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <exception>
 #include <set>
 #include <utility>
 
