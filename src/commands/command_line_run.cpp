@@ -2,32 +2,20 @@
 
 #include <sys/stat.h>
 
-#include <QLocale>
-
-#include <filesystem>
+#include <exception>
 #include <set>
+#include <utility>
 
-#include "commands/action_binding.h"
-#include "commands/builtin_actions.h"
 #include "commands/command_line.h"
-#include "commands/command_list.h"
+#include "commands/command_set.h"
+#include "commands/core_session.h"
 #include "commands/desktop_launcher.h"
 #include "commands/headless_host.h"
-#include "commands/process_flags.h"
-#include "graphs/filter_availability.h"
-#include "graphs/graph_holders.h"
-#include "graphs/scene_detector.h"
 #include "list/file_sources.h"
-#include "list/playlist.h"
-#include "media/avi_stream_analysis.h"
-#include "settings/preference_session.h"
-#include "settings/system_locale.h"
 #include "resources/string_table.h"
 
 namespace korvid::commands {
 namespace {
-
-constexpr const char* kSaveVersion = "5.3.6";
 
 // The structure report needs a window; no switch runs it.
 class NoRiffReportView final : public RiffReportView {
@@ -37,28 +25,10 @@ class NoRiffReportView final : public RiffReportView {
   void CloseReport() override {}
 };
 
-// Everything the window would hold for its commands.
-struct CommandSetup {
-  Tch ch;
-  FileActionRegistry registry;
-  ActionList actions = MainWindowActions();
-  MainMenu menu = MainWindowMenu();
-  CommandList commandList;
-  SwitchTable switches;
-};
-
-// Registration, binding, the command list and the switch table, in the
-// order the window follows: the table is built before the saved choices
-// are restored, so an unchecked command still answers to its switch.
-void BuildCommands(CommandSetup& setup, const TchServices& services, const settings::Preferences& preferences) {
-  ApplyActionTexts(setup.ch);
-  BindBuiltInHandlers(setup.ch, services);
-  RegisterBuiltInActions(setup.ch, setup.registry);
-  BindFileActions(setup.registry, setup.actions, setup.menu);
-  setup.commandList = BuildCommandList(setup.actions);
-  setup.switches = BuildSwitchTable(setup.actions, setup.commandList, setup.registry);
-  RestoreCommandChoices(preferences.actions, setup.actions, setup.commandList);
-  ApplyFrameGrabber(preferences.frameGrabProgram, setup.actions, setup.commandList);
+// The commands as a run offers them, before anything is there to serve them.
+void BuildWithoutServices(CommandSet& commands) {
+  commands.RegisterBuiltIns({});
+  commands.BindToWindow(settings::Preferences{});
 }
 
 // The files named on the command line itself, and whether one of them was missing.
@@ -119,42 +89,23 @@ void PrintStep(std::ostream& out, const SwitchStep& step) {
 
 // The message refusing the run, or empty when every switch letter counts.
 std::string RefusedSwitches(const std::vector<std::string>& parameters) {
-  CommandSetup setup;
-  BuildCommands(setup, {}, settings::Preferences{});
+  CommandSet commands;
+  BuildWithoutServices(commands);
   for (const std::string& parameter : parameters) {
     if (!IsSwitchParameter(parameter)) continue;
-    const std::string letter = UnknownSwitchLetter(parameter, setup.switches);
+    const std::string letter = UnknownSwitchLetter(parameter, commands.switches);
     if (!letter.empty()) return resources::Fill(resources::Text::kUnknownSwitch, {letter, parameter});
   }
   return {};
 }
 
-// False when the default playlist was wanted and could not be saved.
-bool SaveAtExit(settings::PreferenceSession& session, CommandSetup& setup, list::VideoList& list,
-                std::ostream& err) {
-  settings::Preferences& preferences = session.values();
-  if (session.WillSaveAtExit()) {
-    preferences.actions = CollectCommandChoices(setup.actions, setup.commandList);
-    session.SaveAtExitIfWanted(settings::CurrentSaveStamp(kSaveVersion));
-  }
-  if (!preferences.saveListOnQuit) return true;
-  try {
-    list::SavePlaylist(list, list::DefaultPlaylistPath(preferences.playlistFolder),
-                       list::CurrentPlaylistStamp(preferences.displayDatecodeFormat));
-  } catch (const std::exception& e) {
-    err << resources::Fill(resources::Text::kDefaultPlaylistNotSaved, {e.what()});
-    return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 std::vector<std::string> CommandLineHelpLines() {
-  CommandSetup setup;
-  BuildCommands(setup, {}, settings::Preferences{});
+  CommandSet commands;
+  BuildWithoutServices(commands);
   std::vector<std::string> lines;
-  for (const CommandLineRow& row : CommandLineRows(setup.switches, setup.actions))
+  for (const CommandLineRow& row : CommandLineRows(commands.switches, commands.actions))
     lines.push_back(row.function + "\t" + row.key);
   return lines;
 }
@@ -177,62 +128,35 @@ int RunCommandLineWithoutWindow(const std::vector<std::string>& parameters, cons
     }
   }
 
-  ProcessFlags& flags = Flags();
-  flags.ClearAborts();
-  flags.NoConfirmation = kind == RunKind::kHidden || plan.noConfirmation;
-
-  settings::PreferenceSession session(env.store);
-  settings::DefaultEnvironment defaults;
-  defaults.documentsFolder = env.documentsFolder;
-  session.Load(defaults);
-  const settings::Preferences& preferences = session.values();
-  const media::DatecodeFormat format{preferences.displayDatecodeFormat, settings::SystemLocaleFormats()};
-
-  graphs::GraphHolderSet holders;
-  graphs::SystemDeviceOptions deviceOptions;
-  deviceOptions.missingFilters = env.missingFilters;
-  const graphs::FilterAvailability availability = graphs::CheckFilterAvailability(holders, deviceOptions);
-
   HeadlessHost host(env.err, kind == RunKind::kHidden);
+  list::VideoListView view;
   XdgDesktopLauncher launcher;
   NoRiffReportView riffView;
-  graphs::SceneDetector detector;
-  const RenameServices rename{preferences, settings::SystemLocaleFormats(), host};
-  HousekeepingServices housekeeping{host, launcher, riffView, preferences, CurrentRiffReportStamp, {}};
-  ConversionServices conversion{holders.conversion, preferences, availability, host, flags};
-  SceneScanServices scenes{host, flags.AbortCommand, detector, format, {}, {}};
+  CoreSession session({.host = host,
+                       .listView = view,
+                       .launcher = launcher,
+                       .riffView = riffView,
+                       .store = env.store,
+                       .defaults = {.documentsFolder = env.documentsFolder},
+                       .missingFilters = env.missingFilters});
+  session.Context().flags.NoConfirmation = kind == RunKind::kHidden || plan.noConfirmation;
 
-  CommandSetup setup;
-  BuildCommands(setup,
-                {.host = &host,
-                 .rename = &rename,
-                 .housekeeping = &housekeeping,
-                 .conversion = &conversion,
-                 .scenes = &scenes,
-                 .headerFix = nullptr},
-                preferences);
-
-  list::VideoListView view;
-  list::VideoList list(
-      view, [&format](const std::filesystem::path& path) { return media::AnalyseFile(path, format); },
-      QLocale::system(), preferences.listOrder, preferences.selectOnOpen);
-  Listed listed = ListParameters(list, parameters, env.out);
-
+  Listed listed = ListParameters(session.List(), parameters, env.out);
   bool failed = listed.missing;
-  RunContext context{list, host, flags, {}, {}};
-  SwitchRun run{setup.actions, setup.registry, context, {}, std::move(listed.named)};
-  run.report = [&env, &failed](const SwitchStep& step) {
-    if (step.outcome == SwitchStep::Outcome::kFailed) failed = true;
-    PrintStep(env.out, step);
-  };
   try {
-    RunSwitches(parameters, setup.switches, run);
+    session.RunSwitches(parameters, std::move(listed.named), [&env, &failed](const SwitchStep& step) {
+      if (step.outcome == SwitchStep::Outcome::kFailed) failed = true;
+      PrintStep(env.out, step);
+    });
   } catch (const std::exception& e) {
     env.err << "korvid: " << e.what() << '\n';
     failed = true;
   }
-  flags.NoConfirmation = false;
-  if (!SaveAtExit(session, setup, list, env.err)) failed = true;
+  const std::string unsaved = session.Shutdown();
+  if (!unsaved.empty()) {
+    env.err << unsaved;
+    failed = true;
+  }
   return failed ? 1 : 0;
 }
 

@@ -1,13 +1,11 @@
 // The command line: which parameters are switches (real absolute paths
 // never are), the switch table and its help rows, the kinds of run, and
 // switches running their commands on generated clips, once per file.
-#include "commands/action_binding.h"
-#include "commands/builtin_actions.h"
 #include "commands/command_line.h"
-#include "commands/command_list.h"
-#include "graphs/filter_availability.h"
-#include "graphs/graph_holders.h"
-#include "media/avi_stream_analysis.h"
+#include "commands/command_set.h"
+#include "commands/core_session.h"
+#include "list/playlist.h"
+#include "settings/preference_session.h"
 #include "settings/preference_table.h"
 
 #include <gtest/gtest.h>
@@ -16,12 +14,12 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "support/gui_app.h"
-#include "support/list_samples.h"
 #include "support/recording_list_view.h"
 #include "support/sample_set.h"
 #include "support/scripted_host.h"
@@ -82,26 +80,6 @@ TEST(SwitchParameter, RunKindAndVisibleRunPlan) {
   EXPECT_TRUE(ExamineVisibleRun({"+m", "+r"}).noConfirmation);
 }
 
-// The built-in actions bound as the window binds them, optionally with plug-ins.
-struct Commands {
-  Tch ch;
-  FileActionRegistry registry;
-  ActionList actions = MainWindowActions();
-  MainMenu menu = MainWindowMenu();
-  CommandList list;
-  SwitchTable table;
-
-  void Build(const TchServices& services, std::vector<tFileAction*> plugIns = {}) {
-    ApplyActionTexts(ch);
-    BindBuiltInHandlers(ch, services);
-    RegisterBuiltInActions(ch, registry);
-    for (tFileAction* plugIn : plugIns) registry.Add(*plugIn);
-    BindFileActions(registry, actions, menu);
-    list = BuildCommandList(actions);
-    table = BuildSwitchTable(actions, list, registry);
-  }
-};
-
 std::vector<std::string> Switches(const SwitchTable& table) {
   std::vector<std::string> out;
   for (const SwitchEntry& entry : table) out.push_back(entry.switchText);
@@ -115,12 +93,15 @@ TEST(SwitchTableTest, BuiltInSwitchesInActionOrderThenPlugInsAndHelpRowsSortedOn
   tFileAction twin("Twin");  // same caption and switch: one row
   twin.Caption = "Stabilise";
   twin.SetSwitch("k");
-  Commands commands;
-  commands.Build({}, {&stabilise, &twin});
-  EXPECT_EQ(Switches(commands.table), (std::vector<std::string>{"e", "d", "t", "q", "b", "r", "1", "2", "n", "p", "i",
+  CommandSet commands;
+  commands.RegisterBuiltIns({});
+  commands.registry.Add(stabilise);
+  commands.registry.Add(twin);
+  commands.BindToWindow(settings::Preferences{});
+  EXPECT_EQ(Switches(commands.switches), (std::vector<std::string>{"e", "d", "t", "q", "b", "r", "1", "2", "n", "p", "i",
                                                                 "g", "s", "z", "w", "x", "k", "k"}));
 
-  const std::vector<CommandLineRow> rows = CommandLineRows(commands.table, commands.actions);
+  const std::vector<CommandLineRow> rows = CommandLineRows(commands.switches, commands.actions);
   std::vector<std::string> texts;
   for (const CommandLineRow& row : rows) texts.push_back(row.function + "= " + row.key);
   EXPECT_EQ(texts.size(), 16u + 1u + 4u);
@@ -135,21 +116,35 @@ TEST(SwitchTableTest, BuiltInSwitchesInActionOrderThenPlugInsAndHelpRowsSortedOn
     EXPECT_NE(std::find(texts.begin(), texts.end(), fixed), texts.end()) << fixed;
 }
 
-// Switches run on copies of generated clips through the real commands.
+// Switches run on copies of generated clips through the real commands of
+// a core session whose preferences live in a temporary store.
 class SwitchRunTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    availability_.inlayReady = true;
-    availability_.conversionReady = true;
-    commands_.Build({.host = &host_, .rename = &rename_, .housekeeping = &housekeeping_, .conversion = &conversion_});
+  void SetUp() override { Start(); }
+  // A new session over what the store holds now.
+  void Start() {
+    session_.emplace(CoreSessionSetup{.host = host_,
+                                      .listView = view_,
+                                      .launcher = launcher_,
+                                      .riffView = riffView_,
+                                      .store = Store(),
+                                      .defaults = {.documentsFolder = home_.path().string()},
+                                      .locale = QLocale::c(),
+                                      .flags = &flags_,
+                                      .trash = [this](const fs::path& p) {
+                                        trashed_.push_back(p);
+                                        return fs::remove(p);
+                                      }});
     flags_.NoConfirmation = true;
   }
+  settings::StoreLocation Store() const { return {home_ / "config"}; }
+  list::VideoList& List() { return session_->List(); }
   std::vector<std::string> List(const std::vector<std::string>& clips) {
     std::vector<std::string> parameters;
     for (std::size_t i = 0; i < clips.size(); ++i) {
       const fs::path target = dir_ / (std::string(1, static_cast<char>('a' + i)) + ".avi");
       fs::copy_file(test::StandardSample(clips[i]), target);
-      list_.AddFile(target.string());
+      List().AddFile(target.string());
       parameters.push_back(target.string());
     }
     return parameters;
@@ -157,10 +152,8 @@ class SwitchRunTest : public ::testing::Test {
   void Run(const std::vector<std::string>& parameters) {
     // Every listed file counts as named on the command line.
     std::set<std::string> named;
-    for (int i = 0; i < list_.Count(); ++i) named.insert(list_.Entry(i).record->fullName);
-    SwitchRun run{commands_.actions, commands_.registry, context_,
-                  [this](const SwitchStep& step) { steps_.push_back(step); }, named};
-    RunSwitches(parameters, commands_.table, run);
+    for (int i = 0; i < List().Count(); ++i) named.insert(List().Entry(i).record->fullName);
+    session_->RunSwitches(parameters, named, [this](const SwitchStep& step) { steps_.push_back(step); });
   }
   std::vector<std::string> FilesOnDisk() const {
     std::vector<std::string> names;
@@ -170,10 +163,9 @@ class SwitchRunTest : public ::testing::Test {
   }
 
   test::TempDir dir_;
-  settings::Preferences prefs_ = settings::DefaultPreferences({}, true);
+  test::TempDir home_;
   test::ScriptedHost host_;
   ProcessFlags flags_;
-  RenameServices rename_{prefs_, settings::EnglishLocaleFormats(), host_};
   XdgDesktopLauncher launcher_;
   class : public RiffReportView {
     void BeginReport(const std::string&) override {}
@@ -181,26 +173,15 @@ class SwitchRunTest : public ::testing::Test {
     void CloseReport() override {}
   } riffView_;
   std::vector<fs::path> trashed_;
-  HousekeepingServices housekeeping_{host_, launcher_, riffView_, prefs_, {}, [this](const fs::path& p) {
-                                       trashed_.push_back(p);
-                                       return fs::remove(p);
-                                     }};
-  graphs::TCdm cdm_;
-  graphs::FilterAvailability availability_;
-  ConversionServices conversion_{cdm_, prefs_, availability_, host_, flags_};
-  Commands commands_;
   test::RecordingListView view_;
-  list::VideoList list_{view_,
-                        [](const fs::path& p) { return media::AnalyseFile(p, test::PlainDatecodeFormat()); },
-                        QLocale::c(), 1, false};
-  RunContext context_{list_, host_, flags_, {}, {}};
+  std::optional<CoreSession> session_;
   std::vector<SwitchStep> steps_;
 };
 
 TEST_F(SwitchRunTest, AddDatecodeRunsOncePerFile) {
   for (const int count : {2, 3}) {
     SCOPED_TRACE(count);
-    list_.ClearList();
+    List().ClearList();
     for (const std::string& name : FilesOnDisk()) fs::remove(dir_ / name);
     steps_.clear();
     std::vector<std::string> parameters = List(std::vector<std::string>(static_cast<std::size_t>(count), "pal_type2.avi"));
@@ -223,10 +204,14 @@ TEST_F(SwitchRunTest, RenameRunsOncePerFileAndSkipsFilesWithoutDatecode) {
                                                      "ClipDV_20050814_03.02.11_pm(2).avi",
                                                      "ClipDV_20050814_03.02.11_pm.avi", "b.avi"}));
   ASSERT_EQ(steps_.size(), 4u);
-  EXPECT_EQ(steps_[1].outcome, SwitchStep::Outcome::kSkipped);
-  EXPECT_EQ(steps_[0].outcome, SwitchStep::Outcome::kRenamed);
-  EXPECT_EQ(steps_[0].detail, (dir_ / "ClipDV_20050814_03.02.11_pm.avi").string());
-  EXPECT_EQ(list_.Count(), 4);
+  for (const SwitchStep& step : steps_) {
+    const bool undated = step.file == (dir_ / "b.avi").string();
+    EXPECT_EQ(step.outcome, undated ? SwitchStep::Outcome::kSkipped : SwitchStep::Outcome::kRenamed) << step.file;
+  }
+  const auto first = std::find_if(steps_.begin(), steps_.end(),
+                                   [](const SwitchStep& step) { return step.outcome == SwitchStep::Outcome::kRenamed; });
+  EXPECT_EQ(first->detail, (dir_ / "ClipDV_20050814_03.02.11_pm.avi").string());
+  EXPECT_EQ(List().Count(), 4);
 }
 
 TEST_F(SwitchRunTest, LettersOfTwoCommandsRunInTableOrder) {
@@ -237,19 +222,45 @@ TEST_F(SwitchRunTest, LettersOfTwoCommandsRunInTableOrder) {
                                                      "ClipDV_20050814_03.02.11_pm.avi"}));
 }
 
-TEST_F(SwitchRunTest, AnUncheckedCommandStillAnswersToItsSwitch) {
-  RestoreCommandChoices({{"amAjouterDatecode", 0}}, commands_.actions, commands_.list);
+TEST_F(SwitchRunTest, StoredChoicesComeBackAndShutdownSavesThemWithTheList) {
+  {
+    settings::PreferenceSession stored(Store());
+    stored.Load({.documentsFolder = home_.path().string()});
+    stored.values().saveListOnQuit = true;
+    stored.values().playlistFolder = home_.path().string();
+    stored.values().actions = {{"amAjouterDatecode", settings::ActionChoice::kUnticked}};
+    stored.SaveNow({"5.3.6", "korvid", {2005, 8, 14, 15, 2, 11}, settings::EnglishLocaleFormats()});
+  }
+  Start();
+  // An unchecked command still answers to its switch.
   std::vector<std::string> parameters = List({"pal_type2.avi"});
   parameters.push_back("/d");
   Run(parameters);
-  EXPECT_EQ(FilesOnDisk(), (std::vector<std::string>{"a_2005.08.14_03.02.11_pm.avi"}));
+  const fs::path renamed = dir_ / "a_2005.08.14_03.02.11_pm.avi";
+  EXPECT_EQ(FilesOnDisk(), (std::vector<std::string>{renamed.filename().string()}));
+  EXPECT_EQ(session_->Shutdown(), "");
+  EXPECT_TRUE(flags_.AbortAll);
+
+  settings::PreferenceSession reloaded(Store());
+  reloaded.Load({.documentsFolder = home_.path().string()});
+  int datecodeChoice = settings::ActionChoice::kNotListed;
+  int renameChoice = settings::ActionChoice::kNotListed;
+  for (const settings::ActionChoice& choice : reloaded.values().actions) {
+    if (choice.name == "amAjouterDatecode") datecodeChoice = choice.state;
+    if (choice.name == "amRenameScAn") renameChoice = choice.state;
+  }
+  EXPECT_EQ(datecodeChoice, settings::ActionChoice::kUnticked);
+  EXPECT_EQ(renameChoice, settings::ActionChoice::kTicked);
+  const std::vector<std::uint8_t> bytes = test::ReadWholeFile(home_ / "PlayList.txt");
+  EXPECT_EQ(list::PlaylistPaths(std::string(bytes.begin(), bytes.end())),
+            (std::vector<std::string>{renamed.string()}));
 }
 
 TEST_F(SwitchRunTest, DeleteEmptiesTheListAndStopsAtItsEnd) {
   std::vector<std::string> parameters = List({"pal_type2.avi", "pal_type1.avi", "ntsc_type2.avi"});
   parameters.push_back("+e");
   Run(parameters);
-  EXPECT_EQ(list_.Count(), 0);
+  EXPECT_EQ(List().Count(), 0);
   EXPECT_TRUE(FilesOnDisk().empty());
   EXPECT_EQ(trashed_.size(), 3u);
   ASSERT_EQ(steps_.size(), 3u);
@@ -262,7 +273,7 @@ TEST_F(SwitchRunTest, InlayMakesOneOutputPerSourceAndNeverInlaysAnOutput) {
   parameters.push_back("+i");
   Run(parameters);
   EXPECT_EQ(FilesOnDisk(), (std::vector<std::string>{"a.avi", "a_in.avi", "b.avi", "b_in.avi"}));
-  EXPECT_EQ(list_.Count(), 4);
+  EXPECT_EQ(List().Count(), 4);
   ASSERT_EQ(steps_.size(), 2u);
   EXPECT_EQ(steps_[0].outcome, SwitchStep::Outcome::kDone);
   EXPECT_EQ(steps_[0].detail, (dir_ / "a_in.avi").string());

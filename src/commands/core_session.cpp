@@ -1,0 +1,92 @@
+#include "commands/core_session.h"
+
+#include <filesystem>
+#include <utility>
+
+#include "list/playlist.h"
+#include "media/avi_stream_analysis.h"
+#include "resources/string_table.h"
+#include "resources/user_error.h"
+#include "settings/system_locale.h"
+
+namespace korvid::commands {
+namespace {
+
+constexpr const char* kSaveVersion = "5.3.6";
+
+settings::PreferenceSession LoadedPreferences(settings::StoreLocation store,
+                                              const settings::DefaultEnvironment& defaults) {
+  settings::PreferenceSession session(std::move(store));
+  session.Load(defaults);
+  return session;
+}
+
+graphs::FilterAvailability CheckFilters(graphs::GraphHolderSet& holders, std::string missingFilters) {
+  graphs::SystemDeviceOptions options;
+  options.missingFilters = std::move(missingFilters);
+  return graphs::CheckFilterAvailability(holders, options);
+}
+
+}  // namespace
+
+// Members are built in declaration order, which is the start-up order:
+// texts, preferences, filter check, the list, then the commands.
+CoreSession::CoreSession(CoreSessionSetup setup)
+    : flags_(setup.flags != nullptr ? *setup.flags : Flags()),
+      host_(setup.host),
+      preferences_(LoadedPreferences(std::move(setup.store), setup.defaults)),
+      localeFormats_(settings::LocaleFormatsOf(setup.locale)),
+      datecodeFormat_{preferences_.values().displayDatecodeFormat, localeFormats_},
+      availability_(CheckFilters(holders_, std::move(setup.missingFilters))),
+      list_(setup.listView,
+            [this](const std::filesystem::path& path) { return media::AnalyseFile(path, datecodeFormat_); },
+            setup.locale, preferences_.values().listOrder, preferences_.values().selectOnOpen),
+      rename_{preferences_.values(), localeFormats_, host_},
+      housekeeping_{host_,          setup.launcher,          setup.riffView,
+                    preferences_.values(), CurrentRiffReportStamp, std::move(setup.trash)},
+      conversion_{holders_.conversion, preferences_.values(), availability_, host_, flags_},
+      scenes_{host_, flags_.AbortCommand, detector_, datecodeFormat_, {}, {}},
+      context_{list_, host_, flags_, {}, {}} {
+  flags_.NoConfirmation = false;
+  if (setup.frameRateChooser != nullptr && setup.codecChooser != nullptr)
+    headerFix_.emplace(HeaderFixServices{host_, *setup.frameRateChooser, *setup.codecChooser, frameRate_, codec_});
+  commands_.RegisterBuiltIns({.host = &host_,
+                              .rename = &rename_,
+                              .housekeeping = &housekeeping_,
+                              .conversion = &conversion_,
+                              .scenes = &scenes_,
+                              .headerFix = headerFix_ ? &*headerFix_ : nullptr});
+  // The plug-ins' file actions will be registered here: after the built-in
+  // ones, whose names they cannot take, and before the binding.
+  commands_.BindToWindow(preferences_.values());
+  flags_.ClearAborts();
+}
+
+void CoreSession::RunSwitches(const std::vector<std::string>& parameters, std::set<std::string> named,
+                              std::function<void(const SwitchStep&)> report) {
+  SwitchRun run{commands_.actions, commands_.registry, context_, std::move(report), std::move(named)};
+  commands::RunSwitches(parameters, commands_.switches, run);
+}
+
+std::string CoreSession::Shutdown() {
+  if (shutDown_) return {};
+  shutDown_ = true;
+  flags_.AbortCommand = true;
+  flags_.AbortAll = true;
+
+  settings::Preferences& values = preferences_.values();
+  if (preferences_.WillSaveAtExit()) {
+    values.actions = CollectCommandChoices(commands_.actions, commands_.commandList);
+    preferences_.SaveAtExitIfWanted(settings::CurrentSaveStamp(kSaveVersion));
+  }
+  if (!values.saveListOnQuit) return {};
+  try {
+    list::SavePlaylist(list_, list::DefaultPlaylistPath(values.playlistFolder),
+                       list::CurrentPlaylistStamp(values.displayDatecodeFormat));
+  } catch (const UserError& e) {
+    return resources::Fill(resources::Text::kDefaultPlaylistNotSaved, {e.what()});
+  }
+  return {};
+}
+
+}  // namespace korvid::commands
