@@ -27,11 +27,11 @@ font=$(fc-match -f '%{file}' sans)
 
 # Raw DV with recording dates: ten seconds encoded once, repeated.
 raw_dv() {  # system seconds output
-  local size rate
-  if [[ $1 == pal ]]; then size=720x576 rate=25; else size=720x480 rate=30000/1001; fi
+  local size rate chroma  # PAL as 4:1:1 would be DVCPRO, not consumer DV
+  if [[ $1 == pal ]]; then size=720x576 rate=25 chroma=yuv420p; else size=720x480 rate=30000/1001 chroma=yuv411p; fi
   ffmpeg -nostdin -v error -y -f lavfi -i "testsrc=size=$size:rate=$rate:duration=10" \
     -f lavfi -i "sine=frequency=440:sample_rate=48000:duration=10" -ac 2 \
-    -c:v dvvideo -pix_fmt yuv411p -c:a pcm_s16le -ar 48000 \
+    -c:v dvvideo -pix_fmt $chroma -c:a pcm_s16le -ar 48000 \
     -metadata creation_time=2005-08-14T15:02:11 -timecode 00:00:00:00 -f dv "$dir/ten.dv"
   : > "$3"
   for ((i = 0; i < $2 / 10; ++i)); do cat "$dir/ten.dv" >> "$3"; done
@@ -75,7 +75,7 @@ pairs=(
   "$run_korvid +2 $dir/big.avi|ffmpeg -nostdin -v error -y -i $dir/big.avi -map 0 -c copy $dir/big_ff.avi"
   "$run_korvid +s $dir/long.avi|ffmpeg -nostdin -v error -i $dir/long.avi -map 0:v -c copy -f null -"
   "$run_korvid +n $dir/clip.avi|ffmpeg -nostdin -v error -y -i $dir/clip.avi -vf scale=720:480,fps=30000/1001 -c:v dvvideo -pix_fmt yuv411p -c:a pcm_s16le $dir/clip_ff_ntsc.avi"
-  "$run_korvid +i $dir/clip.avi|ffmpeg -nostdin -v error -y -i $dir/clip.avi -vf drawtext=fontfile=$font:text=%{pts\\\\:hms}:x=40:y=520:fontsize=24:fontcolor=white -c:v dvvideo -pix_fmt yuv420p -c:a copy $dir/clip_ff_in.avi"
+  "$run_korvid +i $dir/clip.avi|ffmpeg -nostdin -v error -y -i $dir/clip.avi -vf drawtext=fontfile=$font:text=%{pts}:x=40:y=520:fontsize=24:fontcolor=white -c:v dvvideo -pix_fmt yuv420p -c:a copy $dir/clip_ff_in.avi"
 )
 
 if [[ $mode == commands ]]; then
