@@ -86,7 +86,9 @@ class Loader {
       AddStandardEntries(data, frames);
     } else if (data[3] == kIndexOfIndexes) {
       std::vector<FrameLocation> chunks;
-      ForEachEntry(data, 16, [&](std::span<const std::uint8_t> entry) { AddIndexChunk(LoadLE64(entry.data()), chunks); });
+      ForEachEntry(data, 16, [&](std::span<const std::uint8_t> entry) {
+        AddIndexChunk(LoadLE64(entry.data()), chunks);
+      });
       // A standard index listed again, or one inside another, is read once.
       DropSharedChunks({&chunks});
       for (const FrameLocation& chunk : chunks) AddStandardEntries(ReadBlock(chunk.offset + 8, chunk.size - 8), frames);
@@ -173,7 +175,8 @@ class Loader {
   void AddIndexChunk(std::uint64_t chunk_offset, std::vector<FrameLocation>& chunks) const {
     std::uint8_t raw[8];
     if (chunk_offset >= file_size_ || !file_.ReadExactAt(chunk_offset, raw)) return;
-    const std::uint64_t data = std::min<std::uint64_t>({LoadLE32(raw + 4), file_size_ - chunk_offset - 8, kMaxIndexRead});
+    const std::uint64_t data =
+        std::min<std::uint64_t>({LoadLE32(raw + 4), file_size_ - chunk_offset - 8, kMaxIndexRead});
     chunks.push_back({chunk_offset, static_cast<std::uint32_t>(8 + data)});
   }
 

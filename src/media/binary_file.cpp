@@ -38,7 +38,8 @@ BinaryFile::BinaryFile(const std::filesystem::path& path, Mode mode) : path_(pat
   }
   if (!S_ISREG(st.st_mode)) {
     Close();
-    throw FileError("cannot open " + path.string() + (S_ISDIR(st.st_mode) ? ": it is a folder" : ": it is not a regular file"));
+    const char* why = S_ISDIR(st.st_mode) ? ": it is a folder" : ": it is not a regular file";
+    throw FileError("cannot open " + path.string() + why);
   }
   const int flags = ::fcntl(fd_, F_GETFL);
   if (flags < 0 || ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) != 0) {

@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <climits>
 #include <filesystem>
 #include <string>
@@ -48,8 +49,8 @@ class BoundedInputTest : public ::testing::Test {
     test::AviBuilder builder;
     const std::size_t video = builder.AddStream({.format = test::BitmapInfoData("dvsd", 720, height)});
     const std::size_t sound = builder.AddStream(
-        {.type = "auds", .handler = std::string(4, '\0'), .chunk_suffix = "wb", .format = test::WaveFormatData(), .scale = 1,
-         .rate = 48000});
+        {.type = "auds", .handler = std::string(4, '\0'), .chunk_suffix = "wb", .format = test::WaveFormatData(),
+         .scale = 1, .rate = 48000});
     for (std::size_t k = 0; k < frames; ++k) {
       const auto at = static_cast<std::ptrdiff_t>(k * kPalFrameBytes);
       builder.AddFrame(video, test::Bytes(dv.begin() + at, dv.begin() + at + kPalFrameBytes));
@@ -72,12 +73,10 @@ class BoundedInputTest : public ::testing::Test {
   test::TempDir work_;
 };
 
-// The standard index of `stream`: where its chunk starts in `file`.
+// Where the chunk `code` ("ix00") starts in `file`; the file's size when nowhere.
 std::size_t StandardIndexAt(const test::Bytes& file, const std::string& code) {
-  for (std::size_t i = 0; i + 4 <= file.size(); ++i)
-    if (std::string(file.begin() + static_cast<std::ptrdiff_t>(i), file.begin() + static_cast<std::ptrdiff_t>(i) + 4) == code)
-      return i;
-  return file.size();
+  const auto found = std::search(file.begin(), file.end(), code.begin(), code.end());
+  return static_cast<std::size_t>(found - file.begin());
 }
 
 TEST_F(BoundedInputTest, RepeatedIndexEntriesCountOnceAndOutputsStayWithinTheSource) {
