@@ -91,14 +91,15 @@ SceneScanEnd RunSceneScan(SceneFrameReader& reader, SceneDetector& detector, con
 }
 
 SceneScanJob::SceneScanJob(SceneFrameReader& reader, SceneDetector& detector, SceneSink sink,
-                           const std::atomic<bool>& abort) {
-  thread_ = std::thread([this, &reader, &detector, sink = std::move(sink), &abort] {
+                           const std::atomic<bool>& abort, std::function<void()> finished) {
+  thread_ = std::thread([this, &reader, &detector, sink = std::move(sink), &abort, finished = std::move(finished)] {
     try {
       end_ = RunSceneScan(reader, detector, sink, abort, progress_);
     } catch (...) {
       error_ = std::current_exception();
     }
     done_.store(true, std::memory_order_release);
+    if (finished) finished();
   });
 }
 

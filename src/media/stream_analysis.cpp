@@ -1,6 +1,8 @@
 #include "media/stream_analysis.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -33,8 +35,10 @@ void FillVideo(const StreamAnalysis& analysis, TaviFichier& record) {
   }
   const VideoFormatResult& video = *analysis.video;
   record.width = video.width;
-  // A bottom-up bitmap header stores the height negated.
-  record.height = video.height < 0 ? -video.height : video.height;
+  // A bottom-up bitmap header stores the height negated; the most negative
+  // value has no positive twin and keeps the largest one.
+  const std::int64_t height = std::abs(static_cast<std::int64_t>(video.height));
+  record.height = static_cast<std::int32_t>(std::min<std::int64_t>(height, INT32_MAX));
   record.imageText = std::to_string(record.width) + " x " + std::to_string(record.height);
   record.fps = FramesPerSecond(video.frame_period);
   record.durationText = FramesDurationText(video.frame_period, analysis.video_duration);
