@@ -19,12 +19,11 @@
 #include "media/avi_stream_analysis.h"
 #include "settings/preference_session.h"
 #include "settings/system_locale.h"
+#include "resources/product.h"
 #include "resources/string_table.h"
 
 namespace korvid::commands {
 namespace {
-
-constexpr const char* kSaveVersion = "5.3.6";
 
 // The structure report needs a window; no switch runs it.
 class NoRiffReportView final : public RiffReportView {
@@ -91,7 +90,7 @@ void SaveAtExit(settings::PreferenceSession& session, CommandSetup& setup, list:
   settings::Preferences& preferences = session.values();
   if (session.WillSaveAtExit()) {
     preferences.actions = CollectCommandChoices(setup.actions, setup.commandList);
-    session.SaveAtExitIfWanted(settings::CurrentSaveStamp(kSaveVersion));
+    session.SaveAtExitIfWanted(settings::CurrentSaveStamp(std::string(resources::kProductVersion)));
   }
   if (!preferences.saveListOnQuit) return;
   try {
