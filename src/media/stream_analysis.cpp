@@ -29,6 +29,8 @@ void FillVideo(const StreamAnalysis& analysis, TaviFichier& record) {
     record.codec.clear();
     record.imageText = kNotAvailableText;
     record.fps = 0;
+    record.frames = 0;
+    record.durationSeconds = 0;
     return;
   }
   const VideoFormatResult& video = *analysis.video;
@@ -38,6 +40,11 @@ void FillVideo(const StreamAnalysis& analysis, TaviFichier& record) {
   record.imageText = std::to_string(record.width) + " x " + std::to_string(record.height);
   record.fps = FramesPerSecond(video.frame_period);
   record.durationText = FramesDurationText(video.frame_period, analysis.video_duration);
+  record.frames = analysis.video_frames;
+  record.durationSeconds = video.frame_rate == 0 ? 0
+                                                 : static_cast<double>(analysis.video_frames) *
+                                                       static_cast<double>(video.frame_scale) /
+                                                       static_cast<double>(video.frame_rate);
   record.videoBitRate = video.bit_rate;
 }
 
