@@ -76,7 +76,9 @@ void FillDvSystem(const StreamAnalysis& analysis, TaviFichier& record) {
   if (analysis.dv) {
     record.dvType = analysis.stream_count < 2 ? 1 : 2;
     record.dvVideoSource = analysis.dv->video_source;
-    pal = (analysis.dv->video_source & kVideoSource50HzBit) != 0;
+    const bool blank = analysis.dv->video_source == 0 || analysis.dv->video_source == 0xFFFFFFFF;
+    // Without a source word the frame's header block (hence the height) decides.
+    pal = blank ? record.height % 60 != 0 : (analysis.dv->video_source & kVideoSource50HzBit) != 0;
   } else {
     record.dvType = 2;
     pal = record.height % 60 != 0;
