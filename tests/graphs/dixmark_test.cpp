@@ -169,6 +169,39 @@ TEST(Dixmark, FixesARealFrameInPlaceTouchingOnlyDateAndTimePacks) {
   EXPECT_EQ(dc, (TDatecode{2024, 7, 9, 0, 55, 58}));
 }
 
+// The weekday field (bits 5-7 of the date pack's month byte, 0 = Sunday, 7 =
+// none) of every date pack in the frame.
+std::vector<int> Weekdays(const std::vector<std::uint8_t>& frame) {
+  std::vector<int> out;
+  media::ForEachPackSlot(frame, [&](const media::PackSlot& slot) {
+    if (frame[slot.offset] == media::kRecordingDatePack) out.push_back(frame[slot.offset + 3] >> 5);
+  });
+  return out;
+}
+
+TEST(Dixmark, ShiftAcrossMidnightWritesTheNewWeekdayOrKeepsNone) {
+  KORVID_REQUIRE_REAL_FIXTURES();
+  const auto original = test::ReadRealFixture("sony_perfect.dv");
+  ASSERT_FALSE(original.empty());
+  ASSERT_EQ(Weekdays(original), std::vector<int>(10, 7)) << "this camcorder records no weekday";
+  auto none = original;
+  ASSERT_TRUE(ForHeaderFix(5).ProcessInPlace(none));
+  EXPECT_EQ(Weekdays(none), std::vector<int>(10, 7));
+
+  // Monday 2024-07-08 19:55, marked so in every copy.
+  auto monday = original;
+  media::ForEachPackSlot(monday, [&](const media::PackSlot& slot) {
+    if (monday[slot.offset] == media::kRecordingDatePack) monday[slot.offset + 3] = 0x27;
+  });
+  auto tuesday = monday;
+  ASSERT_TRUE(ForHeaderFix(5).ProcessInPlace(tuesday));
+  EXPECT_EQ(Weekdays(tuesday), std::vector<int>(10, 2));
+  auto sunday = monday;
+  ASSERT_TRUE(ForHeaderFix(-20).ProcessInPlace(sunday));
+  EXPECT_EQ(DatecodeOf(sunday), (TDatecode{2024, 7, 7, 23, 55, 58}));
+  EXPECT_EQ(Weekdays(sunday), std::vector<int>(10, 0));
+}
+
 TEST(Dixmark, RealSourcesOntoFfmpegFramesAgreeWithMediainfo) {
   KORVID_REQUIRE_REAL_FIXTURES();
   KORVID_REQUIRE_PROGRAM("ffmpeg");
