@@ -175,7 +175,10 @@ void Type2To1Job::Run(JobProgress& progress) {
       const std::span<const std::int16_t> pair0 = feeds[0]->Take(count);
       const std::span<const std::int16_t> pair1 =
           feeds.size() > 1 ? feeds[1]->Take(count) : std::span<const std::int16_t>();
-      if (!ownMode) {
+      // Sound for a pair the frame marks as not recorded needs new packs.
+      const bool dubbed = ownMode && carried.info.pairs == 2 && !carried.info.second_pair_recorded &&
+                          std::any_of(pair1.begin(), pair1.end(), [](std::int16_t v) { return v != 0; });
+      if (!ownMode || dubbed) {
         media::EncodeDvAudio(frame, mode, pair0, pair1, locked);
       } else if (!SameSamples(carried.pcm[0], pair0) || (!pair1.empty() && !SameSamples(carried.pcm[1], pair1))) {
         // The camcorder's packs stay; only the sound changes.
