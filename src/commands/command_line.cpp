@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <set>
 
+#include "commands/action_binding.h"
 #include "commands/builtin_actions.h"
 #include "media/video_record.h"
 #include "resources/string_table.h"
@@ -102,6 +103,7 @@ SwitchTable BuildSwitchTable(const ActionList& actions, const CommandList& list,
     if (action.Tag < 0 || !list.Checked(action.Tag)) continue;
     const tFileAction* fileAction = FindFileAction(action.name, registry);
     if (fileAction == nullptr || fileAction->Switch().empty()) continue;
+    if (!fileAction->OnExecution || !GenerallyAvailable(*fileAction)) continue;
     table.push_back({fileAction->Switch(), action.name});
   }
   return table;

@@ -103,11 +103,9 @@ void SaveAtExit(settings::PreferenceSession& session, CommandSetup& setup, list:
 
 }  // namespace
 
-std::vector<std::string> CommandLineHelpLines() {
-  CommandSetup setup;
-  BuildCommands(setup, {}, settings::Preferences{});
+std::vector<std::string> CommandLineHelpLines(const SwitchTable& switches, const ActionList& actions) {
   std::vector<std::string> lines;
-  for (const CommandLineRow& row : CommandLineRows(setup.switches, setup.actions))
+  for (const CommandLineRow& row : CommandLineRows(switches, actions))
     lines.push_back(row.function + "\t" + row.key);
   return lines;
 }
@@ -118,11 +116,6 @@ int RunCommandLineWithoutWindow(const std::vector<std::string>& parameters, cons
   if (kind == RunKind::kVisible) {
     plan = ExamineVisibleRun(parameters);
     env.err << resources::Str(resources::Text::kNoWindowInThisBuild);
-    if (plan.help) {
-      env.out << resources::Str(resources::Text::kCommandLineTitle) << '\n';
-      for (const std::string& line : CommandLineHelpLines()) env.out << line << '\n';
-      return 0;
-    }
   }
 
   ProcessFlags& flags = Flags();
@@ -159,6 +152,13 @@ int RunCommandLineWithoutWindow(const std::vector<std::string>& parameters, cons
                  .scenes = &scenes,
                  .headerFix = nullptr},
                 preferences);
+  if (plan.help) {
+    // Only what this run could do is offered.
+    flags.NoConfirmation = false;
+    env.out << resources::Str(resources::Text::kCommandLineTitle) << '\n';
+    for (const std::string& line : CommandLineHelpLines(setup.switches, setup.actions)) env.out << line << '\n';
+    return 0;
+  }
 
   list::VideoListView view;
   list::VideoList list(
