@@ -117,7 +117,14 @@ TEST_F(HiddenRunTest, HelpListsTheSwitchesAndRunsNothing) {
   EXPECT_TRUE(fs::exists(clips[0]));
 
   // Without the overlay filter the inlay would do nothing: it is not offered.
-  std::vector<std::string> argv{"env", "KORVID_MISSING_FILTERS=Marovec Layrin3", kKorvid, "/?"};
+  const std::vector<std::string> argv{"env",
+                                      "-u",
+                                      "DISPLAY",
+                                      "HOME=" + home_.path().string(),
+                                      "XDG_CONFIG_HOME=" + ConfigRoot().string(),
+                                      "KORVID_MISSING_FILTERS=Marovec Layrin3",
+                                      kKorvid,
+                                      "/?"};
   const test::CommandResult missing = test::RunCommand(argv);
   ASSERT_EQ(missing.exit_code, 0);
   EXPECT_EQ(missing.output.find("Inlay the datecode"), std::string::npos) << missing.output;
