@@ -20,7 +20,7 @@ struct VideoFormatResult {
   std::int32_t height = 0;
   std::int64_t frame_period = 0;  // 100-ns units; 0 when unknown
   std::uint32_t bit_rate = 0;     // bits per second; 0 when unknown
-  // The exact period, frame_scale / frame_rate seconds (the rounded one
+  // The exact period, frame_scale / frame_rate seconds (the rounded
   // frame_period drifts over an NTSC file); rate 0 when unknown.
   std::uint32_t frame_scale = 0;
   std::uint32_t frame_rate = 0;
