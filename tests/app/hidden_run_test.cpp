@@ -113,7 +113,7 @@ TEST_F(HiddenRunTest, HelpListsTheSwitchesAndRunsNothing) {
   ASSERT_EQ(result.exit_code, 0);
   EXPECT_NE(result.output.find("Rename\t+r\n"), std::string::npos) << result.output;
   EXPECT_NE(result.output.find("Hide the window\t+h\n"), std::string::npos);
-  EXPECT_NE(result.output.find("Inlay the datecode\t+i\n"), std::string::npos);
+  EXPECT_NE(result.output.find("Inlay datecode\t+i\n"), std::string::npos);
   EXPECT_TRUE(fs::exists(clips[0]));
 
   // Without the overlay filter the inlay would do nothing: it is not offered.
@@ -127,7 +127,7 @@ TEST_F(HiddenRunTest, HelpListsTheSwitchesAndRunsNothing) {
                                       "/?"};
   const test::CommandResult missing = test::RunCommand(argv);
   ASSERT_EQ(missing.exit_code, 0);
-  EXPECT_EQ(missing.output.find("Inlay the datecode"), std::string::npos) << missing.output;
+  EXPECT_EQ(missing.output.find("Inlay datecode"), std::string::npos) << missing.output;
   EXPECT_NE(missing.output.find("Rename\t+r\n"), std::string::npos);
 }
 
