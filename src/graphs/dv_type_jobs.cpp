@@ -176,8 +176,9 @@ void Type2To1Job::Run(JobProgress& progress) {
       const std::span<const std::int16_t> pair1 =
           feeds.size() > 1 ? feeds[1]->Take(count) : std::span<const std::int16_t>();
       // Sound for a pair the frame marks as not recorded needs new packs.
+      const bool silent = std::all_of(pair1.begin(), pair1.end(), [](std::int16_t v) { return v == 0; });
       const bool dubbed = ownMode && carried.info.pairs == 2 && !carried.info.second_pair_recorded &&
-                          !SameSamples(carried.pcm[1], pair1) && std::any_of(pair1.begin(), pair1.end(), [](std::int16_t v) { return v != 0; });
+                          !SameSamples(carried.pcm[1], pair1) && !silent;
       if (!ownMode || dubbed) {
         media::EncodeDvAudio(frame, mode, pair0, pair1, locked);
       } else if (!SameSamples(carried.pcm[0], pair0) || (!pair1.empty() && !SameSamples(carried.pcm[1], pair1))) {
