@@ -17,6 +17,7 @@
 #include "media/first_frame.h"
 #include "media/riff_report.h"
 #include "media/video_record.h"
+#include "resources/product.h"
 #include "settings/preferences_store.h"
 #include "settings/system_locale.h"
 
@@ -130,13 +131,13 @@ int RunCommandLine(int argc, char** argv, const std::vector<std::string>& parame
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty() || args[0] == "--help" || args[0] == "-h") {
-    std::printf("korvid %s\n", KORVID_VERSION);
+    std::printf("korvid %s\n", korvid::resources::kProductVersion.data());
     PrintUsage();
     return 0;
   }
   if (args[0].rfind("--", 0) != 0) return RunCommandLine(argc, argv, args);
   if (args[0] == "--version") {
-    std::printf("korvid %s\n", KORVID_VERSION);
+    std::printf("korvid %s\n", korvid::resources::kProductVersion.data());
     return 0;
   }
   if (args[0] == "--datecode") {

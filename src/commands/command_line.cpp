@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 
+#include "commands/action_binding.h"
 #include "commands/builtin_actions.h"
 #include "commands/file_action_skips.h"
 #include "media/video_record.h"
@@ -154,6 +155,7 @@ SwitchTable BuildSwitchTable(const ActionList& actions, const CommandList& list,
     if (action.Tag < 0 || !list.Checked(action.Tag)) continue;
     const tFileAction* fileAction = FindFileAction(action.name, registry);
     if (fileAction == nullptr || fileAction->Switch().empty()) continue;
+    if (!fileAction->OnExecution || !GenerallyAvailable(*fileAction)) continue;
     table.push_back({fileAction->Switch(), action.name});
   }
   return table;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "commands/command_line.h"
 #include "settings/preferences_store.h"
 
 namespace korvid::commands {
@@ -33,7 +34,8 @@ struct CommandLineEnvironment {
 // runs at all).
 int RunCommandLineWithoutWindow(const std::vector<std::string>& parameters, const CommandLineEnvironment& env);
 
-// The About panel's command-line page as text lines "Function<TAB>Key".
-std::vector<std::string> CommandLineHelpLines();
+// The command-line page as text lines "Function<TAB>Key", for the commands
+// a run set up as `switches` and `actions` offers.
+std::vector<std::string> CommandLineHelpLines(const SwitchTable& switches, const ActionList& actions);
 
 }  // namespace korvid::commands

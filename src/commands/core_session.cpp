@@ -5,14 +5,13 @@
 
 #include "list/playlist.h"
 #include "media/avi_stream_analysis.h"
+#include "resources/product.h"
 #include "resources/string_table.h"
 #include "resources/user_error.h"
 #include "settings/system_locale.h"
 
 namespace korvid::commands {
 namespace {
-
-constexpr const char* kSaveVersion = "5.3.6";
 
 settings::PreferenceSession LoadedPreferences(settings::StoreLocation store,
                                               const settings::DefaultEnvironment& defaults) {
@@ -77,7 +76,7 @@ std::string CoreSession::Shutdown() {
   settings::Preferences& values = preferences_.values();
   if (preferences_.WillSaveAtExit()) {
     values.actions = CollectCommandChoices(commands_.actions, commands_.commandList);
-    preferences_.SaveAtExitIfWanted(settings::CurrentSaveStamp(kSaveVersion));
+    preferences_.SaveAtExitIfWanted(settings::CurrentSaveStamp(std::string(resources::kProductVersion)));
   }
   if (!values.saveListOnQuit) return {};
   try {

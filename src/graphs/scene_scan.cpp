@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "media/avi_param.h"
+#include "media/datecode_shift.h"
 #include "media/dv_frame.h"
 #include "media/dv_pack_scan.h"
 
@@ -54,7 +55,7 @@ FramePacks SceneFrameReader::Read(std::size_t frame) {
   if (!media::DetectDvSystem(head)) return packs;
   media::ReadFrameDatecode(head, packs.datecode);
   packs.timecode = media::ReadFrameTimecode(head);
-  if (media::HasDatecode(packs.datecode)) return packs;
+  if (media::IsCalendarDatecode(packs.datecode)) return packs;
 
   // A dropout in the first sequence: the camcorder repeated its packs in
   // the others.

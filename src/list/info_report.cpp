@@ -90,6 +90,8 @@ QJsonObject RecordJson(const media::TAfficherFichier& r) {
   o["width"] = r.width;
   o["height"] = r.height;
   o["durationText"] = Text(r.durationText);
+  o["frames"] = static_cast<qint64>(r.frames);
+  o["durationSeconds"] = r.durationSeconds;
   o["fps"] = r.fps;
   o["audioText"] = Text(r.audioText);
   o["audioDurationText"] = Text(r.audioDurationText);

@@ -31,6 +31,8 @@ void FillVideo(const StreamAnalysis& analysis, TaviFichier& record) {
     record.codec.clear();
     record.imageText = kNotAvailableText;
     record.fps = 0;
+    record.frames = 0;
+    record.durationSeconds = 0;
     return;
   }
   const VideoFormatResult& video = *analysis.video;
@@ -42,6 +44,11 @@ void FillVideo(const StreamAnalysis& analysis, TaviFichier& record) {
   record.imageText = std::to_string(record.width) + " x " + std::to_string(record.height);
   record.fps = FramesPerSecond(video.frame_period);
   record.durationText = FramesDurationText(video.frame_period, analysis.video_duration);
+  record.frames = analysis.video_frames;
+  record.durationSeconds = video.frame_rate == 0 ? 0
+                                                 : static_cast<double>(analysis.video_frames) *
+                                                       static_cast<double>(video.frame_scale) /
+                                                       static_cast<double>(video.frame_rate);
   record.videoBitRate = video.bit_rate;
 }
 
@@ -73,7 +80,9 @@ void FillDvSystem(const StreamAnalysis& analysis, TaviFichier& record) {
   if (analysis.dv) {
     record.dvType = analysis.stream_count < 2 ? 1 : 2;
     record.dvVideoSource = analysis.dv->video_source;
-    pal = (analysis.dv->video_source & kVideoSource50HzBit) != 0;
+    const bool blank = analysis.dv->video_source == 0 || analysis.dv->video_source == 0xFFFFFFFF;
+    // Without a source word the frame's header block (hence the height) decides.
+    pal = blank ? record.height % 60 != 0 : (analysis.dv->video_source & kVideoSource50HzBit) != 0;
   } else {
     record.dvType = 2;
     pal = record.height % 60 != 0;
