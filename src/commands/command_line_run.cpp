@@ -162,9 +162,8 @@ int RunCommandLineWithoutWindow(const std::vector<std::string>& parameters, cons
                 preferences);
 
   list::VideoListView view;
-  list::VideoList list(
-      view, [&format](const std::filesystem::path& path) { return media::AnalyseFile(path, format); },
-      QLocale::system(), preferences.listOrder, preferences.selectOnOpen);
+  list::VideoList list(view, media::AnalyseFile, format, QLocale::system(), preferences.listOrder,
+                       preferences.selectOnOpen);
   ListParameters(list, parameters);
 
   RunContext context{list, host, flags, {}};

@@ -142,7 +142,10 @@ class SwitchRunTest : public ::testing::Test {
     availability_.conversionReady = true;
     commands_.Build({.host = &host_, .rename = &rename_, .housekeeping = &housekeeping_, .conversion = &conversion_});
     flags_.NoConfirmation = true;
+    view_.Watch(list_);
   }
+  // Every test also checks that a view replaying the list's row calls kept its rows.
+  void TearDown() override { EXPECT_EQ(view_.mismatches, std::vector<std::string>{}); }
   std::vector<std::string> List(const std::vector<std::string>& clips) {
     std::vector<std::string> parameters;
     for (std::size_t i = 0; i < clips.size(); ++i) {
@@ -187,7 +190,7 @@ class SwitchRunTest : public ::testing::Test {
   Commands commands_;
   test::RecordingListView view_;
   list::VideoList list_{view_,
-                        [](const fs::path& p) { return media::AnalyseFile(p, test::PlainDatecodeFormat()); },
+                        media::AnalyseFile, test::PlainDatecodeFormat(),
                         QLocale::c(), 1, false};
   RunContext context_{list_, host_, flags_, {}};
   std::vector<SwitchStep> steps_;

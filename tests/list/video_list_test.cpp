@@ -25,12 +25,17 @@ using list::VideoList;
 class VideoListTest : public ::testing::Test {
  protected:
   void SetUp() override { commands::Flags().ClearAborts(); }
-  void TearDown() override { commands::Flags().ClearAborts(); }
+  // Every test also checks that a view replaying the list's row calls kept its rows.
+  void TearDown() override {
+    commands::Flags().ClearAborts();
+    EXPECT_EQ(view_.mismatches, std::vector<std::string>{});
+  }
 
   std::unique_ptr<VideoList> MakeList(int order = 0, bool selectOnOpen = false) {
-    return std::make_unique<VideoList>(
-        view_, [](const fs::path& path) { return media::AnalyseFile(path, test::PlainDatecodeFormat()); },
-        QLocale(QLocale::English, QLocale::UnitedStates), order, selectOnOpen);
+    auto list = std::make_unique<VideoList>(view_, media::AnalyseFile, test::PlainDatecodeFormat(),
+                                            QLocale(QLocale::English, QLocale::UnitedStates), order, selectOnOpen);
+    view_.Watch(*list);
+    return list;
   }
   std::string Place(const std::string& sample, const std::string& relative) {
     return test::PlaceSample(sample, dir_ / relative).string();
