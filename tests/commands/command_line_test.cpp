@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -265,6 +266,47 @@ TEST_F(SwitchRunTest, InlayMakesOneOutputPerSourceAndNeverInlaysAnOutput) {
   ASSERT_EQ(steps_.size(), 2u);
   EXPECT_EQ(steps_[0].outcome, SwitchStep::Outcome::kDone);
   EXPECT_EQ(steps_[0].detail, (dir_ / "a_in.avi").string());
+}
+
+// What an item model over the list would show: a copy kept from the row
+// calls alone stays equal to the list through a run that adds, renames and
+// removes files, and entries keep their ids through a rename.
+TEST_F(SwitchRunTest, ReplayedRowCallsHoldTheListThroughAddsRenamesAndRemovals) {
+  test::EnsureGuiApplication();
+  const std::vector<std::string> paths = List({"pal_type2.avi", "no_datecode.avi", "pal_type2.avi"});
+  std::vector<list::EntryId> sources;
+  for (const std::string& path : paths) sources.push_back(list_.Entry(list_.FindEntry(path)).id);
+  const auto idsNow = [this] {
+    std::set<list::EntryId> ids;
+    for (int i = 0; i < list_.Count(); ++i) ids.insert(list_.Entry(i).id);
+    return ids;
+  };
+
+  const int insertedBefore = view_.inserted;
+  Run({"+i"});
+  EXPECT_EQ(view_.rows, view_.ListRows());
+  EXPECT_EQ(view_.inserted - insertedBefore, list_.Count() - 3);
+  ASSERT_GE(list_.Count(), 5);
+  std::set<list::EntryId> added = idsNow();
+  for (const list::EntryId id : sources) EXPECT_EQ(added.erase(id), 1u) << "a source kept its entry";
+  for (const list::EntryId id : added) EXPECT_GT(id, *std::max_element(sources.begin(), sources.end()));
+
+  const int movedBefore = view_.moved;
+  Run({"+r"});
+  EXPECT_EQ(view_.rows, view_.ListRows());
+  EXPECT_GT(view_.moved, movedBefore);
+  const int renamed = list_.IndexOfId(sources[0]);
+  ASSERT_GE(renamed, 0) << "the renamed file kept its id";
+  EXPECT_EQ(list_.Entry(renamed).name.rfind("ClipDV_2005", 0), 0u) << list_.Entry(renamed).name;
+  EXPECT_EQ(list_.Entry(list_.IndexOfId(sources[1])).record->fullName, paths[1]);
+
+  const int count = list_.Count();
+  const int removedBefore = view_.removed;
+  Run({"+e"});
+  EXPECT_EQ(list_.Count(), 0);
+  EXPECT_EQ(view_.removed - removedBefore, count);
+  EXPECT_TRUE(view_.rows.empty());
+  EXPECT_EQ(view_.focused, 0u);
 }
 
 }  // namespace
