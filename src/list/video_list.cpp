@@ -67,15 +67,14 @@ void VideoList::InsertRow(int row, ListEntry entry) {
   view_.RowInserted(row, entries_[static_cast<std::size_t>(row)].id);
 }
 
-ListEntry VideoList::TakeRow(int row) {
-  ListEntry taken = std::move(entries_[static_cast<std::size_t>(row)]);
+void VideoList::TakeRow(int row) {
+  const EntryId id = entries_[static_cast<std::size_t>(row)].id;
   entries_.erase(entries_.begin() + row);
   if (focus_ == row)
     focus_ = -1;
   else if (focus_ > row)
     --focus_;
-  view_.RowRemoved(row, taken.id);
-  return taken;
+  view_.RowRemoved(row, id);
 }
 
 void VideoList::MoveRow(int from, int to) {

@@ -71,7 +71,6 @@ class VideoList {
   // The settings changed how datecodes are shown: every entry's text is
   // made again and files added later use the new format.
   void SetDatecodeFormat(const media::DatecodeFormat& format);
-  const media::DatecodeFormat& DatecodeFormat() const { return datecodeFormat_; }
 
   void BeginBatch(const std::string& message);
   void EndBatch();
@@ -102,7 +101,7 @@ class VideoList {
   EntryId CurrentId() const;
   // Row changes, each told to the view; the key list is the caller's.
   void InsertRow(int row, ListEntry entry);
-  ListEntry TakeRow(int row);
+  void TakeRow(int row);
   void MoveRow(int from, int to);
   void SelectRow(int row, bool selected);
   void FocusRow(int row);

@@ -25,7 +25,7 @@ class VideoListView {
   // holds the list's rows after every call; the rows named are those of
   // the list as it stands when the call arrives. An item model keeps the
   // ids as its rows and brackets applying each call with its begin/end
-  // calls, then reads texts from the list's entry at that row.
+  // calls; texts and selection it reads from the list's entry at the row.
   //
   // A new entry, now at `row`.
   virtual void RowInserted(int /*row*/, EntryId /*id*/) {}
