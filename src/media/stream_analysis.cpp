@@ -126,7 +126,7 @@ void FillDatecode(const StreamAnalysis& analysis, const DatecodeFormat& format,
     const settings::DateTimeValue value = CalendarValue(dc);
     if (settings::IsValidDateTime(value)) {
       record.datecode = value;
-      record.datecodeText = settings::FormatDateTime(format.format, value, format.locale);
+      record.datecodeText = DatecodeText(value, format);
     }
   }
   record.timecodeText =
@@ -136,6 +136,10 @@ void FillDatecode(const StreamAnalysis& analysis, const DatecodeFormat& format,
 }
 
 }  // namespace
+
+std::string DatecodeText(const settings::DateTimeValue& datecode, const DatecodeFormat& format) {
+  return settings::FormatDateTime(format.format, datecode, format.locale);
+}
 
 double FramesPerSecond(std::int64_t frame_period) {
   if (frame_period <= 0) return 0;

@@ -72,6 +72,9 @@ void FillAnalysisFields(AviVerdict verdict, const std::string& codec,
                         const StreamAnalysis& analysis, const DatecodeFormat& format,
                         TaviFichier& record);
 
+// A datecode as the list shows it.
+std::string DatecodeText(const settings::DateTimeValue& datecode, const DatecodeFormat& format);
+
 // Frames per second with two decimals; 0 for a period of 0 or less.
 double FramesPerSecond(std::int64_t frame_period);
 

@@ -147,9 +147,12 @@ class SwitchRunTest : public ::testing::Test {
                                         return fs::remove(p);
                                       }});
     flags_.NoConfirmation = true;
+    view_.Watch(session_->List());
   }
   settings::StoreLocation Store() const { return {home_ / "config"}; }
   list::VideoList& List() { return session_->List(); }
+  // Every test also checks that a view replaying the list's row calls kept its rows.
+  void TearDown() override { EXPECT_EQ(view_.mismatches, std::vector<std::string>{}); }
   std::vector<std::string> List(const std::vector<std::string>& clips) {
     std::vector<std::string> parameters;
     for (std::size_t i = 0; i < clips.size(); ++i) {
@@ -288,6 +291,47 @@ TEST_F(SwitchRunTest, InlayMakesOneOutputPerSourceAndNeverInlaysAnOutput) {
   ASSERT_EQ(steps_.size(), 2u);
   EXPECT_EQ(steps_[0].outcome, SwitchStep::Outcome::kDone);
   EXPECT_EQ(steps_[0].detail, (dir_ / "a_in.avi").string());
+}
+
+// What an item model over the list would show: a copy kept from the row
+// calls alone stays equal to the list through a run that adds, renames and
+// removes files, and entries keep their ids through a rename.
+TEST_F(SwitchRunTest, ReplayedRowCallsHoldTheListThroughAddsRenamesAndRemovals) {
+  test::EnsureGuiApplication();
+  const std::vector<std::string> paths = List({"pal_type2.avi", "no_datecode.avi", "pal_type2.avi"});
+  std::vector<list::EntryId> sources;
+  for (const std::string& path : paths) sources.push_back(List().Entry(List().FindEntry(path)).id);
+  const auto idsNow = [this] {
+    std::set<list::EntryId> ids;
+    for (int i = 0; i < List().Count(); ++i) ids.insert(List().Entry(i).id);
+    return ids;
+  };
+
+  const int insertedBefore = view_.inserted;
+  Run({"+i"});
+  EXPECT_EQ(view_.rows, view_.ListRows());
+  EXPECT_EQ(view_.inserted - insertedBefore, List().Count() - 3);
+  ASSERT_GE(List().Count(), 5);
+  std::set<list::EntryId> added = idsNow();
+  for (const list::EntryId id : sources) EXPECT_EQ(added.erase(id), 1u) << "a source kept its entry";
+  for (const list::EntryId id : added) EXPECT_GT(id, *std::max_element(sources.begin(), sources.end()));
+
+  const int movedBefore = view_.moved;
+  Run({"+r"});
+  EXPECT_EQ(view_.rows, view_.ListRows());
+  EXPECT_GT(view_.moved, movedBefore);
+  const int renamed = List().IndexOfId(sources[0]);
+  ASSERT_GE(renamed, 0) << "the renamed file kept its id";
+  EXPECT_EQ(List().Entry(renamed).name.rfind("ClipDV_2005", 0), 0u) << List().Entry(renamed).name;
+  EXPECT_EQ(List().Entry(List().IndexOfId(sources[1])).record->fullName, paths[1]);
+
+  const int count = List().Count();
+  const int removedBefore = view_.removed;
+  Run({"+e"});
+  EXPECT_EQ(List().Count(), 0);
+  EXPECT_EQ(view_.removed - removedBefore, count);
+  EXPECT_TRUE(view_.rows.empty());
+  EXPECT_EQ(view_.focused, 0u);
 }
 
 }  // namespace
