@@ -37,9 +37,8 @@ CoreSession::CoreSession(CoreSessionSetup setup)
       localeFormats_(settings::LocaleFormatsOf(setup.locale)),
       datecodeFormat_{preferences_.values().displayDatecodeFormat, localeFormats_},
       availability_(CheckFilters(holders_, std::move(setup.missingFilters))),
-      list_(setup.listView,
-            [this](const std::filesystem::path& path) { return media::AnalyseFile(path, datecodeFormat_); },
-            setup.locale, preferences_.values().listOrder, preferences_.values().selectOnOpen),
+      list_(setup.listView, media::AnalyseFile, datecodeFormat_, setup.locale, preferences_.values().listOrder,
+            preferences_.values().selectOnOpen),
       rename_{preferences_.values(), localeFormats_, host_},
       housekeeping_{host_,          setup.launcher,          setup.riffView,
                     preferences_.values(), CurrentRiffReportStamp, std::move(setup.trash)},
@@ -65,6 +64,12 @@ void CoreSession::RunSwitches(const std::vector<std::string>& parameters, std::s
                               std::function<void(const SwitchStep&)> report) {
   SwitchRun run{commands_.actions, commands_.registry, context_, std::move(report), std::move(named)};
   commands::RunSwitches(parameters, commands_.switches, run);
+}
+
+void CoreSession::SetDisplayDatecodeFormat(const std::string& format) {
+  preferences_.values().displayDatecodeFormat = format;
+  datecodeFormat_ = media::DatecodeFormat{format, localeFormats_};
+  list_.SetDatecodeFormat(datecodeFormat_);
 }
 
 std::string CoreSession::Shutdown() {
