@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <span>
 #include <string>
 
 #include "media/le_bytes.h"
@@ -46,6 +47,21 @@ class LocatorListener : public RiffWalkListener {
   std::optional<VideoHeaderPositions> found_;
 };
 
+// The disk writes a sector whole or not at all, and a write inside one page
+// of the cache cannot be cut short by a signal: a field group that stays
+// within one sector therefore holds its old or its new value after a kill
+// or a power cut, never a mix. A group that crosses a sector (possible only
+// in a crafted file) is refused rather than risked.
+constexpr std::uint64_t kSectorBytes = 512;
+
+void PatchInPlace(BinaryFile& file, std::uint64_t offset, std::span<const std::uint8_t> bytes) {
+  if (offset / kSectorBytes != (offset + bytes.size() - 1) / kSectorBytes)
+    throw AviHeaderError("the video stream header of " + file.Path().string() +
+                         " lies across a disk sector boundary; it is left unchanged");
+  file.WriteAt(offset, bytes);
+  file.Sync();
+}
+
 VideoHeaderPositions RequirePositions(const BinaryFile& file, const PendingEventsPump& pump) {
   const auto found = LocateVideoStreamHeader(file, pump);
   if (!found) throw AviHeaderError("no video stream header in " + file.Path().string());
@@ -69,19 +85,12 @@ std::uint32_t ReadVideoHandler(const std::filesystem::path& path, const PendingE
   return LoadLE32(raw.data());
 }
 
-bool WriteVideoHandler(const std::filesystem::path& path, std::uint32_t code,
-                       const PendingEventsPump& pump) noexcept {
-  try {
-    BinaryFile file(path, BinaryFile::Mode::kReadWrite);
-    const auto at = LocateVideoStreamHeader(file, pump);
-    if (!at) return false;
-    std::array<std::uint8_t, 4> raw{};
-    StoreLE32(raw.data(), code);
-    file.WriteAt(at->handler, raw);
-    return true;
-  } catch (...) {
-    return false;
-  }
+void WriteVideoHandler(const std::filesystem::path& path, std::uint32_t code, const PendingEventsPump& pump) {
+  BinaryFile file(path, BinaryFile::Mode::kReadWrite);
+  const VideoHeaderPositions at = RequirePositions(file, pump);
+  std::array<std::uint8_t, 4> raw{};
+  StoreLE32(raw.data(), code);
+  PatchInPlace(file, at.handler, raw);
 }
 
 StoredFrameRate FrameRateFraction(double fps) {
@@ -103,7 +112,7 @@ void WriteFrameRate(const std::filesystem::path& path, double fps, const Pending
   std::array<std::uint8_t, 8> raw{};
   StoreLE32(raw.data(), fraction.scale);
   StoreLE32(raw.data() + 4, fraction.rate);
-  file.WriteAt(at.scale, raw);
+  PatchInPlace(file, at.scale, raw);
 }
 
 }  // namespace korvid::media

@@ -65,7 +65,7 @@ TEST_F(AviStreamLocator, WriteVideoHandlerChangesExactlyFourBytes) {
   const Bytes before = Avi({Strl("auds", "abcd", test::WaveFormatData()),
                             Strl("vids", "CDVC", test::BitmapInfoData("dvsd"))});
   const auto path = Write(before);
-  ASSERT_TRUE(WriteVideoHandler(path, FourCC("dvsd")));
+  WriteVideoHandler(path, FourCC("dvsd"));
   const Bytes after = test::ReadWholeFile(path);
   ASSERT_EQ(after.size(), before.size());
   const std::size_t handler = Find(before, "strh", 1) + 12;
@@ -111,10 +111,10 @@ TEST_F(AviStreamLocator, FileWithoutVideoHeaderIsNeitherReadNorWritten) {
   const auto path = Write(before);
   EXPECT_FALSE(Locate(before));
   EXPECT_THROW(ReadVideoHandler(path), AviHeaderError);
-  EXPECT_FALSE(WriteVideoHandler(path, FourCC("dvsd")));
+  EXPECT_THROW(WriteVideoHandler(path, FourCC("dvsd")), AviHeaderError);
   EXPECT_THROW(WriteFrameRate(path, 25.0), AviHeaderError);
   EXPECT_EQ(test::ReadWholeFile(path), before);
-  EXPECT_FALSE(WriteVideoHandler(dir_ / "missing.avi", FourCC("dvsd")));
+  EXPECT_THROW(WriteVideoHandler(dir_ / "missing.avi", FourCC("dvsd")), FileError);
   EXPECT_THROW(ReadVideoHandler(dir_ / "missing.avi"), FileError);
 }
 
