@@ -218,26 +218,19 @@ void DecalerHoraireFileCondition(const media::TAfficherFichier& entry, const set
 
 TchUpdateType DecalerHoraireExecution(const media::TAfficherFichier& entry, std::string& newfichier,
                                       ConversionServices& services) {
-  TchUpdateType result = utNone;
   newfichier.clear();
-  try {
-    const int hours = services.preferences.clockOffsetHours;
-    const std::filesystem::path output =
-        ConversionOutputPath(entry.fullName, TimeShiftSuffix(hours), services.preferences);
-    graphs::Dixmark dixmark;
-    dixmark.SetEnabled(1);
-    dixmark.SetHourOffset(hours);
-    dixmark.SetInlaySource(0);
-    dixmark.SetApplyShift(0);
-    dixmark.SetInPlace(1);
-    auto job = std::make_unique<graphs::HeaderRewriteJob>(entry.fullName, output, dixmark);
-    if (!services.cdm.RunJob(std::move(job), services.host, services.flags)) return utNone;
-    newfichier = output.string();
-    result = utAdd;
-  } catch (const std::exception&) {
-    // Silent; the result is what was reached before.
-  }
-  return result;
+  const int hours = services.preferences.clockOffsetHours;
+  const std::filesystem::path output =
+      ConversionOutputPath(entry.fullName, TimeShiftSuffix(hours), services.preferences);
+  graphs::Dixmark dixmark;
+  dixmark.SetEnabled(1);
+  dixmark.SetHourOffset(hours);
+  dixmark.SetInlaySource(0);
+  dixmark.SetApplyShift(0);
+  dixmark.SetInPlace(1);
+  RunConversion(services, [&] { return std::make_unique<graphs::HeaderRewriteJob>(entry.fullName, output, dixmark); });
+  newfichier = output.string();
+  return utAdd;
 }
 
 }  // namespace korvid::commands

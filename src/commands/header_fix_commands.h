@@ -107,8 +107,8 @@ std::string DecalerHoraireConfirmation(const media::TAfficherFichier& entry,
 void DecalerHoraireGeneralCondition(const graphs::FilterAvailability& availability, bool& visible);
 void DecalerHoraireFileCondition(const media::TAfficherFichier& entry, const settings::Preferences& preferences,
                                  bool& visible, bool& enabled);
-// utAdd with the new file after a run (an aborted one too); utNone when
-// nothing ran.
+// utAdd with the new file after a run (an aborted one too); otherwise it
+// throws, as RunConversion does.
 TchUpdateType DecalerHoraireExecution(const media::TAfficherFichier& entry, std::string& newfichier,
                                       ConversionServices& services);
 

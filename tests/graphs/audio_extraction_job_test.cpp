@@ -22,7 +22,6 @@ std::vector<std::uint8_t> ExtractWav(const std::filesystem::path& source, const 
   EXPECT_GT(job.Duration(), 0);
   JobProgress progress;
   job.Run(progress);
-  EXPECT_TRUE(job.OutputCreated());
   EXPECT_EQ(progress.Position(), job.Duration());
   return test::ExtractStream(wav, "a:0", "s16le");
 }
