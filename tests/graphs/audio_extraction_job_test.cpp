@@ -100,7 +100,7 @@ TEST(AudioExtraction, CompressedSoundIsDecodedToPcm) {
 TEST(AudioExtraction, AFileWithoutSoundIsRefused) {
   TempDir dir;
   {
-    auto writer = media::AviWriter::CreateType2(dir / "mute.avi", {}, {});
+    media::AviWriter::CreateType2(dir / "mute.avi", {}, {}).Close();
     test::WriteWholeFile(dir / "not.avi", std::vector<std::uint8_t>(64, 0x41));
   }
   EXPECT_THROW(AudioExtractionJob(dir / "mute.avi", dir / "a.wav"), ConversionError);
