@@ -17,6 +17,13 @@
 
 namespace korvid::graphs {
 
+// Reads up to `out.size()` bytes at `offset` of a source that held
+// `size_at_open` bytes when the job began: fewer only where the file ended
+// already then (a damaged file). A file that has shrunk since was changed
+// underneath the job: FileError.
+std::size_t ReadSourceBytes(const media::BinaryFile& source, std::uint64_t size_at_open, std::uint64_t offset,
+                            std::span<std::uint8_t> out);
+
 class DvSource {
  public:
   // Throws NothingToConvert when the file is not an AVI with a DV stream
@@ -61,13 +68,6 @@ class DvSource {
   mutable std::atomic<std::uint64_t> replaced_{0};
   friend class DvFrameSequence;
 };
-
-// Reads up to `out.size()` bytes at `offset` of a source that held
-// `size_at_open` bytes when the job began: fewer only where the file ended
-// already then (a damaged file). A file that has shrunk since was changed
-// underneath the job: FileError.
-std::size_t ReadSourceBytes(const media::BinaryFile& source, std::uint64_t size_at_open, std::uint64_t offset,
-                            std::span<std::uint8_t> out);
 
 // Reads the frames of a DV source in order, keeping the frame before in
 // place of any damaged chunk so that the picture keeps its timing. Frames
