@@ -30,7 +30,7 @@ struct AviWriterOptions {
   // header when the file is created.
   std::size_t max_parts = 1024;
   // The file the output is made from, which it must never replace.
-  std::filesystem::path source;
+  std::filesystem::path source{};
 };
 
 class AviWriter {

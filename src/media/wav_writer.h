@@ -25,11 +25,11 @@ namespace korvid::media {
 std::vector<std::uint8_t> PcmWaveFormat(std::uint32_t sample_rate, std::uint16_t channels, std::uint16_t bits);
 
 struct WavWriterOptions {
+  // The file the sound comes from, which the output must never replace.
+  std::filesystem::path source{};
   // Files whose RIFF or data size would pass this many bytes become RF64.
   // Only tests lower it, to see an RF64 file without writing 4 GiB.
   std::uint64_t rf64_threshold = 0xFFFFFFFFu;
-  // The file the sound comes from, which the output must never replace.
-  std::filesystem::path source;
 };
 
 class WavWriter {

@@ -163,6 +163,7 @@ TEST(ConversionExecution, ASourceCutShortMidRunFailsAndKeepsTheEarlierOutput) {
   samples::DvClipSpec spec;
   spec.dv_type = 1;
   spec.frames = 500;
+  spec.distinct_pictures = 2;
   samples::WriteDvClip(dir / "long.avi", spec);
   const std::vector<std::uint8_t> earlier(1000, 7);
   test::WriteWholeFile(dir / "long_type2.avi", earlier);
