@@ -47,17 +47,18 @@ class LocatorListener : public RiffWalkListener {
   std::optional<VideoHeaderPositions> found_;
 };
 
-// The disk writes a sector whole or not at all, and a write inside one page
-// of the cache cannot be cut short by a signal: a field group that stays
-// within one sector therefore holds its old or its new value after a kill
-// or a power cut, never a mix. A group that crosses a sector (possible only
-// in a crafted file) is refused rather than risked.
-constexpr std::uint64_t kSectorBytes = 512;
+// One write of bytes that lie within one 4 KiB page lands whole or not at
+// all when the process is killed (the kernel copies a page at a time and
+// checks for a fatal signal only between pages), and a page is what the
+// file system writes back as one block: the field group then holds its old
+// or its new value, never a mix. A group that straddles two pages is
+// refused rather than risked.
+constexpr std::uint64_t kPageBytes = 4096;
 
 void PatchInPlace(BinaryFile& file, std::uint64_t offset, std::span<const std::uint8_t> bytes) {
-  if (offset / kSectorBytes != (offset + bytes.size() - 1) / kSectorBytes)
+  if (offset / kPageBytes != (offset + bytes.size() - 1) / kPageBytes)
     throw AviHeaderError("the video stream header of " + file.Path().string() +
-                         " lies across a disk sector boundary; it is left unchanged");
+                         " straddles a page of the file; it is left unchanged");
   file.WriteAt(offset, bytes);
   file.Sync();
 }
