@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "commands/audio_extraction_commands.h"
+#include "commands/command_skipped.h"
 #include "media/avi_writer.h"
 #include "sample_clip.h"
 #include "support/avi_probe.h"
@@ -171,11 +172,11 @@ TEST(ExtraireAudio, ConditionsAndExecution) {
   EXPECT_TRUE(std::filesystem::exists(newfichier));
   EXPECT_NE(commands::ExtraireAudioConfirmation(entry, preferences).find("pal_type1.wav"), std::string::npos);
 
-  // Without sound nothing is written and nothing reported.
+  // Without sound nothing is written: the file is skipped.
   auto mute = media::AviWriter::CreateType2(dir / "mute.avi", {}, {});
   mute.Close();
   entry.fullName = (dir / "mute.avi").string();
-  EXPECT_EQ(commands::ExtraireAudioExecution(entry, newfichier, services), commands::utNone);
+  EXPECT_THROW(commands::ExtraireAudioExecution(entry, newfichier, services), commands::CommandSkipped);
   EXPECT_TRUE(newfichier.empty());
   EXPECT_FALSE(std::filesystem::exists(dir / "mute.wav"));
 }

@@ -106,6 +106,24 @@ TEST_F(AviStreamLocator, BadFrameRatesAreRefusedWithoutWriting) {
   EXPECT_EQ(FrameRateFraction(1'000'000.0).scale, 1u);
 }
 
+// A patch is one write inside one page, so that a kill leaves the old or
+// the new value; a rate and scale that straddle two pages are refused.
+TEST_F(AviStreamLocator, AFieldGroupAcrossTwoPagesIsNotPatched) {
+  const auto build = [](std::size_t padding) {
+    Bytes wave = test::WaveFormatData();
+    wave.resize(wave.size() + padding);
+    return Avi({Strl("auds", "abcd", wave), Strl("vids", "dvsd", test::BitmapInfoData("dvsd"))});
+  };
+  const std::size_t scale = Find(build(0), "strh", 1) + 8 + 20;
+  const Bytes before = build((4096 + 4092 - scale % 4096) % 4096);
+  ASSERT_EQ((Find(before, "strh", 1) + 8 + 20) % 4096, 4092u);
+  const auto path = Write(before);
+  EXPECT_THROW(WriteFrameRate(path, 25.0), AviHeaderError);
+  EXPECT_EQ(test::ReadWholeFile(path), before);
+  WriteVideoHandler(path, FourCC("CDVC"));
+  EXPECT_EQ(ReadVideoHandler(path), FourCC("CDVC"));
+}
+
 TEST_F(AviStreamLocator, FileWithoutVideoHeaderIsNeitherReadNorWritten) {
   const Bytes before = Avi({Strl("auds", "abcd", test::WaveFormatData())});
   const auto path = Write(before);
