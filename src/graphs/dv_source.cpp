@@ -9,7 +9,10 @@
 namespace korvid::graphs {
 
 DvSource::DvSource(const std::filesystem::path& path)
-    : file_(path, media::BinaryFile::Mode::kRead), size_at_open_(file_.Size()), param_(file_), index_(media::AviFrameIndex::Load(file_, param_)) {
+    : file_(path, media::BinaryFile::Mode::kRead),
+      size_at_open_(file_.Size()),
+      param_(file_),
+      index_(media::AviFrameIndex::Load(file_, param_)) {
   if (!param_.valid) throw NothingToConvert(path.string() + " is not an AVI file");
   const auto dv = media::FindDvVideoStream(param_);
   if (!dv) throw NothingToConvert(path.string() + " has no DV stream");
@@ -35,7 +38,8 @@ DvSource::DvSource(const std::filesystem::path& path)
 std::size_t ReadSourceBytes(const media::BinaryFile& source, std::uint64_t size_at_open, std::uint64_t offset,
                             std::span<std::uint8_t> out) {
   const std::size_t got = source.ReadAt(offset, out);
-  const std::uint64_t expected = offset >= size_at_open ? 0 : std::min<std::uint64_t>(out.size(), size_at_open - offset);
+  const std::uint64_t expected =
+      offset >= size_at_open ? 0 : std::min<std::uint64_t>(out.size(), size_at_open - offset);
   if (got < expected)
     throw media::FileError(source.Path().string() + " became shorter while it was being read");
   return got;

@@ -169,7 +169,8 @@ TEST(ConversionExecution, ASourceCutShortMidRunFailsAndKeepsTheEarlierOutput) {
   test::WriteWholeFile(dir / "long_type2.avi", earlier);
   const auto size = std::filesystem::file_size(dir / "long.avi");
   f.host.onEvents = [&] {
-    if (std::filesystem::file_size(dir / "long.avi") == size) std::filesystem::resize_file(dir / "long.avi", size * 2 / 5);
+    if (std::filesystem::file_size(dir / "long.avi") == size)
+      std::filesystem::resize_file(dir / "long.avi", size * 2 / 5);
   };
   auto services = f.Services();
   std::string newfichier;
