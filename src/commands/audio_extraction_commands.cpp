@@ -24,13 +24,9 @@ TchUpdateType ExtraireAudioExecution(const media::TAfficherFichier& entry, std::
                                      ConversionServices& services) {
   newfichier.clear();
   const std::filesystem::path output = ConversionOutputPath(entry.fullName, kWavSuffix, services.preferences);
-  try {
-    // A file without sound builds nothing: the job's constructor refuses it.
-    auto job = std::make_unique<graphs::AudioExtractionJob>(entry.fullName, output);
-    if (services.cdm.RunJob(std::move(job), services.host, services.flags)) newfichier = output.string();
-  } catch (const std::exception&) {
-    // Silent, as every conversion failure.
-  }
+  // A file without sound builds nothing: the job's constructor refuses it.
+  RunConversion(services, [&] { return std::make_unique<graphs::AudioExtractionJob>(entry.fullName, output); });
+  newfichier = output.string();
   return utNone;
 }
 

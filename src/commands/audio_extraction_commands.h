@@ -17,7 +17,7 @@ std::string ExtraireAudioConfirmation(const media::TAfficherFichier& entry, cons
 void ExtraireAudioFileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled);
 void ExtraireAudioGeneralCondition(const graphs::FilterAvailability& availability, bool& visible);
 // Always utNone; `newfichier` is the WAV's path after a run (an aborted
-// one included), empty when nothing ran. Failures are silent.
+// one included); otherwise it throws, as RunConversion does.
 TchUpdateType ExtraireAudioExecution(const media::TAfficherFichier& entry, std::string& newfichier,
                                      ConversionServices& services);
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <system_error>
 
+#include "commands/command_skipped.h"
 #include "graphs/dixmark.h"
 #include "graphs/dv_type_jobs.h"
 #include "graphs/recompress_job.h"
@@ -19,33 +20,25 @@ constexpr std::size_t kMaxQuestionLength = 254;
 constexpr std::int32_t kPalStandard = 1;
 constexpr std::int32_t kNtscStandard = 2;
 
-using JobMaker = std::function<std::unique_ptr<graphs::ConversionJob>()>;
-
 std::filesystem::path SourceOf(const media::TAfficherFichier& entry) { return entry.fullName; }
 
-bool RunJob(ConversionServices& services, const JobMaker& make) {
-  return services.cdm.RunJob(make(), services.host, services.flags);
-}
+// Lends a job to the holder, which drops what it is given once the run
+// ends, so that what the job counted can still be read afterwards.
+class LentJob final : public graphs::ConversionJob {
+ public:
+  explicit LentJob(graphs::ConversionJob& job) : job_(job) {}
+  std::int64_t Duration() const override { return job_.Duration(); }
+  void Run(graphs::JobProgress& progress) override { job_.Run(progress); }
+  const std::filesystem::path& Output() const override { return job_.Output(); }
 
-TchUpdateType RunTypeConversion(const std::filesystem::path& output, std::string& newfichier,
-                                ConversionServices& services, const JobMaker& make) {
-  try {
-    RunJob(services, make);
-  } catch (const std::exception&) {
-    // Silent, as every conversion failure: the list admits only what exists.
-  }
-  newfichier = output.string();
-  return utAdd;
-}
+ private:
+  graphs::ConversionJob& job_;
+};
 
-TchUpdateType RunReencoding(const std::filesystem::path& output, std::string& newfichier,
+TchUpdateType RunMadeOutput(const std::filesystem::path& output, std::string& newfichier,
                             ConversionServices& services, const JobMaker& make) {
   newfichier.clear();
-  try {
-    if (!RunJob(services, make)) return utNone;
-  } catch (const std::exception&) {
-    return utNone;
-  }
+  RunConversion(services, make);
   newfichier = output.string();
   return utAdd;
 }
@@ -73,7 +66,7 @@ TchUpdateType StandardExecution(const media::TAfficherFichier& entry, std::strin
   const std::filesystem::path output = ConversionOutputPath(SourceOf(entry), suffix, services.preferences);
   const media::DvSystem target = standard == kNtscStandard ? media::DvSystem::k525_60 : media::DvSystem::k625_50;
   const auto dixmark = StandardDixmark(services, entry);
-  return RunReencoding(output, newfichier, services, [&] {
+  return RunMadeOutput(output, newfichier, services, [&] {
     return std::make_unique<graphs::StandardConversionJob>(SourceOf(entry), output, target, dixmark);
   });
 }
@@ -96,6 +89,23 @@ std::filesystem::path ConversionOutputPath(const std::filesystem::path& source, 
   name += std::string(suffix);
   if (preferences.saveInSameFolder || preferences.outputFolder.empty()) return source.parent_path() / name;
   return std::filesystem::path(preferences.outputFolder) / name;
+}
+
+void RunConversion(ConversionServices& services, const JobMaker& make) {
+  std::unique_ptr<graphs::ConversionJob> job;
+  bool ran = false;
+  try {
+    job = make();
+    ran = services.cdm.RunJob(std::make_unique<LentJob>(*job), services.host, services.flags);
+  } catch (const graphs::NothingToConvert& nothing) {
+    throw CommandSkipped(nothing.what());
+  }
+  if (!ran) throw CommandSkipped(job->Output().string() + " was not made: the source holds no frames");
+  if (const std::uint64_t replaced = job->FramesReplaced(); replaced > 0)
+    services.host.Ask(MessageKind::kWarning,
+                      resources::Fill(resources::Text::kDamagedFramesReplaced,
+                                      {job->Output().string(), std::to_string(replaced)}),
+                      Buttons::kOk);
 }
 
 std::string ReplaceQuestion(const std::filesystem::path& output) {
@@ -148,15 +158,15 @@ void PalGeneralCondition(const graphs::FilterAvailability& availability, bool& v
 TchUpdateType DVtype1Execution(const media::TAfficherFichier& entry, std::string& newfichier,
                                ConversionServices& services) {
   const std::filesystem::path output = ConversionOutputPath(SourceOf(entry), kType1Suffix, services.preferences);
-  return RunTypeConversion(output, newfichier, services,
-                           [&] { return std::make_unique<graphs::Type2To1Job>(SourceOf(entry), output); });
+  return RunMadeOutput(output, newfichier, services,
+                       [&] { return std::make_unique<graphs::Type2To1Job>(SourceOf(entry), output); });
 }
 
 TchUpdateType DVType2Execution(const media::TAfficherFichier& entry, std::string& newfichier,
                                ConversionServices& services) {
   const std::filesystem::path output = ConversionOutputPath(SourceOf(entry), kType2Suffix, services.preferences);
-  return RunTypeConversion(output, newfichier, services,
-                           [&] { return std::make_unique<graphs::Type1To2Job>(SourceOf(entry), output); });
+  return RunMadeOutput(output, newfichier, services,
+                       [&] { return std::make_unique<graphs::Type1To2Job>(SourceOf(entry), output); });
 }
 
 TchUpdateType NtscExecution(const media::TAfficherFichier& entry, std::string& newfichier,
@@ -185,7 +195,7 @@ TchUpdateType ConvertirDVExecution(const media::TAfficherFichier& entry, std::st
     dixmark->SetApplyShift(0);
     dixmark->SetWideScreen(wide ? 1 : 0);
   }
-  return RunReencoding(output, newfichier, services, [&] {
+  return RunMadeOutput(output, newfichier, services, [&] {
     return std::make_unique<graphs::RecompressJob>(SourceOf(entry), output, target, wide, dixmark);
   });
 }

@@ -4,6 +4,8 @@
 // and the execution that runs its job in the conversion holder.
 
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -38,6 +40,14 @@ struct ConversionServices {
 std::filesystem::path ConversionOutputPath(const std::filesystem::path& source, std::string_view suffix,
                                            const settings::Preferences& preferences);
 
+using JobMaker = std::function<std::unique_ptr<graphs::ConversionJob>()>;
+
+// Makes the job and runs it in the conversion holder. A source with
+// nothing to convert throws CommandSkipped, a failure its UserError; the
+// output then keeps what it held. Damaged frames that were replaced are
+// told to the user as a warning.
+void RunConversion(ConversionServices& services, const JobMaker& make);
+
 // Empty when nothing exists at `output`; else the replace question.
 std::string ReplaceQuestion(const std::filesystem::path& output);
 
@@ -56,11 +66,9 @@ void ConvertirDVFileCondition(const media::TAfficherFichier& entry, bool& visibl
 void NtscGeneralCondition(const graphs::FilterAvailability& availability, bool& visible);
 void PalGeneralCondition(const graphs::FilterAvailability& availability, bool& visible);
 
-// The executions. The two type conversions hand their output path to the
-// list in every case (the list admits only files that exist; a failed
-// job's partial output has been removed). The others report utAdd only
-// after a run, utNone after any failure. An aborted run counts as a run:
-// its output is a valid, shorter file.
+// The executions: utAdd with the output after a run (an aborted run counts:
+// its output is a valid, shorter file); otherwise they throw, as
+// RunConversion does.
 TchUpdateType DVtype1Execution(const media::TAfficherFichier& entry, std::string& newfichier,
                                ConversionServices& services);
 TchUpdateType DVType2Execution(const media::TAfficherFichier& entry, std::string& newfichier,

@@ -146,61 +146,51 @@ void CorrigerFpsFileCondition(const media::TAfficherFichier& entry, bool& /*visi
 
 TchUpdateType CorrigerFpsExecution(const media::TAfficherFichier& entry, std::string& /*newfichier*/,
                                    HeaderFixServices& services) {
-  TchUpdateType result = utNone;
-  try {
-    FrameRateChoiceState& state = services.frameRate;
-    if (!state.choice) {
-      state.editEnabled = false;
-      if (entry.fps == kPalRate)
-        SelectFrameRateItem(state, FrameRateChoiceState::kPal);
-      else if (std::fabs(entry.fps * 1001 - 30000) < 1)
-        SelectFrameRateItem(state, FrameRateChoiceState::kNtsc);
-      else
-        SelectFrameRateItem(state, FrameRateChoiceState::kPersonalized);
-    }
-    if (!services.frameRateChooser.Choose(state)) return utNone;
-    const std::optional<double> rate = ChosenFrameRate(state);
-    if (!rate) return utNone;
-    state.editText = ShortestDecimal(*rate);
-    state.lastRate = *rate;
-    result = utModify;
-    const PlayerReleased released(services.host);
-    const WritableWhileFixing writable(entry);
-    media::WriteFrameRate(entry.fullName, *rate);
-  } catch (const std::exception&) {
-    // Silent: the entry is analysed again and shows what the file holds.
+  FrameRateChoiceState& state = services.frameRate;
+  if (!state.choice) {
+    state.editEnabled = false;
+    if (entry.fps == kPalRate)
+      SelectFrameRateItem(state, FrameRateChoiceState::kPal);
+    else if (std::fabs(entry.fps * 1001 - 30000) < 1)
+      SelectFrameRateItem(state, FrameRateChoiceState::kNtsc);
+    else
+      SelectFrameRateItem(state, FrameRateChoiceState::kPersonalized);
   }
-  return result;
+  if (!services.frameRateChooser.Choose(state)) return utNone;
+  const std::optional<double> rate = ChosenFrameRate(state);
+  if (!rate) return utNone;
+  state.editText = ShortestDecimal(*rate);
+  state.lastRate = *rate;
+  const PlayerReleased released(services.host);
+  const WritableWhileFixing writable(entry);
+  media::WriteFrameRate(entry.fullName, *rate);
+  return utModify;
 }
 
 TchUpdateType CorrigerCodecExecution(const media::TAfficherFichier& entry, std::string& /*newfichier*/,
                                      HeaderFixServices& services) {
-  TchUpdateType result = utNone;
-  try {
-    CodecChoiceState& state = services.codec;
-    if (!state.choice) {
-      state.editEnabled = false;
-      if (entry.codec == "dvsd") {
-        SelectCodecItem(state, CodecChoiceState::kDvsd);
-      } else if (entry.codec == "dsvd") {
-        SelectCodecItem(state, CodecChoiceState::kDsvd);
-      } else if (entry.codec == "CDVC") {
-        SelectCodecItem(state, CodecChoiceState::kCdvc);
-      } else {
-        SelectCodecItem(state, CodecChoiceState::kPersonalized);
-        state.editText = entry.codec;
-      }
+  CodecChoiceState& state = services.codec;
+  if (!state.choice) {
+    state.editEnabled = false;
+    if (entry.codec == "dvsd") {
+      SelectCodecItem(state, CodecChoiceState::kDvsd);
+    } else if (entry.codec == "dsvd") {
+      SelectCodecItem(state, CodecChoiceState::kDsvd);
+    } else if (entry.codec == "CDVC") {
+      SelectCodecItem(state, CodecChoiceState::kCdvc);
+    } else {
+      SelectCodecItem(state, CodecChoiceState::kPersonalized);
+      state.editText = entry.codec;
     }
-    if (!services.codecChooser.Choose(state)) return utNone;
-    const std::optional<std::uint32_t> code = ChosenCodec(state);
-    if (!code) return utNone;
-    state.lastCode = media::FourCCText(*code);
-    const PlayerReleased released(services.host);
-    const WritableWhileFixing writable(entry);
-    if (media::WriteVideoHandler(entry.fullName, *code)) result = utModify;
-  } catch (const std::exception&) {
   }
-  return result;
+  if (!services.codecChooser.Choose(state)) return utNone;
+  const std::optional<std::uint32_t> code = ChosenCodec(state);
+  if (!code) return utNone;
+  state.lastCode = media::FourCCText(*code);
+  const PlayerReleased released(services.host);
+  const WritableWhileFixing writable(entry);
+  media::WriteVideoHandler(entry.fullName, *code);
+  return utModify;
 }
 
 std::string TimeShiftSuffix(int hours) {
@@ -228,26 +218,19 @@ void DecalerHoraireFileCondition(const media::TAfficherFichier& entry, const set
 
 TchUpdateType DecalerHoraireExecution(const media::TAfficherFichier& entry, std::string& newfichier,
                                       ConversionServices& services) {
-  TchUpdateType result = utNone;
   newfichier.clear();
-  try {
-    const int hours = services.preferences.clockOffsetHours;
-    const std::filesystem::path output =
-        ConversionOutputPath(entry.fullName, TimeShiftSuffix(hours), services.preferences);
-    graphs::Dixmark dixmark;
-    dixmark.SetEnabled(1);
-    dixmark.SetHourOffset(hours);
-    dixmark.SetInlaySource(0);
-    dixmark.SetApplyShift(0);
-    dixmark.SetInPlace(1);
-    auto job = std::make_unique<graphs::HeaderRewriteJob>(entry.fullName, output, dixmark);
-    if (!services.cdm.RunJob(std::move(job), services.host, services.flags)) return utNone;
-    newfichier = output.string();
-    result = utAdd;
-  } catch (const std::exception&) {
-    // Silent; the result is what was reached before.
-  }
-  return result;
+  const int hours = services.preferences.clockOffsetHours;
+  const std::filesystem::path output =
+      ConversionOutputPath(entry.fullName, TimeShiftSuffix(hours), services.preferences);
+  graphs::Dixmark dixmark;
+  dixmark.SetEnabled(1);
+  dixmark.SetHourOffset(hours);
+  dixmark.SetInlaySource(0);
+  dixmark.SetApplyShift(0);
+  dixmark.SetInPlace(1);
+  RunConversion(services, [&] { return std::make_unique<graphs::HeaderRewriteJob>(entry.fullName, output, dixmark); });
+  newfichier = output.string();
+  return utAdd;
 }
 
 }  // namespace korvid::commands

@@ -79,15 +79,17 @@ std::string CorrigerCodecConfirmation(const media::TAfficherFichier& entry);
 // Enabled unless the file is DV type 1; `visible` is left alone.
 void CorrigerFpsFileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled);
 
-// utModify once a rate was confirmed (whether or not it could be written:
-// the entry is analysed again either way); utNone when the dialog was
-// cancelled or the personalised text is not a rate above 0.
+// utModify once the confirmed rate is written; utNone when the dialog was
+// cancelled or the personalised text is not a rate above 0. A file that
+// cannot be written throws (AviHeaderError, FileError) and keeps its old
+// header: the patch is one flushed write.
 TchUpdateType CorrigerFpsExecution(const media::TAfficherFichier& entry, std::string& newfichier,
                                    HeaderFixServices& services);
-// utModify only when the code was written. A personalised text keeps its
-// first four characters; a shorter one is padded with spaces, as four-
-// character codes are; an empty one, or one with characters outside
-// printable ASCII among its first four, is refused (utNone).
+// utModify once the code is written; failures throw as for the rate. A
+// personalised text keeps its first four characters; a shorter one is
+// padded with spaces, as four-character codes are; an empty one, or one
+// with characters outside printable ASCII among its first four, is
+// refused (utNone).
 TchUpdateType CorrigerCodecExecution(const media::TAfficherFichier& entry, std::string& newfichier,
                                      HeaderFixServices& services);
 
@@ -105,8 +107,8 @@ std::string DecalerHoraireConfirmation(const media::TAfficherFichier& entry,
 void DecalerHoraireGeneralCondition(const graphs::FilterAvailability& availability, bool& visible);
 void DecalerHoraireFileCondition(const media::TAfficherFichier& entry, const settings::Preferences& preferences,
                                  bool& visible, bool& enabled);
-// utAdd with the new file after a run (an aborted one too); utNone when
-// nothing ran.
+// utAdd with the new file after a run (an aborted one too); otherwise it
+// throws, as RunConversion does.
 TchUpdateType DecalerHoraireExecution(const media::TAfficherFichier& entry, std::string& newfichier,
                                       ConversionServices& services);
 

@@ -63,20 +63,17 @@ void IncrusterDatecodeGeneralCondition(const graphs::FilterAvailability& availab
 TchUpdateType IncrusterDatecodeExecution(const media::TAfficherFichier& entry, std::string& newfichier,
                                          ConversionServices& services) {
   newfichier.clear();
-  try {
-    const std::filesystem::path output = ConversionOutputPath(entry.fullName, kInlaySuffix, services.preferences);
-    const media::DvSystem system =
-        entry.tvSystem == media::TvSystem::kPal ? media::DvSystem::k625_50 : media::DvSystem::k525_60;
+  const std::filesystem::path output = ConversionOutputPath(entry.fullName, kInlaySuffix, services.preferences);
+  const media::DvSystem system =
+      entry.tvSystem == media::TvSystem::kPal ? media::DvSystem::k625_50 : media::DvSystem::k525_60;
+  RunConversion(services, [&] {
     InlayFilters filters = InlayFilterSettings(entry, services.preferences, settings::SystemLocaleFormats());
-    auto job = std::make_unique<graphs::InlayJob>(entry.fullName, output, entry.dvType, system,
-                                                  std::move(filters.calenox), std::move(filters.layrin),
-                                                  std::move(filters.dixmark));
-    if (!services.cdm.RunJob(std::move(job), services.host, services.flags)) return utNone;
-    newfichier = output.string();
-    return utAdd;
-  } catch (const std::exception&) {
-    return utNone;
-  }
+    return std::make_unique<graphs::InlayJob>(entry.fullName, output, entry.dvType, system,
+                                              std::move(filters.calenox), std::move(filters.layrin),
+                                              std::move(filters.dixmark));
+  });
+  newfichier = output.string();
+  return utAdd;
 }
 
 }  // namespace korvid::commands

@@ -30,8 +30,8 @@ std::string IncrusterDatecodeConfirmation(const media::TAfficherFichier& entry,
                                           const settings::Preferences& preferences);
 void IncrusterDatecodeFileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled);
 void IncrusterDatecodeGeneralCondition(const graphs::FilterAvailability& availability, bool& visible);
-// utAdd with the output after a run (an aborted one too); utNone, silently,
-// when nothing ran.
+// utAdd with the output after a run (an aborted one too); otherwise it
+// throws, as RunConversion does.
 TchUpdateType IncrusterDatecodeExecution(const media::TAfficherFichier& entry, std::string& newfichier,
                                          ConversionServices& services);
 

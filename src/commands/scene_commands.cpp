@@ -5,6 +5,7 @@
 #include <optional>
 #include <system_error>
 
+#include "commands/command_skipped.h"
 #include "commands/recycle_bin.h"
 #include "graphs/job_wait.h"
 #include "graphs/scene_scan.h"
@@ -64,15 +65,19 @@ void WaitForScan(const graphs::SceneScanJob& job, std::size_t frames, SceneScanS
 }
 
 SceneScanOutcome ScanOpenedOutput(SceneWriter& writer, const media::TAfficherFichier& entry,
-                                  SceneScanServices& services) {
+                                  SceneScanServices& services, std::string& nothing) {
   std::optional<graphs::SceneFrameReader> reader;
   try {
     reader.emplace(entry.fullName);
-  } catch (const graphs::SceneScanError&) {
+  } catch (const graphs::NothingToScan& reason) {
+    nothing = reason.what();
     return SceneScanOutcome::kNotScannable;
   }
   const std::size_t frames = reader->FrameCount();
-  if (frames == 0) return SceneScanOutcome::kNotScannable;
+  if (frames == 0) {
+    nothing = entry.fullName + " holds no frames";
+    return SceneScanOutcome::kNotScannable;
+  }
 
   const double fps = entry.fps;
   const media::DatecodeFormat& format = services.datecodeFormat;
@@ -92,29 +97,35 @@ SceneScanOutcome ScanOpenedOutput(SceneWriter& writer, const media::TAfficherFic
 
 }  // namespace
 
-SceneScanOutcome ScanScenes(SceneWriter& writer, const media::TAfficherFichier& entry, SceneScanServices& services) {
+SceneScanOutcome ScanScenes(SceneWriter& writer, const media::TAfficherFichier& entry, SceneScanServices& services,
+                            std::string* nothing) {
   if (!writer.Refusal(entry).empty()) return SceneScanOutcome::kRefused;
   const BusyMark busy(services.setBusy);
   services.detector.Begin(entry.datecode, entry.timecodeText);
-  SceneScanOutcome outcome = SceneScanOutcome::kNoOutput;
+  if (!writer.OpenSceneOutput(entry)) return SceneScanOutcome::kRefused;
+  SceneScanOutcome outcome = SceneScanOutcome::kNotScannable;
+  std::string reason;
   try {
-    if (writer.OpenSceneOutput(entry)) outcome = ScanOpenedOutput(writer, entry, services);
-  } catch (const std::exception&) {
-    outcome = SceneScanOutcome::kFailed;
+    outcome = ScanOpenedOutput(writer, entry, services, reason);
+  } catch (...) {
+    writer.AbandonSceneOutput();
+    throw;
   }
-  if (!writer.CloseSceneOutput() && outcome == SceneScanOutcome::kCompleted) outcome = SceneScanOutcome::kFailed;
+  if (outcome == SceneScanOutcome::kNotScannable) {
+    writer.AbandonSceneOutput();
+    if (nothing) *nothing = reason;
+  } else {
+    writer.CloseSceneOutput();
+  }
   return outcome;
 }
 
 TchUpdateType CreerScenesExecution(SceneWriter& writer, const media::TAfficherFichier& entry,
                                    std::string& newfichier, SceneScanServices& services) {
   newfichier = entry.fullName;
-  if (const std::string refusal = writer.Refusal(entry); !refusal.empty()) {
-    services.host.Ask(MessageKind::kError, refusal, Buttons::kOk);
-    return utNone;
-  }
-  ScanScenes(writer, entry, services);
-  // The scene file changed or went away in every other case.
+  if (std::string refusal = writer.Refusal(entry); !refusal.empty()) throw CommandSkipped(refusal);
+  std::string nothing;
+  if (ScanScenes(writer, entry, services, &nothing) == SceneScanOutcome::kNotScannable) throw CommandSkipped(nothing);
   return utModify;
 }
 

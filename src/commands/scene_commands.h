@@ -38,16 +38,19 @@ enum class SceneScanOutcome {
   kCompleted,     // every frame scanned, the last scene written
   kAborted,       // stopped by the user; finished scenes written
   kRefused,       // the writer cannot serve this file; nothing touched
-  kNoOutput,      // the output could not be opened
-  kNotScannable,  // not AVI, no video, no frames: an output without scenes
-  kFailed,        // reading or writing failed during the scan
+  kNotScannable,  // not AVI, no video, no frames: no output
 };
 
-// Scans the entry's file into `writer`; the output is closed in every case.
-SceneScanOutcome ScanScenes(SceneWriter& writer, const media::TAfficherFichier& entry, SceneScanServices& services);
+// Scans the entry's file into `writer`. A completed or aborted scan puts
+// its output under its name; otherwise the name keeps what it held. A file
+// with nothing to scan gives kNotScannable, with the reason in `nothing`
+// when given; a failure to read or write throws its UserError.
+SceneScanOutcome ScanScenes(SceneWriter& writer, const media::TAfficherFichier& entry, SceneScanServices& services,
+                            std::string* nothing = nullptr);
 
-// The execution of both scan commands. A refused file is reported to the
-// user and left alone; otherwise the entry is analysed again afterwards.
+// The execution of both scan commands: utModify after a scan (the entry is
+// analysed again). A refused file or one with nothing to scan throws
+// CommandSkipped and is left alone; failures throw their UserError.
 TchUpdateType CreerScenesExecution(SceneWriter& writer, const media::TAfficherFichier& entry,
                                    std::string& newfichier, SceneScanServices& services);
 

@@ -108,20 +108,13 @@ bool ScnFileWriter::OpenSceneOutput(const media::TAfficherFichier& entry) {
   scenes_ = 0;
   // A longer path would not fit its length byte: the file would be corrupt.
   if (!Refusal(entry).empty()) return false;
-  try {
-    const std::filesystem::path target = SceneFilePath(entry.fullName);
-    std::error_code ignored;
-    std::filesystem::remove(target, ignored);
-    file_.emplace(target, media::BinaryFile::Mode::kCreate);
-    source_ = entry.fullName;
-    const std::vector<std::uint8_t> header = ScnHeader(source_);
-    file_->WriteAt(0, header);
-    count_position_ = ScnCountOffset(source_);
-    end_ = header.size();
-    return true;
-  } catch (const std::exception&) {
-    return false;
-  }
+  file_.emplace(std::filesystem::path(SceneFilePath(entry.fullName)), std::filesystem::path(entry.fullName));
+  source_ = entry.fullName;
+  const std::vector<std::uint8_t> header = ScnHeader(source_);
+  file_->File().WriteAt(0, header);
+  count_position_ = ScnCountOffset(source_);
+  end_ = header.size();
+  return true;
 }
 
 void ScnFileWriter::WriteScene(const TSceneInfo& scene) {
@@ -131,23 +124,20 @@ void ScnFileWriter::WriteScene(const TSceneInfo& scene) {
   const std::vector<std::uint8_t> record =
       scenes_ == 0 ? ScnFirstSceneRecord(source_, exclusive_end)
                    : ScnFurtherSceneRecord(scene.StartFrame, exclusive_end - scene.StartFrame);
-  file_->WriteAt(end_, record);
+  file_->File().WriteAt(end_, record);
   end_ += record.size();
   ++scenes_;
 }
 
-bool ScnFileWriter::CloseSceneOutput() {
-  if (!file_) return true;
-  bool ok = true;
-  try {
-    std::uint8_t count[2] = {static_cast<std::uint8_t>(scenes_), static_cast<std::uint8_t>(scenes_ >> 8)};
-    file_->WriteAt(count_position_, count);
-  } catch (const std::exception&) {
-    ok = false;
-  }
-  file_.reset();
-  return ok;
+void ScnFileWriter::CloseSceneOutput() {
+  if (!file_) return;
+  std::optional<media::AtomicOutput> output = std::exchange(file_, std::nullopt);
+  std::uint8_t count[2] = {static_cast<std::uint8_t>(scenes_), static_cast<std::uint8_t>(scenes_ >> 8)};
+  output->File().WriteAt(count_position_, count);
+  output->Commit();
 }
+
+void ScnFileWriter::AbandonSceneOutput() { file_.reset(); }
 
 std::vector<std::string> SceneTextHeaderLines(std::string_view fullName, std::string_view version) {
   const std::string rule = "//--------------------------------------------------";
@@ -192,7 +182,7 @@ SceneTextWriter::SceneTextWriter(Clock clock, settings::LocaleFormats locale)
 
 void SceneTextWriter::WriteLine(std::string_view line) {
   const std::string text = CrLf(line);
-  file_->WriteAt(end_, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+  file_->File().WriteAt(end_, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
   end_ += text.size();
 }
 
@@ -200,13 +190,9 @@ bool SceneTextWriter::OpenSceneOutput(const media::TAfficherFichier& entry) {
   file_.reset();
   end_ = 0;
   number_ = 0;
-  try {
-    file_.emplace(std::filesystem::path(SceneTextPath(entry.fullName)), media::BinaryFile::Mode::kCreate);
-    for (const std::string& line : SceneTextHeaderLines(entry.fullName, resources::kProductVersion)) WriteLine(line);
-    return true;
-  } catch (const std::exception&) {
-    return false;
-  }
+  file_.emplace(std::filesystem::path(SceneTextPath(entry.fullName)), std::filesystem::path(entry.fullName));
+  for (const std::string& line : SceneTextHeaderLines(entry.fullName, resources::kProductVersion)) WriteLine(line);
+  return true;
 }
 
 void SceneTextWriter::WriteScene(const TSceneInfo& scene) {
@@ -215,16 +201,18 @@ void SceneTextWriter::WriteScene(const TSceneInfo& scene) {
   WriteLine(SceneTextLine(number_, scene));
 }
 
-bool SceneTextWriter::CloseSceneOutput() {
-  if (!file_) return true;
-  bool ok = true;
+void SceneTextWriter::CloseSceneOutput() {
+  if (!file_) return;
   try {
     for (const std::string& line : SceneTextClosingLines(clock_(), locale_)) WriteLine(line);
-  } catch (const std::exception&) {
-    ok = false;
+    file_->Commit();
+  } catch (...) {
+    file_.reset();
+    throw;
   }
   file_.reset();
-  return ok;
 }
+
+void SceneTextWriter::AbandonSceneOutput() { file_.reset(); }
 
 }  // namespace korvid::commands

@@ -12,26 +12,32 @@
 #include <vector>
 
 #include "commands/scene_info.h"
-#include "media/binary_file.h"
+#include "media/atomic_output.h"
 #include "media/video_record.h"
 #include "resources/product.h"
 #include "settings/date_time_format.h"
 
 namespace korvid::commands {
 
-// What a scan hands its scenes to. CloseSceneOutput is called after every
-// scan attempt, also when opening failed or the scan was aborted.
+// What a scan hands its scenes to. The output is written aside and takes
+// its name only when closed, so a failed scan leaves an earlier output as
+// it was. After a successful open, exactly one of CloseSceneOutput (a scan
+// that completed or was aborted) and AbandonSceneOutput follows.
 class SceneWriter {
  public:
   virtual ~SceneWriter() = default;
   // Why this output cannot be made for the entry at all; empty when it can.
   virtual std::string Refusal(const media::TAfficherFichier& entry) const;
-  // Prepares the output; false when the scan should not go on.
+  // Prepares the output; false when refused. Throws media::FileError when
+  // it cannot be created.
   virtual bool OpenSceneOutput(const media::TAfficherFichier& entry) = 0;
   // Throws media::FileError when the output cannot be written.
   virtual void WriteScene(const TSceneInfo& scene) = 0;
-  // Completes and closes the output; false when completing it failed.
-  virtual bool CloseSceneOutput() = 0;
+  // Completes the output and puts it under its name; throws
+  // media::FileError, leaving the name as it was.
+  virtual void CloseSceneOutput() = 0;
+  // Drops the output; the name keeps what it held.
+  virtual void AbandonSceneOutput() = 0;
 };
 
 // `fullName` with its extension (the part from the last dot of the last
@@ -58,12 +64,13 @@ class ScnFileWriter final : public SceneWriter {
   std::string Refusal(const media::TAfficherFichier& entry) const override;
   bool OpenSceneOutput(const media::TAfficherFichier& entry) override;
   void WriteScene(const TSceneInfo& scene) override;
-  bool CloseSceneOutput() override;
+  void CloseSceneOutput() override;
+  void AbandonSceneOutput() override;
 
   std::int32_t ScenesWritten() const { return scenes_; }
 
  private:
-  std::optional<media::BinaryFile> file_;
+  std::optional<media::AtomicOutput> file_;
   std::string source_;
   std::uint64_t count_position_ = 0;
   std::uint64_t end_ = 0;
@@ -89,14 +96,15 @@ class SceneTextWriter final : public SceneWriter {
 
   bool OpenSceneOutput(const media::TAfficherFichier& entry) override;
   void WriteScene(const TSceneInfo& scene) override;
-  bool CloseSceneOutput() override;
+  void CloseSceneOutput() override;
+  void AbandonSceneOutput() override;
 
  private:
   void WriteLine(std::string_view line);
 
   Clock clock_;
   settings::LocaleFormats locale_;
-  std::optional<media::BinaryFile> file_;
+  std::optional<media::AtomicOutput> file_;
   std::uint64_t end_ = 0;
   int number_ = 0;
 };

@@ -94,13 +94,14 @@ std::int64_t StreamTicks(const AVFormatContext& format, int stream) {
 AudioExtractionJob::AudioExtractionJob(const std::filesystem::path& source, std::filesystem::path output,
                                        const media::WavWriterOptions& options)
     : source_(source), output_(std::move(output)), options_(options) {
+  options_.source = source_;
   std::optional<media::TFriendlyAviParam> param;
   try {
     param.emplace(source_);
   } catch (const media::FileError& error) {
     throw ConversionError(error.what());
   }
-  if (!param->valid) throw ConversionError("not an AVI file: " + source_.string());
+  if (!param->valid) throw NothingToConvert("not an AVI file: " + source_.string());
 
   bool found = false;
   for (std::size_t i = 0; i < param->streams.size() && !found; ++i) {
@@ -130,12 +131,12 @@ AudioExtractionJob::AudioExtractionJob(const std::filesystem::path& source, std:
         found = true;
         route_ = AudioRoute::kDvFrames;
         duration_ = DvFramesTicks(dv.System(), dv.FrameCount());
-      } catch (const ConversionError&) {
+      } catch (const NothingToConvert&) {
         // DV without a readable first frame: look on for another sound.
       }
     }
   }
-  if (!found) throw ConversionError("no sound stream in " + source_.string());
+  if (!found) throw NothingToConvert("no sound stream in " + source_.string());
 }
 
 void AudioExtractionJob::Run(JobProgress& progress) {
@@ -156,6 +157,7 @@ void AudioExtractionJob::Run(JobProgress& progress) {
 
 void AudioExtractionJob::CopyStored(JobProgress& progress) {
   const media::BinaryFile file(source_, media::BinaryFile::Mode::kRead);
+  const std::uint64_t size_at_open = file.Size();
   const media::TAviParam param(file);
   if (stream_ >= param.streams.size()) throw ConversionError("the sound stream has gone from " + source_.string());
   const auto format = StoredPcmFormat(param.streams[stream_].format);
@@ -163,7 +165,6 @@ void AudioExtractionJob::CopyStored(JobProgress& progress) {
   const media::AviFrameIndex index = media::AviFrameIndex::Load(file, param);
 
   media::WavWriter writer(output_, format->fmt, options_);
-  created_ = true;
   std::vector<std::uint8_t> piece;
   std::uint64_t copied = 0;
   for (const media::FrameLocation& chunk : index.FramesOf(stream_)) {
@@ -173,7 +174,7 @@ void AudioExtractionJob::CopyStored(JobProgress& progress) {
     const std::uint64_t whole = chunk.size / format->block * format->block;
     for (std::uint64_t done = 0; done < whole;) {
       piece.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kReadPiece, whole - done)));
-      const std::size_t got = file.ReadAt(chunk.offset + done, piece);
+      const std::size_t got = ReadSourceBytes(file, size_at_open, chunk.offset + done, piece);
       if (got != piece.size()) throw ConversionError("the sound data of " + source_.string() + " ends early");
       writer.Write(piece);
       done += got;
@@ -190,7 +191,6 @@ void AudioExtractionJob::DecodeDvFrames(JobProgress& progress) {
   if (!first) throw ConversionError("the DV frames of " + source_.string() + " carry no sound");
   const int out_rate = first->sample_rate;
   media::WavWriter writer(output_, media::PcmWaveFormat(static_cast<std::uint32_t>(out_rate), 2, 16), options_);
-  created_ = true;
 
   PcmRateConverter converter(out_rate, 2);
   std::vector<std::uint8_t> frame;
@@ -249,7 +249,6 @@ void AudioExtractionJob::DecodeWithFfmpeg(JobProgress& progress) {
   media::WavWriter writer(output_,
                           media::PcmWaveFormat(static_cast<std::uint32_t>(rate), static_cast<std::uint16_t>(channels), 16),
                           options_);
-  created_ = true;
 
   const media::PacketPtr packet = media::AllocPacket();
   const media::FramePtr decoded = media::AllocFrame();

@@ -25,7 +25,7 @@ enum class AudioRoute {
 
 class AudioExtractionJob : public ConversionJob {
  public:
-  // Throws ConversionError when the file has no sound to extract.
+  // Throws NothingToConvert when the file has no sound to extract.
   AudioExtractionJob(const std::filesystem::path& source, std::filesystem::path output,
                      const media::WavWriterOptions& options = {});
 
@@ -36,7 +36,6 @@ class AudioExtractionJob : public ConversionJob {
   std::int64_t Duration() const override { return duration_; }
   void Run(JobProgress& progress) override;
   const std::filesystem::path& Output() const override { return output_; }
-  bool OutputCreated() const override { return created_; }
 
  private:
   void CopyStored(JobProgress& progress);
@@ -49,7 +48,6 @@ class AudioExtractionJob : public ConversionJob {
   AudioRoute route_ = AudioRoute::kStoredPcm;
   std::size_t stream_ = 0;
   std::int64_t duration_ = 0;
-  bool created_ = false;
 };
 
 }  // namespace korvid::graphs

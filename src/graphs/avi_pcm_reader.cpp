@@ -4,6 +4,7 @@
 #include <string>
 
 #include "graphs/conversion_job.h"
+#include "graphs/dv_source.h"
 #include "media/le_bytes.h"
 
 namespace korvid::graphs {
@@ -34,7 +35,7 @@ std::optional<PcmFormat> ReadPcmFormat(std::span<const std::uint8_t> strf) {
 
 AviPcmReader::AviPcmReader(const media::BinaryFile& file, const media::TAviParam& param,
                            const media::AviFrameIndex& index, std::size_t stream)
-    : file_(file), chunks_(index.FramesOf(stream)) {
+    : file_(file), size_at_open_(file.Size()), chunks_(index.FramesOf(stream)) {
   if (stream >= param.streams.size()) throw ConversionError("no such sound stream");
   const auto format = ReadPcmFormat(param.streams[stream].format);
   if (!format) throw ConversionError("sound stream " + std::to_string(stream) + " is not 8- or 16-bit PCM");
@@ -56,7 +57,7 @@ bool AviPcmReader::LoadNextChunk() {
     loaded_start_ = starts_[next_chunk_];
     const media::FrameLocation chunk = chunks_[next_chunk_++];
     raw_.resize(std::min<std::size_t>(chunk.size, kChunkLimit));
-    const std::size_t got = file_.ReadAt(chunk.offset, raw_);
+    const std::size_t got = ReadSourceBytes(file_, size_at_open_, chunk.offset, raw_);
     const std::size_t bytes_per_sample = static_cast<std::size_t>(format_.bits / 8);
     const std::size_t block = bytes_per_sample * static_cast<std::size_t>(format_.channels);
     const std::size_t frames = got / block;

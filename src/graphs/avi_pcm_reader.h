@@ -48,6 +48,7 @@ class AviPcmReader {
   bool LoadNextChunk();
 
   const media::BinaryFile& file_;
+  std::uint64_t size_at_open_ = 0;
   std::span<const media::FrameLocation> chunks_;
   PcmFormat format_;
   std::size_t next_chunk_ = 0;

@@ -53,6 +53,14 @@ class ConversionError : public UserError {
   using UserError::UserError;
 };
 
+// Thrown when the source holds nothing the job can work on (no frames, no
+// DV where DV is needed, no sound): no output is made, and the command
+// reports the file as left alone rather than failed.
+class NothingToConvert : public ConversionError {
+ public:
+  using ConversionError::ConversionError;
+};
+
 class ConversionJob {
  public:
   virtual ~ConversionJob() = default;
@@ -61,13 +69,14 @@ class ConversionJob {
   // nothing to convert.
   virtual std::int64_t Duration() const = 0;
   // Converts until done or until `progress` asks it to stop; either way
-  // the output is left as a valid file of what was converted. Throws on
-  // failure.
+  // the output appears under its name as a valid file of what was
+  // converted. Throws on failure (a source that shrinks or cannot be read
+  // is one); the output's name then keeps what it held before.
   virtual void Run(JobProgress& progress) = 0;
   // Where the job writes.
   virtual const std::filesystem::path& Output() const = 0;
-  // Whether Run created the output (so that a failure may remove it).
-  virtual bool OutputCreated() const = 0;
+  // Damaged source frames that the frame before them stood in for.
+  virtual std::uint64_t FramesReplaced() const { return 0; }
 };
 
 // Frame time of `frames` frames at rate/scale frames a second, in ticks.

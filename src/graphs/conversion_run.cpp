@@ -75,10 +75,6 @@ bool TCdm::RunConversionGraph(commands::CommandHost& host, const commands::Proce
   fg.SetActive(false);
   const std::exception_ptr failure = failure_;
   failure_ = nullptr;
-  if (failure && job_->OutputCreated()) {
-    std::error_code ignored;
-    std::filesystem::remove(job_->Output(), ignored);
-  }
   job_.reset();
   progressSource.reset();
   if (failure) std::rethrow_exception(failure);

@@ -9,10 +9,13 @@
 namespace korvid::graphs {
 
 DvSource::DvSource(const std::filesystem::path& path)
-    : file_(path, media::BinaryFile::Mode::kRead), param_(file_), index_(media::AviFrameIndex::Load(file_, param_)) {
-  if (!param_.valid) throw ConversionError(path.string() + " is not an AVI file");
+    : file_(path, media::BinaryFile::Mode::kRead),
+      size_at_open_(file_.Size()),
+      param_(file_),
+      index_(media::AviFrameIndex::Load(file_, param_)) {
+  if (!param_.valid) throw NothingToConvert(path.string() + " is not an AVI file");
   const auto dv = media::FindDvVideoStream(param_);
-  if (!dv) throw ConversionError(path.string() + " has no DV stream");
+  if (!dv) throw NothingToConvert(path.string() + " has no DV stream");
   interleaved_ = param_.streams[*dv].FccType() == media::FourCC("iavs");
   frames_ = index_.FramesOf(*dv);
   for (std::size_t s = 0; s < param_.streams.size(); ++s)
@@ -29,14 +32,24 @@ DvSource::DvSource(const std::filesystem::path& path)
     wide_ = media::IsWideScreen(head);
     return;
   }
-  throw ConversionError(path.string() + " holds no whole DV frame");
+  throw NothingToConvert(path.string() + " holds no whole DV frame");
+}
+
+std::size_t ReadSourceBytes(const media::BinaryFile& source, std::uint64_t size_at_open, std::uint64_t offset,
+                            std::span<std::uint8_t> out) {
+  const std::size_t got = source.ReadAt(offset, out);
+  const std::uint64_t expected =
+      offset >= size_at_open ? 0 : std::min<std::uint64_t>(out.size(), size_at_open - offset);
+  if (got < expected)
+    throw media::FileError(source.Path().string() + " became shorter while it was being read");
+  return got;
 }
 
 bool DvSource::ReadFrame(std::size_t k, std::vector<std::uint8_t>& out) const {
   const std::size_t bytes = media::FrameBytes(system_);
   out.resize(bytes);
   if (k >= frames_.size() || frames_[k].size != bytes) return false;
-  if (!file_.ReadExactAt(frames_[k].offset, out)) return false;
+  if (ReadBytes(frames_[k].offset, out) != bytes) return false;
   return media::DetectDvSystem(out) == system_;
 }
 
@@ -45,6 +58,8 @@ bool DvFrameSequence::Read(std::size_t k, std::vector<std::uint8_t>& out, bool& 
   if (!damaged) {
     out.swap(scratch_);
     have_good_ = true;
+  } else if (have_good_) {
+    source_.replaced_.fetch_add(1, std::memory_order_relaxed);
   }
   return have_good_;
 }

@@ -3,6 +3,7 @@
 // type 1 or the video stream of type 2), its sound streams, and whole
 // frames read one positioned read at a time.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -16,9 +17,16 @@
 
 namespace korvid::graphs {
 
+// Reads up to `out.size()` bytes at `offset` of a source that held
+// `size_at_open` bytes when the job began: fewer only where the file ended
+// already then (a damaged file). A file that has shrunk since was changed
+// underneath the job: FileError.
+std::size_t ReadSourceBytes(const media::BinaryFile& source, std::uint64_t size_at_open, std::uint64_t offset,
+                            std::span<std::uint8_t> out);
+
 class DvSource {
  public:
-  // Throws ConversionError when the file is not an AVI with a DV stream
+  // Throws NothingToConvert when the file is not an AVI with a DV stream
   // whose first whole frame names its TV system.
   explicit DvSource(const std::filesystem::path& path);
 
@@ -31,15 +39,25 @@ class DvSource {
 
   // Reads frame k into `out` (resized to one whole frame). A chunk that
   // is not one whole frame of the file's system gives false; `out` then
-  // holds nothing usable.
+  // holds nothing usable. A frame the file no longer holds (it shrank) or
+  // that cannot be read throws FileError.
   bool ReadFrame(std::size_t k, std::vector<std::uint8_t>& out) const;
 
+  // Damaged frames the frame before them stood in for, over every
+  // DvFrameSequence of this source.
+  std::uint64_t FramesReplaced() const { return replaced_.load(std::memory_order_relaxed); }
+
   const media::BinaryFile& File() const { return file_; }
+  // ReadSourceBytes on this source.
+  std::size_t ReadBytes(std::uint64_t offset, std::span<std::uint8_t> out) const {
+    return ReadSourceBytes(file_, size_at_open_, offset, out);
+  }
   const media::AviFrameIndex& Index() const { return index_; }
   const media::TFriendlyAviParam& Param() const { return param_; }
 
  private:
   media::BinaryFile file_;
+  std::uint64_t size_at_open_ = 0;
   media::TFriendlyAviParam param_;
   media::AviFrameIndex index_;
   std::span<const media::FrameLocation> frames_;
@@ -47,6 +65,8 @@ class DvSource {
   bool interleaved_ = false;
   bool wide_ = false;
   std::vector<std::size_t> audio_streams_;
+  mutable std::atomic<std::uint64_t> replaced_{0};
+  friend class DvFrameSequence;
 };
 
 // Reads the frames of a DV source in order, keeping the frame before in

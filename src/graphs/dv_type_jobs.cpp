@@ -77,8 +77,8 @@ void Type1To2Job::Run(JobProgress& progress) {
   const int out_rate = first ? first->sample_rate : 0;
   const std::size_t pairs = first ? static_cast<std::size_t>(first->pairs) : 0;
   const std::vector<media::AviAudioFormat> formats(pairs, {static_cast<std::uint32_t>(out_rate), 2, 16});
-  media::AviWriter writer = media::AviWriter::CreateType2(output_, {system, source_.Wide()}, formats);
-  created_ = true;
+  media::AviWriter writer =
+      media::AviWriter::CreateType2(output_, {system, source_.Wide()}, formats, {.source = source_.File().Path()});
 
   std::vector<PcmRateConverter> converters;
   for (std::size_t p = 0; p < pairs; ++p) converters.emplace_back(out_rate, 2);
@@ -146,8 +146,8 @@ void Type2To1Job::Run(JobProgress& progress) {
   }
   const int frame_rate_hz = media::SampleRateHz(media::RateOf(mode));
 
-  media::AviWriter writer = media::AviWriter::CreateType1(output_, {system, source_.Wide()});
-  created_ = true;
+  media::AviWriter writer =
+      media::AviWriter::CreateType1(output_, {system, source_.Wide()}, {.source = source_.File().Path()});
   DvFrameSequence sequence(source_);
   std::vector<std::uint8_t> frame;
   media::DvAudioFrame carried;

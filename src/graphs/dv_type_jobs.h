@@ -22,18 +22,17 @@ namespace korvid::graphs {
 
 class Type1To2Job : public ConversionJob {
  public:
-  // Throws ConversionError when the source is not DV.
+  // Throws NothingToConvert when the source is not DV.
   Type1To2Job(const std::filesystem::path& source, std::filesystem::path output);
 
   std::int64_t Duration() const override;
   void Run(JobProgress& progress) override;
   const std::filesystem::path& Output() const override { return output_; }
-  bool OutputCreated() const override { return created_; }
+  std::uint64_t FramesReplaced() const override { return source_.FramesReplaced(); }
 
  private:
   DvSource source_;
   std::filesystem::path output_;
-  bool created_ = false;
 };
 
 class Type2To1Job : public ConversionJob {
@@ -43,12 +42,11 @@ class Type2To1Job : public ConversionJob {
   std::int64_t Duration() const override;
   void Run(JobProgress& progress) override;
   const std::filesystem::path& Output() const override { return output_; }
-  bool OutputCreated() const override { return created_; }
+  std::uint64_t FramesReplaced() const override { return source_.FramesReplaced(); }
 
  private:
   DvSource source_;
   std::filesystem::path output_;
-  bool created_ = false;
 };
 
 // The sound mode a frame's description stands for.

@@ -33,9 +33,9 @@ void HeaderRewriteJob::Run(JobProgress& progress) {
                          static_cast<std::uint16_t>(format->bits)});
     }
   }
-  media::AviWriter writer = source_.Interleaved() ? media::AviWriter::CreateType1(output_, video)
-                                                  : media::AviWriter::CreateType2(output_, video, formats);
-  created_ = true;
+  const media::AviWriterOptions options{.source = source_.File().Path()};
+  media::AviWriter writer = source_.Interleaved() ? media::AviWriter::CreateType1(output_, video, options)
+                                                  : media::AviWriter::CreateType2(output_, video, formats, options);
 
   const std::size_t frames = source_.FrameCount();
   std::vector<std::size_t> next_chunk(copied.size(), 0);
@@ -54,7 +54,7 @@ void HeaderRewriteJob::Run(JobProgress& progress) {
       for (; next_chunk[a] < std::min(due, chunks.size()); ++next_chunk[a]) {
         const media::FrameLocation where = chunks[next_chunk[a]];
         chunk.resize(std::min<std::size_t>(where.size, kChunkLimit));
-        chunk.resize(source_.File().ReadAt(where.offset, chunk));
+        chunk.resize(source_.ReadBytes(where.offset, chunk));
         const std::size_t block = static_cast<std::size_t>(formats[a].channels) * (formats[a].bits / 8u);
         chunk.resize(chunk.size() / block * block);
         if (!chunk.empty()) writer.WriteAudio(a, chunk);

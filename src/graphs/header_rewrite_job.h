@@ -15,19 +15,18 @@ namespace korvid::graphs {
 
 class HeaderRewriteJob : public ConversionJob {
  public:
-  // Throws ConversionError when the source is not DV.
+  // Throws NothingToConvert when the source is not DV.
   HeaderRewriteJob(const std::filesystem::path& source, std::filesystem::path output, Dixmark dixmark);
 
   std::int64_t Duration() const override;
   void Run(JobProgress& progress) override;
   const std::filesystem::path& Output() const override { return output_; }
-  bool OutputCreated() const override { return created_; }
+  std::uint64_t FramesReplaced() const override { return source_.FramesReplaced(); }
 
  private:
   DvSource source_;
   std::filesystem::path output_;
   Dixmark dixmark_;
-  bool created_ = false;
 };
 
 }  // namespace korvid::graphs

@@ -43,7 +43,7 @@ class PcmCopier {
       for (; next_[a] < std::min(due, chunks.size()); ++next_[a]) {
         const media::FrameLocation where = chunks[next_[a]];
         chunk_.resize(std::min<std::size_t>(where.size, kChunkLimit));
-        chunk_.resize(source_.File().ReadAt(where.offset, chunk_));
+        chunk_.resize(source_.ReadBytes(where.offset, chunk_));
         const std::size_t block = static_cast<std::size_t>(formats_[a].channels) * (formats_[a].bits / 8u);
         chunk_.resize(chunk_.size() / block * block);
         if (!chunk_.empty()) writer.WriteAudio(a, chunk_);
@@ -105,9 +105,9 @@ void InlayJob::Run(JobProgress& progress) {
     }
   }
   media::DvVideoEncoder encoder(system, wide);
-  media::AviWriter writer = type1_ ? media::AviWriter::CreateType1(output_, {system, wide})
-                                   : media::AviWriter::CreateType2(output_, {system, wide}, formats);
-  created_ = true;
+  const media::AviWriterOptions options{.source = source_.File().Path()};
+  media::AviWriter writer = type1_ ? media::AviWriter::CreateType1(output_, {system, wide}, options)
+                                   : media::AviWriter::CreateType2(output_, {system, wide}, formats, options);
   PcmCopier pcm(source_, copied, formats);
 
   RunTwoStages<DrawnPicture>(

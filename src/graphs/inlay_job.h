@@ -24,15 +24,16 @@ namespace korvid::graphs {
 class InlayJob : public ConversionJob {
  public:
   // `dv_type` 1 writes one interleaved stream, else a vids stream with the
-  // source's PCM. Throws ConversionError when the source is not DV or is
-  // not of `system` (the inlay changes no picture size).
+  // source's PCM. Throws NothingToConvert when the source is not DV, and
+  // ConversionError when it is not of `system` (the inlay changes no
+  // picture size).
   InlayJob(const std::filesystem::path& source, std::filesystem::path output, int dv_type, media::DvSystem system,
            Calenox calenox, Layrin layrin, Dixmark dixmark);
 
   std::int64_t Duration() const override;
   void Run(JobProgress& progress) override;
   const std::filesystem::path& Output() const override { return output_; }
-  bool OutputCreated() const override { return created_; }
+  std::uint64_t FramesReplaced() const override { return source_.FramesReplaced(); }
 
  private:
   DvSource source_;
@@ -41,7 +42,6 @@ class InlayJob : public ConversionJob {
   Calenox calenox_;
   Layrin layrin_;
   Dixmark dixmark_;
-  bool created_ = false;
 };
 
 // Copies every block but the picture's (header, subcode, VAUX and sound) of

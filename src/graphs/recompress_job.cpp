@@ -160,8 +160,7 @@ void RecompressJob::Run(JobProgress& progress) {
   media::DvVideoEncoder encoder(target_, wide_);
   std::vector<media::AviAudioFormat> formats;
   if (sound) formats.push_back({kSoundRate, 2, 16});
-  media::AviWriter writer = media::AviWriter::CreateType2(output_, {target_, wide_}, formats);
-  created_ = true;
+  media::AviWriter writer = media::AviWriter::CreateType2(output_, {target_, wide_}, formats, {.source = source_});
 
   media::FramePtr picture = encoder.NewPicture();
   FillBlack(*picture);

@@ -26,7 +26,6 @@ class RecompressJob : public ConversionJob {
   std::int64_t Duration() const override { return duration_; }
   void Run(JobProgress& progress) override;
   const std::filesystem::path& Output() const override { return output_; }
-  bool OutputCreated() const override { return created_; }
 
  private:
   std::filesystem::path source_;
@@ -35,7 +34,6 @@ class RecompressJob : public ConversionJob {
   bool wide_;
   std::optional<Dixmark> dixmark_;
   std::int64_t duration_ = 0;
-  bool created_ = false;
 };
 
 // Opens a media file with FFmpeg; throws ConversionError.

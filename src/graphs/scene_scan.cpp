@@ -35,9 +35,9 @@ SceneFrameReader::SceneFrameReader(const std::filesystem::path& path)
     : file_(OpenForScan(path)), head_(kPackAreaBytes) {
   try {
     const media::TAviParam param(file_);
-    if (!param.valid) throw SceneScanError(path.string() + " is not an AVI file");
+    if (!param.valid) throw NothingToScan(path.string() + " is not an AVI file");
     const std::optional<std::size_t> stream = media::FindDvVideoStream(param);
-    if (!stream) throw SceneScanError(path.string() + " has no video stream");
+    if (!stream) throw NothingToScan(path.string() + " has no video stream");
     index_ = media::AviFrameIndex::Load(file_, param);
     stream_ = *stream;
     frames_ = std::min<std::size_t>(index_.FramesOf(stream_).size(),

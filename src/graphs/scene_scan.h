@@ -31,6 +31,13 @@ class SceneScanError : public UserError {
   using UserError::UserError;
 };
 
+// The file holds nothing to scan (not AVI, no DV video stream), as opposed
+// to a file that cannot be read.
+class NothingToScan : public SceneScanError {
+ public:
+  using SceneScanError::SceneScanError;
+};
+
 struct FramePacks {
   media::TDatecode datecode;
   media::TTimecode timecode;

@@ -95,9 +95,9 @@ void StandardConversionJob::Run(JobProgress& progress) {
   media::DvVideoEncoder encoder(target_, wide);
   std::vector<media::AviAudioFormat> formats;
   if (sound && !type1) formats.push_back({kSoundRate, 2, 16});
-  media::AviWriter writer = type1 ? media::AviWriter::CreateType1(output_, {target_, wide})
-                                  : media::AviWriter::CreateType2(output_, {target_, wide}, formats);
-  created_ = true;
+  const media::AviWriterOptions options{.source = source_.File().Path()};
+  media::AviWriter writer = type1 ? media::AviWriter::CreateType1(output_, {target_, wide}, options)
+                                  : media::AviWriter::CreateType2(output_, {target_, wide}, formats, options);
   ConvertedTimecode timecode(from, target_);
 
   RunTwoStages<ScaledPicture>(

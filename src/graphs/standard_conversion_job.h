@@ -22,21 +22,20 @@ namespace korvid::graphs {
 
 class StandardConversionJob : public ConversionJob {
  public:
-  // Throws ConversionError when the source is not DV.
+  // Throws NothingToConvert when the source is not DV.
   StandardConversionJob(const std::filesystem::path& source, std::filesystem::path output, media::DvSystem target,
                         std::optional<Dixmark> dixmark);
 
   std::int64_t Duration() const override;
   void Run(JobProgress& progress) override;
   const std::filesystem::path& Output() const override { return output_; }
-  bool OutputCreated() const override { return created_; }
+  std::uint64_t FramesReplaced() const override { return source_.FramesReplaced(); }
 
  private:
   DvSource source_;
   std::filesystem::path output_;
   media::DvSystem target_;
   std::optional<Dixmark> dixmark_;
-  bool created_ = false;
 };
 
 }  // namespace korvid::graphs

@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <span>
 #include <string>
 
 #include "media/le_bytes.h"
@@ -46,6 +47,22 @@ class LocatorListener : public RiffWalkListener {
   std::optional<VideoHeaderPositions> found_;
 };
 
+// One write of bytes that lie within one 4 KiB page lands whole or not at
+// all when the process is killed (the kernel copies a page at a time and
+// checks for a fatal signal only between pages), and a page is what the
+// file system writes back as one block: the field group then holds its old
+// or its new value, never a mix. A group that straddles two pages is
+// refused rather than risked.
+constexpr std::uint64_t kPageBytes = 4096;
+
+void PatchInPlace(BinaryFile& file, std::uint64_t offset, std::span<const std::uint8_t> bytes) {
+  if (offset / kPageBytes != (offset + bytes.size() - 1) / kPageBytes)
+    throw AviHeaderError("the video stream header of " + file.Path().string() +
+                         " straddles a page of the file; it is left unchanged");
+  file.WriteAt(offset, bytes);
+  file.Sync();
+}
+
 VideoHeaderPositions RequirePositions(const BinaryFile& file, const PendingEventsPump& pump) {
   const auto found = LocateVideoStreamHeader(file, pump);
   if (!found) throw AviHeaderError("no video stream header in " + file.Path().string());
@@ -69,19 +86,12 @@ std::uint32_t ReadVideoHandler(const std::filesystem::path& path, const PendingE
   return LoadLE32(raw.data());
 }
 
-bool WriteVideoHandler(const std::filesystem::path& path, std::uint32_t code,
-                       const PendingEventsPump& pump) noexcept {
-  try {
-    BinaryFile file(path, BinaryFile::Mode::kReadWrite);
-    const auto at = LocateVideoStreamHeader(file, pump);
-    if (!at) return false;
-    std::array<std::uint8_t, 4> raw{};
-    StoreLE32(raw.data(), code);
-    file.WriteAt(at->handler, raw);
-    return true;
-  } catch (...) {
-    return false;
-  }
+void WriteVideoHandler(const std::filesystem::path& path, std::uint32_t code, const PendingEventsPump& pump) {
+  BinaryFile file(path, BinaryFile::Mode::kReadWrite);
+  const VideoHeaderPositions at = RequirePositions(file, pump);
+  std::array<std::uint8_t, 4> raw{};
+  StoreLE32(raw.data(), code);
+  PatchInPlace(file, at.handler, raw);
 }
 
 StoredFrameRate FrameRateFraction(double fps) {
@@ -103,7 +113,7 @@ void WriteFrameRate(const std::filesystem::path& path, double fps, const Pending
   std::array<std::uint8_t, 8> raw{};
   StoreLE32(raw.data(), fraction.scale);
   StoreLE32(raw.data() + 4, fraction.rate);
-  file.WriteAt(at.scale, raw);
+  PatchInPlace(file, at.scale, raw);
 }
 
 }  // namespace korvid::media

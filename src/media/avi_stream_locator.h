@@ -38,10 +38,10 @@ std::optional<VideoHeaderPositions> LocateVideoStreamHeader(const BinaryFile& fi
 // has no video stream header (nothing is read beyond the walk then).
 std::uint32_t ReadVideoHandler(const std::filesystem::path& path, const PendingEventsPump& pump = {});
 
-// True when the code was written; false on any failure, including a file
-// without a video stream header, which is then left untouched.
-bool WriteVideoHandler(const std::filesystem::path& path, std::uint32_t code,
-                       const PendingEventsPump& pump = {}) noexcept;
+// Writes the code over fccHandler and flushes it to the disk. Throws
+// AviHeaderError (no video stream header: the file is not touched) or
+// FileError.
+void WriteVideoHandler(const std::filesystem::path& path, std::uint32_t code, const PendingEventsPump& pump = {});
 
 // The scale and rate a frame rate is stored as: rate 1,000,000 and the
 // scale rounded. Throws AviHeaderError for a rate that is not a positive
@@ -52,8 +52,9 @@ struct StoredFrameRate {
 };
 StoredFrameRate FrameRateFraction(double fps);
 
-// Writes the fraction over dwScale and dwRate. Throws AviHeaderError (bad
-// rate, no video stream header: the file is not touched) or FileError.
+// Writes the fraction over dwScale and dwRate with one write, flushed to
+// the disk. Throws AviHeaderError (bad rate, no video stream header: the
+// file is not touched) or FileError.
 void WriteFrameRate(const std::filesystem::path& path, double fps, const PendingEventsPump& pump = {});
 
 }  // namespace korvid::media

@@ -48,7 +48,8 @@ void StoreHeader(std::uint8_t* p, std::uint32_t code, std::uint32_t size) {
 }  // namespace
 
 struct AviWriter::State {
-  BinaryFile file;
+  AtomicOutput output;
+  BinaryFile& file;
   AviWriterOptions options;
   std::vector<StreamState> streams;
   std::optional<std::size_t> lead;
@@ -64,7 +65,7 @@ struct AviWriter::State {
   bool closed = false;
 
   State(const std::filesystem::path& path, std::vector<AviStream> descs, const AviWriterOptions& opts)
-      : file(path, BinaryFile::Mode::kCreate), options(opts) {
+      : output(path, opts.source), file(output.File()), options(opts) {
     for (std::size_t i = 0; i < descs.size(); ++i) {
       StreamState s;
       s.chunk_code = ChunkCode(i, descs[i].chunk_kind);
@@ -142,7 +143,7 @@ struct AviWriter::State {
       plan.tail.insert(plan.tail.end(), idx1.begin(), idx1.end());
     }
     plan.end = at;
-    if (at - part_start - 8 > kMaxPartBytes) throw FileError("AVI part too large in " + file.Path().string());
+    if (at - part_start - 8 > kMaxPartBytes) throw FileError("AVI part too large in " + output.Target().string());
     plan.movi_size = static_cast<std::uint32_t>(movi_end - movi_start - 8);
     plan.riff_size = static_cast<std::uint32_t>(at - part_start - 8);
     return plan;
@@ -176,12 +177,12 @@ struct AviWriter::State {
   }
 
   void Append(std::size_t stream, std::span<const std::uint8_t> data, bool keyframe) {
-    if (closed) throw std::logic_error("the AVI writer for " + file.Path().string() + " is closed");
+    if (closed) throw std::logic_error("the AVI writer for " + output.Target().string() + " is closed");
     StreamState& s = streams[stream];
     const std::uint64_t chunk_bytes = kChunkHeaderBytes + data.size() + (data.size() % 2);
     const bool new_part = NeedsNewPart(stream, chunk_bytes);
     if (new_part && parts >= options.max_parts)
-      throw FileError("cannot write " + file.Path().string() + ": the file would need more than " +
+      throw FileError("cannot write " + output.Target().string() + ": the file would need more than " +
                       std::to_string(options.max_parts) + " RIFF parts");
 
     std::optional<PartEnd> plan;
@@ -240,6 +241,7 @@ struct AviWriter::State {
     }
     file.WriteAt(kRiffHeaderBytes, HeaderList());
     file.Truncate(*final_end);
+    output.Commit();
     closed = true;
   }
 };
@@ -255,14 +257,8 @@ AviWriter& AviWriter::operator=(AviWriter&& other) noexcept {
   return *this;
 }
 
-AviWriter::~AviWriter() {
-  if (!state_) return;
-  try {
-    state_->Finalise();
-  } catch (...) {
-    // A destructor cannot report; the caller who needs to know calls Close.
-  }
-}
+// The output's own destructor removes an unfinished file.
+AviWriter::~AviWriter() = default;
 
 AviWriter AviWriter::Create(const std::filesystem::path& path, std::vector<AviStream> streams,
                             const AviWriterOptions& options) {

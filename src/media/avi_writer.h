@@ -5,9 +5,10 @@
 // part so that older readers see at least its frames.
 //
 // Chunks go to the file in call order: the caller interleaves (a video
-// frame, then its sound). Whatever happens, finalising (Close, or the
-// destructor) leaves a consistent file holding exactly the chunks whose
-// writes succeeded.
+// frame, then its sound). The file is written aside (atomic_output.h): it
+// appears under its name only when Close has finished it, as a consistent
+// file holding exactly the chunks whose writes succeeded. A writer dropped
+// without Close leaves nothing behind and the name as it was.
 
 #include <cstdint>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include <span>
 #include <vector>
 
+#include "media/atomic_output.h"
 #include "media/avi_stream.h"
 
 namespace korvid::media {
@@ -27,6 +29,8 @@ struct AviWriterOptions {
   // Parts the super indexes have room for; their space is reserved in the
   // header when the file is created.
   std::size_t max_parts = 1024;
+  // The file the output is made from, which it must never replace.
+  std::filesystem::path source{};
 };
 
 class AviWriter {
@@ -45,7 +49,7 @@ class AviWriter {
   AviWriter& operator=(AviWriter&& other) noexcept;
   AviWriter(const AviWriter&) = delete;
   AviWriter& operator=(const AviWriter&) = delete;
-  // Finalises when Close was not called; errors are swallowed here.
+  // Without Close, removes the unfinished file.
   ~AviWriter();
 
   // One frame to the first video stream (iavs or vids). A DV stream takes
@@ -57,9 +61,9 @@ class AviWriter {
   // Any stream by its position in the file.
   void WriteChunk(std::size_t stream, std::span<const std::uint8_t> data, bool keyframe = true);
 
-  // Writes the indexes and the final headers. A failed write throws
-  // FileError and leaves the file for the caller to delete; the chunks
-  // written before it stay valid and a later Close finalises them.
+  // Writes the indexes and the final headers, then puts the file under its
+  // name. Throws FileError; after a failed chunk write the chunks before it
+  // stay valid and Close still finishes them.
   void Close();
 
   // Chunks of the first video stream so far.

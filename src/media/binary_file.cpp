@@ -19,6 +19,7 @@ int OpenFlags(BinaryFile::Mode mode) {
     case BinaryFile::Mode::kRead: return O_RDONLY;
     case BinaryFile::Mode::kReadWrite: return O_RDWR;
     case BinaryFile::Mode::kCreate: return O_RDWR | O_CREAT | O_TRUNC;
+    case BinaryFile::Mode::kCreateNew: return O_RDWR | O_CREAT | O_EXCL;
   }
   return O_RDONLY;
 }

@@ -24,6 +24,7 @@ class BinaryFile {
     kRead,       // existing file, reads only
     kReadWrite,  // existing file, patched in place
     kCreate,     // new or truncated file
+    kCreateNew,  // a file that must not exist yet
   };
 
   // Throws FileError with the path and the system's reason when it cannot be opened.
@@ -49,7 +50,10 @@ class BinaryFile {
   // How many read calls this object has made: lets tests show that a walk
   // over a large file costs a handful of reads.
   std::uint64_t ReadCalls() const { return read_calls_; }
+  // The name errors give: the path opened, unless ReportAs changed it.
   const std::filesystem::path& Path() const { return path_; }
+  // A file written aside is reported under the name it will have.
+  void ReportAs(const std::filesystem::path& path) { path_ = path; }
 
  private:
   void Close() noexcept;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <system_error>
 
+#include "media/atomic_output.h"
 #include "media/binary_file.h"
 #include "media/le_bytes.h"
 #include "media/riff_walk.h"
@@ -296,8 +297,9 @@ RiffReport BuildRiffReport(const std::filesystem::path& path, const RiffReportSt
 void SaveRiffReport(const std::vector<std::string>& lines, const std::filesystem::path& target) {
   std::string text;
   for (const std::string& line : lines) text += line + "\r\n";
-  BinaryFile file(target, BinaryFile::Mode::kCreate);
-  file.WriteAt(0, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+  AtomicOutput output(target);
+  output.File().WriteAt(0, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+  output.Commit();
 }
 
 std::filesystem::path RiffReportLogPath(const std::filesystem::path& analysed) {

@@ -45,7 +45,8 @@ std::vector<std::uint8_t> PcmWaveFormat(std::uint32_t sample_rate, std::uint16_t
 }
 
 struct WavWriter::State {
-  BinaryFile file;
+  AtomicOutput output;
+  BinaryFile& file;
   std::vector<std::uint8_t> format;
   WavWriterOptions options;
   std::uint64_t junk_position = 12;
@@ -57,7 +58,7 @@ struct WavWriter::State {
   bool rf64 = false;
 
   State(const std::filesystem::path& path, std::vector<std::uint8_t> fmt, const WavWriterOptions& opts)
-      : file(path, BinaryFile::Mode::kCreate), format(std::move(fmt)), options(opts) {}
+      : output(path, opts.source), file(output.File()), format(std::move(fmt)), options(opts) {}
 
   void WriteHeader() {
     std::vector<std::uint8_t> head;
@@ -120,6 +121,7 @@ struct WavWriter::State {
       file.WriteAt(data_size_position, field);
     }
     file.Truncate(end);
+    output.Commit();
     closed = true;
   }
 };
@@ -135,17 +137,11 @@ WavWriter::WavWriter(const std::filesystem::path& path, std::vector<std::uint8_t
 WavWriter::WavWriter(WavWriter&&) noexcept = default;
 WavWriter& WavWriter::operator=(WavWriter&&) noexcept = default;
 
-WavWriter::~WavWriter() {
-  if (!state_ || state_->closed) return;
-  try {
-    state_->Finish();
-  } catch (...) {
-    // Destructors do not throw; Close is where failures are reported.
-  }
-}
+// The output's own destructor removes an unfinished file.
+WavWriter::~WavWriter() = default;
 
 void WavWriter::Write(std::span<const std::uint8_t> data) {
-  if (state_->closed) throw FileError("WAV file already closed: " + state_->file.Path().string());
+  if (state_->closed) throw FileError("WAV file already closed: " + state_->output.Target().string());
   state_->pending.insert(state_->pending.end(), data.begin(), data.end());
   if (state_->pending.size() >= kFlushBytes) state_->Flush();
 }

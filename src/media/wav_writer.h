@@ -4,6 +4,10 @@
 // do not fit the 32-bit RIFF fields is finished as RF64 (EBU Tech 3306):
 // room for the 64-bit sizes is kept from the start in a JUNK chunk, which
 // then becomes the ds64 chunk, so nothing has to move.
+//
+// The file is written aside (atomic_output.h) and appears under its name
+// only once Close has finished it; a writer dropped without Close leaves
+// nothing behind and the name as it was.
 
 #include <cstdint>
 #include <filesystem>
@@ -11,6 +15,7 @@
 #include <span>
 #include <vector>
 
+#include "media/atomic_output.h"
 #include "media/binary_file.h"
 
 namespace korvid::media {
@@ -20,6 +25,8 @@ namespace korvid::media {
 std::vector<std::uint8_t> PcmWaveFormat(std::uint32_t sample_rate, std::uint16_t channels, std::uint16_t bits);
 
 struct WavWriterOptions {
+  // The file the sound comes from, which the output must never replace.
+  std::filesystem::path source{};
   // Files whose RIFF or data size would pass this many bytes become RF64.
   // Only tests lower it, to see an RF64 file without writing 4 GiB.
   std::uint64_t rf64_threshold = 0xFFFFFFFFu;
@@ -36,13 +43,13 @@ class WavWriter {
   WavWriter& operator=(WavWriter&&) noexcept;
   WavWriter(const WavWriter&) = delete;
   WavWriter& operator=(const WavWriter&) = delete;
-  // Finishes the file when Close was not called; errors are swallowed here.
+  // Without Close, removes the unfinished file.
   ~WavWriter();
 
   // Appends sound data as the format stores it. Throws FileError.
   void Write(std::span<const std::uint8_t> data);
-  // Writes what is buffered and the final sizes. Throws FileError; a later
-  // Close (or the destructor) tries again.
+  // Writes what is buffered and the final sizes, then puts the file under
+  // its name. Throws FileError.
   void Close();
 
   std::uint64_t DataBytes() const;

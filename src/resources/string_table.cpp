@@ -239,6 +239,7 @@ constexpr std::array<Entry, kTextCount> kTexts = {{
     {Text::kRateFormUnit, "frames/sec"},
     {Text::kRateFormOkHint, "Apply the new framerate."},
     {Text::kRateFormCancelHint, "Cancel the command \"Fix the framerate\" \nwithout applying the modification."},
+    {Text::kDamagedFramesReplaced, "%s: %s damaged frames were replaced by the frame before them."},
 
     {Text::kCommandLineTitle, "Command Line"},
     {Text::kSwitchCloseAfterCommands, "Close after commands"},

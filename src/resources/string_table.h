@@ -246,6 +246,9 @@ enum class Text {
   kRateFormOkHint,
   kRateFormCancelHint,
 
+  // Conversions: what a finished run tells beyond its output.
+  kDamagedFramesReplaced,
+
   // Command line: help, switch captions and the unattended run report.
   kCommandLineTitle,
   kSwitchCloseAfterCommands,

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "commands/command_skipped.h"
 #include "graphs/dv_source.h"
 #include "media/avi_frame_index.h"
 #include "sample_clip.h"
@@ -134,21 +135,76 @@ TEST(ConversionExecution, EscapeStopsTheSecondOfThreeFilesAndTheThirdIsConverted
   EXPECT_EQ(graphs::DvSource(outputs[2]).FrameCount(), 75u);
 }
 
-TEST(ConversionExecution, FailuresAreSilentAndReencodingsReportNothing) {
+TEST(ConversionExecution, NothingFromNothing) {
   TempDir dir;
   Fixture f;
   f.preferences.saveInSameFolder = true;
   test::WriteWholeFile(dir / "junk.avi", std::vector<std::uint8_t>(500, 1));
-  const auto junk = Entry(dir / "junk.avi", 1, media::TvSystem::kPal);
+  samples::WriteMjpegClip(dir / "mjpeg.avi", 10);
+  samples::DvClipSpec empty;
+  empty.frames = 0;
+  samples::WriteDvClip(dir / "empty.avi", empty);
   auto services = f.Services();
   std::string newfichier;
-  EXPECT_EQ(DVType2Execution(junk, newfichier, services), utAdd);
-  EXPECT_EQ(newfichier, (dir / "junk_type2.avi").string());
-  EXPECT_FALSE(std::filesystem::exists(newfichier));
-  newfichier.clear();
-  EXPECT_EQ(NtscExecution(junk, newfichier, services), utNone);
-  EXPECT_TRUE(newfichier.empty());
-  EXPECT_EQ(ConvertirDVExecution(junk, newfichier, services), utNone);
+  for (const char* name : {"junk.avi", "mjpeg.avi", "empty.avi"}) {
+    const auto entry = Entry(dir / name, 1, media::TvSystem::kPal);
+    EXPECT_THROW(DVType2Execution(entry, newfichier, services), CommandSkipped) << name;
+    EXPECT_THROW(NtscExecution(entry, newfichier, services), CommandSkipped) << name;
+  }
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3) << "no output, no temporary";
+}
+
+// The first look at the job cuts the source to 40%: the frames after that
+// are gone, which is an error, and the earlier output stays as it was.
+TEST(ConversionExecution, ASourceCutShortMidRunFailsAndKeepsTheEarlierOutput) {
+  TempDir dir;
+  Fixture f;
+  f.preferences.saveInSameFolder = true;
+  samples::DvClipSpec spec;
+  spec.dv_type = 1;
+  spec.frames = 500;
+  spec.distinct_pictures = 2;
+  samples::WriteDvClip(dir / "long.avi", spec);
+  const std::vector<std::uint8_t> earlier(1000, 7);
+  test::WriteWholeFile(dir / "long_type2.avi", earlier);
+  const auto size = std::filesystem::file_size(dir / "long.avi");
+  f.host.onEvents = [&] {
+    if (std::filesystem::file_size(dir / "long.avi") == size)
+      std::filesystem::resize_file(dir / "long.avi", size * 2 / 5);
+  };
+  auto services = f.Services();
+  std::string newfichier;
+  try {
+    DVType2Execution(Entry(dir / "long.avi", 1, media::TvSystem::kPal), newfichier, services);
+    ADD_FAILURE() << "a source cut short is converted";
+  } catch (const media::FileError& error) {
+    EXPECT_NE(std::string(error.what()).find("shorter"), std::string::npos) << error.what();
+  }
+  EXPECT_EQ(test::ReadWholeFile(dir / "long_type2.avi"), earlier);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2) << "no temporary left";
+}
+
+// Damaged frames are replaced by the one before, and the user is told how
+// many were.
+TEST(ConversionExecution, DamagedFramesAreReplacedAndCounted) {
+  TempDir dir;
+  Fixture f;
+  f.preferences.saveInSameFolder = true;
+  const auto source = test::CopyStandardSample("pal_type1.avi", dir.path());
+  {
+    media::BinaryFile file(source, media::BinaryFile::Mode::kReadWrite);
+    const media::TAviParam param(file);
+    const media::AviFrameIndex index = media::AviFrameIndex::Load(file, param);
+    for (const std::size_t k : {10, 30})
+      file.WriteAt(index.FramesOf(0)[k].offset, std::vector<std::uint8_t>(80, 0));
+  }
+  auto services = f.Services();
+  std::string newfichier;
+  ASSERT_EQ(DVType2Execution(Entry(source, 1, media::TvSystem::kPal), newfichier, services), utAdd);
+  EXPECT_EQ(graphs::DvSource(newfichier).FrameCount(), 50u);
+  ASSERT_EQ(f.host.questions.size(), 1u);
+  EXPECT_EQ(f.host.questions[0].kind, MessageKind::kWarning);
+  EXPECT_NE(f.host.questions[0].text.find(": 2 damaged frames"), std::string::npos) << f.host.questions[0].text;
 }
 
 TEST(ConversionExecution, NtscOfAPalType1FileGivesAType1NtscFile) {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "commands/command_skipped.h"
 #include "graphs/dv_source.h"
 #include "media/avi_stream_locator.h"
 #include "media/binary_file.h"
@@ -146,7 +147,7 @@ TEST(CorrigerFps, TextThatIsNotARateAboveZeroChangesNothing) {
   EXPECT_EQ(test::ReadWholeFile(path), before);
 }
 
-TEST(CorrigerFps, AFileThatCannotTakeTheRateIsLeftAloneButAnalysedAgain) {
+TEST(CorrigerFps, AFileThatCannotTakeTheRateFailsAndIsLeftAlone) {
   TempDir dir;
   test::WriteWholeFile(dir / "junk.avi", std::vector<std::uint8_t>(300, 7));
   Fixture f;
@@ -156,7 +157,7 @@ TEST(CorrigerFps, AFileThatCannotTakeTheRateIsLeftAloneButAnalysedAgain) {
   };
   auto services = f.Services();
   std::string unused;
-  EXPECT_EQ(CorrigerFpsExecution(EntryOf(dir / "junk.avi"), unused, services), utModify);
+  EXPECT_THROW(CorrigerFpsExecution(EntryOf(dir / "junk.avi"), unused, services), media::AviHeaderError);
   EXPECT_EQ(test::ReadWholeFile(dir / "junk.avi"), std::vector<std::uint8_t>(300, 7));
   bool visible = false;
   bool enabled = true;
@@ -221,13 +222,13 @@ TEST(CorrigerCodec, APersonalisedCodeWritesItsFirstFourCharactersAndNothingElse)
   EXPECT_EQ(ChosenCodec(state), media::FourCC("CDVC"));
 }
 
-TEST(CorrigerCodec, ANonAviFileStaysUnchangedAndIsNotAnalysedAgain) {
+TEST(CorrigerCodec, ANonAviFileFailsAndStaysUnchanged) {
   TempDir dir;
   test::WriteWholeFile(dir / "junk.avi", std::vector<std::uint8_t>(300, 7));
   Fixture f;
   auto services = f.Services();
   std::string unused;
-  EXPECT_EQ(CorrigerCodecExecution(EntryOf(dir / "junk.avi", 25, "dvsd"), unused, services), utNone);
+  EXPECT_THROW(CorrigerCodecExecution(EntryOf(dir / "junk.avi", 25, "dvsd"), unused, services), media::AviHeaderError);
   EXPECT_EQ(test::ReadWholeFile(dir / "junk.avi"), std::vector<std::uint8_t>(300, 7));
 }
 
@@ -379,7 +380,7 @@ TEST(DecalerHoraire, EveryFrameIsShiftedAcrossMidnightWithPictureAndSoundUntouch
   }
 }
 
-TEST(DecalerHoraire, ANonDvFileRunsNothing) {
+TEST(DecalerHoraire, ANonDvFileIsSkipped) {
   TempDir dir;
   graphs::TCdm cdm;
   settings::Preferences preferences;
@@ -392,7 +393,7 @@ TEST(DecalerHoraire, ANonDvFileRunsNothing) {
   media::TAfficherFichier entry;
   entry.fullName = test::StandardSample(samples::kMjpegClipName).string();
   std::string newfichier = "stale";
-  EXPECT_EQ(DecalerHoraireExecution(entry, newfichier, services), utNone);
+  EXPECT_THROW(DecalerHoraireExecution(entry, newfichier, services), CommandSkipped);
   EXPECT_TRUE(newfichier.empty());
 }
 

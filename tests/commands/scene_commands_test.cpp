@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "commands/command_skipped.h"
 #include "commands/scene_files.h"
 #include "graphs/scene_detector.h"
 #include "media/avi_frame_index.h"
@@ -265,10 +266,11 @@ class AbortingWriter final : public SceneWriter {
     inner_.WriteScene(scene);
     if (++written_ == after_) abort_ = true;
   }
-  bool CloseSceneOutput() override {
+  void CloseSceneOutput() override {
     closed_ = true;
-    return inner_.CloseSceneOutput();
+    inner_.CloseSceneOutput();
   }
+  void AbandonSceneOutput() override { inner_.AbandonSceneOutput(); }
   int written_ = 0;
   bool closed_ = false;
 
@@ -348,20 +350,22 @@ TEST_F(SceneCommands, ClipWithoutDatecodeIsOneUndatedScene) {
   EXPECT_EQ(lines[0], "  1,00.00.00.00,00.00.01.24,,,00.00.01.24") << "no datecode, no timecode";
 }
 
-TEST_F(SceneCommands, NotAnAviGivesAnEmptySceneFile) {
+TEST_F(SceneCommands, NotAnAviIsSkippedAndItsOutputsLeftAsTheyWere) {
   test::WriteWholeFile(dir / "fake.avi", Bytes(1000, 'x'));
   media::TAfficherFichier entry;
   media::SetNameFields(dir / "fake.avi", entry);
   test::WriteWholeFile(dir / "fake.scn", Bytes(100, 1));
   SceneScanServices services = Services();
   ScnFileWriter scn;
+  SceneTextWriter text;
   std::string newfichier;
-  EXPECT_EQ(CreerScenesExecution(scn, entry, newfichier, services), utModify);
-  const Bytes bytes = ReadWholeFile(dir / "fake.scn");
-  EXPECT_EQ(bytes, ScnHeader(entry.fullName)) << "header with a count of 0, the old file gone";
+  EXPECT_THROW(CreerScenesExecution(scn, entry, newfichier, services), CommandSkipped);
+  EXPECT_THROW(CreerScenesExecution(text, entry, newfichier, services), CommandSkipped);
+  EXPECT_EQ(ReadWholeFile(dir / "fake.scn"), Bytes(100, 1));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2) << "no _scn.txt, no temporary";
 }
 
-TEST_F(SceneCommands, LongPathIsRefusedWithAMessageAndLeftAlone) {
+TEST_F(SceneCommands, LongPathIsSkippedWithItsReasonAndLeftAlone) {
   std::filesystem::path folder = dir.path();
   while (folder.string().size() < 250) folder /= std::string(40, 'd');
   std::filesystem::create_directories(folder);
@@ -376,11 +380,12 @@ TEST_F(SceneCommands, LongPathIsRefusedWithAMessageAndLeftAlone) {
   SceneScanServices services = Services();
   ScnFileWriter scn;
   std::string newfichier;
-  EXPECT_EQ(CreerScenesExecution(scn, entry, newfichier, services), utNone);
-  ASSERT_EQ(host.questions.size(), 1u);
-  EXPECT_EQ(host.questions[0].kind, MessageKind::kError);
-  EXPECT_EQ(host.questions[0].buttons, Buttons::kOk);
-  EXPECT_NE(host.questions[0].text.find(entry.fullName), std::string::npos);
+  try {
+    CreerScenesExecution(scn, entry, newfichier, services);
+    ADD_FAILURE() << "a path too long for the scene file is not skipped";
+  } catch (const CommandSkipped& skipped) {
+    EXPECT_NE(std::string(skipped.what()).find(entry.fullName), std::string::npos) << skipped.what();
+  }
   EXPECT_EQ(ReadWholeFile(folder / "clip.scn"), (Bytes{1, 2, 3}));
 
   // The text export has no such limit.

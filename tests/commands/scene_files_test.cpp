@@ -112,7 +112,7 @@ TEST(ScnWriter, WritesScenesWithExclusiveEndsAndTheCountOnClose) {
   writer.WriteScene(Scene(0, 39));
   writer.WriteScene(Scene(40, 99));
   writer.WriteScene(Scene(100, 100));
-  ASSERT_TRUE(writer.CloseSceneOutput());
+  writer.CloseSceneOutput();
 
   const Bytes bytes = ReadWholeFile(dir / "clip.scn");
   const Bytes expected = Concat({ScnHeader(entry.fullName), ScnFirstSceneRecord(entry.fullName, 40),
@@ -145,7 +145,7 @@ TEST(ScnWriter, KeepsAtMost32767Scenes) {
   ASSERT_TRUE(writer.OpenSceneOutput(entry));
   constexpr std::int32_t kScenes = 32770;
   for (std::int32_t i = 0; i < kScenes; ++i) writer.WriteScene(Scene(i * 20, i * 20 + 19));
-  ASSERT_TRUE(writer.CloseSceneOutput());
+  writer.CloseSceneOutput();
   const Bytes bytes = ReadWholeFile(dir / "many.scn");
   const ScnReading reading = ReadAsPlayer(bytes);
   EXPECT_EQ(reading.count, 32767);
@@ -157,13 +157,22 @@ TEST(ScnWriter, KeepsAtMost32767Scenes) {
   EXPECT_EQ(reading.starts.back(), 32766 * 20);
 }
 
-TEST(ScnWriter, ReplacesAnOlderSceneFile) {
+TEST(ScnWriter, AnOlderSceneFileStaysUntilTheNewOneIsComplete) {
   TempDir dir;
-  test::WriteWholeFile(dir / "clip.scn", Bytes(5000, 0xAB));
+  const Bytes older(5000, 0xAB);
+  test::WriteWholeFile(dir / "clip.scn", older);
   ScnFileWriter writer;
+  ASSERT_TRUE(writer.OpenSceneOutput(EntryAt(dir / "clip.avi")));
+  writer.WriteScene(Scene(0, 39));
+  EXPECT_EQ(ReadWholeFile(dir / "clip.scn"), older) << "nothing replaced while the scan runs";
+  writer.AbandonSceneOutput();
+  EXPECT_EQ(ReadWholeFile(dir / "clip.scn"), older);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "no temporary left";
+
   ASSERT_TRUE(writer.OpenSceneOutput(EntryAt(dir / "clip.avi")));
   writer.CloseSceneOutput();
   EXPECT_TRUE(ReadAsPlayer(ReadWholeFile(dir / "clip.scn")).sizes_match);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
 TEST(ScnWriter, RefusesPathsTooLongForTheLengthByte) {
@@ -177,7 +186,6 @@ TEST(ScnWriter, RefusesPathsTooLongForTheLengthByte) {
   entry.fullName = "/" + std::string(248, 'a') + "\xC3\xA9" + ".avi";  // 255 bytes
   EXPECT_NE(writer.Refusal(entry).find("255 bytes"), std::string::npos) << writer.Refusal(entry);
   EXPECT_FALSE(writer.OpenSceneOutput(entry));
-  EXPECT_TRUE(writer.CloseSceneOutput());
 }
 
 TEST(SceneOutputNames, ExtensionOfTheLastElementOnly) {
@@ -217,7 +225,7 @@ TEST(SceneText, WholeFileWithLinuxPath) {
   first.DurationText = "00.00.01.14";
   writer.WriteScene(first);
   writer.WriteScene(Scene(40, 40));  // every scene is listed, even one ending on frame 40 alone
-  ASSERT_TRUE(writer.CloseSceneOutput());
+  writer.CloseSceneOutput();
 
   const Bytes bytes = ReadWholeFile(dir / "Holiday" / "Beach_scn.txt");
   const std::string text(bytes.begin(), bytes.end());
@@ -242,8 +250,7 @@ TEST(SceneText, WholeFileWithLinuxPath) {
 TEST(SceneText, UnwritableFolderFailsToOpen) {
   TempDir dir;
   SceneTextWriter writer;
-  EXPECT_FALSE(writer.OpenSceneOutput(EntryAt(dir / "missing" / "clip.avi")));
-  EXPECT_TRUE(writer.CloseSceneOutput());
+  EXPECT_THROW(writer.OpenSceneOutput(EntryAt(dir / "missing" / "clip.avi")), media::FileError);
 }
 
 }  // namespace

@@ -65,7 +65,7 @@ TEST_F(AviStreamLocator, WriteVideoHandlerChangesExactlyFourBytes) {
   const Bytes before = Avi({Strl("auds", "abcd", test::WaveFormatData()),
                             Strl("vids", "CDVC", test::BitmapInfoData("dvsd"))});
   const auto path = Write(before);
-  ASSERT_TRUE(WriteVideoHandler(path, FourCC("dvsd")));
+  WriteVideoHandler(path, FourCC("dvsd"));
   const Bytes after = test::ReadWholeFile(path);
   ASSERT_EQ(after.size(), before.size());
   const std::size_t handler = Find(before, "strh", 1) + 12;
@@ -106,15 +106,33 @@ TEST_F(AviStreamLocator, BadFrameRatesAreRefusedWithoutWriting) {
   EXPECT_EQ(FrameRateFraction(1'000'000.0).scale, 1u);
 }
 
+// A patch is one write inside one page, so that a kill leaves the old or
+// the new value; a rate and scale that straddle two pages are refused.
+TEST_F(AviStreamLocator, AFieldGroupAcrossTwoPagesIsNotPatched) {
+  const auto build = [](std::size_t padding) {
+    Bytes wave = test::WaveFormatData();
+    wave.resize(wave.size() + padding);
+    return Avi({Strl("auds", "abcd", wave), Strl("vids", "dvsd", test::BitmapInfoData("dvsd"))});
+  };
+  const std::size_t scale = Find(build(0), "strh", 1) + 8 + 20;
+  const Bytes before = build((4096 + 4092 - scale % 4096) % 4096);
+  ASSERT_EQ((Find(before, "strh", 1) + 8 + 20) % 4096, 4092u);
+  const auto path = Write(before);
+  EXPECT_THROW(WriteFrameRate(path, 25.0), AviHeaderError);
+  EXPECT_EQ(test::ReadWholeFile(path), before);
+  WriteVideoHandler(path, FourCC("CDVC"));
+  EXPECT_EQ(ReadVideoHandler(path), FourCC("CDVC"));
+}
+
 TEST_F(AviStreamLocator, FileWithoutVideoHeaderIsNeitherReadNorWritten) {
   const Bytes before = Avi({Strl("auds", "abcd", test::WaveFormatData())});
   const auto path = Write(before);
   EXPECT_FALSE(Locate(before));
   EXPECT_THROW(ReadVideoHandler(path), AviHeaderError);
-  EXPECT_FALSE(WriteVideoHandler(path, FourCC("dvsd")));
+  EXPECT_THROW(WriteVideoHandler(path, FourCC("dvsd")), AviHeaderError);
   EXPECT_THROW(WriteFrameRate(path, 25.0), AviHeaderError);
   EXPECT_EQ(test::ReadWholeFile(path), before);
-  EXPECT_FALSE(WriteVideoHandler(dir_ / "missing.avi", FourCC("dvsd")));
+  EXPECT_THROW(WriteVideoHandler(dir_ / "missing.avi", FourCC("dvsd")), FileError);
   EXPECT_THROW(ReadVideoHandler(dir_ / "missing.avi"), FileError);
 }
 

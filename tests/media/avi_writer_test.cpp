@@ -170,6 +170,7 @@ TEST_F(AviWriterTest, NtscType2WithTwoPairsKeepsEachPairApart) {
   {
     auto writer = AviWriter::CreateType2(path, {DvSystem::k525_60, true}, {AviAudioFormat{}, AviAudioFormat{}});
     w = WriteType2(writer, NtscClip(), 30, 2);
+    writer.Close();
   }
   const auto probed = ProbeFile(path);
   ASSERT_TRUE(probed);
@@ -223,6 +224,7 @@ TEST_F(AviWriterTest, MediaInfoSeesOpenDmlAndDv) {
     WriteType2(w2, PalClip(), 12, 1);
     auto w3 = AviWriter::CreateType2(single, {DvSystem::k625_50, false}, {AviAudioFormat{}});
     WriteType2(w3, PalClip(), 5, 1);
+    for (AviWriter* w : {&w1, &w2, &w3}) w->Close();
   }
   // mediainfo names the profile only for files that have AVIX parts.
   for (const auto& path : {type1, type2}) {
@@ -285,6 +287,7 @@ TEST_F(AviWriterTest, FirstPartKeepsLegacyIndexAndFrameCount) {
   {
     auto writer = AviWriter::CreateType1(path, {DvSystem::k625_50, false}, options);
     WriteType1(writer, PalClip(), 20);
+    writer.Close();
   }
   const auto file = ReadWholeFile(path);
   // Only the first RIFF part's frames go in the main header and idx1.
@@ -307,28 +310,54 @@ TEST_F(AviWriterTest, FirstPartKeepsLegacyIndexAndFrameCount) {
   EXPECT_EQ(VideoFramesRead(path), 20);
 }
 
-TEST_F(AviWriterTest, WriterLeftWithoutCloseKeepsExactlyItsFrames) {
+TEST_F(AviWriterTest, WithoutCloseTheNameKeepsWhatItHeld) {
   const auto dropped = dir_ / "dropped.avi";
-  const auto aborted = dir_ / "aborted.avi";
+  const auto earlier = dir_ / "earlier.avi";
+  const std::vector<std::uint8_t> earlier_bytes(5000, 0x5A);
+  test::WriteWholeFile(earlier, earlier_bytes);
   AviWriterOptions options;
   options.riff_part_limit = 1 << 20;
   {
     auto writer = AviWriter::CreateType2(dropped, {DvSystem::k625_50, false}, {AviAudioFormat{}}, options);
     WriteType2(writer, PalClip(), 17, 1);
   }
-  // A job that fails midway: the writer finalises while the error unwinds.
+  // A job that fails midway over an earlier output of the same name.
   const auto job = [&] {
-    auto writer = AviWriter::CreateType1(aborted, {DvSystem::k625_50, false}, options);
+    auto writer = AviWriter::CreateType1(earlier, {DvSystem::k625_50, false}, options);
     for (std::size_t n = 0;; ++n) {
-      if (n == 11) throw std::runtime_error("job aborted");
+      if (n == 11) throw std::runtime_error("job failed");
       writer.WriteVideoFrame(PalClip().Frame(n));
     }
   };
   EXPECT_THROW(job(), std::runtime_error);
-  EXPECT_EQ(VideoFramesRead(dropped), 17);
-  EXPECT_EQ(VideoFramesRead(aborted), 11);
-  ExpectFfmpegDecodesCleanly(dropped);
-  ExpectFfmpegDecodesCleanly(aborted);
+  EXPECT_FALSE(std::filesystem::exists(dropped));
+  EXPECT_EQ(ReadWholeFile(earlier), earlier_bytes);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 1) << "no temporary left";
+}
+
+// An output name that leads to the source, by a symbolic or a hard link,
+// is refused before anything is written and again when the file is put in
+// place; the source is never touched.
+TEST_F(AviWriterTest, AnOutputThatIsItsSourceIsRefused) {
+  const auto source = dir_ / "clip.avi";
+  {
+    auto writer = AviWriter::CreateType1(source, {DvSystem::k625_50, false});
+    WriteType1(writer, PalClip(), 3);
+    writer.Close();
+  }
+  const auto source_bytes = ReadWholeFile(source);
+  std::filesystem::create_symlink(source, dir_ / "soft_type2.avi");
+  std::filesystem::create_hard_link(source, dir_ / "hard_type2.avi");
+  for (const char* name : {"soft_type2.avi", "hard_type2.avi", "clip.avi"})
+    EXPECT_THROW(AviWriter::CreateType1(dir_ / name, {DvSystem::k625_50, false}, {.source = source}), FileError)
+        << name;
+
+  auto late = AviWriter::CreateType1(dir_ / "late_type2.avi", {DvSystem::k625_50, false}, {.source = source});
+  WriteType1(late, PalClip(), 2);
+  std::filesystem::create_symlink(source, dir_ / "late_type2.avi");
+  EXPECT_THROW(late.Close(), FileError);
+  EXPECT_EQ(ReadWholeFile(source), source_bytes);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 4) << "no temporary left";
 }
 
 // Limits the size of files this process writes, as a full disk would.
@@ -394,6 +423,7 @@ TEST_F(AviWriterTest, RefusesFramesItCannotHold) {
     EXPECT_THROW(writer.WriteAudio(0, std::vector<std::uint8_t>(7)), std::invalid_argument);
     EXPECT_THROW(writer.WriteAudio(1, std::vector<std::uint8_t>(8)), std::invalid_argument);
     writer.WriteVideoFrame(PalClip().Frame(1));
+    writer.Close();
   }
   EXPECT_EQ(VideoFramesRead(path), 2);
   EXPECT_THROW(AviWriter::CreateType1(dir_ / "missing" / "x.avi", {}), FileError);
@@ -421,6 +451,8 @@ TEST_F(AviWriterTest, GeneralStreamsMakeSoundOnlyAndRawVideoFiles) {
       video.WriteVideoFrame(picture);
       pictures.insert(pictures.end(), picture.begin(), picture.end());
     }
+    writer.Close();
+    video.Close();
   }
   const auto probed_sound = ProbeFile(sound);
   ASSERT_TRUE(probed_sound);
@@ -443,6 +475,7 @@ TEST_F(AviWriterTest, Type1FormatBlockCarriesTheCamcorderPacks) {
   {
     auto writer = AviWriter::CreateType1(path, {DvSystem::k525_60, false});
     for (int n = 0; n < 3; ++n) writer.WriteVideoFrame(frame);
+    writer.Close();
   }
   EXPECT_EQ(VideoFramesRead(path), 3);
   // VAUX block 2 of the first sequence holds the source pack at 448 and the

@@ -52,7 +52,8 @@ TEST(WavWriter, OddDataGetsAPadByteOutsideTheDataSize) {
     WavWriter writer(dir / "odd.wav", PcmWaveFormat(8000, 1, 8));
     const std::vector<std::uint8_t> three{1, 2, 3};
     writer.Write(three);
-  }  // finished by the destructor
+    writer.Close();
+  }
   const auto file = test::ReadWholeFile(dir / "odd.wav");
   ASSERT_EQ(file.size() % 2, 0u);
   EXPECT_EQ(LoadLE32(file.data() + 4), file.size() - 8);
