@@ -168,7 +168,7 @@ void BindBuiltInHandlers(Tch& ch, const TchServices& services) {
   if (services.host != nullptr) {
     CommandHost* host = services.host;
     ch.SupprimerScenes.OnExecution =
-        Execution([host](const Entry& e, std::string& nf) { return SupprimerScenesExecution(e, nf, *host); });
+        Execution([](const Entry& e, std::string& nf) { return SupprimerScenesExecution(e, nf); });
   }
 }
 

@@ -9,6 +9,7 @@
 #include "commands/recycle_bin.h"
 #include "graphs/job_wait.h"
 #include "graphs/scene_scan.h"
+#include "media/binary_file.h"
 #include "resources/string_table.h"
 
 namespace korvid::commands {
@@ -150,13 +151,12 @@ std::string SupprimerScenesConfirmation(const media::TAfficherFichier& entry) {
 }
 
 TchUpdateType SupprimerScenesExecution(const media::TAfficherFichier& entry, std::string& newfichier,
-                                       CommandHost& host, const RecycleBinMover& mover) {
+                                       const RecycleBinMover& mover) {
   newfichier = entry.fullName;
   const std::string scene_file = SceneFilePath(entry.fullName);
   const bool moved = mover ? mover(scene_file) : MoveToRecycleBin(scene_file);
-  if (moved) return utModify;
-  host.Ask(MessageKind::kError, resources::Fill(resources::Text::kDeleteScnFileFailed, {scene_file}), Buttons::kOk);
-  return utNone;
+  if (!moved) throw media::FileError(resources::Fill(resources::Text::kDeleteScnFileFailed, {scene_file}));
+  return utModify;
 }
 
 }  // namespace korvid::commands

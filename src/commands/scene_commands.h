@@ -65,8 +65,9 @@ std::string SupprimerScenesConfirmation(const media::TAfficherFichier& entry);
 
 using RecycleBinMover = std::function<bool(const std::filesystem::path&)>;
 // Moves the entry's scene file to the trash with `mover` (MoveToRecycleBin
-// when empty); a failure is reported to the user.
+// when empty); throws media::FileError, whose text the user sees, when the
+// file stays where it was.
 TchUpdateType SupprimerScenesExecution(const media::TAfficherFichier& entry, std::string& newfichier,
-                                       CommandHost& host, const RecycleBinMover& mover = {});
+                                       const RecycleBinMover& mover = {});
 
 }  // namespace korvid::commands

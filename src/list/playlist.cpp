@@ -1,6 +1,7 @@
 #include "list/playlist.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QSaveFile>
 #include <QString>
 
@@ -111,7 +112,7 @@ void SavePlaylist(VideoList& list, const std::filesystem::path& path, const Play
   for (int i = 0; i < list.Count(); ++i) paths.push_back(list.Entry(i).record->fullName);
   const std::string text = PlaylistText(paths, list.Order(), stamp);
 
-  QSaveFile file(QString::fromStdString(path.string()));
+  QSaveFile file(QFile::decodeName(path.c_str()));
   if (!file.open(QIODevice::WriteOnly))
     throw PlaylistError(
         resources::Fill(Text::kPlaylistCannotCreate, {path.string(), file.errorString().toStdString()}));

@@ -1,5 +1,6 @@
 #include "list/uri_list.h"
 
+#include <QFile>
 #include <QString>
 #include <QUrl>
 
@@ -18,7 +19,7 @@ std::vector<std::string> FilesFromUriList(std::string_view text) {
     if (line.empty() || line.front() == '#') continue;
     const QUrl url(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())), QUrl::StrictMode);
     if (!url.isValid() || !url.isLocalFile()) continue;
-    files.push_back(url.toLocalFile().toStdString());
+    files.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
   }
   return files;
 }
@@ -26,7 +27,7 @@ std::vector<std::string> FilesFromUriList(std::string_view text) {
 std::string UriListOf(const std::vector<std::string>& paths) {
   std::string text;
   for (const std::string& path : paths) {
-    const QUrl url = QUrl::fromLocalFile(QString::fromStdString(path));
+    const QUrl url = QUrl::fromLocalFile(QFile::decodeName(path.c_str()));
     text += url.toString(QUrl::FullyEncoded).toStdString();
     text += "\r\n";
   }

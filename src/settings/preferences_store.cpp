@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QString>
@@ -27,7 +28,7 @@ QString Q(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QString PathText(const fs::path& path) { return QString::fromStdString(path.string()); }
+QString PathText(const fs::path& path) { return QFile::decodeName(path.c_str()); }
 
 bool FileExists(const fs::path& path) {
   std::error_code ec;

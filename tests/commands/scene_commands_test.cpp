@@ -432,20 +432,21 @@ TEST(SupprimerScenes, EnabledByTheSceneFileAndReportsFailure) {
   SupprimerScenesFileCondition(entry, visible, enabled);
   EXPECT_TRUE(enabled);
 
-  test::ScriptedHost host;
   std::string newfichier;
   std::filesystem::path asked;
   const auto refuse = [&](const std::filesystem::path& p) {
     asked = p;
     return false;
   };
-  EXPECT_EQ(SupprimerScenesExecution(entry, newfichier, host, refuse), utNone);
+  try {
+    SupprimerScenesExecution(entry, newfichier, refuse);
+    ADD_FAILURE() << "a refused move is a failure";
+  } catch (const media::FileError& e) {
+    EXPECT_STREQ(e.what(),
+                 "Impossible to delete /nowhere/clip.scn\nThe file may be presently in use or may be read only");
+  }
   EXPECT_EQ(asked, "/nowhere/clip.scn");
-  ASSERT_EQ(host.questions.size(), 1u);
-  EXPECT_EQ(host.questions[0].text,
-            "Impossible to delete /nowhere/clip.scn\nThe file may be presently in use or may be read only");
-  EXPECT_EQ(SupprimerScenesExecution(entry, newfichier, host, [](const std::filesystem::path&) { return true; }),
-            utModify);
+  EXPECT_EQ(SupprimerScenesExecution(entry, newfichier, [](const std::filesystem::path&) { return true; }), utModify);
   EXPECT_EQ(newfichier, entry.fullName);
 }
 
@@ -458,14 +459,12 @@ TEST(SupprimerScenes, MovesTheRealFileToTheTrash) {
   test::WriteWholeFile(dir / "clip.scn", Bytes{1, 2, 3});
   media::TAfficherFichier entry;
   media::SetNameFields(dir / "clip.avi", entry);
-  test::ScriptedHost host;
   std::string newfichier;
-  const TchUpdateType result = SupprimerScenesExecution(entry, newfichier, host);
+  const TchUpdateType result = SupprimerScenesExecution(entry, newfichier);
   if (old) setenv("XDG_DATA_HOME", saved.c_str(), 1); else unsetenv("XDG_DATA_HOME");
   EXPECT_EQ(result, utModify);
   EXPECT_FALSE(std::filesystem::exists(dir / "clip.scn"));
-  EXPECT_TRUE(host.questions.empty());
-  EXPECT_EQ(SupprimerScenesExecution(entry, newfichier, host), utNone) << "nothing left to move";
+  EXPECT_THROW(SupprimerScenesExecution(entry, newfichier), media::FileError) << "nothing left to move";
 }
 
 }  // namespace
