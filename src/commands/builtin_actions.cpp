@@ -165,11 +165,9 @@ void BindBuiltInHandlers(Tch& ch, const TchServices& services) {
   if (services.conversion != nullptr) BindConversions(ch, *services.conversion);
   if (services.headerFix != nullptr) BindHeaderFixes(ch, *services.headerFix);
   if (services.scenes != nullptr) BindScenes(ch, *services.scenes);
-  if (services.host != nullptr) {
-    CommandHost* host = services.host;
+  if (services.host != nullptr)
     ch.SupprimerScenes.OnExecution =
         Execution([](const Entry& e, std::string& nf) { return SupprimerScenesExecution(e, nf); });
-  }
 }
 
 void RegisterBuiltInActions(Tch& ch, FileActionRegistry& registry) {
