@@ -197,11 +197,20 @@ constexpr auto kActions = std::to_array<BuiltInAction>({
      {Ask<EntryOnly, CorrigerCodecConfirmation>, Run<HeaderFixes, CorrigerCodecExecution>}},
 });
 
+// The binding finds a command as "am" and the action's name, case aside.
+constexpr bool NamesTheAction(std::string_view command, std::string_view name) {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  if (!command.starts_with("am") || command.size() != name.size() + 2) return false;
+  for (std::size_t i = 0; i < name.size(); ++i)
+    if (lower(command[i + 2]) != lower(name[i])) return false;
+  return true;
+}
+
 // Names and window commands are keys: each used once. A Modele names a row.
-constexpr bool KeysAreUnique() {
+constexpr bool TableIsConsistent() {
   for (std::size_t i = 0; i < kActions.size(); ++i) {
     const BuiltInAction& a = kActions[i];
-    if (!a.command.name.empty() && !a.command.name.starts_with("am")) return false;
+    if (!a.command.name.empty() && !NamesTheAction(a.command.name, a.name)) return false;
     bool modeleFound = a.modele.empty();
     for (std::size_t j = 0; j < kActions.size(); ++j) {
       modeleFound = modeleFound || kActions[j].name == a.modele;
@@ -213,7 +222,8 @@ constexpr bool KeysAreUnique() {
   }
   return true;
 }
-static_assert(KeysAreUnique(), "built-in names and \"am\" commands are unique; a Modele names a built-in action");
+static_assert(TableIsConsistent(),
+              "each built-in name and \"am\" command is used once, a command names its action, a Modele a row");
 
 // A handler the services cannot serve leaves the one already there.
 template <class Event>
