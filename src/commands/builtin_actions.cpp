@@ -39,8 +39,8 @@ HeaderFixServices* HeaderFixes(const S& s) { return s.headerFix; }
 CommandHost* Host(const S& s) { return s.host; }
 
 // The four handler kinds made from a command function F and what Get
-// gives. F takes the entry (and the new path, for executions that make
-// one), then that service unless it is Nothing.
+// gives: F takes the entry (and the new path, for executions that make
+// one), then that service unless it is Nothing, then a condition's outputs.
 template <auto Get, auto F>
 TConfirmationEvent Ask(const S& s) {
   const auto service = Get(s);
