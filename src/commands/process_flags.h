@@ -13,6 +13,9 @@ struct ProcessFlags {
   std::atomic<bool> AbortAll{false};
   // Command-line runs and the switch "m": no confirmation is asked.
   std::atomic<bool> NoConfirmation{false};
+  // A runner is applying a command: one started meanwhile (from the events
+  // the run processes) is refused rather than run inside it.
+  std::atomic<bool> CommandRunning{false};
 
   void ClearAborts() {
     AbortCommand = false;

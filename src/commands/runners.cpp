@@ -166,6 +166,23 @@ class GaugeShown {
   bool shown_;
 };
 
+// Holds CommandRunning for the length of a run; refused when another run
+// already holds it.
+class OneRunAtATime {
+ public:
+  explicit OneRunAtATime(ProcessFlags& flags) : flags_(flags), refused_(flags.CommandRunning.exchange(true)) {}
+  ~OneRunAtATime() {
+    if (!refused_) flags_.CommandRunning = false;
+  }
+  OneRunAtATime(const OneRunAtATime&) = delete;
+  OneRunAtATime& operator=(const OneRunAtATime&) = delete;
+  bool Refused() const { return refused_; }
+
+ private:
+  ProcessFlags& flags_;
+  bool refused_;
+};
+
 }  // namespace
 
 std::string FormatMonoMessage(std::string_view monoMessage, std::string_view name) {
@@ -223,24 +240,28 @@ void ExecuteOnEntry(const tFileAction& action, const media::TAfficherFichier* en
 }
 
 void RunOnCurrentEntry(const tFileAction* action, RunContext& context) {
-  if (action == nullptr || context.list.SelectedCount() == 0) return;
+  const OneRunAtATime run(context.flags);
+  if (run.Refused() || action == nullptr || context.list.SelectedCount() == 0) return;
   const media::TAfficherFichier* current = context.list.Current();
   if (current == nullptr) return;
   RunSingle(*action, current, context, false);
 }
 
 void RunOnSelection(const tFileAction* action, RunContext& context) {
-  if (action != nullptr) RunOverSelection(*action, context, {});
+  const OneRunAtATime run(context.flags);
+  if (!run.Refused() && action != nullptr) RunOverSelection(*action, context, {});
 }
 
 void RunOnSelectionLocked(const tFileAction* action, RunContext& context) {
-  if (action != nullptr) RunOverSelection(*action, context, {.locked = true});
+  const OneRunAtATime run(context.flags);
+  if (!run.Refused() && action != nullptr) RunOverSelection(*action, context, {.locked = true});
 }
 
 void RunBoundAction(std::string_view windowActionName, std::string_view category,
                     const FileActionRegistry& registry, RunContext& context) {
+  const OneRunAtATime run(context.flags);
   const tFileAction* action = FindFileAction(windowActionName, registry);
-  if (action == nullptr || category == "liste") return;
+  if (run.Refused() || action == nullptr || category == "liste") return;
   const int selected = context.list.SelectedCount();
   if (selected == 0 && category != "vide" && category != "permanent") return;
   if (selected > 1 && category != "mono") {

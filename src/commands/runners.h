@@ -9,6 +9,9 @@
 // the error's text and the run goes on with the next file. One that throws
 // CommandSkipped left its file alone on purpose. Anything else thrown is a
 // fault of the program and is not caught here.
+//
+// One run at a time: a runner called while another run is in progress (from
+// the events that run processes) does nothing.
 
 #include <functional>
 #include <string>

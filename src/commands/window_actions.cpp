@@ -1,6 +1,8 @@
 #include "commands/window_actions.h"
 
+#include <optional>
 
+#include "commands/builtin_actions.h"
 #include "media/video_record.h"
 #include "resources/string_table.h"
 
@@ -12,24 +14,35 @@ using resources::Text;
 
 struct Row {
   std::string_view name;
-  std::string_view caption;
-  std::string_view category;
-  std::string_view shortcut;
+  std::optional<Text> caption = {};
+  std::string_view category = {};
+  std::string_view shortcut = {};
   std::string_view secondShortcut = {};
-  std::string_view hint = {};
+  std::optional<Text> hint = {};
 };
+
+std::string TextOf(const std::optional<Text>& id) { return id ? std::string(Str(*id)) : std::string(); }
 
 WindowAction Make(const Row& row) {
   WindowAction action;
   action.name = row.name;
-  action.caption = row.caption;
+  // An "am" row places the command of a built-in action; the rest of it
+  // comes from the action's row.
+  if (const BuiltInAction* builtIn = BuiltInActionOfCommand(row.name)) {
+    const BuiltInCommand& command = builtIn->command;
+    action.caption = TextOf(command.caption);
+    action.hint = TextOf(command.hint);
+    action.shortcut = command.shortcut;
+    action.category = CategoryOf(builtIn->runner);
+    action.handler = ExecuteHandler::kBuiltInRunner;
+    return action;
+  }
+  action.caption = TextOf(row.caption);
   action.category = row.category;
   action.shortcut = row.shortcut;
   action.secondShortcut = row.secondShortcut;
-  action.hint = row.hint;
-  // Commands bound to a built-in file action run through its runner; all
-  // others are the window's own.
-  action.handler = row.name.substr(0, 2) == "am" ? ExecuteHandler::kBuiltInRunner : ExecuteHandler::kWindow;
+  action.hint = TextOf(row.hint);
+  action.handler = ExecuteHandler::kWindow;
   return action;
 }
 
@@ -72,70 +85,70 @@ std::string WindowCaption() { return std::string(Str(Text::kWindowCaption)); }
 ActionList MainWindowActions() {
   const Row rows[] = {
       // "permanent"
-      {"afQuitter", Str(Text::kafQuitterCaption), kPermanent, "Alt+F4", "Ctrl+Q", Str(Text::kafQuitterHint)},
-      {"afBasculerListe", Str(Text::kafBasculerListeCaption), kPermanent, "F6"},
-      {"afInterrompre", Str(Text::kafInterrompreCaption), kPermanent, "Esc"},
-      {"afApropos", Str(Text::kafAproposCaption), kPermanent, "F1", {}, Str(Text::kafAproposHint)},
-      {"afOptions", Str(Text::kafOptionsCaption), kPermanent, "F10", {}, Str(Text::kafOptionsHint)},
-      {"afInterrompreTous", Str(Text::kafInterrompreTousCaption), kPermanent, "Shift+Esc"},
+      {"afQuitter", Text::kafQuitterCaption, kPermanent, "Alt+F4", "Ctrl+Q", Text::kafQuitterHint},
+      {"afBasculerListe", Text::kafBasculerListeCaption, kPermanent, "F6"},
+      {"afInterrompre", Text::kafInterrompreCaption, kPermanent, "Esc"},
+      {"afApropos", Text::kafAproposCaption, kPermanent, "F1", {}, Text::kafAproposHint},
+      {"afOptions", Text::kafOptionsCaption, kPermanent, "F10", {}, Text::kafOptionsHint},
+      {"afInterrompreTous", Text::kafInterrompreTousCaption, kPermanent, "Shift+Esc"},
       // "vide"
-      {"afCollerFichiers", Str(Text::kafCollerFichiersCaption), kVide, "Ctrl+V", {}, Str(Text::kPasteFilesHint)},
-      {"afOuvrirFichiers", Str(Text::kafOuvrirFichiersCaption), kVide, "Ctrl+O", {}, Str(Text::kOpenFilesHint)},
-      {"afOuvrirDossierPrefere", Str(Text::kafOuvrirDossierPrefereCaption), kVide, "F7", {},
-       Str(Text::kafOuvrirDossierPrefereHint)},
-      {"afOuvrirTout", Str(Text::kafOuvrirToutCaption), kVide, "Ctrl+F7"},
-      {"afOuvrirunDossier", Str(Text::kafOuvrirunDossierCaption), kVide, "Ctrl+L"},
-      {"afOuvrirPlayList", Str(Text::kafOuvrirPlayListCaption), kVide, "Ctrl+U"},
-      {"afOuvrirDefaultPlayList", Str(Text::kafOuvrirDefaultPlayListCaption), kVide, "Shift+F7"},
+      {"afCollerFichiers", Text::kafCollerFichiersCaption, kVide, "Ctrl+V", {}, Text::kPasteFilesHint},
+      {"afOuvrirFichiers", Text::kafOuvrirFichiersCaption, kVide, "Ctrl+O", {}, Text::kOpenFilesHint},
+      {"afOuvrirDossierPrefere", Text::kafOuvrirDossierPrefereCaption, kVide, "F7", {},
+       Text::kafOuvrirDossierPrefereHint},
+      {"afOuvrirTout", Text::kafOuvrirToutCaption, kVide, "Ctrl+F7"},
+      {"afOuvrirunDossier", Text::kafOuvrirunDossierCaption, kVide, "Ctrl+L"},
+      {"afOuvrirPlayList", Text::kafOuvrirPlayListCaption, kVide, "Ctrl+U"},
+      {"afOuvrirDefaultPlayList", Text::kafOuvrirDefaultPlayListCaption, kVide, "Shift+F7"},
       // "liste"
-      {"afOrdreAlpha", Str(Text::kafOrdreAlphaCaption), kListe, "Alt+A"},
-      {"alTriDatecode", Str(Text::kalTriDatecodeCaption), kListe, "Alt+D"},
-      {"alTriTaille", Str(Text::kalTriTailleCaption), kListe, "Alt+S"},
-      {"alTrierModify", Str(Text::kalTrierModifyCaption), kListe, "Alt+F"},
-      {"afViderListe", Str(Text::kafViderListeCaption), kListe, "Ctrl+Del", {}, Str(Text::kafViderListeHint)},
-      {"afSelectionnerTout", Str(Text::kafSelectionnerToutCaption), kListe, "Ctrl+A", {}, Str(Text::kafSelectionnerToutHint)},
-      {"afSauverListe", Str(Text::kafSauverListeCaption), kListe, "Ctrl+J"},
-      // "mono"
-      {"amDossierParent", Str(Text::kamDossierParentCaption), kMono, "Ctrl+F", {}, Str(Text::kamDossierParentHint)},
-      {"amRiffHeader", Str(Text::kamRiffHeaderCaption), kMono, "Ctrl+H"},
-      {"amDefaultPlayer", Str(Text::kamDefaultPlayerCaption), kMono, "F5"},
-      {"afPictrel", Str(Text::kafPictrelCaption), kMono, "F2"},
-      {"amAfficherDatecode", Str(Text::kamAfficherDatecodeCaption), kMono, "F12", {}, Str(Text::kShowDatecodeHint)},
-      {"amAfficherSliders", Str(Text::kamAfficherSlidersCaption), kMono, ""},
-      {"avPlayStop", Str(Text::kavPlayStopCaption), kMono, "Space"},
-      {"avFullscreen", Str(Text::kavFullscreenCaption), kMono, "Alt+Return"},
-      {"avMute", Str(Text::kavMuteCaption), kMono, "Ctrl+M", {}, Str(Text::kSoundOnHint)},
-      {"avanceLow", Str(Text::kavanceLowCaption), kMono, "Ctrl+Right"},
-      {"reculeLow", Str(Text::kreculeLowCaption), kMono, "Ctrl+Left"},
-      {"avanceMedium", Str(Text::kavanceMediumCaption), kMono, "Ctrl+Down"},
-      {"ReculeMedium", Str(Text::kReculeMediumCaption), kMono, "Ctrl+Up"},
-      {"avanceHigh", Str(Text::kavanceHighCaption), kMono, "Ctrl+PgDown"},
-      {"ReculeHigh", Str(Text::kReculeHighCaption), kMono, "Ctrl+PgUp"},
-      {"AvanceScene", Str(Text::kAvanceSceneCaption), kMono, "F9", "Ctrl+F9"},
-      {"ReculeScene", Str(Text::kReculeSceneCaption), kMono, "F8", "Ctrl+F8"},
-      {"avAvanceFin", Str(Text::kavAvanceFinCaption), kMono, "Ctrl+End"},
-      {"avReculeDebut", Str(Text::kavReculeDebutCaption), kMono, "Ctrl+Home"},
-      // "multi"; the empty shortcuts come from the file actions when bound.
-      {"amSupprimerFichier", Str(Text::kamSupprimerFichierCaption), kMulti, "Shift+Del"},
-      {"amOterFichier", Str(Text::kamOterFichierCaption), kMulti, "Del"},
-      {"amAjouterDatecode", Str(Text::kamAjouterDatecodeCaption), kMulti, "Ctrl+D"},
-      {"amAjouterTimecode", Str(Text::kamAjouterTimecodeCaption), kMulti, "Ctrl+T"},
-      {"amPurgerNom", Str(Text::kamPurgerNomCaption), kMulti, ""},
-      {"amFileDate", Str(Text::kamFileDateCaption), kMulti, ""},
-      {"amRenameScAn", Str(Text::kamRenameScAnCaption), kMulti, "Ctrl+R"},
-      {"amDVType1", Str(Text::kamDVType1Caption), kMulti, "Ctrl+Num+1"},
-      {"amDVType2", Str(Text::kamDVType2Caption), kMulti, "Ctrl+Num+2"},
-      {"amNTSC", Str(Text::kamNTSCCaption), kMulti, "Ctrl+N"},
-      {"amPal", Str(Text::kamPalCaption), kMulti, "Ctrl+P"},
-      {"amIncrusterDatecode", Str(Text::kamIncrusterDatecodeCaption), kMulti, "Ctrl+I"},
-      {"amConvertirDV", Str(Text::kamConvertirDVCaption), kMulti, "Ctrl+G"},
-      {"amCreerScenes", Str(Text::kamCreerScenesCaption), kMulti, "Ctrl+S"},
-      {"amSupprimerScenes", Str(Text::kamSupprimerScenesCaption), kMulti, ""},
-      {"amExtraireAudio", Str(Text::kamExtraireAudioCaption), kMulti, "Ctrl+W"},
-      {"amCorrigerFps", Str(Text::kamCorrigerFpsCaption), kMulti, "Ctrl+Y"},
-      {"amScenesText", Str(Text::kamScenesTextCaption), kMulti, ""},
-      {"amDecalerHoraire", Str(Text::kamDecalerHoraireCaption), kMulti, ""},
-      {"amCorrigerCodec", Str(Text::kamCorrigerCodecCaption), kMulti, "Ctrl+K"},
+      {"afOrdreAlpha", Text::kafOrdreAlphaCaption, kListe, "Alt+A"},
+      {"alTriDatecode", Text::kalTriDatecodeCaption, kListe, "Alt+D"},
+      {"alTriTaille", Text::kalTriTailleCaption, kListe, "Alt+S"},
+      {"alTrierModify", Text::kalTrierModifyCaption, kListe, "Alt+F"},
+      {"afViderListe", Text::kafViderListeCaption, kListe, "Ctrl+Del", {}, Text::kafViderListeHint},
+      {"afSelectionnerTout", Text::kafSelectionnerToutCaption, kListe, "Ctrl+A", {}, Text::kafSelectionnerToutHint},
+      {"afSauverListe", Text::kafSauverListeCaption, kListe, "Ctrl+J"},
+      // "mono"; an "am" row places the command of a built-in action.
+      {"amDossierParent"},
+      {"amRiffHeader"},
+      {"amDefaultPlayer"},
+      {"afPictrel", Text::kafPictrelCaption, kMono, "F2"},
+      {"amAfficherDatecode"},
+      {"amAfficherSliders"},
+      {"avPlayStop", Text::kavPlayStopCaption, kMono, "Space"},
+      {"avFullscreen", Text::kavFullscreenCaption, kMono, "Alt+Return"},
+      {"avMute", Text::kavMuteCaption, kMono, "Ctrl+M", {}, Text::kSoundOnHint},
+      {"avanceLow", Text::kavanceLowCaption, kMono, "Ctrl+Right"},
+      {"reculeLow", Text::kreculeLowCaption, kMono, "Ctrl+Left"},
+      {"avanceMedium", Text::kavanceMediumCaption, kMono, "Ctrl+Down"},
+      {"ReculeMedium", Text::kReculeMediumCaption, kMono, "Ctrl+Up"},
+      {"avanceHigh", Text::kavanceHighCaption, kMono, "Ctrl+PgDown"},
+      {"ReculeHigh", Text::kReculeHighCaption, kMono, "Ctrl+PgUp"},
+      {"AvanceScene", Text::kAvanceSceneCaption, kMono, "F9", "Ctrl+F9"},
+      {"ReculeScene", Text::kReculeSceneCaption, kMono, "F8", "Ctrl+F8"},
+      {"avAvanceFin", Text::kavAvanceFinCaption, kMono, "Ctrl+End"},
+      {"avReculeDebut", Text::kavReculeDebutCaption, kMono, "Ctrl+Home"},
+      // "multi"
+      {"amSupprimerFichier"},
+      {"amOterFichier"},
+      {"amAjouterDatecode"},
+      {"amAjouterTimecode"},
+      {"amPurgerNom"},
+      {"amFileDate"},
+      {"amRenameScAn"},
+      {"amDVType1"},
+      {"amDVType2"},
+      {"amNTSC"},
+      {"amPal"},
+      {"amIncrusterDatecode"},
+      {"amConvertirDV"},
+      {"amCreerScenes"},
+      {"amSupprimerScenes"},
+      {"amExtraireAudio"},
+      {"amCorrigerFps"},
+      {"amScenesText"},
+      {"amDecalerHoraire"},
+      {"amCorrigerCodec"},
   };
   std::vector<WindowAction> actions;
   for (const Row& row : rows) actions.push_back(Make(row));

@@ -113,7 +113,7 @@ TEST_F(ActionStatesTest, BindingCompletesTheWindowActionsFromTheirFileActions) {
   EXPECT_EQ(Action("amRenameScAn").caption, "Rename");
   EXPECT_EQ(Action("amRenameScAn").image, kDefaultImage);
   // ScenesText runs with the scan of CreerScenes, through its Modele.
-  EXPECT_TRUE(static_cast<bool>(ch_.ScenesText.OnExecution) == static_cast<bool>(ch_.CreerScenes.OnExecution));
+  EXPECT_TRUE(static_cast<bool>(ch_.Action("ScenesText").OnExecution) == static_cast<bool>(ch_.Action("CreerScenes").OnExecution));
 
   const WindowAction& plugIn = actions_.At(actions_.Count() - 1);
   EXPECT_EQ(plugIn.name, "pmStabilise");
@@ -252,7 +252,7 @@ TEST_F(ActionStatesTest, UncheckedCommandsAndRunningListsTurnCommandsOff) {
 
 TEST_F(ActionStatesTest, MultiConditionIsOredOverTheSelectionAndMonoAsksTheCurrentEntry) {
   // A mono command asks about the current entry only.
-  ch_.DossierParent.OnFileCondition = [](const TParam&, const media::TAfficherFichier& e, bool& v, bool& en) {
+  ch_.Action("DossierParent").OnFileCondition = [](const TParam&, const media::TAfficherFichier& e, bool& v, bool& en) {
     v = true;
     en = e.name == "b.avi";
   };
@@ -289,6 +289,24 @@ TEST_F(ActionStatesTest, MultiConditionIsOredOverTheSelectionAndMonoAsksTheCurre
   list_.SetFocus(2);
   Refresh();
   EXPECT_TRUE(Action("pmOnlyB").Visible);
+}
+
+// The window lists the built-in commands by name: each exactly once, and
+// nothing under "am" that no built-in action runs.
+TEST(BuiltInActionTable, EveryCommandHasOnePlaceInTheWindow) {
+  const ActionList actions = MainWindowActions();
+  for (const BuiltInAction& row : BuiltInActions()) {
+    if (row.command.name.empty()) continue;
+    EXPECT_EQ(std::count_if(actions.begin(), actions.end(),
+                            [&](const WindowAction& a) { return a.name == row.command.name; }),
+              1)
+        << row.name;
+  }
+  for (const WindowAction& action : actions) {
+    if (action.name.starts_with("am")) {
+      EXPECT_NE(BuiltInActionOfCommand(action.name), nullptr) << action.name;
+    }
+  }
 }
 
 }  // namespace

@@ -123,7 +123,7 @@ TEST_F(HousekeepingTest, DeletingThreeFilesOneReadOnlyTrashesTwoAndKeepsTheThird
   Add("c.avi");
   list_.SelectAll();
   host_.answers = {Answer::kYes, Answer::kYes};
-  RunOnSelection(&ch_.SupprimerFichier, context_);
+  RunOnSelection(&ch_.Action("SupprimerFichier"), context_);
   ASSERT_EQ(host_.questions.size(), 2u);
   EXPECT_EQ(host_.questions[0].text,
             "Do you really want to delete a.avi ?\r\nIf yes, it will be sent to the Recycle bin.\r\n"
@@ -140,7 +140,7 @@ TEST_F(HousekeepingTest, AFileTheTrashRefusesStaysAndIsNamed) {
   Add("a.avi");
   list_.SelectAll();
   services_.trash = [](const fs::path&) { return false; };
-  RunOnSelection(&ch_.SupprimerFichier, context_);
+  RunOnSelection(&ch_.Action("SupprimerFichier"), context_);
   ASSERT_EQ(host_.questions.size(), 2u);
   EXPECT_EQ(host_.questions[1].kind, MessageKind::kError);
   EXPECT_EQ(host_.questions[1].text,
@@ -153,7 +153,7 @@ TEST_F(HousekeepingTest, RemovingTakesEntriesOutWithoutTouchingTheDisk) {
   Add("a.avi");
   Add("b.avi");
   list_.SelectAll();
-  RunOnSelection(&ch_.oterfichier, context_);
+  RunOnSelection(&ch_.Action("oterfichier"), context_);
   EXPECT_EQ(list_.Count(), 0);
   EXPECT_TRUE(host_.questions.empty());
   EXPECT_TRUE(fs::exists(dir_ / "a.avi"));
@@ -163,19 +163,19 @@ TEST_F(HousekeepingTest, FolderPlayerAndGrabberGoThroughTheDesktop) {
   const int index = Add("my clip.avi");
   list_.SetFocus(index);
   list_.SetSelected(index, true);
-  RunOnCurrentEntry(&ch_.DossierParent, context_);
-  RunOnCurrentEntry(&ch_.DefaultPlayer, context_);
+  RunOnCurrentEntry(&ch_.Action("DossierParent"), context_);
+  RunOnCurrentEntry(&ch_.Action("DefaultPlayer"), context_);
   const std::string full = (dir_ / "my clip.avi").string();
   EXPECT_EQ(launcher_.opened, (std::vector<std::string>{dir_.path().string() + "/", full}));
 
   bool visible = true;
-  ch_.Pictrel.OnGeneralCondition(ch_.Pictrel.Param, visible);
+  ch_.Action("Pictrel").OnGeneralCondition(ch_.Action("Pictrel").Param, visible);
   EXPECT_FALSE(visible);
   prefs_.frameGrabProgram = (dir_ / "grabber").string();
   test::WriteWholeFile(prefs_.frameGrabProgram, {'#'});
-  ch_.Pictrel.OnGeneralCondition(ch_.Pictrel.Param, visible);
+  ch_.Action("Pictrel").OnGeneralCondition(ch_.Action("Pictrel").Param, visible);
   EXPECT_TRUE(visible);
-  RunOnCurrentEntry(&ch_.Pictrel, context_);
+  RunOnCurrentEntry(&ch_.Action("Pictrel"), context_);
   EXPECT_EQ(launcher_.started, (std::vector<std::string>{prefs_.frameGrabProgram}));
   // One argument, unquoted: no shell splits it.
   EXPECT_EQ(launcher_.startArguments, (std::vector<std::string>{full}));
@@ -199,7 +199,7 @@ TEST_F(HousekeepingTest, RiffHeaderShowsTheReportOrTheBusyMessage) {
   const int index = Add("a.avi");
   list_.SetFocus(index);
   list_.SetSelected(index, true);
-  RunOnCurrentEntry(&ch_.RiffHeader, context_);
+  RunOnCurrentEntry(&ch_.Action("RiffHeader"), context_);
   ASSERT_EQ(reportView_.begun.size(), 1u);
   EXPECT_EQ(reportView_.begun[0], (dir_ / "a.avi").string());
   ASSERT_GT(reportView_.lines.size(), 20u);

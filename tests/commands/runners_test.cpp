@@ -176,6 +176,36 @@ TEST_F(RunnerTest, EscapeStopsBeforeTheNextFileAndShiftEscapeAfterTheCurrentOne)
   EXPECT_EQ(ran_.size(), 3u);
 }
 
+TEST_F(RunnerTest, ACommandStartedWhileAnotherRunsIsRefused) {
+  Fill(3);
+  SelectAll();
+  list_.SetFocus(0);
+  const tFileAction first = Recording("");
+  tFileAction second("Second");
+  second.OnExecution = [&](const TParam&, const media::TAfficherFichier& e, std::string&, TchUpdateType&) {
+    ran_.push_back("second " + e.name);
+  };
+  FileActionRegistry registry;
+  registry.Add(second);
+  // A key press during the run starts another command through every runner.
+  host_.onEvents = [&] {
+    RunOnSelection(&second, context_);
+    RunOnSelectionLocked(&second, context_);
+    RunOnCurrentEntry(&second, context_);
+    RunBoundAction("pmSecond", "multi", registry, context_);
+  };
+  RunOnSelectionLocked(&first, context_);
+  EXPECT_EQ(ran_, (std::vector<std::string>{"a.avi", "b.avi", "c.avi"}));
+  EXPECT_EQ(host_.listEnabled, (std::vector<bool>{false, true}));
+  EXPECT_EQ(Selection(), (std::vector<bool>{true, true, true}));
+
+  // Once the run is over the next command starts.
+  host_.onEvents = nullptr;
+  ran_.clear();
+  RunOnCurrentEntry(&second, context_);
+  EXPECT_EQ(ran_.size(), 1u);
+}
+
 TEST_F(RunnerTest, ConfirmationsAreSkippedWhenEmptyOrSwitchedOff) {
   Fill(2);
   SelectAll();
@@ -278,9 +308,9 @@ TEST(FileActionRegistry, APluginNamedLikeABuiltInIsNeverFound) {
   tFileAction plugin("AJOUTERDATECODE");
   registry.Add(plugin);
   ASSERT_EQ(registry.Count(), 27);
-  EXPECT_EQ(registry.Find("ajouterdatecode"), &ch.AjouterDateCode);
-  EXPECT_EQ(FindFileAction("PMAjouterDateCode", registry), &ch.AjouterDateCode);
-  EXPECT_EQ(FindFileAction("ptPurgerNom", registry), &ch.PurgerNom);
+  EXPECT_EQ(registry.Find("ajouterdatecode"), &ch.Action("AjouterDateCode"));
+  EXPECT_EQ(FindFileAction("PMAjouterDateCode", registry), &ch.Action("AjouterDateCode"));
+  EXPECT_EQ(FindFileAction("ptPurgerNom", registry), &ch.Action("PurgerNom"));
   EXPECT_EQ(FindFileAction("afPurgerNom", registry), nullptr);
   EXPECT_EQ(FindFileAction("am", registry), nullptr);
   EXPECT_EQ(registry.KeyAt(0), "dossierparent");
@@ -290,13 +320,13 @@ TEST(FileActionRegistry, APluginNamedLikeABuiltInIsNeverFound) {
 TEST(FileActionRegistry, BuiltInTextsAndTheSceneExportModel) {
   Tch ch;
   ApplyActionTexts(ch);
-  EXPECT_EQ(ch.Ntsc.Switch(), "n");
-  EXPECT_EQ(ch.RenameScAn.Caption, "Rename ");
-  EXPECT_EQ(ch.RiffHeader.Shortcut(), "Ctrl+H");
-  EXPECT_EQ(ch.DefaultPlayer.Shortcut(), "F5");
-  EXPECT_EQ(ch.Pictrel.Caption, "");
-  EXPECT_EQ(ch.Pictrel.Shortcut(), "F3");
-  EXPECT_EQ(ch.SupprimerFichier.MonoMessage, "Deleting...");
+  EXPECT_EQ(ch.Action("Ntsc").Switch(), "n");
+  EXPECT_EQ(ch.Action("RenameScAn").Caption, "Rename ");
+  EXPECT_EQ(ch.Action("RiffHeader").Shortcut(), "Ctrl+H");
+  EXPECT_EQ(ch.Action("DefaultPlayer").Shortcut(), "F5");
+  EXPECT_EQ(ch.Action("Pictrel").Caption, "");
+  EXPECT_EQ(ch.Action("Pictrel").Shortcut(), "F3");
+  EXPECT_EQ(ch.Action("SupprimerFichier").MonoMessage, "Deleting...");
   EXPECT_EQ(BuiltInRunner("CreerScenes"), ActionRunner::kSelectionLocked);
   EXPECT_EQ(BuiltInRunner("DossierParent"), ActionRunner::kCurrentEntry);
 
@@ -305,16 +335,16 @@ TEST(FileActionRegistry, BuiltInTextsAndTheSceneExportModel) {
   BindBuiltInHandlers(ch, TchServices{.host = &host});
   FileActionRegistry registry;
   RegisterBuiltInActions(ch, registry);
-  EXPECT_FALSE(ch.ScenesText.OnExecution);
-  ch.CreerScenes.OnExecution = [](const TParam& p, const media::TAfficherFichier&, std::string& nf,
+  EXPECT_FALSE(ch.Action("ScenesText").OnExecution);
+  ch.Action("CreerScenes").OnExecution = [](const TParam& p, const media::TAfficherFichier&, std::string& nf,
                                   TchUpdateType&) { nf = p.Key; };
-  ASSERT_TRUE(ApplyModele(ch.ScenesText, registry));
+  ASSERT_TRUE(ApplyModele(ch.Action("ScenesText"), registry));
   std::string written;
   TchUpdateType update = utNone;
-  ch.ScenesText.OnExecution(ch.ScenesText.Param, media::TAfficherFichier{}, written, update);
+  ch.Action("ScenesText").OnExecution(ch.Action("ScenesText").Param, media::TAfficherFichier{}, written, update);
   EXPECT_EQ(written, "ScenesText");
-  EXPECT_EQ(SceneWriterOf(ch.ScenesText.Param), &ch.sceneTextWriter);
-  EXPECT_EQ(SceneWriterOf(ch.CreerScenes.Param), &ch.scnWriter);
+  EXPECT_EQ(SceneWriterOf(ch.Action("ScenesText").Param), &ch.sceneTextWriter);
+  EXPECT_EQ(SceneWriterOf(ch.Action("CreerScenes").Param), &ch.scnWriter);
   EXPECT_EQ(SceneWriterOf(TParam{}), nullptr);
 }
 
