@@ -33,7 +33,13 @@ void PlayerEngine::Open(const std::filesystem::path& path) {
   auto feed = std::make_unique<graphs::PlaybackFeed>(*source);
   source_ = std::move(source);
   feed_ = std::move(feed);
-  ShowFrame(0);
+  try {
+    feed_->Seek(0);
+    if (std::optional<graphs::PlaybackFrame> frame = feed_->Next()) Present(std::move(*frame));
+  } catch (...) {
+    Close();
+    throw;
+  }
 }
 
 void PlayerEngine::Close() {
@@ -69,8 +75,12 @@ void PlayerEngine::ShowFrame(std::int64_t k) {
     StartFrom(k);
     return;
   }
-  feed_->Seek(k);
-  if (std::optional<graphs::PlaybackFrame> frame = feed_->Next()) Present(std::move(*frame));
+  try {
+    feed_->Seek(k);
+    if (std::optional<graphs::PlaybackFrame> frame = feed_->Next()) Present(std::move(*frame));
+  } catch (const std::exception&) {
+    // A frame that cannot be read: the one on screen stays.
+  }
 }
 
 void PlayerEngine::SetMuted(bool muted) {
@@ -96,7 +106,11 @@ void PlayerEngine::StartFrom(std::int64_t k) {
   feed_->Seek(k);
   base_ms_ = source_->TimeMsOf(k);
   // The first frame decides the sound's format; the device starts with it.
-  std::optional<graphs::PlaybackFrame> first = feed_->Next();
+  std::optional<graphs::PlaybackFrame> first;
+  try {
+    first = feed_->Next();
+  } catch (const std::exception&) {
+  }
   if (!first) {
     playing_ = false;
     Q_EMIT ReachedEnd();

@@ -110,8 +110,11 @@ void TBaseFrame::ToggleFullScreen() {
   if (!fullScreen_) {
     if (!vw->isVisible()) return;
     fullScreen_ = true;
+    QScreen* screen = window()->screen();
     vw->setParent(nullptr);
     vw->setWindowFlag(Qt::FramelessWindowHint);
+    // Without a window manager only the geometry makes it fill the screen.
+    if (screen != nullptr) vw->setGeometry(screen->geometry());
     vw->showFullScreen();
     vw->activateWindow();
   } else {
