@@ -1,10 +1,10 @@
 #include "ui/player_frame.h"
 
+#include <QEvent>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLocale>
-#include <QMouseEvent>
 #include <QProgressBar>
 #include <QShortcut>
 #include <QSlider>
@@ -133,8 +133,13 @@ void TBaseFrame::BuildWidgets() {
   }
   incrustHorz->setToolTip(UiText(Text::kPlayerHorzSliderHint));
   incrustVert->setToolTip(UiText(Text::kPlayerVertSliderHint));
-  incrustHorz->setValue(prefs_.inlayPositionX);
-  incrustVert->setValue(settings::VerticalSliderFromStored(prefs_.inlayPositionY));
+  {
+    // Set one by one, each would store the other's old value.
+    const QSignalBlocker horz(incrustHorz);
+    const QSignalBlocker vert(incrustVert);
+    incrustHorz->setValue(prefs_.inlayPositionX);
+    incrustVert->setValue(settings::VerticalSliderFromStored(prefs_.inlayPositionY));
+  }
 
   tb = new QSlider(Qt::Horizontal, this);
   tb->setRange(0, kSliderRange);
@@ -348,6 +353,15 @@ void TBaseFrame::ReleasePlayerFile() {
 }
 
 void TBaseFrame::ResumePlayer() { interrupted_ = false; }
+
+void TBaseFrame::ShowGauge(bool visible) {
+  Gauge1->setValue(0);
+  Gauge1->setVisible(visible);
+  tb->setVisible(!visible && vw->isVisibleTo(this));
+  Gauge1->raise();
+}
+
+void TBaseFrame::SetGauge(int percent) { Gauge1->setValue(std::clamp(percent, 0, 100)); }
 
 void TBaseFrame::OnFrameShown(const graphs::PlaybackFrame& frame) {
   if (frame.packs) {

@@ -62,6 +62,10 @@ class TBaseFrame : public QFrame {
   void ReleasePlayerFile();
   void ResumePlayer();
 
+  // A command's progress takes the track bar's place while it runs.
+  void ShowGauge(bool visible);
+  void SetGauge(int percent);
+
   std::optional<PlayerStage> FailureStage() const { return stage_; }
   bool IsPlaying() const { return engine_.IsPlaying(); }
   bool IsFullScreen() const { return fullScreen_; }

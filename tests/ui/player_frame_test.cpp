@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QSlider>
 #include <QRegularExpression>
 #include <QTextEdit>
 #include <cstdio>
@@ -241,6 +243,48 @@ TEST_F(PlayerLabels, ScenesStepThroughScnFilesOfEitherWriter) {
   ExpectLabelsOf(spec, 25, 10, "other writer, second scene");
   frame_.SceneForward();
   ExpectLabelsOf(spec, 25, 74, "other writer, the cut record is not a scene");
+}
+
+// The box around the pixels where two pictures differ.
+QRect Changed(const QImage& a, const QImage& b) {
+  QRect box;
+  for (int y = 0; y < a.height(); ++y)
+    for (int x = 0; x < a.width(); ++x)
+      if (a.pixel(x, y) != b.pixel(x, y)) box |= QRect(x, y, 1, 1);
+  return box;
+}
+
+TEST_F(PlayerLabels, OverlayDrawsTheDatecodeWhereTheUserPlacesIt) {
+  ASSERT_TRUE(frame_.OpenInPlayer(Analysed(test::StandardSample("pal_type2.avi"))));
+  const QImage plain = frame_.vw->Picture();
+  ASSERT_EQ(plain.size(), QSize(720, 576));
+  EXPECT_EQ(prefs_.inlayPositionX, 920);  // the frame leaves the stored position as it found it
+  EXPECT_EQ(prefs_.inlayPositionY, 120);
+
+  frame_.ToggleDatecode();
+  EXPECT_TRUE(prefs_.inlayOn);
+  const QRect first = Changed(plain, frame_.vw->Picture());
+  ASSERT_FALSE(first.isEmpty());
+  EXPECT_GT(first.center().x(), 360);  // 920 thousandths across, 120 down
+  EXPECT_LT(first.center().y(), 288);
+
+  // A click on the video moves it while the sliders are shown.
+  frame_.ToggleSliders();
+  const QRect video = frame_.vw->PictureRect();
+  const QPointF at(video.width() * 0.1, video.height() * 0.8);
+  QMouseEvent click(QEvent::MouseButtonPress, at, frame_.vw->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QCoreApplication::sendEvent(frame_.vw, &click);
+  EXPECT_EQ(prefs_.inlayPositionX, 100);
+  EXPECT_EQ(prefs_.inlayPositionY, 800);
+  EXPECT_EQ(frame_.incrustVert->value(), 200);
+  const QRect moved = Changed(plain, frame_.vw->Picture());
+  ASSERT_FALSE(moved.isEmpty());
+  EXPECT_LT(moved.center().x(), 360);
+  EXPECT_GT(moved.center().y(), 288);
+
+  frame_.ToggleDatecode();
+  EXPECT_EQ(frame_.vw->Picture(), plain);
 }
 
 // The message in place of the picture, as one line of text.
