@@ -263,6 +263,8 @@ bool TBaseFrame::OpenInPlayer(const media::TAfficherFichier& entry) {
   }
   const graphs::PlaybackSource& source = *engine_.Source();
   stage_.reset();
+  SetPlayerVisible(true);
+  vw->setToolTip(UiText(Text::kPlayerVideoHint));
   if (!source.HasVideo()) {
     // The sound plays; the position shows in front of the message.
     stage_ = PlayerStage::kSoundOnly;

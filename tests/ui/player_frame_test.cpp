@@ -347,6 +347,8 @@ TEST_F(PlayerLabels, FailureStagesOnRealFiles) {
   frame_.ResumePlayer();
   EXPECT_TRUE(frame_.OpenInPlayer(Analysed(odd)));
   EXPECT_TRUE(frame_.Engine().IsOpen());
+  EXPECT_TRUE(frame_.vw->isVisibleTo(&frame_));
+  EXPECT_FALSE(frame_.reBaseFrame->isVisibleTo(&frame_));
 }
 
 }  // namespace
