@@ -177,15 +177,18 @@ TEST_F(PlayerLabels, EveryStepShowsThePacksOfTheFrameOnScreen) {
     // While playing, at several moments, and back to frame 0 paused at the end.
     frame_.PlayStop();
     ASSERT_TRUE(frame_.IsPlaying());
+    // A sound server may hold the first moment of sound (and the picture with it).
+    RunEventsFor(5000, [&] { return frame_.Engine().ShownFrame() > 0; });
     std::int64_t last = 0;
     for (int moment = 0; moment < 5; ++moment) {
-      RunEventsFor(350);
+      RunEventsFor(300);
       if (!frame_.IsPlaying()) break;
       ExpectLabelsMatchPosition(spec, c.fps);
       const std::int64_t now = FrameOfPosition(c.fps);
-      EXPECT_GT(now, last) << "moment " << moment;
+      EXPECT_GE(now, last) << "moment " << moment;
       last = now;
     }
+    EXPECT_GT(last, 0);
     RunEventsFor(6000, [&] { return !frame_.IsPlaying(); });
     EXPECT_FALSE(frame_.IsPlaying());
     ExpectLabelsOf(spec, c.fps, 0, "after the end");
