@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-multimedia-dev libgl-dev
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev
   ffmpeg mediainfo dvgrab
-  xvfb xauth ccache
+  xvfb xauth ccache imagemagick pulseaudio
   fonts-liberation2 fontconfig
 )
 

@@ -1,5 +1,6 @@
 #include "commands/scene_files.h"
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <span>
@@ -8,6 +9,7 @@
 
 #include <QString>
 
+#include "media/le_bytes.h"
 #include "settings/system_locale.h"
 #include "resources/product.h"
 #include "resources/string_table.h"
@@ -95,6 +97,40 @@ std::vector<std::uint8_t> ScnFurtherSceneRecord(std::int32_t start, std::int32_t
   AppendLE32(out, frames);
   AppendLE32(out, start);
   return out;
+}
+
+std::optional<std::vector<std::int64_t>> ReadScnSceneStarts(const std::filesystem::path& scn) {
+  // A full file of 32767 scenes is a little over 1 MB.
+  constexpr std::uint64_t kMaxBytes = 4u << 20;
+  constexpr std::size_t kLengthAt = 24;
+  constexpr std::size_t kFixedAfterCount = 30;
+  constexpr std::size_t kFurtherRecordBytes = 35;
+  constexpr std::size_t kFurtherStartAt = 9;
+  std::vector<std::uint8_t> bytes;
+  try {
+    const media::BinaryFile file(scn, media::BinaryFile::Mode::kRead);
+    bytes.resize(static_cast<std::size_t>(std::min(file.Size(), kMaxBytes)));
+    bytes.resize(file.ReadAt(0, bytes));
+  } catch (const media::FileError&) {
+    return std::nullopt;
+  }
+  const std::span<const std::uint8_t> view(bytes);
+  if (view.size() <= kLengthAt) return std::nullopt;
+  const std::size_t countAt = kLengthAt + 1 + view[kLengthAt] + 8;
+  const std::optional<std::uint16_t> count = media::ReadLE16(view, countAt);
+  if (!count) return std::nullopt;
+
+  std::vector<std::int64_t> starts;
+  std::size_t at = countAt + 2 + kFixedAfterCount;
+  const std::optional<std::uint32_t> firstEnd = media::ReadLE32(view, at);
+  if (*count == 0 || !firstEnd || at + 10 >= view.size()) return starts;
+  starts.push_back(static_cast<std::int32_t>(*firstEnd));
+  at += 4 + 6 + 1 + view[at + 10] + 8 + 4;
+  for (std::uint32_t k = 1; k < *count; ++k, at += kFurtherRecordBytes) {
+    if (at > view.size() || view.size() - at < kFurtherRecordBytes) break;
+    starts.push_back(static_cast<std::int32_t>(*media::ReadLE32(view, at + kFurtherStartAt)));
+  }
+  return starts;
 }
 
 std::string ScnFileWriter::Refusal(const media::TAfficherFichier& entry) const {

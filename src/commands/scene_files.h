@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -58,6 +59,12 @@ std::size_t ScnCountOffset(std::string_view path);
 // The first scene starts at frame 0 and has `frames` frames.
 std::vector<std::uint8_t> ScnFirstSceneRecord(std::string_view path, std::int32_t frames);
 std::vector<std::uint8_t> ScnFurtherSceneRecord(std::int32_t start, std::int32_t frames);
+
+// The frames where the scenes after the first begin, as the player steps
+// through them, read from a scene file of this layout whoever wrote it;
+// records cut short at the end of the file are left out. Nothing when the
+// file cannot be read or is too short to hold its header.
+std::optional<std::vector<std::int64_t>> ReadScnSceneStarts(const std::filesystem::path& scn);
 
 class ScnFileWriter final : public SceneWriter {
  public:

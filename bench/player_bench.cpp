@@ -1,0 +1,181 @@
+// The player frame playing a long PAL DV clip: time from OpenInPlayer to
+// frame 0 on screen, time from a step to its frame on screen, the CPU the
+// process uses while playing at 25 frames a second, and how far the picture
+// on screen is from the sound clock, and the sound clock from the wall
+// clock, after a long run. For comparison, ffmpeg decoding the same clip at
+// its own pace (`ffmpeg -re -i F -f null -`) for as long, timed in the same
+// run.
+//
+//   player_bench [clip.avi [seconds of playing, default 600]]
+//
+// Runs on any Qt platform (QT_QPA_PLATFORM=offscreen works); the sound
+// clock needs a sound device (a PulseAudio null sink will do), else the
+// system clock leads and the report says so.
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <vector>
+
+#include "media/avi_stream_analysis.h"
+#include "sample_clip.h"
+#include "settings/date_time_format.h"
+#include "ui/player_frame.h"
+#include "ui/video_surface.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Ms(Clock::time_point start) { return std::chrono::duration<double, std::milli>(Clock::now() - start).count(); }
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+double CpuSeconds(int who) {
+  rusage usage{};
+  ::getrusage(who, &usage);
+  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// CPU seconds of `ffmpeg -re` decoding `seconds` of the clip.
+double FfmpegRealTimeCpu(const std::filesystem::path& clip, int seconds) {
+  const double before = CpuSeconds(RUSAGE_CHILDREN);
+  std::fflush(stdout);
+  const std::string length = std::to_string(seconds);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    std::freopen("/dev/null", "w", stdout);
+    std::freopen("/dev/null", "w", stderr);
+    ::execlp("ffmpeg", "ffmpeg", "-v", "error", "-nostdin", "-re", "-i", clip.c_str(), "-t", length.c_str(), "-f",
+             "null", "-", static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  int status = 0;
+  if (pid <= 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+  return CpuSeconds(RUSAGE_CHILDREN) - before;
+}
+
+std::filesystem::path ClipFrom(int argc, char** argv) {
+  const std::filesystem::path path = argc > 1 ? argv[1] : "/tmp/long.avi";
+  if (std::filesystem::exists(path)) return path;
+  korvid::samples::DvClipSpec spec;
+  spec.distinct_pictures = 25;
+  spec.frames = 600 * 25;
+  std::printf("writing %s (%d frames)...\n", path.c_str(), spec.frames);
+  korvid::samples::WriteDvClip(path, spec);
+  return path;
+}
+
+// Runs the event loop, waiting for events as the program's own loop does.
+void RunFor(double ms) {
+  QEventLoop loop;
+  QTimer::singleShot(static_cast<int>(ms), &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  const auto clip = ClipFrom(argc, argv);
+  const int play_seconds = argc > 2 ? std::atoi(argv[2]) : 600;
+  const std::string format = "dd/mm/yyyy hh:nn:ss";
+  const auto entry = korvid::media::AnalyseFile(clip, {format, korvid::settings::EnglishLocaleFormats()});
+
+  korvid::settings::Preferences prefs;
+  prefs.displayDatecodeFormat = format;
+  prefs.incrustFont = {21, 0x00FFFFFF, "Liberation Sans"};
+  prefs.autoFontSize = true;
+  prefs.inlayOn = true;  // the overlay drawn on every frame, as users see it
+  prefs.inlayPositionX = 920;
+  prefs.inlayPositionY = 120;
+  korvid::ui::TBaseFrame frame(prefs, korvid::settings::EnglishLocaleFormats());
+  frame.show();
+
+  std::vector<double> open_ms;
+  for (int run = 0; run < 20; ++run) {
+    frame.ClearPlayer();
+    const auto start = Clock::now();
+    if (!frame.OpenInPlayer(entry) || frame.vw->Picture().isNull()) return 1;
+    open_ms.push_back(Ms(start));
+  }
+
+  const std::int64_t frames = frame.Engine().Source()->FrameCount();
+  std::vector<double> step_ms;
+  std::mt19937 random(15);
+  std::uniform_int_distribution<std::int64_t> pick(1, frames - 2);
+  for (int run = 0; run < 100; ++run) {
+    const std::int64_t k = pick(random);
+    auto start = Clock::now();
+    frame.SeekToFrame(k);
+    step_ms.push_back(Ms(start));
+    start = Clock::now();
+    frame.FrameForward();
+    step_ms.push_back(Ms(start));
+    if (frame.Engine().ShownFrame() != k + 1) return 1;
+  }
+
+  // Play from the start; note each frame's distance from the clock as it comes on screen.
+  frame.GoToStart();
+  std::int64_t shown = 0;
+  double worst_late_ms = 0;
+  double last_drift_ms = 0;
+  QObject::connect(&frame.Engine(), &korvid::ui::PlayerEngine::FrameShown, [&](const korvid::graphs::PlaybackFrame& f) {
+    ++shown;
+    last_drift_ms = frame.Engine().ClockMs() - static_cast<double>(f.time_ms);
+    worst_late_ms = std::max(worst_late_ms, last_drift_ms);
+  });
+  const double cpu_before = CpuSeconds(RUSAGE_SELF);
+  const auto play_start = Clock::now();
+  frame.PlayStop();
+  const bool sound_clock = frame.Engine().UsesSoundClock();
+  const double clock_at_start = frame.Engine().ClockMs();
+  // A sound server may take a moment to start playing (a PulseAudio null
+  // sink holds the first second): the clocks are compared from 5 s on.
+  constexpr double kSettleMs = 5000;
+  RunFor(kSettleMs);
+  const double settled_wall_ms = Ms(play_start);
+  const double settled_clock_ms = frame.Engine().ClockMs();
+  RunFor(play_seconds * 1000.0 - kSettleMs);
+  const double wall_ms = Ms(play_start);
+  const double clock_ms = frame.Engine().ClockMs() - clock_at_start;
+  const double clock_gain_ms = (frame.Engine().ClockMs() - settled_clock_ms) - (wall_ms - settled_wall_ms);
+  const double start_delay_ms = settled_wall_ms - (settled_clock_ms - clock_at_start);
+  const double cpu = CpuSeconds(RUSAGE_SELF) - cpu_before;
+  const std::int64_t on_screen = frame.Engine().ShownFrame();
+  frame.PausePlayer();
+
+  const int ffmpeg_seconds = std::min(play_seconds, 60);
+  const double ffmpeg_cpu = FfmpegRealTimeCpu(clip, ffmpeg_seconds);
+
+  std::printf("clip: %s, %lld frames\n", clip.c_str(), static_cast<long long>(frames));
+  std::printf("open to frame 0 on screen: median %.2f ms, max %.2f ms (20 runs)\n", Median(open_ms),
+              *std::max_element(open_ms.begin(), open_ms.end()));
+  std::printf("step to its frame on screen: median %.2f ms, max %.2f ms (100 seeks, 100 one-frame steps)\n",
+              Median(step_ms), *std::max_element(step_ms.begin(), step_ms.end()));
+  std::printf("played %.1f s (%s clock): %lld frames shown of %.0f due, frame on screen %lld\n", wall_ms / 1000,
+              sound_clock ? "sound" : "system", static_cast<long long>(shown), clock_ms / 40.0,
+              static_cast<long long>(on_screen));
+  std::printf("CPU while playing with the overlay: %.1f%% of one core\n", 100 * cpu / (wall_ms / 1000));
+  std::printf("picture behind its clock at the end: %.1f ms (worst %.1f ms)\n", last_drift_ms, worst_late_ms);
+  std::printf("clock start-up delay %.0f ms; clock vs wall from 5 s to %.0f s: %+.1f ms\n", start_delay_ms,
+              wall_ms / 1000, clock_gain_ms);
+  if (ffmpeg_cpu >= 0)
+    std::printf("ffmpeg -re -t %d -i clip -f null -: %.1f%% of one core\n", ffmpeg_seconds,
+                100 * ffmpeg_cpu / ffmpeg_seconds);
+  return 0;
+}

@@ -1,0 +1,181 @@
+// The player commands of the frame: play, the steps, full screen, sound
+// and the datecode overlay.
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSlider>
+
+#include "commands/scene_files.h"
+#include "graphs/player_steps.h"
+#include "resources/string_table.h"
+#include "ui/player_frame.h"
+#include "ui/ui_text.h"
+#include "ui/video_surface.h"
+
+namespace korvid::ui {
+
+using resources::Text;
+
+QString TBaseFrame::PlayStopCaption() const {
+  return UiText(engine_.IsPlaying() ? Text::kPauseCaption : Text::kPlayCaption);
+}
+QString TBaseFrame::FullScreenCaption() const {
+  return UiText(fullScreen_ ? Text::kQuitFullscreenCaption : Text::kavFullscreenCaption);
+}
+QString TBaseFrame::MuteCaption() const { return UiText(prefs_.muteOn ? Text::kSoundOnCaption : Text::kavMuteCaption); }
+QString TBaseFrame::MuteHint() const { return UiText(prefs_.muteOn ? Text::kSoundOffHint : Text::kSoundOnHint); }
+QString TBaseFrame::DatecodeCaption() const {
+  return UiText(prefs_.inlayOn ? Text::kHideDatecodeCaption : Text::kamAfficherDatecodeCaption);
+}
+QString TBaseFrame::SlidersCaption() const {
+  return UiText(prefs_.inlaySlidersVisible ? Text::kHideSlidersCaption : Text::kamAfficherSlidersCaption);
+}
+
+void TBaseFrame::PlayStop() {
+  if (!engine_.IsOpen()) return;
+  if (engine_.IsPlaying())
+    engine_.Pause();
+  else
+    engine_.Play();
+  Q_EMIT PlayingChanged(engine_.IsPlaying());
+}
+
+void TBaseFrame::PausePlayer() {
+  if (!engine_.IsPlaying()) return;
+  engine_.Pause();
+  Q_EMIT PlayingChanged(false);
+}
+
+void TBaseFrame::OnReachedEnd() {
+  engine_.Pause();
+  engine_.ShowFrame(0);
+  Q_EMIT PlayingChanged(false);
+}
+
+void TBaseFrame::SeekRelative(std::int64_t units) {
+  const graphs::PlaybackSource* source = engine_.Source();
+  if (source == nullptr) return;
+  engine_.ShowFrame(graphs::StepTarget(engine_.ShownFrame(), units, source->Rate(), source->FrameCount()));
+}
+
+void TBaseFrame::SeekToFrame(std::int64_t frame) { engine_.ShowFrame(frame); }
+
+void TBaseFrame::FrameForward() {
+  if (const std::int64_t step = graphs::OneFrameUnits(entry_ ? entry_->fps : 0)) SeekRelative(step);
+}
+void TBaseFrame::FrameBackward() {
+  if (const std::int64_t step = graphs::OneFrameUnits(entry_ ? entry_->fps : 0)) SeekRelative(-step);
+}
+void TBaseFrame::SecondForward() { SeekRelative(graphs::kOneSecondUnits); }
+void TBaseFrame::SecondBackward() { SeekRelative(-graphs::kOneSecondUnits); }
+void TBaseFrame::MinuteForward() { SeekRelative(graphs::kOneMinuteUnits); }
+void TBaseFrame::MinuteBackward() { SeekRelative(-graphs::kOneMinuteUnits); }
+void TBaseFrame::GoToStart() { SeekToFrame(0); }
+void TBaseFrame::GoToEnd() {
+  if (engine_.Source() != nullptr) SeekToFrame(engine_.Source()->FrameCount());
+}
+
+void TBaseFrame::SceneForward() {
+  if (!entry_ || !entry_->hasSceneFile || !engine_.IsOpen()) return;
+  PausePlayer();
+  const auto starts = commands::ReadScnSceneStarts(commands::SceneFilePath(entry_->fullName));
+  if (!starts) return;
+  SeekToFrame(graphs::SceneForwardTarget(*starts, engine_.ShownFrame(), engine_.Source()->FrameCount()));
+}
+
+void TBaseFrame::SceneBackward() {
+  if (!entry_ || !entry_->hasSceneFile || !engine_.IsOpen()) return;
+  PausePlayer();
+  const auto starts = commands::ReadScnSceneStarts(commands::SceneFilePath(entry_->fullName));
+  if (!starts) return;
+  SeekToFrame(graphs::SceneBackwardTarget(*starts, engine_.ShownFrame()));
+}
+
+void TBaseFrame::ShowSceneStart(std::int32_t frame) {
+  if (!entry_) return;
+  // While a scan runs the player has let go of the file: reading it for
+  // one picture does not get in the scan's way.
+  if (!engine_.IsOpen()) {
+    try {
+      engine_.Open(entry_->fullName);
+    } catch (const UserError&) {
+      return;
+    }
+    SetPlayerVisible(true);
+  }
+  engine_.ShowFrame(frame);
+}
+
+void TBaseFrame::ToggleFullScreen() {
+  if (!fullScreen_) {
+    if (!vw->isVisible()) return;
+    fullScreen_ = true;
+    QScreen* screen = window()->screen();
+    vw->setParent(nullptr);
+    vw->setWindowFlag(Qt::FramelessWindowHint);
+    // Without a window manager only the geometry makes it fill the screen.
+    if (screen != nullptr) vw->setGeometry(screen->geometry());
+    vw->showFullScreen();
+    vw->activateWindow();
+  } else {
+    fullScreen_ = false;
+    vw->showNormal();
+    vw->setParent(this);
+    vw->setWindowFlag(Qt::FramelessWindowHint, false);
+    PlaceVideo(aspect_);
+    vw->show();
+    incrustHorz->raise();
+    incrustVert->raise();
+  }
+  Q_EMIT FullScreenChanged(fullScreen_);
+}
+
+void TBaseFrame::ToggleMute() {
+  prefs_.muteOn = !prefs_.muteOn;
+  engine_.SetMuted(prefs_.muteOn);
+  Q_EMIT MuteChanged(prefs_.muteOn);
+}
+
+void TBaseFrame::SetDatecodeShown(bool shown) {
+  prefs_.inlayOn = shown;
+  overlay_.Configure(prefs_);
+  Redraw();
+  Q_EMIT DatecodeChanged(shown);
+}
+
+void TBaseFrame::ToggleDatecode() { SetDatecodeShown(!prefs_.inlayOn); }
+
+void TBaseFrame::ToggleSliders() {
+  prefs_.inlaySlidersVisible = !prefs_.inlaySlidersVisible;
+  if (prefs_.inlaySlidersVisible && !prefs_.inlayOn) SetDatecodeShown(true);
+  const bool shown = prefs_.inlaySlidersVisible && vw->isVisible() && !fullScreen_;
+  incrustHorz->setVisible(shown);
+  incrustVert->setVisible(shown);
+  Q_EMIT SlidersChanged(prefs_.inlaySlidersVisible);
+}
+
+void TBaseFrame::PlaceInlayFromSliders() {
+  prefs_.inlayPositionX = incrustHorz->value();
+  prefs_.inlayPositionY = settings::StoredFromVerticalSlider(incrustVert->value());
+  overlay_.SetPosition(prefs_.inlayPositionX, prefs_.inlayPositionY);
+  Redraw();
+}
+
+void TBaseFrame::PlaceInlayAt(int x_thousandths, int y_thousandths) {
+  if (!prefs_.inlaySlidersVisible) return;
+  {
+    const QSignalBlocker h(incrustHorz);
+    const QSignalBlocker v(incrustVert);
+    incrustHorz->setValue(x_thousandths);
+    incrustVert->setValue(settings::VerticalSliderFromStored(y_thousandths));
+  }
+  PlaceInlayFromSliders();
+}
+
+void TBaseFrame::SeekToTrackBar() {
+  const graphs::PlaybackSource* source = engine_.Source();
+  if (source == nullptr) return;
+  SeekToFrame(tb->value() * source->FrameCount() / tb->maximum());
+}
+
+}  // namespace korvid::ui
