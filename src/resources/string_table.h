@@ -280,6 +280,19 @@ enum class Text {
   kFileDateFailed,
   kDefaultPlaylistNotSaved,
   kNoWindowInThisBuild,
+  kPluginLoadFailed,
+  kPluginTextUnterminated,
+  kPluginWrongType,
+  kPluginActionCount,
+  kPluginBadAction,
+  kPluginActionMissing,
+  kPluginActionTooSmall,
+  kPluginActionNoName,
+  kPluginActionNoHandler,
+  kPluginsUsed,
+  kPluginTitle,
+  kPluginNotNamed,
+  kPluginNameLeavesFolder,
 
   kCount
 };
