@@ -98,7 +98,8 @@ void PluginSet::Load(const std::vector<fs::path>& folders, FileActionRegistry& r
 }
 
 PluginListing PluginSet::LoadLibrary(const fs::path& file, FileActionRegistry& registry) {
-  PluginListing listing{.file = file};
+  PluginListing listing;
+  listing.file = file;
   void* const handle = OpenLibrary(file, listing.skipped);
   if (handle == nullptr) return listing;
 

@@ -63,8 +63,7 @@ TEST_F(PluginSessionTest, WellFormedLibrariesAreListedAndTheRestSkippedWithTheir
     const auto it = accepted.find(file);
     EXPECT_EQ(listing.accepted, it != accepted.end()) << listing.skipped;
     EXPECT_EQ(listing.skipped.empty(), listing.accepted);
-    if (it != accepted.end()) EXPECT_EQ(listing.actions, it->second);
-    if (!listing.accepted) EXPECT_EQ(listing.actions, 0);
+    EXPECT_EQ(listing.actions, it != accepted.end() ? it->second : 0);
   }
   EXPECT_EQ(listings_["capitals.vlk"].type, "KORVID_0005");
   EXPECT_EQ(listings_["accepted.vlk"].version, "test 1.0");
