@@ -95,7 +95,9 @@ class SplitScenesTest : public ::testing::Test {
       }
     }
     EXPECT_TRUE(frames == test::ExtractStream(clip, "v:0", "rawvideo")) << "the frames, bit for bit";
-    if (withSound) EXPECT_TRUE(sound == test::ExtractStream(clip, "a:0", "s16le")) << "the sound, bit for bit";
+    if (withSound) {
+      EXPECT_TRUE(sound == test::ExtractStream(clip, "a:0", "s16le")) << "the sound, bit for bit";
+    }
   }
 
   test::TempDir home_;
