@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <vector>
 
 #include "commands/rename_commands.h"
@@ -97,20 +96,20 @@ std::int32_t MoveToDatecodeName(void* context, const char* written, const korvid
                                 std::uint32_t outBytes) {
   try {
     if (written == nullptr || datecode == nullptr) return 1;
-    const PluginServices& services = ServicesOf(context);
+    PluginServices& services = ServicesOf(context);
     const std::string from(written);
-    const std::string namePart =
-        services.preferences.renameRoot +
-        settings::FormatDateTime(services.preferences.renameFormat, DateTimeOf(*datecode), services.locale);
-    if (namePart.empty() || namePart.find('/') != std::string::npos) {
+    // Named exactly as "Rename" names a video after its datecode.
+    media::TAfficherFichier named;
+    named.fullName = from;
+    named.datecode = DateTimeOf(*datecode);
+    const std::string base = RenameScAnBase(named, {services.preferences, services.locale, services.host});
+    if (base.empty()) {
       WriteOut(resources::Fill(resources::Text::kPluginNotNamed,
                                {from, resources::Str(resources::Text::kPluginNameLeavesFolder)}),
                out, outBytes);
       return 1;
     }
-    const std::filesystem::path source(from);
-    const std::string base = (source.parent_path() / namePart).string();
-    const std::string extension = source.extension().string();
+    const std::string extension = ExtensionOf(from);
     for (int attempt = 0; attempt < 16; ++attempt) {
       const std::string target = UniqueTargetName(base, extension) + extension;
       const MoveOutcome moved = MoveNoReplace(from, target);

@@ -110,5 +110,17 @@ TEST_F(PluginSessionTest, PluginActionsBecomeCommandsExceptUnderATakenName) {
   EXPECT_EQ(commands.registry.Find("NoHandlers"), nullptr);
 }
 
+// A build tree or a portable copy looks beside the executable only; an
+// installed program also in its library folder and the user's data folder.
+TEST(PluginFolders, BesideTheProgramThenForAnInstalledOneItsLibraryAndDataFolders) {
+  EXPECT_EQ(PluginFoldersFor("/home/u/build/src/korvid", "/home/u/.data", "/home/u"),
+            std::vector<fs::path>{"/home/u/build/src/plugins"});
+  EXPECT_EQ(PluginFoldersFor("/usr/bin/korvid", "/home/u/.data", "/home/u"),
+            (std::vector<fs::path>{"/usr/bin/plugins", "/usr/lib/korvid/plugins", "/home/u/.data/Korvid/plugins"}));
+  // A relative XDG_DATA_HOME is ignored, as the XDG rules ask.
+  EXPECT_EQ(PluginFoldersFor("/opt/k/bin/korvid", "data", "/home/u").back(),
+            fs::path("/home/u/.local/share/Korvid/plugins"));
+}
+
 }  // namespace
 }  // namespace korvid::commands
