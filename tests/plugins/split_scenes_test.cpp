@@ -10,12 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "commands/core_session.h"
 #include "media/avi_stream_analysis.h"
 #include "media/avi_writer.h"
 #include "media/dv_frame.h"
 #include "sample_clip.h"
 #include "settings/date_time_format.h"
 #include "support/avi_probe.h"
+#include "support/recording_list_view.h"
+#include "support/scripted_host.h"
 #include "support/test_env.h"
 
 namespace korvid {
@@ -140,6 +143,52 @@ TEST_F(SplitScenesTest, RealCamcorderFrames) {
   ExpectScenes(clip, {{DefaultName(sony) + ".avi", sony, 20},
                       {DefaultName(older) + ".avi", older, 20},
                       {DefaultName(sony) + "(1).avi", sony, 20}});
+}
+
+// Escape while the second scene is written: it is removed, the first
+// stays, nothing is left under a temporary name, and the run says so.
+TEST_F(SplitScenesTest, AbortKeepsTheFinishedScenesAndLeavesNoPartialFile) {
+  samples::DvClipSpec spec;
+  spec.frames = 75;
+  spec.jumps = {{25, 3600}, {50, 7200}};
+  const fs::path clip = work_ / "three.avi";
+  samples::WriteDvClip(clip, spec);
+
+  test::ScriptedHost host;
+  commands::ProcessFlags flags;
+  test::RecordingListView view;
+  commands::XdgDesktopLauncher launcher;
+  class : public commands::RiffReportView {
+    void BeginReport(const std::string&) override {}
+    void EndReport(const media::RiffReport&) override {}
+    void CloseReport() override {}
+  } riffView;
+  commands::CoreSession session({.host = host,
+                                 .listView = view,
+                                 .launcher = launcher,
+                                 .riffView = riffView,
+                                 .store = {home_ / "config"},
+                                 .defaults = {.documentsFolder = home_.path().string()},
+                                 .locale = QLocale::c(),
+                                 .flags = &flags,
+                                 .pluginFolders = std::vector<fs::path>{KORVID_PLUGIN_OUTPUT_DIR}});
+  flags.NoConfirmation = true;
+  session.List().AddFile(clip.string());
+  session.RunSwitches({"+s"}, {clip.string()}, {});
+  ASSERT_TRUE(fs::exists(work_ / "three.scn"));
+
+  host.onEvents = [&] {
+    if (!host.gauge.empty() && host.gauge.back() >= 60) flags.AbortCommand = true;
+  };
+  std::vector<commands::SwitchStep> steps;
+  session.RunSwitches({"+u"}, {clip.string()}, [&](const commands::SwitchStep& step) { steps.push_back(step); });
+  ASSERT_EQ(steps.size(), 1u);
+  EXPECT_EQ(steps[0].outcome, commands::SwitchStep::Outcome::kFailed);
+  EXPECT_NE(steps[0].detail.find("1 of 3"), std::string::npos) << steps[0].detail;
+  std::vector<std::string> files;
+  for (const auto& entry : fs::directory_iterator(work_.path())) files.push_back(entry.path().filename());
+  EXPECT_EQ(files.size(), 3u);  // the source, its scene file and the first scene
+  for (const std::string& name : files) EXPECT_EQ(name.find(".part"), std::string::npos) << name;
 }
 
 }  // namespace
