@@ -118,6 +118,9 @@ int RunCommandLineWithoutWindow(const std::vector<std::string>& parameters, cons
                        .store = env.store,
                        .defaults = {.documentsFolder = env.documentsFolder},
                        .missingFilters = env.missingFilters});
+  for (const PluginListing& plugin : session.Plugins())
+    if (plugin.faulty)
+      env.err << resources::Fill(resources::Text::kPluginSkipped, {plugin.file.string(), plugin.skipped});
   // Checked once the plug-ins are loaded; nothing has run or been saved yet.
   const std::string refused = RefusedSwitches(parameters, session.Commands().registry);
   if (!refused.empty()) {

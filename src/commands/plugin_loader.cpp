@@ -113,6 +113,7 @@ PluginListing PluginSet::LoadLibrary(const fs::path& file, FileActionRegistry& r
     const std::optional<std::string> answer = TextOf(Export<korvid_get_text_fn>(handle, text.name));
     if (!answer) {
       listing.skipped = Fill(Text::kPluginTextUnterminated, {text.name});
+      listing.faulty = true;
       return listing;
     }
     *text.into = *answer;
@@ -128,6 +129,7 @@ PluginListing PluginSet::LoadLibrary(const fs::path& file, FileActionRegistry& r
   if (count < 0 || count > KORVID_PLUGIN_MAX_ACTIONS) {
     listing.skipped =
         Fill(Text::kPluginActionCount, {std::to_string(count), std::to_string(KORVID_PLUGIN_MAX_ACTIONS)});
+    listing.faulty = true;
     return listing;
   }
   // Every action is checked before any is registered: a library with one
@@ -139,6 +141,7 @@ PluginListing PluginSet::LoadLibrary(const fs::path& file, FileActionRegistry& r
       actionOf(i, &action);
       if (const std::string fault = PluginActionFault(action); !fault.empty()) {
         listing.skipped = Fill(Text::kPluginBadAction, {std::to_string(i), fault});
+        listing.faulty = true;
         return listing;
       }
       declared.push_back(action);

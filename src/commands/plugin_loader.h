@@ -25,6 +25,9 @@ struct PluginListing {
   std::string description;
   int actions = 0;      // file actions registered
   std::string skipped;  // why the library was not accepted; empty when it was
+  // Skipped for answering nonsense, not merely for being no plug-in of
+  // ours: worth telling even where no panel lists the plug-ins.
+  bool faulty = false;
 };
 
 // The plug-in folders of a program whose executable is `executable`:

@@ -286,6 +286,7 @@ constexpr std::array<Entry, kTextCount> kTexts = {{
     {Text::kPluginTitle, "%s (%s actions):"},
     {Text::kPluginNotNamed, "%s could not be named after its datecode: %s"},
     {Text::kPluginNameLeavesFolder, "the renaming format would move it into another folder"},
+    {Text::kPluginSkipped, "korvid: the plug-in %s was skipped: %s\n"},
 }};
 
 constexpr bool InEnumOrder() {

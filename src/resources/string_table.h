@@ -293,6 +293,7 @@ enum class Text {
   kPluginTitle,
   kPluginNotNamed,
   kPluginNameLeavesFolder,
+  kPluginSkipped,
 
   kCount
 };

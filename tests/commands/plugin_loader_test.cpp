@@ -63,6 +63,8 @@ TEST_F(PluginSessionTest, WellFormedLibrariesAreListedAndTheRestSkippedWithTheir
     const auto it = accepted.find(file);
     EXPECT_EQ(listing.accepted, it != accepted.end()) << listing.skipped;
     EXPECT_EQ(listing.skipped.empty(), listing.accepted);
+    // Only libraries that claim to be ours and then answer nonsense are faults.
+    EXPECT_EQ(listing.faulty, file == "unterminated.vlk" || file == "huge_count.vlk" || file == "no_handlers.vlk");
     EXPECT_EQ(listing.actions, it != accepted.end() ? it->second : 0);
   }
   EXPECT_EQ(listings_["capitals.vlk"].type, "KORVID_0005");
