@@ -26,12 +26,6 @@ class NoRiffReportView final : public RiffReportView {
   void CloseReport() override {}
 };
 
-// The commands as a run offers them, before anything is there to serve them.
-void BuildWithoutServices(CommandSet& commands) {
-  commands.RegisterBuiltIns({});
-  commands.BindToWindow(settings::Preferences{});
-}
-
 // The files named on the command line itself, and whether one of them was missing.
 struct Listed {
   std::set<std::string> named;
@@ -89,13 +83,11 @@ void PrintStep(std::ostream& out, const SwitchStep& step) {
 }
 
 // The message refusing the run, or empty when every switch letter counts.
-std::string RefusedSwitches(const std::vector<std::string>& parameters) {
-  CommandSet commands;
-  BuildWithoutServices(commands);
-  // A letter whose command cannot run on this machine is still no typing
-  // mistake: every registered command's letter counts.
+// A letter whose command cannot run on this machine is still no typing
+// mistake: every registered command's letter counts, plug-ins' included.
+std::string RefusedSwitches(const std::vector<std::string>& parameters, const FileActionRegistry& registry) {
   SwitchTable known;
-  for (int i = 0; i < commands.registry.Count(); ++i) known.push_back({commands.registry.At(i).Switch(), {}});
+  for (int i = 0; i < registry.Count(); ++i) known.push_back({registry.At(i).Switch(), {}});
   for (const std::string& parameter : parameters) {
     if (!IsSwitchParameter(parameter)) continue;
     const std::string letter = UnknownSwitchLetter(parameter, known);
@@ -114,18 +106,7 @@ std::vector<std::string> CommandLineHelpLines(const SwitchTable& switches, const
 }
 
 int RunCommandLineWithoutWindow(const std::vector<std::string>& parameters, const CommandLineEnvironment& env) {
-  const std::string refused = RefusedSwitches(parameters);
-  if (!refused.empty()) {
-    env.err << refused;
-    return 2;
-  }
   const RunKind kind = DecideRunKind(parameters);
-  VisibleRunPlan plan;
-  if (kind == RunKind::kVisible) {
-    plan = ExamineVisibleRun(parameters);
-    env.err << resources::Str(resources::Text::kNoWindowInThisBuild);
-  }
-
   HeadlessHost host(env.err, kind == RunKind::kHidden);
   list::VideoListView view;
   XdgDesktopLauncher launcher;
@@ -137,6 +118,20 @@ int RunCommandLineWithoutWindow(const std::vector<std::string>& parameters, cons
                        .store = env.store,
                        .defaults = {.documentsFolder = env.documentsFolder},
                        .missingFilters = env.missingFilters});
+  for (const PluginListing& plugin : session.Plugins())
+    if (plugin.faulty)
+      env.err << resources::Fill(resources::Text::kPluginSkipped, {plugin.file.string(), plugin.skipped});
+  // Checked once the plug-ins are loaded; nothing has run or been saved yet.
+  const std::string refused = RefusedSwitches(parameters, session.Commands().registry);
+  if (!refused.empty()) {
+    env.err << refused;
+    return 2;
+  }
+  VisibleRunPlan plan;
+  if (kind == RunKind::kVisible) {
+    plan = ExamineVisibleRun(parameters);
+    env.err << resources::Str(resources::Text::kNoWindowInThisBuild);
+  }
   session.Context().flags.NoConfirmation = kind == RunKind::kHidden || plan.noConfirmation;
 
   if (plan.help) {

@@ -44,6 +44,7 @@ CoreSession::CoreSession(CoreSessionSetup setup)
                     preferences_.values(), CurrentRiffReportStamp, std::move(setup.trash)},
       conversion_{holders_.conversion, preferences_.values(), availability_, host_, flags_},
       scenes_{host_, flags_.AbortCommand, detector_, datecodeFormat_, {}, {}},
+      plugins_(PluginServices{host_, flags_, preferences_.values(), localeFormats_}),
       context_{list_, host_, flags_, {}, {}} {
   flags_.NoConfirmation = false;
   if (setup.frameRateChooser != nullptr && setup.codecChooser != nullptr)
@@ -54,8 +55,9 @@ CoreSession::CoreSession(CoreSessionSetup setup)
                               .conversion = &conversion_,
                               .scenes = &scenes_,
                               .headerFix = headerFix_ ? &*headerFix_ : nullptr});
-  // The plug-ins' file actions will be registered here: after the built-in
-  // ones, whose names they cannot take, and before the binding.
+  // After the built-in actions, whose names they cannot take, and before
+  // the binding that gives them commands and switches.
+  plugins_.Load(setup.pluginFolders ? *setup.pluginFolders : DefaultPluginFolders(), commands_.registry);
   commands_.BindToWindow(preferences_.values());
   flags_.ClearAborts();
 }

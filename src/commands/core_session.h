@@ -6,6 +6,7 @@
 // and the services the commands are bound to. The constructor builds them
 // in start-up order; Shutdown saves what the preferences ask to keep.
 
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <set>
@@ -21,6 +22,7 @@
 #include "commands/desktop_launcher.h"
 #include "commands/header_fix_commands.h"
 #include "commands/housekeeping_commands.h"
+#include "commands/plugin_loader.h"
 #include "commands/process_flags.h"
 #include "commands/rename_commands.h"
 #include "commands/runners.h"
@@ -58,6 +60,8 @@ struct CoreSessionSetup {
   CodecChooser* codecChooser = nullptr;
   // Where deleted files go; empty for the freedesktop trash.
   TrashMover trash{};
+  // Where plug-ins are looked for; the running program's folders when unset.
+  std::optional<std::vector<std::filesystem::path>> pluginFolders{};
 };
 
 class CoreSession {
@@ -75,6 +79,8 @@ class CoreSession {
   CommandSet& Commands() { return commands_; }
   // The window sets its list-lock and outcome hooks here.
   RunContext& Context() { return context_; }
+  // Every plug-in library tried at start-up, accepted or skipped.
+  const std::vector<PluginListing>& Plugins() const { return plugins_.Listings(); }
 
   // Runs the switch parameters over the listed files; `named` holds the
   // files named on the command line itself, `report` (may be empty) is
@@ -111,6 +117,7 @@ class CoreSession {
   ConversionServices conversion_;
   SceneScanServices scenes_;
   std::optional<HeaderFixServices> headerFix_;
+  PluginSet plugins_;
   RunContext context_;
   bool shutDown_ = false;
 };

@@ -305,6 +305,20 @@ constexpr std::array<Entry, kTextCount> kTexts = {{
     {Text::kFileDateFailed, "Impossible to set the date of %s: %s"},
     {Text::kDefaultPlaylistNotSaved, "korvid: the default playlist was not saved: %s\n"},
     {Text::kNoWindowInThisBuild, "korvid: the window is not available in this build; the command line runs without it\n"},
+    {Text::kPluginLoadFailed, "the library does not load: %s"},
+    {Text::kPluginTextUnterminated, "its %s text does not end within the buffer"},
+    {Text::kPluginWrongType, "its type \"%s\" is not korvid_0005"},
+    {Text::kPluginActionCount, "it reports %s actions (at most %s are allowed)"},
+    {Text::kPluginBadAction, "its action number %s is not usable: %s"},
+    {Text::kPluginActionMissing, "it gives no action"},
+    {Text::kPluginActionTooSmall, "its structure has %s bytes, fewer than %s"},
+    {Text::kPluginActionNoName, "it has no name"},
+    {Text::kPluginActionNoHandler, "it has neither a handler nor a model"},
+    {Text::kPluginsUsed, "%s uses the following plug-ins:"},
+    {Text::kPluginTitle, "%s (%s actions):"},
+    {Text::kPluginNotNamed, "%s could not be named after its datecode: %s"},
+    {Text::kPluginNameLeavesFolder, "the renaming format would move it into another folder"},
+    {Text::kPluginSkipped, "korvid: the plug-in %s was skipped: %s\n"},
 }};
 
 constexpr bool InEnumOrder() {

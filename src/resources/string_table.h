@@ -315,6 +315,20 @@ enum class Text {
   kFileDateFailed,
   kDefaultPlaylistNotSaved,
   kNoWindowInThisBuild,
+  kPluginLoadFailed,
+  kPluginTextUnterminated,
+  kPluginWrongType,
+  kPluginActionCount,
+  kPluginBadAction,
+  kPluginActionMissing,
+  kPluginActionTooSmall,
+  kPluginActionNoName,
+  kPluginActionNoHandler,
+  kPluginsUsed,
+  kPluginTitle,
+  kPluginNotNamed,
+  kPluginNameLeavesFolder,
+  kPluginSkipped,
 
   kCount
 };

@@ -1,0 +1,52 @@
+#pragma once
+// A plug-in's file action as the rest of the program sees it: a
+// tFileAction whose handlers build the C views of plugin.h, call the
+// plug-in's C handlers and turn their answers back into ours. Nothing of
+// C++ crosses into the plug-in, and nothing it throws could come back.
+
+#include <string>
+#include <string_view>
+
+#include "commands/command_host.h"
+#include "commands/file_action.h"
+#include "commands/process_flags.h"
+#include "korvid/plugin.h"
+#include "resources/user_error.h"
+#include "settings/date_time_format.h"
+#include "settings/preferences.h"
+
+namespace korvid::commands {
+
+// A failure a plug-in reported in its own words.
+class PluginError : public UserError {
+ public:
+  using UserError::UserError;
+};
+
+// What plug-in handlers may ask of the program while they run. Read at
+// call time, so a changed renaming format applies at once.
+struct PluginServices {
+  CommandHost& host;
+  ProcessFlags& flags;
+  const settings::Preferences& preferences;
+  settings::LocaleFormats locale;
+};
+
+// A text a plug-in handed out by address: at most the first
+// KORVID_PLUGIN_TEXT_MAX_CHARS bytes, never read further; "" for null.
+std::string PluginText(const char* text);
+
+// The action's fields, copied for the size the plug-in declared (the
+// fields it did not know stay zero). The caller has checked that size.
+korvid_file_action CopyPluginAction(const korvid_file_action& declared);
+
+// The smallest korvid_file_action a plug-in may declare: the first version.
+inline constexpr std::uint32_t kMinPluginActionBytes = sizeof(korvid_file_action);
+
+// Why the declared action cannot be used; empty when it can.
+std::string PluginActionFault(const korvid_file_action* declared);
+
+// A tFileAction calling `declared`'s handlers. `services` must outlive it.
+tFileAction MakePluginFileAction(const korvid_file_action& declared, PluginServices& services);
+
+}  // namespace korvid::commands
