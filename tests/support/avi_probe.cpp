@@ -109,13 +109,13 @@ std::optional<ProbedFile> ProbeFile(const std::filesystem::path& path) {
 
 std::vector<std::uint8_t> ExtractStream(const std::filesystem::path& path, const std::string& spec,
                                         const std::string& raw_format) {
-  const std::filesystem::path out = path.string() + "." + raw_format;
+  // Its own folder: tests running at once extract from the same shared clips.
+  const TempDir dir;
+  const std::filesystem::path out = dir / ("stream." + raw_format);
   const ShellResult r = RunShell("ffmpeg -nostdin -v error -y -i " + Quoted(path) + " -map 0:" + spec +
                                  " -c copy -f " + raw_format + " " + Quoted(out));
   if (r.exit_code != 0 || !r.output.empty()) throw std::runtime_error("ffmpeg could not extract: " + r.output);
-  std::vector<std::uint8_t> bytes = ReadWholeFile(out);
-  std::filesystem::remove(out);
-  return bytes;
+  return ReadWholeFile(out);
 }
 
 std::optional<MediaInfoSummary> ReadMediaInfo(const std::filesystem::path& path) {
