@@ -114,6 +114,7 @@ TEST(PlaybackSource, RealCamcorderFrameShowsFfmpegsPictureAndItsPacks) {
   {
     auto writer = media::AviWriter::CreateType1(path, {media::DvSystem::k525_60, false});
     for (int n = 0; n < 3; ++n) writer.WriteVideoFrame(frame);
+    writer.Close();
   }
   PlaybackSource source(path);
   ExpectPicturesAsFfmpeg(source, path, {2, 0}, dir);
