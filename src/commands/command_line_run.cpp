@@ -87,7 +87,8 @@ void PrintStep(std::ostream& out, const SwitchStep& step) {
   out << '\n';
 }
 
-// The message refusing the run, or empty when every switch letter counts.
+}  // namespace
+
 std::string RefusedSwitches(const std::vector<std::string>& parameters) {
   CommandSet commands;
   BuildWithoutServices(commands);
@@ -98,8 +99,6 @@ std::string RefusedSwitches(const std::vector<std::string>& parameters) {
   }
   return {};
 }
-
-}  // namespace
 
 std::vector<std::string> CommandLineHelpLines() {
   CommandSet commands;

@@ -33,6 +33,10 @@ struct CommandLineEnvironment {
 // runs at all).
 int RunCommandLineWithoutWindow(const std::vector<std::string>& parameters, const CommandLineEnvironment& env);
 
+// The message refusing a run whose switch parameters hold a letter that is
+// no switch (with or without the window), or empty when every letter counts.
+std::string RefusedSwitches(const std::vector<std::string>& parameters);
+
 // The About panel's command-line page as text lines "Function<TAB>Key".
 std::vector<std::string> CommandLineHelpLines();
 
