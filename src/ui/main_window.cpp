@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
+#include <QLayout>
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
@@ -113,6 +114,9 @@ void TUIForm::BuildLayout() {
     bar->setIconSize(QSize(25, 25));
     bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     bar->setContentsMargins(0, 0, 0, 0);
+    bar->setMovable(false);
+    bar->layout()->setSpacing(0);
+    bar->layout()->setContentsMargins(0, 0, 0, 0);
   }
 
   BuildPlayerFrame();
@@ -482,9 +486,12 @@ void TUIForm::dropEvent(QDropEvent* event) {
   RefreshActions();
 }
 
+// "Paste" is a command the refresh leaves alone: only the clipboard decides.
 void TUIForm::CheckPaste() {
-  if (QAction* paste = Action("afCollerFichiers"))
-    paste->setEnabled(!FilesOf(QApplication::clipboard()->mimeData()).empty());
+  commands::WindowAction* paste = session_->Commands().actions.Find("afCollerFichiers");
+  if (paste == nullptr) return;
+  paste->Enabled = !FilesOf(QApplication::clipboard()->mimeData()).empty();
+  RefreshActions();
 }
 
 }  // namespace korvid::ui
