@@ -20,6 +20,7 @@
 #include "media/first_frame.h"
 #include "media/riff_report.h"
 #include "media/video_record.h"
+#include "resources/product.h"
 #include "settings/preferences_store.h"
 #include "settings/system_locale.h"
 #include "ui/main_window.h"
@@ -152,7 +153,7 @@ int RunWindow(int argc, char** argv, const std::vector<std::string>& parameters)
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
-    std::printf("korvid %s\n", KORVID_VERSION);
+    std::printf("korvid %s\n", korvid::resources::kProductVersion.data());
     PrintUsage();
     return 0;
   }
@@ -167,14 +168,14 @@ int main(int argc, char** argv) {
       return RunWindow(argc, argv, args);
     }
     if (args.empty()) {
-      std::printf("korvid %s\n", KORVID_VERSION);
+      std::printf("korvid %s\n", korvid::resources::kProductVersion.data());
       PrintUsage();
       return 0;
     }
     return RunCommandLine(argc, argv, args);
   }
   if (args[0] == "--version") {
-    std::printf("korvid %s\n", KORVID_VERSION);
+    std::printf("korvid %s\n", korvid::resources::kProductVersion.data());
     return 0;
   }
   if (args[0] == "--datecode") {

@@ -4,14 +4,13 @@
 #include "media/video_record.h"
 
 namespace korvid::commands {
-namespace {
-
-// The general condition's answer, true when there is none.
 bool GenerallyAvailable(const tFileAction& fileAction) {
   bool visible = true;
   if (fileAction.OnGeneralCondition) fileAction.OnGeneralCondition(fileAction.Param, visible);
   return visible;
 }
+
+namespace {
 
 void CompleteExisting(WindowAction& action, const tFileAction& fileAction) {
   action.Visible = action.Enabled = GenerallyAvailable(fileAction);

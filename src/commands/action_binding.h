@@ -14,4 +14,8 @@ namespace korvid::commands {
 // action no menu item; it still has its shortcut and switch.
 void BindFileActions(const FileActionRegistry& registry, ActionList& actions, MainMenu& menu);
 
+// The general condition's answer (its components are present), true when
+// the action has none.
+bool GenerallyAvailable(const tFileAction& fileAction);
+
 }  // namespace korvid::commands

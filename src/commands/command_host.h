@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "graphs/job_wait.h"
+
 namespace korvid::commands {
 
 enum class MessageKind { kInformation, kWarning, kError };
@@ -18,10 +20,9 @@ enum class Buttons {
 
 enum class Answer { kOk, kYes, kNo, kCancel, kAll };
 
-class CommandHost {
+// Its events (ProcessEvents, Wake) are those a job's wait keeps moving.
+class CommandHost : public graphs::EventPump {
  public:
-  virtual ~CommandHost() = default;
-
   // Shows `text` and waits for one of `buttons`.
   virtual Answer Ask(MessageKind kind, const std::string& text, Buttons buttons) = 0;
   // First panel of the status bar.
@@ -29,9 +30,6 @@ class CommandHost {
   // The gauge takes the place of the player's position slider while shown.
   virtual void ShowGauge(bool visible) = 0;
   virtual void SetGauge(int percent) = 0;
-  // Handles pending events (abort keys, repaints), waiting at most
-  // `max_wait_ms` for one to arrive. A host without events just waits.
-  virtual void ProcessEvents(int max_wait_ms) = 0;
   // The list control is disabled while a run goes over the selection.
   virtual void SetListEnabled(bool enabled) = 0;
   // The player lets go of its file while a command may rewrite it.

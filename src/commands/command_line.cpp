@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 
+#include "commands/action_binding.h"
 #include "commands/builtin_actions.h"
 #include "commands/file_action_skips.h"
 #include "media/video_record.h"
@@ -101,10 +102,12 @@ void RunOneSwitch(const WindowAction& action, SwitchRun& run) {
   const tFileAction* fileAction = FindFileAction(action.name, run.registry);
   const bool deletes = fileAction != nullptr && DeletesFiles(fileAction->Name());
   // Only the files listed now take part, each once, however the list changes.
-  const std::vector<std::string> captured = ListedPaths(list);
-  for (const std::string& path : captured) {
-    const int index = list.FindEntry(path);
+  std::vector<list::EntryId> captured;
+  for (int i = 0; i < list.Count(); ++i) captured.push_back(list.Entry(i).id);
+  for (const list::EntryId id : captured) {
+    const int index = list.IndexOfId(id);
     if (index < 0) continue;
+    const std::string path = list.Entry(index).record->fullName;
     MakeSoleSelection(list, index);
     std::string skipped;
     if (deletes && !run.named.contains(path))
@@ -154,6 +157,7 @@ SwitchTable BuildSwitchTable(const ActionList& actions, const CommandList& list,
     if (action.Tag < 0 || !list.Checked(action.Tag)) continue;
     const tFileAction* fileAction = FindFileAction(action.name, registry);
     if (fileAction == nullptr || fileAction->Switch().empty()) continue;
+    if (!fileAction->OnExecution || !GenerallyAvailable(*fileAction)) continue;
     table.push_back({fileAction->Switch(), action.name});
   }
   return table;

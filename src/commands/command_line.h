@@ -34,7 +34,9 @@ struct SwitchEntry {
 using SwitchTable = std::vector<SwitchEntry>;
 
 // In action order: every listed and checked action bound to a file action
-// that has a Switch. Built-in switches thus come first, plug-in ones after.
+// that has a Switch, a handler and its components (a switch that would do
+// nothing is not offered). Built-in switches thus come first, plug-in ones
+// after.
 SwitchTable BuildSwitchTable(const ActionList& actions, const CommandList& list,
                              const FileActionRegistry& registry);
 

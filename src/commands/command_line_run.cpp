@@ -12,6 +12,7 @@
 #include "commands/desktop_launcher.h"
 #include "commands/headless_host.h"
 #include "list/file_sources.h"
+#include "resources/product.h"
 #include "resources/string_table.h"
 
 namespace korvid::commands {
@@ -92,19 +93,21 @@ void PrintStep(std::ostream& out, const SwitchStep& step) {
 std::string RefusedSwitches(const std::vector<std::string>& parameters) {
   CommandSet commands;
   BuildWithoutServices(commands);
+  // A letter whose command cannot run on this machine is still no typing
+  // mistake: every registered command's letter counts.
+  SwitchTable known;
+  for (int i = 0; i < commands.registry.Count(); ++i) known.push_back({commands.registry.At(i).Switch(), {}});
   for (const std::string& parameter : parameters) {
     if (!IsSwitchParameter(parameter)) continue;
-    const std::string letter = UnknownSwitchLetter(parameter, commands.switches);
+    const std::string letter = UnknownSwitchLetter(parameter, known);
     if (!letter.empty()) return resources::Fill(resources::Text::kUnknownSwitch, {letter, parameter});
   }
   return {};
 }
 
-std::vector<std::string> CommandLineHelpLines() {
-  CommandSet commands;
-  BuildWithoutServices(commands);
+std::vector<std::string> CommandLineHelpLines(const SwitchTable& switches, const ActionList& actions) {
   std::vector<std::string> lines;
-  for (const CommandLineRow& row : CommandLineRows(commands.switches, commands.actions))
+  for (const CommandLineRow& row : CommandLineRows(switches, actions))
     lines.push_back(row.function + "\t" + row.key);
   return lines;
 }
@@ -120,11 +123,6 @@ int RunCommandLineWithoutWindow(const std::vector<std::string>& parameters, cons
   if (kind == RunKind::kVisible) {
     plan = ExamineVisibleRun(parameters);
     env.err << resources::Str(resources::Text::kNoWindowInThisBuild);
-    if (plan.help) {
-      env.out << resources::Str(resources::Text::kCommandLineTitle) << '\n';
-      for (const std::string& line : CommandLineHelpLines()) env.out << line << '\n';
-      return 0;
-    }
   }
 
   HeadlessHost host(env.err, kind == RunKind::kHidden);
@@ -139,6 +137,14 @@ int RunCommandLineWithoutWindow(const std::vector<std::string>& parameters, cons
                        .defaults = {.documentsFolder = env.documentsFolder},
                        .missingFilters = env.missingFilters});
   session.Context().flags.NoConfirmation = kind == RunKind::kHidden || plan.noConfirmation;
+
+  if (plan.help) {
+    // Only what this run could do is offered.
+    env.out << resources::Str(resources::Text::kCommandLineTitle) << '\n';
+    for (const std::string& line : CommandLineHelpLines(session.Commands().switches, session.Commands().actions))
+      env.out << line << '\n';
+    return 0;
+  }
 
   Listed listed = ListParameters(session.List(), parameters, env.out);
   bool failed = listed.missing;

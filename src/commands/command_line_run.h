@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "commands/command_line.h"
 #include "settings/preferences_store.h"
 
 namespace korvid::commands {
@@ -37,7 +38,8 @@ int RunCommandLineWithoutWindow(const std::vector<std::string>& parameters, cons
 // no switch (with or without the window), or empty when every letter counts.
 std::string RefusedSwitches(const std::vector<std::string>& parameters);
 
-// The About panel's command-line page as text lines "Function<TAB>Key".
-std::vector<std::string> CommandLineHelpLines();
+// The command-line page as text lines "Function<TAB>Key", for the commands
+// a run set up as `switches` and `actions` offers.
+std::vector<std::string> CommandLineHelpLines(const SwitchTable& switches, const ActionList& actions);
 
 }  // namespace korvid::commands

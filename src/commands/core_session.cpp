@@ -5,14 +5,13 @@
 
 #include "list/playlist.h"
 #include "media/avi_stream_analysis.h"
+#include "resources/product.h"
 #include "resources/string_table.h"
 #include "resources/user_error.h"
 #include "settings/system_locale.h"
 
 namespace korvid::commands {
 namespace {
-
-constexpr const char* kSaveVersion = "5.3.6";
 
 settings::PreferenceSession LoadedPreferences(settings::StoreLocation store,
                                               const settings::DefaultEnvironment& defaults) {
@@ -38,9 +37,8 @@ CoreSession::CoreSession(CoreSessionSetup setup)
       localeFormats_(settings::LocaleFormatsOf(setup.locale)),
       datecodeFormat_{preferences_.values().displayDatecodeFormat, localeFormats_},
       availability_(CheckFilters(holders_, std::move(setup.missingFilters))),
-      list_(setup.listView,
-            [this](const std::filesystem::path& path) { return media::AnalyseFile(path, datecodeFormat_); },
-            setup.locale, preferences_.values().listOrder, preferences_.values().selectOnOpen),
+      list_(setup.listView, media::AnalyseFile, datecodeFormat_, setup.locale, preferences_.values().listOrder,
+            preferences_.values().selectOnOpen),
       rename_{preferences_.values(), localeFormats_, host_},
       housekeeping_{host_,          setup.launcher,          setup.riffView,
                     preferences_.values(), CurrentRiffReportStamp, std::move(setup.trash)},
@@ -68,6 +66,12 @@ void CoreSession::RunSwitches(const std::vector<std::string>& parameters, std::s
   commands::RunSwitches(parameters, commands_.switches, run);
 }
 
+void CoreSession::SetDisplayDatecodeFormat(const std::string& format) {
+  preferences_.values().displayDatecodeFormat = format;
+  datecodeFormat_ = media::DatecodeFormat{format, localeFormats_};
+  list_.SetDatecodeFormat(datecodeFormat_);
+}
+
 std::string CoreSession::Shutdown() {
   if (shutDown_) return {};
   shutDown_ = true;
@@ -77,7 +81,7 @@ std::string CoreSession::Shutdown() {
   settings::Preferences& values = preferences_.values();
   if (preferences_.WillSaveAtExit()) {
     values.actions = CollectCommandChoices(commands_.actions, commands_.commandList);
-    preferences_.SaveAtExitIfWanted(settings::CurrentSaveStamp(kSaveVersion));
+    preferences_.SaveAtExitIfWanted(settings::CurrentSaveStamp(std::string(resources::kProductVersion)));
   }
   if (!values.saveListOnQuit) return {};
   try {

@@ -82,6 +82,10 @@ class CoreSession {
   void RunSwitches(const std::vector<std::string>& parameters, std::set<std::string> named,
                    std::function<void(const SwitchStep&)> report);
 
+  // A new display format for datecodes (the settings panel): the list's
+  // texts and the scene texts follow it at once.
+  void SetDisplayDatecodeFormat(const std::string& format);
+
   // Closing, which is never refused: a loop still running stops at its next
   // poll, then the preferences (with the command choices) and the default
   // playlist are saved when their preferences say so. Only the first call

@@ -1,7 +1,7 @@
 #include "commands/headless_host.h"
 
+#include <algorithm>
 #include <chrono>
-#include <thread>
 
 namespace korvid::commands {
 
@@ -25,7 +25,17 @@ Answer HeadlessHost::Ask(MessageKind kind, const std::string& text, Buttons butt
 }
 
 void HeadlessHost::ProcessEvents(int max_wait_ms) {
-  if (max_wait_ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(max_wait_ms));
+  std::unique_lock lock(wake_mutex_);
+  wake_.wait_for(lock, std::chrono::milliseconds(std::max(max_wait_ms, 0)), [this] { return woken_; });
+  woken_ = false;
+}
+
+void HeadlessHost::Wake() {
+  {
+    const std::lock_guard lock(wake_mutex_);
+    woken_ = true;
+  }
+  wake_.notify_all();
 }
 
 }  // namespace korvid::commands

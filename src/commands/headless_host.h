@@ -3,6 +3,8 @@
 // standard error, there is no gauge and no list control, and a question
 // gets the answer the run was set up with, since nobody can be asked.
 
+#include <condition_variable>
+#include <mutex>
 #include <ostream>
 #include <string>
 
@@ -21,8 +23,9 @@ class HeadlessHost final : public CommandHost {
   void SetStatusText(const std::string&) override {}
   void ShowGauge(bool) override {}
   void SetGauge(int) override {}
-  // No events to handle: just lets the time pass.
+  // No events to handle: sleeps until the time is up or Wake is called.
   void ProcessEvents(int max_wait_ms) override;
+  void Wake() override;
   void SetListEnabled(bool) override {}
   void ReleasePlayerFile() override {}
   void RetakePlayerFile() override {}
@@ -33,6 +36,9 @@ class HeadlessHost final : public CommandHost {
   std::ostream& messages_;
   bool answerYes_;
   int questions_ = 0;
+  std::mutex wake_mutex_;
+  std::condition_variable wake_;
+  bool woken_ = false;
 };
 
 // The text as one line per line: "\r\n" becomes "\n".

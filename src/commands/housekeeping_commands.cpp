@@ -8,22 +8,17 @@
 #include "media/binary_file.h"
 #include "settings/preference_table.h"
 #include "settings/system_locale.h"
+#include "resources/product.h"
 #include "resources/string_table.h"
 
 namespace korvid::commands {
-namespace {
-
-constexpr std::string_view kVersionText = "5.3.6";
-
-}  // namespace
-
 media::RiffReportStamp CurrentRiffReportStamp() {
   media::RiffReportStamp stamp;
   stamp.now = LocalNow();
   stamp.locale = settings::SystemLocaleFormats();
   stamp.program = std::string(settings::kProductName);
   stamp.maker = std::string(settings::kMakerName);
-  stamp.version = std::string(kVersionText);
+  stamp.version = std::string(resources::kProductVersion);
   stamp.webAddress = std::string(kMakerWebAddress);
   return stamp;
 }

@@ -45,24 +45,9 @@ Verdict Confirm(const tFileAction& action, const media::TAfficherFichier* entry,
   return Verdict::kRun;
 }
 
-// The list's entry holding this very record, or -1 when it left the list.
-int Locate(const list::VideoList& list, const media::TAfficherFichier* record, const std::string& fullName) {
-  for (int i = 0; i < list.Count(); ++i) {
-    const media::TAfficherFichier* candidate = list.Entry(i).record.get();
-    // The path check guards against a new record placed where a freed one was.
-    if (candidate == record && candidate->fullName == fullName) return i;
-  }
-  return -1;
-}
-
 struct SelectionStyle {
   bool locked = false;  // RunOnSelectionLocked
   bool bound = false;   // the selection run of RunBoundAction
-};
-
-struct Captured {
-  const media::TAfficherFichier* record;
-  std::string fullName;
 };
 
 void RunOverSelection(const tFileAction& action, RunContext& context, SelectionStyle style) {
@@ -70,12 +55,9 @@ void RunOverSelection(const tFileAction& action, RunContext& context, SelectionS
   const std::vector<int> selected = list.SelectedIndexes();
   if (selected.empty()) return;
 
-  std::vector<Captured> captured;
+  std::vector<list::EntryId> captured;
   captured.reserve(selected.size());
-  for (const int index : selected) {
-    const media::TAfficherFichier* record = list.Entry(index).record.get();
-    captured.push_back({record, record->fullName});
-  }
+  for (const int index : selected) captured.push_back(list.Entry(index).id);
   const bool offerAll = captured.size() >= 2;
 
   const auto finish = [&] {
@@ -94,12 +76,12 @@ void RunOverSelection(const tFileAction& action, RunContext& context, SelectionS
 
   try {
     bool allConfirmed = false;
-    for (const Captured& item : captured) {
+    for (const list::EntryId id : captured) {
       if (style.bound) {
         context.host.ProcessEvents(0);
         if (context.flags.AbortCommand) break;
       }
-      const int index = Locate(list, item.record, item.fullName);
+      const int index = list.IndexOfId(id);
       if (index < 0) continue;
       list.SetFocus(index);
       list.SetSelected(index, true);
@@ -107,25 +89,29 @@ void RunOverSelection(const tFileAction& action, RunContext& context, SelectionS
       context.host.ProcessEvents(0);
       if (context.flags.AbortCommand) break;
       if (!style.locked) list.RefreshListStatus();
+      // Events may have changed the list meanwhile.
+      const int now = list.IndexOfId(id);
+      if (now < 0) continue;
+      const media::TAfficherFichier* record = list.Entry(now).record.get();
 
       if (action.OnFileCondition) {
         bool visible = true, enabled = true;
-        action.OnFileCondition(action.Param, *item.record, visible, enabled);
+        action.OnFileCondition(action.Param, *record, visible, enabled);
         if (!enabled) {
-          Tell(context, item.record, FileOutcome::Kind::kSkipped, ConditionFailedText(action.Name()));
+          Tell(context, record, FileOutcome::Kind::kSkipped, ConditionFailedText(action.Name()));
           continue;
         }
       }
       if (!allConfirmed) {
-        const Verdict verdict = Confirm(action, item.record, context, offerAll);
+        const Verdict verdict = Confirm(action, record, context, offerAll);
         if (verdict == Verdict::kCancel) break;
         if (verdict == Verdict::kSkip) {
-          TellDeclined(context, item.record);
+          TellDeclined(context, record);
           continue;
         }
         allConfirmed = verdict == Verdict::kRunAll;
       }
-      ExecuteOnEntry(action, item.record, context);
+      ExecuteOnEntry(action, record, context);
       context.flags.AbortCommand = false;
       if (context.flags.AbortAll) break;
     }
@@ -211,7 +197,8 @@ void ExecuteOnEntry(const tFileAction& action, const media::TAfficherFichier* en
   if (showProgress) context.host.SetStatusText(FormatMonoMessage(action.MonoMessage, entry ? entry->name : ""));
   if (!action.OnExecution) return;
 
-  const int index = entry != nullptr ? context.list.FindEntry(entry->fullName) : -1;
+  const int before = entry != nullptr ? context.list.FindEntry(entry->fullName) : -1;
+  const list::EntryId id = before >= 0 ? context.list.Entry(before).id : 0;
   std::string newfichier;
   TchUpdateType update = utNone;
   const TParam param = action.Param;
@@ -230,7 +217,7 @@ void ExecuteOnEntry(const tFileAction& action, const media::TAfficherFichier* en
     case utAdd:
     case utDelete:
     case utModify:
-    case utRename: context.list.ApplyUpdate(update, index, newfichier); break;
+    case utRename: context.list.ApplyUpdate(update, context.list.IndexOfId(id), newfichier); break;
     case utNone: break;
   }
 }

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "commands/recycle_bin.h"
+#include "graphs/job_wait.h"
 #include "graphs/scene_scan.h"
 #include "resources/string_table.h"
 
@@ -53,10 +54,12 @@ void WaitForScan(const graphs::SceneScanJob& job, std::size_t frames, SceneScanS
     if (start != shown_start && services.showSceneStart) services.showSceneStart(static_cast<std::int32_t>(start));
     shown_start = start;
   };
-  while (!job.Done() && !services.abort.load()) {  // the job sees the same flag and stops
-    services.host.ProcessEvents(services.pollMs);
+  // The job sees the same abort flag and stops.
+  const auto stop = [&] { return job.Done() || services.abort.load(); };
+  graphs::WaitForJob(services.host, stop, services.tickMs, [&] {
     show();
-  }
+    return services.tickMs;
+  });
   show();
 }
 
@@ -77,7 +80,7 @@ SceneScanOutcome ScanOpenedOutput(SceneWriter& writer, const media::TAfficherFic
                            [&writer, fps, &format](const graphs::DetectedScene& scene) {
                              writer.WriteScene(MakeSceneInfo(scene, fps, format));
                            },
-                           services.abort);
+                           services.abort, [&host = services.host] { host.Wake(); });
   WaitForScan(job, frames, services);
   if (job.Join() == graphs::SceneScanEnd::kAborted) return SceneScanOutcome::kAborted;
   // The running scene ends on the file's last frame, however short it is.

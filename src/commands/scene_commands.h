@@ -30,8 +30,8 @@ struct SceneScanServices {
   std::function<void(std::int32_t frame)> showSceneStart;
   // Marks the main window busy for the length of the scan.
   std::function<void(bool busy)> setBusy;
-  // How long one wait for events lasts between two looks at the scan.
-  int pollMs = 20;
+  // The pace at which the gauge and the scene start follow the scan.
+  int tickMs = 100;
 };
 
 enum class SceneScanOutcome {

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include "settings/system_locale.h"
+#include "resources/product.h"
 #include "resources/string_table.h"
 
 namespace korvid::commands {
@@ -201,7 +202,7 @@ bool SceneTextWriter::OpenSceneOutput(const media::TAfficherFichier& entry) {
   number_ = 0;
   try {
     file_.emplace(std::filesystem::path(SceneTextPath(entry.fullName)), media::BinaryFile::Mode::kCreate);
-    for (const std::string& line : SceneTextHeaderLines(entry.fullName, KORVID_VERSION)) WriteLine(line);
+    for (const std::string& line : SceneTextHeaderLines(entry.fullName, resources::kProductVersion)) WriteLine(line);
     return true;
   } catch (const std::exception&) {
     return false;

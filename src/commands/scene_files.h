@@ -14,6 +14,7 @@
 #include "commands/scene_info.h"
 #include "media/binary_file.h"
 #include "media/video_record.h"
+#include "resources/product.h"
 #include "settings/date_time_format.h"
 
 namespace korvid::commands {
@@ -70,7 +71,7 @@ class ScnFileWriter final : public SceneWriter {
 };
 
 // The maker's address in the closing lines of the text export.
-inline constexpr std::string_view kMakerWebAddress = "https://korvid.example.org";
+using resources::kMakerWebAddress;
 inline constexpr std::string_view kSceneTextLanguage = "En";
 
 // The lines before the first scene, without their line breaks.

@@ -1,20 +1,15 @@
 // The conversion holder's run: a job on a worker thread, waited for on the
 // calling thread with the host's events handled and the progress ticked.
 
-#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
 #include "commands/command_host.h"
 #include "commands/process_flags.h"
 #include "graphs/graph_holders.h"
+#include "graphs/job_wait.h"
 
 namespace korvid::graphs {
-
-namespace {
-// The longest the waiting thread stays away from the job's completion.
-constexpr int kPollMs = 20;
-}  // namespace
 
 void TCdm::SetConversionJob(std::unique_ptr<ConversionJob> job) {
   StopConversion();
@@ -54,27 +49,24 @@ bool TCdm::RunConversionGraph(commands::CommandHost& host, const commands::Proce
   fg.Play();
   std::shared_ptr<JobProgress> progress = progressSource;
   ConversionJob* job = job_.get();
-  worker_ = std::thread([this, job, progress] {
+  worker_ = std::thread([this, job, progress, &host] {
     try {
       job->Run(*progress);
     } catch (...) {
       failure_ = std::current_exception();
     }
     progress->SetFinished();
+    host.Wake();
   });
 
-  using Clock = std::chrono::steady_clock;
-  auto next_tick = Clock::now() + std::chrono::milliseconds(convertTimer.interval_ms);
-  while (!conversionComplete && !flags.AbortCommand) {
-    const auto until_tick =
-        std::chrono::duration_cast<std::chrono::milliseconds>(next_tick - Clock::now()).count();
-    host.ProcessEvents(static_cast<int>(std::clamp<long long>(until_tick, 0, kPollMs)));
+  const auto stop = [&] {
     if (progress->Finished()) OnGraphComplete();
-    if (convertTimer.enabled && Clock::now() >= next_tick) {
-      ConvertTimerTick(host, flags);
-      next_tick = Clock::now() + std::chrono::milliseconds(convertTimer.interval_ms);
-    }
-  }
+    return conversionComplete || flags.AbortCommand;
+  };
+  WaitForJob(host, stop, convertTimer.interval_ms, [&] {
+    if (convertTimer.enabled) ConvertTimerTick(host, flags);
+    return convertTimer.interval_ms;
+  });
   // Completion seen by the tick may come before the job has written its
   // indexes: only an abort cuts the job short.
   if (flags.AbortCommand) progress->RequestStop();

@@ -10,6 +10,17 @@ namespace korvid::graphs {
 using media::DvPack;
 using media::TDatecode;
 
+namespace {
+
+// A frame that already carries the pack (the inlay copies the source's
+// packs before the rewriter runs) is left as the camcorder laid it out.
+void WriteUnlessPresent(std::span<std::uint8_t> frame, const DvPack& pack) {
+  const auto present = media::FindUsablePack(frame, pack[0]);
+  if (!present || present->pack != pack) media::WritePack(frame, pack);
+}
+
+}  // namespace
+
 void Dixmark::SetEnabled(std::int32_t value) {
   Record(Method::kEnable, value);
   enabled_ = value != 0;
@@ -67,8 +78,8 @@ void Dixmark::CopyDatecode(std::span<std::uint8_t> output,
       timePack = *movedTime;
     }
   }
-  media::WritePack(output, datePack);
-  media::WritePack(output, timePack);
+  WriteUnlessPresent(output, datePack);
+  WriteUnlessPresent(output, timePack);
 }
 
 bool Dixmark::Process(std::span<std::uint8_t> output, std::span<const std::uint8_t> source) const {
@@ -82,16 +93,13 @@ bool Dixmark::Process(std::span<std::uint8_t> output, std::span<const std::uint8
   CopyDatecode(output, source, sameFrame);
   if (!sameFrame) {
     if (timecode) {
-      media::WritePack(output, timecode->pack);
+      WriteUnlessPresent(output, timecode->pack);
     } else {
       media::ErasePacks(output, media::kTimecodePack);
     }
   }
-  if (wide_) {
-    media::WriteWideScreen(output, *wide_);
-  } else if (!sameFrame) {
-    media::WriteWideScreen(output, sourceWide);
-  }
+  const std::optional<bool> wide = wide_ ? wide_ : sameFrame ? std::nullopt : std::optional<bool>(sourceWide);
+  if (wide && media::IsFrameWideScreen(output) != *wide) media::WriteWideScreen(output, *wide);
   return true;
 }
 

@@ -16,6 +16,8 @@ DvPictureDecoder::DvPictureDecoder() : packet_(media::AllocPacket()) {
 }
 
 bool DvPictureDecoder::Decode(std::span<const std::uint8_t> frame, media::FramePtr& picture) {
+  // An empty packet would ask the decoder to flush, not to decode.
+  if (frame.empty()) return false;
   if (av_new_packet(packet_.get(), static_cast<int>(frame.size())) < 0) return false;
   std::memcpy(packet_->data, frame.data(), frame.size());
   const int sent = avcodec_send_packet(context_.get(), packet_.get());

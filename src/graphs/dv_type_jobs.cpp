@@ -37,6 +37,10 @@ media::DvAudioMode ModeForRate(int hz) {
   }
 }
 
+bool SameSamples(std::span<const std::int16_t> carried, std::span<const std::int16_t> wanted) {
+  return std::equal(carried.begin(), carried.end(), wanted.begin(), wanted.end());
+}
+
 }  // namespace
 
 media::DvAudioMode AudioModeOf(const media::DvAudioInfo& info) {
@@ -146,6 +150,7 @@ void Type2To1Job::Run(JobProgress& progress) {
   created_ = true;
   DvFrameSequence sequence(source_);
   std::vector<std::uint8_t> frame;
+  media::DvAudioFrame carried;
 
   for (std::size_t k = 0; k < source_.FrameCount() && !progress.StopRequested(); ++k) {
     bool damaged = false;
@@ -155,12 +160,14 @@ void Type2To1Job::Run(JobProgress& progress) {
       // sound stays where the camcorder put it.
       std::size_t count = media::SamplesForFrame(system, media::RateOf(mode), k);
       bool locked = true;
+      bool ownMode = false;  // the frame's packs already describe what is written
       if (!damaged) {
         try {
-          const media::DvAudioInfo info = media::ReadDvAudioInfo(frame);
-          if (info.sample_rate == frame_rate_hz) {
-            count = info.samples;
-            locked = info.locked;
+          media::DecodeDvAudio(frame, carried);
+          if (carried.info.sample_rate == frame_rate_hz) {
+            count = carried.info.samples;
+            locked = carried.info.locked;
+            ownMode = AudioModeOf(carried.info) == mode;
           }
         } catch (const media::DvAudioError&) {
         }
@@ -168,7 +175,16 @@ void Type2To1Job::Run(JobProgress& progress) {
       const std::span<const std::int16_t> pair0 = feeds[0]->Take(count);
       const std::span<const std::int16_t> pair1 =
           feeds.size() > 1 ? feeds[1]->Take(count) : std::span<const std::int16_t>();
-      media::EncodeDvAudio(frame, mode, pair0, pair1, locked);
+      // Sound for a pair the frame marks as not recorded needs new packs.
+      const bool silent = std::all_of(pair1.begin(), pair1.end(), [](std::int16_t v) { return v == 0; });
+      const bool dubbed = ownMode && carried.info.pairs == 2 && !carried.info.second_pair_recorded &&
+                          !SameSamples(carried.pcm[1], pair1) && !silent;
+      if (!ownMode || dubbed) {
+        media::EncodeDvAudio(frame, mode, pair0, pair1, locked);
+      } else if (!SameSamples(carried.pcm[0], pair0) || (!pair1.empty() && !SameSamples(carried.pcm[1], pair1))) {
+        // The camcorder's packs stay; only the sound changes.
+        media::EncodeDvAudioSamples(frame, mode, pair0, pair1);
+      }  // else the frame already carries this sound: it goes out untouched
     }
     writer.WriteVideoFrame(frame);
     progress.SetPosition(DvFramesTicks(system, k + 1));

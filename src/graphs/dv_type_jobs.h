@@ -6,7 +6,9 @@
 //    first frame; later stretches at another rate are resampled to it.
 //  - Type 2 to type 1: the PCM of the auds streams is written into the
 //    frames in the frames' own sound mode (resampled when its rate differs),
-//    each frame getting as many samples as it already declares.
+//    each frame getting as many samples as it already declares. A frame
+//    that already carries that PCM goes out bit for bit; one in the same
+//    mode keeps its own AAUX packs and gets new samples only.
 
 #include <cstdint>
 #include <filesystem>

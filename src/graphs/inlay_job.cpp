@@ -20,6 +20,7 @@ namespace {
 constexpr std::size_t kQueuedPictures = 6;
 constexpr std::size_t kChunkLimit = 16u << 20;
 constexpr std::size_t kAudioBlocksPerSequence = 9;
+constexpr std::size_t kHeaderSubcodeVauxBlocks = 6;
 
 struct DrawnPicture {
   media::FramePtr picture;
@@ -60,13 +61,17 @@ class PcmCopier {
 
 }  // namespace
 
-bool CopySoundBlocks(std::span<std::uint8_t> output, std::span<const std::uint8_t> source, media::DvSystem system) {
+bool CopyNonPictureBlocks(std::span<std::uint8_t> output, std::span<const std::uint8_t> source,
+                          media::DvSystem system) {
   const std::size_t bytes = media::FrameBytes(system);
   if (output.size() != bytes || source.size() != bytes) return false;
+  const auto copy = [&](std::size_t at, std::size_t length) {
+    std::memcpy(output.data() + at, source.data() + at, length);
+  };
   for (std::size_t s = 0; s < media::SequencesPerFrame(system); ++s) {
+    copy(media::DifBlockOffset(s, 0), kHeaderSubcodeVauxBlocks * media::kDifBlockBytes);
     for (std::size_t a = 0; a < kAudioBlocksPerSequence; ++a) {
-      const std::size_t at = media::DifBlockOffset(s, media::AudioBlockIndex(a));
-      std::memcpy(output.data() + at, source.data() + at, media::kDifBlockBytes);
+      copy(media::DifBlockOffset(s, media::AudioBlockIndex(a)), media::kDifBlockBytes);
     }
   }
   return true;
@@ -136,7 +141,7 @@ void InlayJob::Run(JobProgress& progress) {
       },
       [&](DrawnPicture item) {
         std::vector<std::uint8_t> frame = encoder.Encode(*item.picture);
-        CopySoundBlocks(frame, item.source_frame, system);
+        CopyNonPictureBlocks(frame, item.source_frame, system);
         dixmark_.Process(frame, item.source_frame);
         writer.WriteVideoFrame(frame);
         pcm.AfterFrame(static_cast<std::size_t>(item.index), writer);

@@ -44,8 +44,9 @@ class InlayJob : public ConversionJob {
   bool created_ = false;
 };
 
-// Copies the audio DIF blocks of `source` into `output`, two whole frames
-// of one TV system; false, changing nothing, otherwise.
-bool CopySoundBlocks(std::span<std::uint8_t> output, std::span<const std::uint8_t> source, media::DvSystem system);
+// Copies every block but the picture's (header, subcode, VAUX and sound) of
+// `source` into `output`, two whole frames of one TV system, so that the
+// inlay changes the picture only; false, changing nothing, otherwise.
+bool CopyNonPictureBlocks(std::span<std::uint8_t> output, std::span<const std::uint8_t> source, media::DvSystem system);
 
 }  // namespace korvid::graphs

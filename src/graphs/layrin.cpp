@@ -44,7 +44,35 @@ bool ChromaShifts(int format, int& sx, int& sy) {
   }
 }
 
+// The 720-sample DV line holds 702 (625 lines) or 704 (525 lines) samples
+// of active picture, centred; televisions and players show only those.
+struct Span {
+  int first = 0;
+  int width = 0;
+};
+Span ActiveSpan(int width, int height) {
+  if (width != 720) return {0, width};
+  const int active = height == 576 ? 702 : 704;
+  return {(width - active) / 2, active};
+}
+
+constexpr int kOutlineAlpha = 200;
+
 }  // namespace
+
+void DrawInlayText(QImage& image, QPoint topLeft, const QFont& font, const QString& text, QColor colour) {
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::TextAntialiasing);
+  painter.setFont(font);
+  const QPoint baseline = topLeft + QPoint(0, QFontMetrics(font).ascent());
+  // A one-pixel dark ring: light text stays readable over a light picture.
+  painter.setPen(QColor(0, 0, 0, kOutlineAlpha));
+  for (int dy = -1; dy <= 1; ++dy)
+    for (int dx = -1; dx <= 1; ++dx)
+      if (dx != 0 || dy != 0) painter.drawText(baseline + QPoint(dx, dy), text);
+  painter.setPen(colour);
+  painter.drawText(baseline, text);
+}
 
 // A text rendered once: per pixel its coverage and its colour as YUV
 // (BT.601, studio range), premultiplied by the coverage.
@@ -167,10 +195,10 @@ const Layrin::Rendered* Layrin::Render(std::string_view datecode, int picture_he
       painter.setPen(QColor(0, 0, 0, shadow_ * 255 / 100));
       painter.drawText(pad + 1, pad + 1 + metrics.ascent(), qtext);
     }
-    painter.setPen(QColor(static_cast<int>(bgr_ & 0xFF), static_cast<int>((bgr_ >> 8) & 0xFF),
-                          static_cast<int>((bgr_ >> 16) & 0xFF)));
-    painter.drawText(pad, pad + metrics.ascent(), qtext);
   }
+  DrawInlayText(image, QPoint(pad, pad), font, qtext,
+                QColor(static_cast<int>(bgr_ & 0xFF), static_cast<int>((bgr_ >> 8) & 0xFF),
+                       static_cast<int>((bgr_ >> 16) & 0xFF)));
 
   auto rendered = std::make_unique<Rendered>();
   rendered->width = width;
@@ -201,15 +229,17 @@ const Layrin::Rendered* Layrin::Render(std::string_view datecode, int picture_he
 TextBox Layrin::Place(std::string_view datecode, int width, int height) {
   const Rendered* rendered = Render(datecode, height);
   if (rendered == nullptr || width <= 0 || height <= 0) return {};
+  // The position maps onto the active picture, and the box stays inside it,
+  // on the chroma grid of every format drawn so that chroma samples line
+  // up with the text's pixels.
+  const Span active = ActiveSpan(width, height);
+  const int left = (active.first + 3) / 4 * 4;
+  const int right = std::max(left, (active.first + active.width - rendered->width) / 4 * 4);
   TextBox box;
-  box.width = std::min(rendered->width, width);
+  box.x = std::clamp((active.first + x_ * active.width / 1000) / 4 * 4, left, right);
+  box.width = std::min(rendered->width, width - box.x);
   box.height = std::min(rendered->height, height);
-  box.x = std::min(x_ * width / 1000, width - box.width);
-  box.y = std::min(y_ * height / 1000, height - box.height);
-  // On the chroma grid of every format drawn, so that chroma samples
-  // line up with the text's pixels.
-  box.x = std::max(0, box.x) / 4 * 4;
-  box.y = std::max(0, box.y) / 2 * 2;
+  box.y = std::max(0, std::min(y_ * height / 1000, height - box.height)) / 2 * 2;
   return box;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The text overlay: draws a text over a decoded picture (planar YUV, as
 // the DV decoder gives it) with the chosen font and colour, its top-left
-// corner at (x, y) in thousandths of the picture's width and height, moved
-// in when the text would leave the picture. Text is rendered with Qt into
+// corner at (x, y) in thousandths of the active picture's width (702 or 704
+// of the 720 samples of a DV line) and of the picture's height, moved in
+// when the text would leave the active picture. Text is rendered with Qt into
 // an image once per distinct text, then blended into the picture, so it
 // needs a QGuiApplication (any platform, "offscreen" included).
 //
@@ -33,9 +34,18 @@ extern "C" {
 #include <libavutil/frame.h>
 }
 
+class QColor;
+class QFont;
 class QImage;
+class QPoint;
+class QString;
 
 namespace korvid::graphs {
+
+// Draws `text` into `image`, its box's top-left corner at `topLeft`, in
+// `colour` with a thin dark outline so that it reads on any picture. The
+// inlay and the player's overlay both draw with it.
+void DrawInlayText(QImage& image, QPoint topLeft, const QFont& font, const QString& text, QColor colour);
 
 struct TextBox {
   int x = 0;

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "media/avi_param.h"
+#include "media/datecode_shift.h"
 #include "media/dv_frame.h"
 #include "media/dv_pack_scan.h"
 
@@ -54,7 +55,7 @@ FramePacks SceneFrameReader::Read(std::size_t frame) {
   if (!media::DetectDvSystem(head)) return packs;
   media::ReadFrameDatecode(head, packs.datecode);
   packs.timecode = media::ReadFrameTimecode(head);
-  if (media::HasDatecode(packs.datecode)) return packs;
+  if (media::IsCalendarDatecode(packs.datecode)) return packs;
 
   // A dropout in the first sequence: the camcorder repeated its packs in
   // the others.
@@ -91,14 +92,15 @@ SceneScanEnd RunSceneScan(SceneFrameReader& reader, SceneDetector& detector, con
 }
 
 SceneScanJob::SceneScanJob(SceneFrameReader& reader, SceneDetector& detector, SceneSink sink,
-                           const std::atomic<bool>& abort) {
-  thread_ = std::thread([this, &reader, &detector, sink = std::move(sink), &abort] {
+                           const std::atomic<bool>& abort, std::function<void()> finished) {
+  thread_ = std::thread([this, &reader, &detector, sink = std::move(sink), &abort, finished = std::move(finished)] {
     try {
       end_ = RunSceneScan(reader, detector, sink, abort, progress_);
     } catch (...) {
       error_ = std::current_exception();
     }
     done_.store(true, std::memory_order_release);
+    if (finished) finished();
   });
 }
 

@@ -77,10 +77,12 @@ SceneScanEnd RunSceneScan(SceneFrameReader& reader, SceneDetector& detector, con
 
 // RunSceneScan on a thread of its own. The reader, detector, sink and abort
 // flag must outlive the job; the destructor waits for the thread.
+// `finished`, when given, is called on that thread once Done() is true, so
+// that a waiting thread can be woken.
 class SceneScanJob {
  public:
   SceneScanJob(SceneFrameReader& reader, SceneDetector& detector, SceneSink sink,
-               const std::atomic<bool>& abort);
+               const std::atomic<bool>& abort, std::function<void()> finished = {});
   ~SceneScanJob();
   SceneScanJob(const SceneScanJob&) = delete;
   SceneScanJob& operator=(const SceneScanJob&) = delete;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "graphs/bounded_queue.h"
+#include "graphs/converted_timecode.h"
 #include "graphs/dv_picture_decoder.h"
 #include "graphs/dv_type_jobs.h"
 #include "graphs/field_resampler.h"
@@ -25,6 +26,7 @@ constexpr std::size_t kQueuedPictures = 4;
 struct ScaledPicture {
   media::FramePtr picture;
   std::vector<std::uint8_t> source_frame;  // for the header rewriter
+  std::uint64_t source_index = 0;
   std::uint64_t index = 0;
 };
 
@@ -96,6 +98,7 @@ void StandardConversionJob::Run(JobProgress& progress) {
   media::AviWriter writer = type1 ? media::AviWriter::CreateType1(output_, {target_, wide})
                                   : media::AviWriter::CreateType2(output_, {target_, wide}, formats);
   created_ = true;
+  ConvertedTimecode timecode(from, target_);
 
   RunTwoStages<ScaledPicture>(
       kQueuedPictures,
@@ -123,7 +126,10 @@ void StandardConversionJob::Run(JobProgress& progress) {
                                                                                              : AV_PIX_FMT_YUV411P))
               throw ConversionError("the DV decoder gave an unexpected picture format");
             scaler.Scale(picture, ParityOfField(field), *item.picture, ParityOfField(t));
-            if (t == 0) item.source_frame = entry->raw;
+            if (t == 0) {
+              item.source_frame = entry->raw;
+              item.source_index = entry->index;
+            }
           }
           if (!complete) continue;  // no whole source frame yet
           if (!queue.Push(std::move(item))) break;
@@ -131,7 +137,8 @@ void StandardConversionJob::Run(JobProgress& progress) {
       },
       [&](ScaledPicture item) {
         std::vector<std::uint8_t> frame = encoder.Encode(*item.picture);
-        if (dixmark_) dixmark_->Process(frame, item.source_frame);
+        if (dixmark_ && dixmark_->Process(frame, item.source_frame))
+          timecode.Write(frame, item.source_index, item.source_frame);
         if (sound) {
           const std::size_t count = media::SamplesForFrame(target_, media::DvAudioRate::k48000, item.index);
           const std::span<const std::int16_t> pcm = sound->Take(count);

@@ -73,7 +73,9 @@ void TDirscan::ScanFolder(const std::string& folder, unsigned long long device) 
       // A link to a folder is neither walked nor reported as a file.
       if (is_link && fs::is_directory(entry.path(), kind_error)) continue;
       if (!active_) break;
-      if (OnFileFound) OnFileFound(*this, folder + name);
+      const bool regular = fs::is_regular_file(entry.path(), kind_error);
+      const TdsFileEvent& event = regular ? OnFileFound : OnOtherFound;
+      if (event) event(*this, folder + name);
     }
   }
   if (OnEndFolder) OnEndFolder(*this, folder);

@@ -2,6 +2,7 @@
 // The folder scanner: walks a folder depth first and reports the files
 // matching a mask. Symbolic links to folders are not followed, so a link
 // loop cannot keep it walking forever; links to files are reported like files.
+// Nothing found is opened.
 
 #include <functional>
 #include <string>
@@ -29,7 +30,12 @@ class TDirscan {
   TdsFolderEvent OnStartFolder;
   TdsFolderEvent OnEndFolder;
   TdsFolderEvent OnDirWithFiles;
+  // Regular files only (links to them included).
   TdsFileEvent OnFileFound;
+  // A matching name that is neither folder nor regular file (a FIFO, a
+  // socket, a device, a broken link): opening it could block or harm, so
+  // it is only named.
+  TdsFileEvent OnOtherFound;
   // Runs before each subfolder, so that an abort key is seen.
   std::function<void()> ProcessEvents;
 

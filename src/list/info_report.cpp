@@ -90,6 +90,8 @@ QJsonObject RecordJson(const media::TAfficherFichier& r) {
   o["width"] = r.width;
   o["height"] = r.height;
   o["durationText"] = Text(r.durationText);
+  o["frames"] = static_cast<qint64>(r.frames);
+  o["durationSeconds"] = r.durationSeconds;
   o["fps"] = r.fps;
   o["audioText"] = Text(r.audioText);
   o["audioDurationText"] = Text(r.audioDurationText);
@@ -139,17 +141,21 @@ std::string InfoTable(const std::vector<media::TAfficherFichier>& records) {
   return text;
 }
 
-std::vector<std::string> InfoFiles(const std::vector<std::string>& paths, std::vector<std::string>& missing) {
-  std::vector<std::string> files;
+InfoPaths InfoFiles(const std::vector<std::string>& paths) {
+  InfoPaths result;
   for (const std::string& path : paths) {
     std::error_code error;
     const auto status = std::filesystem::status(path, error);
     if (error || !std::filesystem::exists(status)) {
-      missing.push_back(path);
+      result.missing.push_back(path);
+      continue;
+    }
+    if (std::filesystem::is_regular_file(status)) {
+      result.files.push_back(path);
       continue;
     }
     if (!std::filesystem::is_directory(status)) {
-      files.push_back(path);
+      result.notRegular.push_back(path);
       continue;
     }
     std::vector<std::string> found;
@@ -159,11 +165,14 @@ std::vector<std::string> InfoFiles(const std::vector<std::string>& paths, std::v
     scanner.OnFileFound = [&found](TDirscan&, const std::string& file) {
       if (IsAdmissiblePath(file)) found.push_back(file);
     };
+    scanner.OnOtherFound = [&result](TDirscan&, const std::string& file) {
+      if (IsAdmissiblePath(file)) result.notRegular.push_back(file);
+    };
     scanner.Scan();
     std::sort(found.begin(), found.end());
-    files.insert(files.end(), found.begin(), found.end());
+    result.files.insert(result.files.end(), found.begin(), found.end());
   }
-  return files;
+  return result;
 }
 
 int RunInfoCommand(const std::vector<std::string>& arguments, const media::DatecodeFormat& format,
@@ -185,17 +194,17 @@ int RunInfoCommand(const std::vector<std::string>& arguments, const media::Datec
     return 2;
   }
 
-  std::vector<std::string> missing;
-  const std::vector<std::string> files = InfoFiles(paths, missing);
-  for (const std::string& path : missing) err << "korvid: " << path << ": no such file or folder\n";
+  const InfoPaths found = InfoFiles(paths);
+  for (const std::string& path : found.missing) err << "korvid: " << path << ": no such file or folder\n";
+  for (const std::string& path : found.notRegular) err << "korvid: " << path << ": not a regular file, skipped\n";
 
   std::vector<media::TAfficherFichier> records;
-  records.reserve(files.size());
-  for (const std::string& file : files) records.push_back(media::AnalyseFile(file, format));
+  records.reserve(found.files.size());
+  for (const std::string& file : found.files) records.push_back(media::AnalyseFile(file, format));
 
   out << (json ? InfoJson(records) : InfoTable(records));
   out.flush();
-  return missing.empty() ? 0 : 1;
+  return found.missing.empty() && found.notRegular.empty() ? 0 : 1;
 }
 
 }  // namespace korvid::list

@@ -22,14 +22,19 @@ std::string InfoJson(const std::vector<media::TAfficherFichier>& records);
 // audio, one line per file under a heading, columns aligned.
 std::string InfoTable(const std::vector<media::TAfficherFichier>& records);
 
-// The files `--info` reports for its path arguments, in argument order;
-// folders are scanned (links to folders are not followed) and give their
-// AVI files sorted by path. Paths that do not exist are named in `missing`.
-std::vector<std::string> InfoFiles(const std::vector<std::string>& paths, std::vector<std::string>& missing);
+// What `--info` makes of its path arguments, in argument order; folders
+// are scanned (links to folders are not followed) and give their AVI files
+// sorted by path.
+struct InfoPaths {
+  std::vector<std::string> files;       // to report
+  std::vector<std::string> missing;     // do not exist
+  std::vector<std::string> notRegular;  // FIFOs, sockets, devices: never opened
+};
+InfoPaths InfoFiles(const std::vector<std::string>& paths);
 
 // The whole command: `arguments` follow "--info". Returns the exit status:
-// 0, 1 when a path does not exist (the others are still reported), 2 for
-// a usage error.
+// 0, 1 when a path does not exist or is no regular file (the others are
+// still reported), 2 for a usage error.
 int RunInfoCommand(const std::vector<std::string>& arguments, const media::DatecodeFormat& format,
                    std::ostream& out, std::ostream& err);
 

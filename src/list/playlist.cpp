@@ -9,6 +9,7 @@
 #include "commands/process_flags.h"
 #include "commands/scene_files.h"
 #include "settings/system_locale.h"
+#include "resources/product.h"
 #include "resources/string_table.h"
 
 namespace korvid::list {
@@ -18,7 +19,6 @@ namespace {
 constexpr std::string_view kHyphenLine = "# -------------------------------------------------------------";
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kEntryIndent = "     ";
-constexpr std::string_view kVersionText = "5.3.6";
 
 using resources::Text;
 
@@ -56,8 +56,8 @@ std::string EntryPathOf(std::string_view raw, bool first) {
 
 PlaylistStamp CurrentPlaylistStamp(const std::string& dateFormat) {
   PlaylistStamp stamp;
-  stamp.version = std::string(kVersionText);
-  stamp.webAddress = std::string(commands::kMakerWebAddress);
+  stamp.version = std::string(resources::kProductVersion);
+  stamp.webAddress = std::string(resources::kMakerWebAddress);
   const QDateTime now = QDateTime::currentDateTime();
   stamp.now = {now.date().year(),   now.date().month(),  now.date().day(),
                now.time().hour(),   now.time().minute(), now.time().second()};

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <exception>
-#include <set>
 #include <system_error>
 
 #include "commands/process_flags.h"
+#include "media/stream_analysis.h"
 
 namespace korvid::list {
 
@@ -36,17 +36,18 @@ std::string FullPathOf(const fs::path& path) {
   return names.fullName;
 }
 
-VideoList::VideoList(VideoListView& view, Analyser analyser, const QLocale& locale, int order,
-                     bool selectOnOpen)
+VideoList::VideoList(VideoListView& view, Analyser analyser, media::DatecodeFormat datecodeFormat,
+                     const QLocale& locale, int order, bool selectOnOpen)
     : view_(view),
       analyser_(std::move(analyser)),
+      datecodeFormat_(std::move(datecodeFormat)),
       keys_(locale),
       order_(ValidListOrder(order)),
       selectOnOpen_(selectOnOpen) {}
 
 std::unique_ptr<media::TAfficherFichier> VideoList::Analyse(const std::string& path) const {
   try {
-    return std::make_unique<media::TAfficherFichier>(analyser_(path));
+    return std::make_unique<media::TAfficherFichier>(analyser_(path, datecodeFormat_));
   } catch (const std::exception&) {
     // The file stays listed, shown as failed and sorted last.
     auto record = std::make_unique<media::TAfficherFichier>();
@@ -60,7 +61,57 @@ std::unique_ptr<media::TAfficherFichier> VideoList::Analyse(const std::string& p
   }
 }
 
-int VideoList::AddFile(const std::string& path) {
+void VideoList::InsertRow(int row, ListEntry entry) {
+  entries_.insert(entries_.begin() + row, std::move(entry));
+  if (focus_ >= row) ++focus_;
+  view_.RowInserted(row, entries_[static_cast<std::size_t>(row)].id);
+}
+
+void VideoList::TakeRow(int row) {
+  const EntryId id = entries_[static_cast<std::size_t>(row)].id;
+  entries_.erase(entries_.begin() + row);
+  if (focus_ == row)
+    focus_ = -1;
+  else if (focus_ > row)
+    --focus_;
+  view_.RowRemoved(row, id);
+}
+
+void VideoList::MoveRow(int from, int to) {
+  if (from == to) return;
+  const auto first = entries_.begin();
+  if (from < to)
+    std::rotate(first + from, first + from + 1, first + to + 1);
+  else
+    std::rotate(first + to, first + from, first + from + 1);
+  if (focus_ == from)
+    focus_ = to;
+  else if (focus_ > from && focus_ <= to)
+    --focus_;
+  else if (focus_ < from && focus_ >= to)
+    ++focus_;
+  view_.RowMoved(from, to);
+}
+
+void VideoList::SelectRow(int row, bool selected) {
+  if (row < 0 || row >= Count()) return;
+  ListEntry& entry = entries_[static_cast<std::size_t>(row)];
+  if (entry.selected == selected) return;
+  entry.selected = selected;
+  view_.SelectionChanged(row, row);
+}
+
+void VideoList::FocusRow(int row) {
+  const EntryId before = CurrentId();
+  focus_ = row >= 0 && row < Count() ? row : -1;
+  if (CurrentId() != before) view_.FocusChanged(focus_);
+}
+
+EntryId VideoList::CurrentId() const { return focus_ >= 0 && focus_ < Count() ? Entry(focus_).id : 0; }
+
+int VideoList::AddFile(const std::string& path) { return Admit(path, 0); }
+
+int VideoList::Admit(const std::string& path, EntryId id) {
   std::error_code error;
   const fs::path file(path);
   if (path.empty() || !fs::is_regular_file(file, error) || !IsAdmissiblePath(file)) return -1;
@@ -70,16 +121,16 @@ int VideoList::AddFile(const std::string& path) {
   const int b = added.index;
   if (added.inserted) {
     ListEntry entry;
+    entry.id = id != 0 ? id : ++lastId_;
     entry.name = record->name;
     entry.record = std::move(record);
     entry.selected = selectOnOpen_;
-    entries_.insert(entries_.begin() + b, std::move(entry));
-    if (focus_ != -1 && focus_ >= b && focus_ < Count() - 1) ++focus_;
+    InsertRow(b, std::move(entry));
   } else {
     // Same file, same ordering data: only the record is renewed.
     entries_[static_cast<std::size_t>(b)].record = std::move(record);
+    view_.RowChanged(b);
   }
-  view_.LinesChanged();
   RefreshListStatus();
   return b;
 }
@@ -90,43 +141,34 @@ int VideoList::FindEntry(const std::string& path) const {
   return -1;
 }
 
+int VideoList::IndexOfId(EntryId id) const {
+  for (int i = 0; i < Count(); ++i)
+    if (entries_[static_cast<std::size_t>(i)].id == id) return i;
+  return -1;
+}
+
 void VideoList::RemoveEntry(int index) {
   if (index < 0 || index >= Count()) return;
-  entries_.erase(entries_.begin() + index);
+  const int oldFocus = focus_;
   keys_.RemoveAt(index);
-  if (index <= focus_) {
-    if (focus_ > 0)
-      --focus_;
-    else
-      focus_ = Count() > 0 ? 0 : -1;
-  }
-  view_.LinesChanged();
+  TakeRow(index);
+  if (index == oldFocus) FocusRow(oldFocus > 0 ? oldFocus - 1 : (Count() > 0 ? 0 : -1));
   RefreshListStatus();
 }
 
 int VideoList::ReplaceEntry(const std::string& newPath) {
-  RemoveEntry(FindEntry(FullPathOf(newPath)));
-  return AddFile(newPath);
+  const int listed = FindEntry(FullPathOf(newPath));
+  const EntryId id = listed >= 0 ? Entry(listed).id : 0;
+  RemoveEntry(listed);
+  return Admit(newPath, id);
 }
 
 void VideoList::ReanalyseEntry(int index) {
   if (index < 0 || index >= Count()) return;
   ListEntry& entry = entries_[static_cast<std::size_t>(index)];
   entry.record = Analyse(entry.record->fullName);
-  view_.LinesChanged();
+  view_.RowChanged(index);
   RefreshListStatus();
-}
-
-void VideoList::MoveFocusForMove(int from, int to) {
-  if (focus_ < 0) return;
-  if (focus_ == from) {
-    focus_ = to;
-    return;
-  }
-  int focus = focus_;
-  if (focus > from) --focus;
-  if (focus >= to) ++focus;
-  focus_ = focus;
 }
 
 int VideoList::RenameEntry(int index, const std::string& newPath) {
@@ -136,27 +178,23 @@ int VideoList::RenameEntry(int index, const std::string& newPath) {
   const SortKeyList::AddResult added = keys_.Add(SortKeyOf(*record, order_));
   const int n = added.index;
 
-  ListEntry moved = std::move(entries_[static_cast<std::size_t>(index)]);
-  entries_.erase(entries_.begin() + index);
   if (added.inserted) {
+    MoveRow(index, n);
+    ListEntry& moved = entries_[static_cast<std::size_t>(n)];
     moved.name = record->name;
     moved.record = std::move(record);
-    moved.selected = true;
-    entries_.insert(entries_.begin() + n, std::move(moved));
-    MoveFocusForMove(index, n);
+    view_.RowChanged(n);
   } else {
     // The new path is already listed with the same data: that entry takes
     // the fresh record and the renamed line goes, keeping lines and keys
     // one to one.
-    ListEntry& existing = entries_[static_cast<std::size_t>(n)];
-    existing.record = std::move(record);
-    existing.selected = true;
-    if (focus_ == index)
-      focus_ = n;
-    else if (focus_ > index)
-      --focus_;
+    const bool focused = focus_ == index;
+    TakeRow(index);
+    entries_[static_cast<std::size_t>(n)].record = std::move(record);
+    view_.RowChanged(n);
+    if (focused) FocusRow(n);
   }
-  view_.LinesChanged();
+  SelectRow(n, true);
   RefreshListStatus();
   return n;
 }
@@ -173,10 +211,8 @@ void VideoList::ApplyUpdate(commands::TchUpdateType update, int index, const std
 
 void VideoList::ClearList() {
   view_.StopPlayback();
-  entries_.clear();
   keys_.Clear();
-  focus_ = -1;
-  view_.LinesChanged();
+  while (!entries_.empty()) TakeRow(Count() - 1);
   RefreshListStatus();
   view_.RefreshActions();
 }
@@ -184,41 +220,43 @@ void VideoList::ClearList() {
 void VideoList::SortList(int order) {
   if (entries_.empty()) return;
   order = ValidListOrder(order);
-  const media::TAfficherFichier* current = Current();
-  std::set<const media::TAfficherFichier*> selected;
-  for (const ListEntry& entry : entries_)
-    if (entry.selected) selected.insert(entry.record.get());
 
-  std::vector<ListEntry> old = std::move(entries_);
-  entries_.clear();
+  // The new order as ids; of two entries of one file that differed only
+  // in the old order's data the first one stays.
+  std::vector<EntryId> sorted;
+  std::vector<EntryId> dropped;
   keys_.Clear();
-  for (ListEntry& entry : old) {
+  for (const ListEntry& entry : entries_) {
     const SortKeyList::AddResult added = keys_.Add(SortKeyOf(*entry.record, order));
-    // Two entries of one file that differed only in the old order's data
-    // meet here; the first one stays.
-    if (!added.inserted) continue;
-    entries_.insert(entries_.begin() + added.index, std::move(entry));
+    if (added.inserted)
+      sorted.insert(sorted.begin() + added.index, entry.id);
+    else
+      dropped.push_back(entry.id);
   }
   order_ = order;
 
-  focus_ = -1;
-  for (int i = 0; i < Count(); ++i) {
-    ListEntry& entry = entries_[static_cast<std::size_t>(i)];
-    entry.selected = selected.count(entry.record.get()) != 0;
-    if (entry.record.get() == current) focus_ = i;
-  }
-  view_.LinesChanged();
+  // Entries keep their selection and focus as they move.
+  for (const EntryId id : dropped) TakeRow(IndexOfId(id));
+  for (int row = 0; row < Count(); ++row) MoveRow(IndexOfId(sorted[static_cast<std::size_t>(row)]), row);
   RefreshListStatus();
 }
 
 void VideoList::SelectAll() {
-  for (ListEntry& entry : entries_) entry.selected = true;
+  int first = -1, last = -1;
+  for (int row = 0; row < Count(); ++row) {
+    ListEntry& entry = entries_[static_cast<std::size_t>(row)];
+    if (entry.selected) continue;
+    entry.selected = true;
+    if (first < 0) first = row;
+    last = row;
+  }
+  if (first >= 0) view_.SelectionChanged(first, last);
   RefreshListStatus();
 }
 
 void VideoList::RefreshListStatus() {
   const int total = Count();
-  if (focus_ >= 0 && focus_ < total) entries_[static_cast<std::size_t>(focus_)].selected = true;
+  SelectRow(focus_, true);
 
   ListStatus status;
   status.showListDuringBatch = busy_ && total >= 2;
@@ -228,6 +266,18 @@ void VideoList::RefreshListStatus() {
   status.caption = ListCaption(selected, total, order_);
   status.hint = ListHint(selected, total);
   view_.StatusRefreshed(status);
+}
+
+void VideoList::SetDatecodeFormat(const media::DatecodeFormat& format) {
+  datecodeFormat_ = format;
+  for (int row = 0; row < Count(); ++row) {
+    media::TAfficherFichier& record = *entries_[static_cast<std::size_t>(row)].record;
+    if (!record.datecode) continue;
+    std::string text = media::DatecodeText(*record.datecode, datecodeFormat_);
+    if (text == record.datecodeText) continue;
+    record.datecodeText = std::move(text);
+    view_.RowChanged(row);
+  }
 }
 
 void VideoList::BeginBatch(const std::string& message) {
@@ -241,8 +291,8 @@ void VideoList::EndBatch() {
   view_.BatchEnded();
   if (!hadCurrentAtBatchStart_ && !entries_.empty()) {
     if (SelectedCount() == 0) {
-      focus_ = 0;
-      entries_.front().selected = true;
+      FocusRow(0);
+      SelectRow(0, true);
     }
     RefreshListStatus();
     view_.RefreshActions();
@@ -253,11 +303,9 @@ void VideoList::EndBatch() {
   commands::Flags().AbortCommand = false;
 }
 
-void VideoList::SetFocus(int index) { focus_ = index >= 0 && index < Count() ? index : -1; }
+void VideoList::SetFocus(int index) { FocusRow(index); }
 
-void VideoList::SetSelected(int index, bool selected) {
-  if (index >= 0 && index < Count()) entries_[static_cast<std::size_t>(index)].selected = selected;
-}
+void VideoList::SetSelected(int index, bool selected) { SelectRow(index, selected); }
 
 void VideoList::CurrentEntryChanged() {
   RefreshListStatus();

@@ -20,10 +20,13 @@
 
 namespace korvid::list {
 
-// Builds the record of one file (media::AnalyseFile in the program).
-using Analyser = std::function<media::TAfficherFichier(const std::filesystem::path&)>;
+// Builds the record of one file, its datecode shown in the given format
+// (media::AnalyseFile in the program).
+using Analyser =
+    std::function<media::TAfficherFichier(const std::filesystem::path&, const media::DatecodeFormat&)>;
 
 struct ListEntry {
+  EntryId id = 0;
   std::string name;  // the line: file name without folder
   std::unique_ptr<media::TAfficherFichier> record;
   bool selected = false;
@@ -40,7 +43,8 @@ std::string FullPathOf(const std::filesystem::path& path);
 
 class VideoList {
  public:
-  VideoList(VideoListView& view, Analyser analyser, const QLocale& locale, int order, bool selectOnOpen);
+  VideoList(VideoListView& view, Analyser analyser, media::DatecodeFormat datecodeFormat, const QLocale& locale,
+            int order, bool selectOnOpen);
   VideoList(const VideoList&) = delete;
   VideoList& operator=(const VideoList&) = delete;
 
@@ -48,9 +52,12 @@ class VideoList {
   int AddFile(const std::string& path);
   // First entry whose fullName equals `path` byte for byte, or -1.
   int FindEntry(const std::string& path) const;
+  // Index of the entry with this id, or -1 when it left the list.
+  int IndexOfId(EntryId id) const;
   void RemoveEntry(int index);
 
-  // The reactions to a command's result.
+  // The reactions to a command's result. A rewritten file that was listed
+  // keeps its entry's id, wherever it now sorts.
   int ReplaceEntry(const std::string& newPath);
   void ReanalyseEntry(int index);
   int RenameEntry(int index, const std::string& newPath);
@@ -61,6 +68,9 @@ class VideoList {
   void SortList(int order);
   void SelectAll();
   void RefreshListStatus();
+  // The settings changed how datecodes are shown: every entry's text is
+  // made again and files added later use the new format.
+  void SetDatecodeFormat(const media::DatecodeFormat& format);
 
   void BeginBatch(const std::string& message);
   void EndBatch();
@@ -87,10 +97,18 @@ class VideoList {
 
  private:
   std::unique_ptr<media::TAfficherFichier> Analyse(const std::string& path) const;
-  void MoveFocusForMove(int from, int to);
+  int Admit(const std::string& path, EntryId id);
+  EntryId CurrentId() const;
+  // Row changes, each told to the view; the key list is the caller's.
+  void InsertRow(int row, ListEntry entry);
+  void TakeRow(int row);
+  void MoveRow(int from, int to);
+  void SelectRow(int row, bool selected);
+  void FocusRow(int row);
 
   VideoListView& view_;
   Analyser analyser_;
+  media::DatecodeFormat datecodeFormat_;
   SortKeyList keys_;
   std::vector<ListEntry> entries_;
   int order_ = 0;
@@ -98,6 +116,7 @@ class VideoList {
   int focus_ = -1;
   bool busy_ = false;
   bool hadCurrentAtBatchStart_ = true;
+  EntryId lastId_ = 0;
 };
 
 }  // namespace korvid::list

@@ -3,6 +3,7 @@
 // it; tests implement it to watch the list. Every call has a do-nothing
 // default so that a view overrides only what it shows.
 
+#include <cstdint>
 #include <string>
 
 #include "list/list_status.h"
@@ -10,12 +11,38 @@
 
 namespace korvid::list {
 
+// Names one entry for as long as it is listed: kept through sorting,
+// re-analysis, renaming and the rewrite of its file; never given to
+// another entry. 0 names none.
+using EntryId = std::uint64_t;
+
 class VideoListView {
  public:
   virtual ~VideoListView() = default;
 
-  // The lines changed; the list itself holds names, selection and focus.
-  virtual void LinesChanged() {}
+  // Row changes. Each is sent right after the list made it, one row at a
+  // time, so a view that applies them in order to its own copy of the rows
+  // holds the list's rows after every call; the rows named are those of
+  // the list as it stands when the call arrives. An item model keeps the
+  // ids as its rows and brackets applying each call with its begin/end
+  // calls; texts and selection it reads from the list's entry at the row.
+  //
+  // A new entry, now at `row`.
+  virtual void RowInserted(int /*row*/, EntryId /*id*/) {}
+  // The entry `id`, which was at `row`, has left the list. When it was the
+  // focused one the list has no focus until a FocusChanged follows.
+  virtual void RowRemoved(int /*row*/, EntryId /*id*/) {}
+  // The entry at `row` has other texts or another record.
+  virtual void RowChanged(int /*row*/) {}
+  // The entry at `from` now stands at `to`, counted with it in its new
+  // place (a Qt move's destination is to + 1 when to > from).
+  virtual void RowMoved(int /*from*/, int /*to*/) {}
+  // The selection of rows first..last may have changed.
+  virtual void SelectionChanged(int /*first*/, int /*last*/) {}
+  // Another entry is focused (-1: none), and so is current. Not sent when
+  // the focused entry only changes row.
+  virtual void FocusChanged(int /*row*/) {}
+
   virtual void StatusRefreshed(const ListStatus& /*status*/) {}
   // The Settings or About panel covers the list.
   virtual bool PanelShown() const { return false; }

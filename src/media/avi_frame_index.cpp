@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <numeric>
 #include <stdexcept>
 #include <string>
 
@@ -22,6 +23,55 @@ constexpr std::size_t kLegacyEntry = 16;
 
 using PerStream = std::vector<std::vector<FrameLocation>>;
 
+// The bytes a listed chunk takes; an empty chunk still takes its place.
+std::uint64_t EndOf(const FrameLocation& chunk) { return chunk.offset + std::max<std::uint32_t>(chunk.size, 1); }
+
+// Entry positions of `chunks` by offset, equal offsets in list order.
+std::vector<std::size_t> OffsetOrder(const std::vector<FrameLocation>& chunks) {
+  std::vector<std::size_t> order(chunks.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  const auto by_offset = [&chunks](std::size_t a, std::size_t b) { return chunks[a].offset < chunks[b].offset; };
+  if (!std::is_sorted(order.begin(), order.end(), by_offset)) std::stable_sort(order.begin(), order.end(), by_offset);
+  return order;
+}
+
+// Every chunk of a file is a distinct piece of it. An index that lists one
+// chunk twice, or chunks that overlap, would make a small file seem to hold
+// hours of video: of the entries that share bytes, the first in file order
+// (then in list order, then in stream order) stays and the others go.
+void DropSharedChunks(const std::vector<std::vector<FrameLocation>*>& lists) {
+  std::vector<std::vector<std::size_t>> orders;
+  std::vector<std::vector<bool>> keep;
+  for (const auto* list : lists) {
+    orders.push_back(OffsetOrder(*list));
+    keep.emplace_back(list->size(), false);
+  }
+  // The lists merged in offset order, a cursor per list.
+  std::vector<std::size_t> next(lists.size(), 0);
+  const auto head = [&](std::size_t l) -> const FrameLocation& { return (*lists[l])[orders[l][next[l]]]; };
+  std::uint64_t claimed_end = 0;
+  for (;;) {
+    std::size_t pick = lists.size();
+    for (std::size_t l = 0; l < lists.size(); ++l) {
+      if (next[l] == orders[l].size()) continue;
+      if (pick == lists.size() || head(l).offset < head(pick).offset) pick = l;
+    }
+    if (pick == lists.size()) break;
+    const std::size_t at = orders[pick][next[pick]++];
+    const FrameLocation& chunk = (*lists[pick])[at];
+    if (chunk.offset < claimed_end) continue;
+    keep[pick][at] = true;
+    claimed_end = EndOf(chunk);
+  }
+  for (std::size_t l = 0; l < lists.size(); ++l) {
+    std::vector<FrameLocation>& list = *lists[l];
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < list.size(); ++i)
+      if (keep[l][i]) list[kept++] = list[i];
+    list.resize(kept);
+  }
+}
+
 class Loader {
  public:
   Loader(const BinaryFile& file, const TAviParam& param)
@@ -35,9 +85,13 @@ class Loader {
     if (data[3] == kIndexOfChunks) {
       AddStandardEntries(data, frames);
     } else if (data[3] == kIndexOfIndexes) {
+      std::vector<FrameLocation> chunks;
       ForEachEntry(data, 16, [&](std::span<const std::uint8_t> entry) {
-        AddStandardChunk(LoadLE64(entry.data()), frames);
+        AddIndexChunk(LoadLE64(entry.data()), chunks);
       });
+      // A standard index listed again, or one inside another, is read once.
+      DropSharedChunks({&chunks});
+      for (const FrameLocation& chunk : chunks) AddStandardEntries(ReadBlock(chunk.offset + 8, chunk.size - 8), frames);
     }
     return frames;
   }
@@ -117,10 +171,13 @@ class Loader {
     });
   }
 
-  void AddStandardChunk(std::uint64_t chunk_offset, std::vector<FrameLocation>& frames) const {
+  // A standard index chunk as the place it takes: header and data, cut to the file.
+  void AddIndexChunk(std::uint64_t chunk_offset, std::vector<FrameLocation>& chunks) const {
     std::uint8_t raw[8];
     if (chunk_offset >= file_size_ || !file_.ReadExactAt(chunk_offset, raw)) return;
-    AddStandardEntries(ReadBlock(chunk_offset + 8, LoadLE32(raw + 4)), frames);
+    const std::uint64_t data =
+        std::min<std::uint64_t>({LoadLE32(raw + 4), file_size_ - chunk_offset - 8, kMaxIndexRead});
+    chunks.push_back({chunk_offset, static_cast<std::uint32_t>(8 + data)});
   }
 
   // idx1 offsets count from the movi fourcc in most files and from the
@@ -183,6 +240,9 @@ AviFrameIndex AviFrameIndex::Load(const BinaryFile& file, const TAviParam& param
     stream.frames = std::move((*fallback)[s]);
     stream.source = fallback_source;
   }
+  std::vector<std::vector<FrameLocation>*> lists;
+  for (Stream& stream : index.streams_) lists.push_back(&stream.frames);
+  DropSharedChunks(lists);
   return index;
 }
 

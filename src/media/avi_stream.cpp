@@ -171,6 +171,12 @@ std::array<std::uint8_t, 32> DvInfoFromFrame(std::span<const std::uint8_t> frame
   info.fill(0xFF);
   for (std::size_t i = 0; i < 6; ++i)
     if (values[i]) StoreLE32(info.data() + 4 * i, *values[i]);
+  if (!values[4]) {
+    // A blank source word would read back as 50 Hz: say at least what the
+    // header block says (PC3: reserved bits set, the 50/60 bit, SD type 0).
+    const bool pal = DetectDvSystem(frame).value_or(DvSystem::k625_50) == DvSystem::k625_50;
+    info[16 + 2] = pal ? 0xE0 : 0xC0;
+  }
   StoreLE32(info.data() + 24, 0);  // reserved
   StoreLE32(info.data() + 28, 0);
   return info;

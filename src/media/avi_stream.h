@@ -60,7 +60,8 @@ AviStream VideoStream(std::uint32_t fourcc, std::uint16_t width, std::uint16_t h
 
 // The DVINFO format block: the AAUX source and control packs of both audio
 // halves and the VAUX source and control packs of the frame, each as its
-// four data bytes; 0xFF bytes where the frame lacks a pack.
+// four data bytes; 0xFF bytes where the frame lacks a pack, except the
+// 50/60 bit of the VAUX source word, which then follows the header block.
 std::array<std::uint8_t, 32> DvInfoFromFrame(std::span<const std::uint8_t> frame);
 
 }  // namespace korvid::media

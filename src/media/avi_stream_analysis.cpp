@@ -79,7 +79,9 @@ std::optional<VideoFormatResult> BitmapVideo(const TAvistream& stream) {
   VideoFormatResult video;
   video.width = static_cast<std::int32_t>(LoadLE32(f.data() + 4));
   video.height = static_cast<std::int32_t>(LoadLE32(f.data() + 8));
-  video.frame_period = TicksToUnits(1, HeaderField(stream, kStrhScale), HeaderField(stream, kStrhRate));
+  video.frame_scale = HeaderField(stream, kStrhScale);
+  video.frame_rate = HeaderField(stream, kStrhRate);
+  video.frame_period = TicksToUnits(1, video.frame_scale, video.frame_rate);
   return video;
 }
 
@@ -135,6 +137,8 @@ VideoFormatResult DvPicture(DvSystem system) {
   const bool pal = system == DvSystem::k625_50;
   video.height = pal ? 576 : 480;
   video.frame_period = pal ? kPalFramePeriod : kNtscFramePeriod;
+  video.frame_scale = pal ? 1 : 1001;
+  video.frame_rate = pal ? 25 : 30000;
   const std::uint64_t bits = FrameBytes(system) * 8u;
   video.bit_rate = pal ? static_cast<std::uint32_t>(bits * 25u)
                        : static_cast<std::uint32_t>((bits * 30000u + 500u) / 1001u);
@@ -164,6 +168,7 @@ void AnalyseInterleaved(const TAvistream& stream, std::span<const std::uint8_t> 
   const std::optional<DvSystem> system = DetectDvSystem(frame);
   if (!system) return;
   out.video = DvPicture(*system);
+  out.video_frames = frames;
   out.video_duration = FramesDuration(frames, out.video->frame_period);
   out.audio_duration = out.video_duration;
   if (!out.audio) out.audio = DvSound(frame);
@@ -192,7 +197,8 @@ StreamAnalysis Analyse(const BinaryFile& file, const TAviParam& param) {
     if (type == FourCC("vids") && !out.video) {
       out.video = BitmapVideo(stream);
       if (!out.video) continue;
-      out.video_duration = FramesDuration(VideoFrameCount(stream, index, s), out.video->frame_period);
+      out.video_frames = VideoFrameCount(stream, index, s);
+      out.video_duration = FramesDuration(out.video_frames, out.video->frame_period);
       out.video->bit_rate = BitRate(TotalBytes(index.FramesOf(s)), out.video_duration);
     } else if (type == FourCC("auds") && !out.audio) {
       out.audio = WaveAudio(stream);

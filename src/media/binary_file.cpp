@@ -26,12 +26,26 @@ int OpenFlags(BinaryFile::Mode mode) {
 }  // namespace
 
 BinaryFile::BinaryFile(const std::filesystem::path& path, Mode mode) : path_(path) {
-  fd_ = ::open(path.c_str(), OpenFlags(mode) | O_CLOEXEC, 0644);
+  // Without O_NONBLOCK, opening a FIFO waits for a writer, maybe forever;
+  // once the file is known to be a regular one the flag is dropped again.
+  fd_ = ::open(path.c_str(), OpenFlags(mode) | O_CLOEXEC | O_NONBLOCK, 0644);
   if (fd_ < 0) throw FileError(Describe(path, "cannot open"));
   struct stat st {};
-  if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+  if (::fstat(fd_, &st) != 0) {
+    const std::string why = Describe(path, "cannot stat");
     Close();
-    throw FileError("cannot open " + path.string() + ": it is a folder");
+    throw FileError(why);
+  }
+  if (!S_ISREG(st.st_mode)) {
+    Close();
+    const char* why = S_ISDIR(st.st_mode) ? ": it is a folder" : ": it is not a regular file";
+    throw FileError("cannot open " + path.string() + why);
+  }
+  const int flags = ::fcntl(fd_, F_GETFL);
+  if (flags < 0 || ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    const std::string why = Describe(path, "cannot open");
+    Close();
+    throw FileError(why);
   }
 }
 

@@ -54,6 +54,12 @@ bool IsCalendarDatecode(const TDatecode& dc) {
          dc.second <= 59;
 }
 
+int WeekdayOf(const TDatecode& dc) {
+  // 1970-01-01 was a Thursday.
+  const std::int64_t days = DaysFromCivil(dc.year, dc.month, dc.day);
+  return static_cast<int>(((days + 4) % 7 + 7) % 7);
+}
+
 TDatecode ShiftDatecode(const TDatecode& dc, int hours) {
   if (!IsCalendarDatecode(dc)) return dc;
   const std::int64_t totalHours =

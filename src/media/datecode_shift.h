@@ -10,6 +10,10 @@ namespace korvid::media {
 // year >= 1 (the day exists in that month of that year).
 bool IsCalendarDatecode(const TDatecode& dc);
 
+// Day of the week of a calendar datecode, 0 = Sunday to 6 = Saturday, the
+// numbering of the date pack's weekday field.
+int WeekdayOf(const TDatecode& dc);
+
 // `dc` moved by `hours` (either sign), carrying over days, months and years
 // by the Gregorian calendar. A datecode that is absent or not a real moment
 // is returned unchanged: there is nothing sound to move.

@@ -115,6 +115,16 @@ void Write12Bit(std::span<std::uint8_t> frame, const Plan& plan, std::size_t pai
   }
 }
 
+void WriteSamples(std::span<std::uint8_t> frame, const Plan& plan, std::span<const std::int16_t> pair0,
+                  std::span<const std::int16_t> pair1) {
+  if (BitsOf(plan.mode) == 16) {
+    Write16Bit(frame, plan, pair0);
+  } else {
+    Write12Bit(frame, plan, 0, pair0);
+    Write12Bit(frame, plan, 1, pair1);
+  }
+}
+
 }  // namespace
 
 void EncodeDvAudio(std::span<std::uint8_t> frame, DvAudioMode mode,
@@ -122,12 +132,12 @@ void EncodeDvAudio(std::span<std::uint8_t> frame, DvAudioMode mode,
                    bool locked) {
   const Plan plan = CheckInput(frame, mode, pair0, pair1, locked);
   WritePacks(frame, plan);
-  if (BitsOf(mode) == 16) {
-    Write16Bit(frame, plan, pair0);
-  } else {
-    Write12Bit(frame, plan, 0, pair0);
-    Write12Bit(frame, plan, 1, pair1);
-  }
+  WriteSamples(frame, plan, pair0, pair1);
+}
+
+void EncodeDvAudioSamples(std::span<std::uint8_t> frame, DvAudioMode mode, std::span<const std::int16_t> pair0,
+                          std::span<const std::int16_t> pair1) {
+  WriteSamples(frame, CheckInput(frame, mode, pair0, pair1, true), pair0, pair1);
 }
 
 }  // namespace korvid::media

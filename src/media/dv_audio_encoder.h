@@ -27,4 +27,11 @@ void EncodeDvAudio(std::span<std::uint8_t> frame, DvAudioMode mode,
                    std::span<const std::int16_t> pair0, std::span<const std::int16_t> pair1 = {},
                    bool locked = true);
 
+// Writes the samples only, for a frame whose AAUX packs already describe
+// `mode` and pair0's sample count: its packs (the second half's mode, the
+// source control, an unused pair's "no information") stay as they are.
+// Throws as EncodeDvAudio does.
+void EncodeDvAudioSamples(std::span<std::uint8_t> frame, DvAudioMode mode, std::span<const std::int16_t> pair0,
+                          std::span<const std::int16_t> pair1 = {});
+
 }  // namespace korvid::media

@@ -30,6 +30,16 @@ std::optional<std::size_t> FixedOffset(std::uint8_t header) {
   }
 }
 
+// A usable copy anywhere, else the pack at the fixed position as it
+// stands: a date pack that is present but no date (a blank one decodes as
+// 2065/25) is still not "undated", and the caller judges its digits.
+std::optional<DvPack> UsableOrFixedPack(std::span<const std::uint8_t> frame, std::uint8_t header) {
+  if (const auto found = FindUsablePack(frame, header)) return found->pack;
+  const auto fixed = FixedOffset(header);
+  if (!fixed || frame.size() < kMinPackFrameBytes || frame[*fixed] != header) return std::nullopt;
+  return PackAt(frame, *fixed);
+}
+
 }  // namespace
 
 bool IsUsablePack(const DvPack& pack, std::uint8_t header) {
@@ -75,14 +85,14 @@ TTimecode ReadFrameTimecode(std::span<const std::uint8_t> frame) {
 }
 
 void ReadFrameDatecode(std::span<const std::uint8_t> frame, TDatecode& out) {
-  const auto date = FindUsablePack(frame, kRecordingDatePack);
-  const auto time = date ? FindUsablePack(frame, kRecordingTimePack) : std::nullopt;
+  const auto date = UsableOrFixedPack(frame, kRecordingDatePack);
+  const auto time = date ? UsableOrFixedPack(frame, kRecordingTimePack) : std::nullopt;
   if (!date || !time) {
     out.year = kNoDatecodeYear;
     return;
   }
-  DecodeDatePack(date->pack, out);
-  DecodeTimePack(time->pack, out);
+  DecodeDatePack(*date, out);
+  DecodeTimePack(*time, out);
 }
 
 bool IsFrameWideScreen(std::span<const std::uint8_t> frame) {

@@ -1,5 +1,6 @@
 #include "media/dv_pack_writer.h"
 
+#include "media/datecode_shift.h"
 #include "media/dv_pack_layout.h"
 #include "media/dv_pack_scan.h"
 
@@ -11,6 +12,9 @@ std::uint8_t KeepAndSet(std::uint8_t base, std::uint8_t keepMask, int value) {
 }
 
 int Bcd(int value) { return ((value / 10) << 4) | (value % 10); }
+
+// The date pack's weekday field (bits 5-7 of its month byte): 0 = Sunday.
+constexpr int kNoWeekday = 7;
 
 // VAUX main-area pack for `header` within a sequence, by its parity.
 std::optional<std::size_t> VauxMainIndex(std::uint8_t header, std::size_t sequence) {
@@ -87,8 +91,11 @@ std::optional<DvPack> EncodeDatePack(const TDatecode& dc, const DvPack& base) {
       dc.day > 31) {
     return std::nullopt;
   }
+  // A weekday the base carried follows the new date; "none" (7) stays none.
+  const int kept = base[3] >> 5;
+  const int weekday = kept == kNoWeekday || !IsCalendarDatecode(dc) ? kept : WeekdayOf(dc);
   return DvPack{kRecordingDatePack, base[1], KeepAndSet(base[2], 0xC0, Bcd(dc.day)),
-                KeepAndSet(base[3], 0xE0, Bcd(dc.month)),
+                static_cast<std::uint8_t>((weekday << 5) | Bcd(dc.month)),
                 static_cast<std::uint8_t>(Bcd(dc.year % 100))};
 }
 

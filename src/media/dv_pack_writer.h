@@ -21,7 +21,8 @@
 namespace korvid::media {
 
 // Pack encoders. `base` supplies the bits that are not digits (time zone,
-// week day, colour-frame flags and the like). Nothing when a value cannot be
+// colour-frame flags and the like; a weekday it holds is replaced by that of
+// the new date). Nothing when a value cannot be
 // recorded: a timecode beyond 23:59:59:29, a date outside 1940-2039 (two-digit
 // years read back as 1940-2039) or an impossible month, day or time.
 std::optional<DvPack> EncodeTimecodePack(const TTimecode& tc, const DvPack& base);

@@ -287,7 +287,7 @@ RiffReport BuildRiffReport(const std::filesystem::path& path, const RiffReportSt
     lines.emplace_back();
   }
   lines.push_back(ReportBanner("", '-', " End of Header "));
-  lines.push_back(ReportBanner("", ' ', path.string()));
+  lines.push_back(ReportBanner("", ' ', std::filesystem::absolute(path).lexically_normal().string()));
   lines.emplace_back();
   lines.push_back(rule);
   return report;

@@ -44,7 +44,8 @@ class Walker {
       return 8;
     }
     chunk.bytes_left = file_size_ - offset - 8;
-    chunk.size = chunk.declared_size + (chunk.declared_size & 1u);
+    // Widened first: 0xFFFFFFFF, left by interrupted captures, must not wrap to 0.
+    chunk.size = std::uint64_t{chunk.declared_size} + (chunk.declared_size & 1u);
     if (chunk.size > chunk.bytes_left) {
       chunk.cut = true;
       chunk.size = chunk.bytes_left;

@@ -1,6 +1,8 @@
 #include "media/stream_analysis.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -29,15 +31,24 @@ void FillVideo(const StreamAnalysis& analysis, TaviFichier& record) {
     record.codec.clear();
     record.imageText = kNotAvailableText;
     record.fps = 0;
+    record.frames = 0;
+    record.durationSeconds = 0;
     return;
   }
   const VideoFormatResult& video = *analysis.video;
   record.width = video.width;
-  // A bottom-up bitmap header stores the height negated.
-  record.height = video.height < 0 ? -video.height : video.height;
+  // A bottom-up bitmap header stores the height negated; the most negative
+  // value has no positive twin and keeps the largest one.
+  const std::int64_t height = std::abs(static_cast<std::int64_t>(video.height));
+  record.height = static_cast<std::int32_t>(std::min<std::int64_t>(height, INT32_MAX));
   record.imageText = std::to_string(record.width) + " x " + std::to_string(record.height);
   record.fps = FramesPerSecond(video.frame_period);
   record.durationText = FramesDurationText(video.frame_period, analysis.video_duration);
+  record.frames = analysis.video_frames;
+  record.durationSeconds = video.frame_rate == 0 ? 0
+                                                 : static_cast<double>(analysis.video_frames) *
+                                                       static_cast<double>(video.frame_scale) /
+                                                       static_cast<double>(video.frame_rate);
   record.videoBitRate = video.bit_rate;
 }
 
@@ -69,7 +80,9 @@ void FillDvSystem(const StreamAnalysis& analysis, TaviFichier& record) {
   if (analysis.dv) {
     record.dvType = analysis.stream_count < 2 ? 1 : 2;
     record.dvVideoSource = analysis.dv->video_source;
-    pal = (analysis.dv->video_source & kVideoSource50HzBit) != 0;
+    const bool blank = analysis.dv->video_source == 0 || analysis.dv->video_source == 0xFFFFFFFF;
+    // Without a source word the frame's header block (hence the height) decides.
+    pal = blank ? record.height % 60 != 0 : (analysis.dv->video_source & kVideoSource50HzBit) != 0;
   } else {
     record.dvType = 2;
     pal = record.height % 60 != 0;
@@ -113,7 +126,7 @@ void FillDatecode(const StreamAnalysis& analysis, const DatecodeFormat& format,
     const settings::DateTimeValue value = CalendarValue(dc);
     if (settings::IsValidDateTime(value)) {
       record.datecode = value;
-      record.datecodeText = settings::FormatDateTime(format.format, value, format.locale);
+      record.datecodeText = DatecodeText(value, format);
     }
   }
   record.timecodeText =
@@ -123,6 +136,10 @@ void FillDatecode(const StreamAnalysis& analysis, const DatecodeFormat& format,
 }
 
 }  // namespace
+
+std::string DatecodeText(const settings::DateTimeValue& datecode, const DatecodeFormat& format) {
+  return settings::FormatDateTime(format.format, datecode, format.locale);
+}
 
 double FramesPerSecond(std::int64_t frame_period) {
   if (frame_period <= 0) return 0;

@@ -20,6 +20,10 @@ struct VideoFormatResult {
   std::int32_t height = 0;
   std::int64_t frame_period = 0;  // 100-ns units; 0 when unknown
   std::uint32_t bit_rate = 0;     // bits per second; 0 when unknown
+  // The exact period, frame_scale / frame_rate seconds (the rounded
+  // frame_period drifts over an NTSC file); rate 0 when unknown.
+  std::uint32_t frame_scale = 0;
+  std::uint32_t frame_rate = 0;
 };
 
 // The fields of a WAVEFORMATEX.
@@ -46,6 +50,7 @@ struct StreamAnalysis {
   std::optional<AudioFormatResult> audio;
   std::optional<DvFormatResult> dv;
   std::int64_t video_duration = 0;  // 100-ns units
+  std::uint64_t video_frames = 0;   // chunks of the index, else the header's length
   std::int64_t audio_duration = 0;
   std::int32_t stream_count = 0;
   TTimecode first_timecode;  // hours 255: none
@@ -66,6 +71,9 @@ enum class AviVerdict {
 void FillAnalysisFields(AviVerdict verdict, const std::string& codec,
                         const StreamAnalysis& analysis, const DatecodeFormat& format,
                         TaviFichier& record);
+
+// A datecode as the list shows it.
+std::string DatecodeText(const settings::DateTimeValue& datecode, const DatecodeFormat& format);
 
 // Frames per second with two decimals; 0 for a period of 0 or less.
 double FramesPerSecond(std::int64_t frame_period);

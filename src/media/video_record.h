@@ -65,6 +65,8 @@ struct TaviFichier : TSRFichier {
   std::int32_t width = 0;
   std::int32_t height = 0;  // for DV the display height
   std::string durationText;
+  std::uint64_t frames = 0;      // video frames
+  double durationSeconds = 0;    // frames at the exact frame period
   double fps = 0;
   std::string audioText{kNotAvailableText};
   std::string audioDurationText;

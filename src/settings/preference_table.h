@@ -9,6 +9,7 @@
 #include <string_view>
 #include <variant>
 
+#include "resources/product.h"
 #include "settings/preferences.h"
 
 namespace korvid::settings {
@@ -72,8 +73,8 @@ inline constexpr std::string_view kLastSaveFormat = "yyyy/mm/dd hh:nn:ss am/pm";
 inline constexpr std::string_view kFrameGrabberApplication = "Pictrel";
 inline constexpr std::string_view kFrameGrabberExecutableValue = "exename";
 
-inline constexpr std::string_view kMakerName = "Marovec";
-inline constexpr std::string_view kProductName = "Korvid";
+using resources::kMakerName;
+using resources::kProductName;
 inline constexpr std::string_view kLanguageCode = "En";
 
 // Where the defaults that depend on the machine come from.

@@ -297,13 +297,19 @@ void TUIForm::ShowGauge(bool visible) {
 void TUIForm::SetGauge(int percent) { gauge_->setValue(std::clamp(percent, 0, 100)); }
 
 void TUIForm::ProcessEvents(int max_wait_ms) {
-  QApplication::processEvents(QEventLoop::AllEvents);
-  if (max_wait_ms <= 0) return;
-  // The timer wakes the wait when no event comes sooner.
-  QTimer wake;
-  wake.setSingleShot(true);
-  wake.start(max_wait_ms);
-  QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+  QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+  if (dispatcher->processEvents(QEventLoop::AllEvents) || max_wait_ms <= 0) return;
+  // The timer ends the wait when no event comes sooner.
+  QTimer timeout;
+  timeout.setSingleShot(true);
+  timeout.start(max_wait_ms);
+  dispatcher->processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
+// A posted event is what a waiting event loop wakes for; posting is safe
+// from any thread.
+void TUIForm::Wake() {
+  QMetaObject::invokeMethod(this, [] {}, Qt::QueuedConnection);
 }
 
 void TUIForm::ProcessEvents() { QApplication::processEvents(QEventLoop::AllEvents); }
@@ -318,10 +324,12 @@ void TUIForm::SetListEnabled(bool enabled) {
 
 // --- The list's view ----------------------------------------------------------
 
-void TUIForm::LinesChanged() {
-  model_->Reload();
-  SyncSelectionToView();
-}
+void TUIForm::RowInserted(int row, list::EntryId id) { model_->RowInserted(row, id); }
+void TUIForm::RowRemoved(int row, list::EntryId) { model_->RowRemoved(row); }
+void TUIForm::RowChanged(int row) { model_->RowChanged(row); }
+void TUIForm::RowMoved(int from, int to) { model_->RowMoved(from, to); }
+void TUIForm::SelectionChanged(int first, int last) { SyncSelectionToView(first, last); }
+void TUIForm::FocusChanged(int) { SyncSelectionToView(0, -1); }
 
 void TUIForm::StatusRefreshed(const list::ListStatus& status) {
   labFichiers_->setText(QString::fromStdString(status.caption));
@@ -334,7 +342,6 @@ void TUIForm::StatusRefreshed(const list::ListStatus& status) {
     panels_->emptyHelp->hide();
   }
   if (status.showListDuringBatch && !ListShown() && !PanelShown()) ShowList();
-  SyncSelectionToView();
 }
 
 bool TUIForm::PanelShown() const { return panels_->settings->isVisible() || panels_->about->isVisible(); }
@@ -363,15 +370,17 @@ void TUIForm::ShowCurrentEntry(const media::TAfficherFichier* record) {
   labNom_->setText(QString::fromStdString(record->name));
 }
 
-void TUIForm::SyncSelectionToView() {
+void TUIForm::SyncSelectionToView(int first, int last) {
   if (syncingSelection_ || !session_) return;
   syncingSelection_ = true;
   const list::VideoList& list = session_->List();
-  QItemSelection selection;
-  for (int row = 0; row < list.Count() && row < model_->rowCount(); ++row)
-    if (list.Entry(row).selected) selection.select(model_->index(row), model_->index(row));
   QItemSelectionModel* selected = lb_->selectionModel();
-  selected->select(selection, QItemSelectionModel::ClearAndSelect);
+  const int end = std::min({last, list.Count() - 1, model_->rowCount() - 1});
+  for (int row = std::max(first, 0); row <= end; ++row) {
+    const QModelIndex at = model_->index(row);
+    if (selected->isSelected(at) != list.Entry(row).selected)
+      selected->select(at, list.Entry(row).selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
+  }
   if (list.Focus() >= 0 && list.Focus() < model_->rowCount())
     selected->setCurrentIndex(model_->index(list.Focus()), QItemSelectionModel::NoUpdate);
   syncingSelection_ = false;

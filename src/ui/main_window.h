@@ -70,12 +70,18 @@ class TUIForm final : public QMainWindow, public commands::CommandHost, public l
   void ShowGauge(bool visible) override;
   void SetGauge(int percent) override;
   void ProcessEvents(int max_wait_ms) override;
+  void Wake() override;
   void SetListEnabled(bool enabled) override;
   void ReleasePlayerFile() override {}
   void RetakePlayerFile() override {}
 
   // list::VideoListView
-  void LinesChanged() override;
+  void RowInserted(int row, list::EntryId id) override;
+  void RowRemoved(int row, list::EntryId id) override;
+  void RowChanged(int row) override;
+  void RowMoved(int from, int to) override;
+  void SelectionChanged(int first, int last) override;
+  void FocusChanged(int row) override;
   void StatusRefreshed(const list::ListStatus& status) override;
   bool PanelShown() const override;
   void BatchStarted(const std::string& message) override;
@@ -110,7 +116,8 @@ class TUIForm final : public QMainWindow, public commands::CommandHost, public l
   void ShowList();
   void TogglePanel(bool about);
   void PlaceSecondToolbar();
-  void SyncSelectionToView();
+  // Rows first..last take the list's selection; the current row its focus.
+  void SyncSelectionToView(int first, int last);
   void SelectionFromView();
   void CopyText(const QString& text);
   void CopyFullFilename();

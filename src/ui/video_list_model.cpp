@@ -5,11 +5,15 @@ namespace korvid::ui {
 void VideoListModel::Attach(const list::VideoList* videoList) {
   beginResetModel();
   list_ = videoList;
-  rows_ = list_ != nullptr ? list_->Count() : 0;
+  ids_.clear();
+  if (list_ != nullptr)
+    for (int row = 0; row < list_->Count(); ++row) ids_.push_back(list_->Entry(row).id);
   endResetModel();
 }
 
-int VideoListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
+int VideoListModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(ids_.size());
+}
 
 QVariant VideoListModel::data(const QModelIndex& index, int role) const {
   if (list_ == nullptr || !index.isValid() || index.row() >= list_->Count()) return {};
@@ -19,10 +23,33 @@ QVariant VideoListModel::data(const QModelIndex& index, int role) const {
   return {};
 }
 
-void VideoListModel::Reload() {
-  beginResetModel();
-  rows_ = list_ != nullptr ? list_->Count() : 0;
-  endResetModel();
+void VideoListModel::RowInserted(int row, list::EntryId id) {
+  if (row < 0 || row > static_cast<int>(ids_.size())) return;
+  beginInsertRows({}, row, row);
+  ids_.insert(ids_.begin() + row, id);
+  endInsertRows();
+}
+
+void VideoListModel::RowRemoved(int row) {
+  if (!Valid(row)) return;
+  beginRemoveRows({}, row, row);
+  ids_.erase(ids_.begin() + row);
+  endRemoveRows();
+}
+
+void VideoListModel::RowChanged(int row) {
+  if (!Valid(row)) return;
+  const QModelIndex changed = index(row);
+  Q_EMIT dataChanged(changed, changed);
+}
+
+void VideoListModel::RowMoved(int from, int to) {
+  if (!Valid(from) || !Valid(to) || from == to) return;
+  beginMoveRows({}, from, from, {}, to > from ? to + 1 : to);
+  const list::EntryId id = ids_[static_cast<std::size_t>(from)];
+  ids_.erase(ids_.begin() + from);
+  ids_.insert(ids_.begin() + to, id);
+  endMoveRows();
 }
 
 }  // namespace korvid::ui

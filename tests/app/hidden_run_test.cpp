@@ -113,7 +113,22 @@ TEST_F(HiddenRunTest, HelpListsTheSwitchesAndRunsNothing) {
   ASSERT_EQ(result.exit_code, 0);
   EXPECT_NE(result.output.find("Rename\t+r\n"), std::string::npos) << result.output;
   EXPECT_NE(result.output.find("Hide the window\t+h\n"), std::string::npos);
+  EXPECT_NE(result.output.find("Inlay datecode\t+i\n"), std::string::npos);
   EXPECT_TRUE(fs::exists(clips[0]));
+
+  // Without the overlay filter the inlay would do nothing: it is not offered.
+  const std::vector<std::string> argv{"env",
+                                      "-u",
+                                      "DISPLAY",
+                                      "HOME=" + home_.path().string(),
+                                      "XDG_CONFIG_HOME=" + ConfigRoot().string(),
+                                      "KORVID_MISSING_FILTERS=Marovec Layrin3",
+                                      kKorvid,
+                                      "/?"};
+  const test::CommandResult missing = test::RunCommand(argv);
+  ASSERT_EQ(missing.exit_code, 0);
+  EXPECT_EQ(missing.output.find("Inlay datecode"), std::string::npos) << missing.output;
+  EXPECT_NE(missing.output.find("Rename\t+r\n"), std::string::npos);
 }
 
 }  // namespace

@@ -153,6 +153,9 @@ TEST_F(InfoCommandTest, TheProgramAgreesWithMediaInfo) {
     const MediaInfoFacts facts = MediaInfoOf(files[static_cast<std::size_t>(i)]);
     EXPECT_EQ(record["size"].toInteger(), facts.general["FileSize"].toString().toLongLong());
     EXPECT_NEAR(record["fps"].toDouble(), facts.video["FrameRate"].toString().toDouble(), 0.005);
+    EXPECT_EQ(record["frames"].toInteger(), facts.video["FrameCount"].toString().toLongLong());
+    // mediainfo gives milliseconds; the exact NTSC period must not drift from them.
+    EXPECT_NEAR(record["durationSeconds"].toDouble(), facts.video["Duration"].toString().toDouble(), 0.0006);
     const QString image = record["imageText"].toString();
     EXPECT_TRUE(image.startsWith(facts.video["Width"].toString() + " x " + facts.video["Height"].toString()))
         << image.toStdString();

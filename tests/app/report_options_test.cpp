@@ -35,5 +35,12 @@ TEST(ReportOptions, RiffReportShowsTheStructureOfEachFile) {
   EXPECT_EQ(test::RunCommand({kKorvid, "--riff"}).exit_code, 2);
 }
 
+// Stored files carry 5.3.6; the program must not call itself anything else.
+TEST(ReportOptions, VersionAndReportAgreeOnTheStoredVersion) {
+  EXPECT_EQ(test::RunCommand({kKorvid, "--version"}).output, "korvid 5.3.6\n");
+  const auto report = test::RunCommand({kKorvid, "--riff", test::StandardSample("pal_type2.avi").string()});
+  EXPECT_NE(report.output.find("with Korvid by Marovec version 5.3.6"), std::string::npos) << report.output;
+}
+
 }  // namespace
 }  // namespace korvid

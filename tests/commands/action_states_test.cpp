@@ -81,12 +81,12 @@ class ActionStatesTest : public ::testing::Test {
   test::TempDir dir_;
   test::RecordingListView view_;
   list::VideoList list_{view_,
-                        [](const std::filesystem::path& p) {
+                        [](const std::filesystem::path& p, const media::DatecodeFormat&) {
                           media::TAfficherFichier r;
                           media::SetNameFields(p, r);
                           return r;
                         },
-                        QLocale::c(), 1, false};
+                        {}, QLocale::c(), 1, false};
 };
 
 TEST_F(ActionStatesTest, BindingCompletesTheWindowActionsFromTheirFileActions) {

@@ -86,33 +86,44 @@ std::vector<std::string> Switches(const SwitchTable& table) {
   return out;
 }
 
+// Without services only the built-ins that need none have a handler; a
+// switch that would do nothing (no handler, or its components missing) is
+// neither in the table nor in the help.
 TEST(SwitchTableTest, BuiltInSwitchesInActionOrderThenPlugInsAndHelpRowsSortedOnce) {
+  const auto nothing = [](const TParam&, const media::TAfficherFichier&, std::string&, TchUpdateType&) {};
   tFileAction stabilise("Stabilise");
   stabilise.Caption = "Stabilise";
   stabilise.SetSwitch("K");
+  stabilise.OnExecution = nothing;
   tFileAction twin("Twin");  // same caption and switch: one row
   twin.Caption = "Stabilise";
   twin.SetSwitch("k");
+  twin.OnExecution = nothing;
+  tFileAction missing("Missing");  // its components are not there
+  missing.Caption = "Missing";
+  missing.SetSwitch("y");
+  missing.OnExecution = nothing;
+  missing.OnGeneralCondition = [](const TParam&, bool& visible) { visible = false; };
   CommandSet commands;
   commands.RegisterBuiltIns({});
   commands.registry.Add(stabilise);
   commands.registry.Add(twin);
+  commands.registry.Add(missing);
   commands.BindToWindow(settings::Preferences{});
-  EXPECT_EQ(Switches(commands.switches), (std::vector<std::string>{"e", "d", "t", "q", "b", "r", "1", "2", "n", "p", "i",
-                                                                "g", "s", "z", "w", "x", "k", "k"}));
+  EXPECT_EQ(Switches(commands.switches), (std::vector<std::string>{"t", "q", "k", "k"}));
 
   const std::vector<CommandLineRow> rows = CommandLineRows(commands.switches, commands.actions);
   std::vector<std::string> texts;
   for (const CommandLineRow& row : rows) texts.push_back(row.function + "= " + row.key);
-  EXPECT_EQ(texts.size(), 16u + 1u + 4u);
-  EXPECT_EQ(texts.front(), "Add datecode= +d");
+  EXPECT_EQ(texts.size(), 2u + 1u + 4u);
+  EXPECT_EQ(texts.front(), "Add timecode= +t");
   EXPECT_TRUE(std::is_sorted(texts.begin(), texts.end(), [](std::string a, std::string b) {
     std::transform(a.begin(), a.end(), a.begin(), ::tolower);
     std::transform(b.begin(), b.end(), b.begin(), ::tolower);
     return a < b;
   }));
   for (const char* fixed : {"Close after commands= +c", "Hide the window= +h", "No confirmation= +m", "Help= +?",
-                            "Stabilise= +k", "Convert to Pal= +p"})
+                            "Stabilise= +k", "Shorten the name= +q"})
     EXPECT_NE(std::find(texts.begin(), texts.end(), fixed), texts.end()) << fixed;
 }
 
@@ -136,9 +147,12 @@ class SwitchRunTest : public ::testing::Test {
                                         return fs::remove(p);
                                       }});
     flags_.NoConfirmation = true;
+    view_.Watch(session_->List());
   }
   settings::StoreLocation Store() const { return {home_ / "config"}; }
   list::VideoList& List() { return session_->List(); }
+  // Every test also checks that a view replaying the list's row calls kept its rows.
+  void TearDown() override { EXPECT_EQ(view_.mismatches, std::vector<std::string>{}); }
   std::vector<std::string> List(const std::vector<std::string>& clips) {
     std::vector<std::string> parameters;
     for (std::size_t i = 0; i < clips.size(); ++i) {
@@ -277,6 +291,47 @@ TEST_F(SwitchRunTest, InlayMakesOneOutputPerSourceAndNeverInlaysAnOutput) {
   ASSERT_EQ(steps_.size(), 2u);
   EXPECT_EQ(steps_[0].outcome, SwitchStep::Outcome::kDone);
   EXPECT_EQ(steps_[0].detail, (dir_ / "a_in.avi").string());
+}
+
+// What an item model over the list would show: a copy kept from the row
+// calls alone stays equal to the list through a run that adds, renames and
+// removes files, and entries keep their ids through a rename.
+TEST_F(SwitchRunTest, ReplayedRowCallsHoldTheListThroughAddsRenamesAndRemovals) {
+  test::EnsureGuiApplication();
+  const std::vector<std::string> paths = List({"pal_type2.avi", "no_datecode.avi", "pal_type2.avi"});
+  std::vector<list::EntryId> sources;
+  for (const std::string& path : paths) sources.push_back(List().Entry(List().FindEntry(path)).id);
+  const auto idsNow = [this] {
+    std::set<list::EntryId> ids;
+    for (int i = 0; i < List().Count(); ++i) ids.insert(List().Entry(i).id);
+    return ids;
+  };
+
+  const int insertedBefore = view_.inserted;
+  Run({"+i"});
+  EXPECT_EQ(view_.rows, view_.ListRows());
+  EXPECT_EQ(view_.inserted - insertedBefore, List().Count() - 3);
+  ASSERT_GE(List().Count(), 5);
+  std::set<list::EntryId> added = idsNow();
+  for (const list::EntryId id : sources) EXPECT_EQ(added.erase(id), 1u) << "a source kept its entry";
+  for (const list::EntryId id : added) EXPECT_GT(id, *std::max_element(sources.begin(), sources.end()));
+
+  const int movedBefore = view_.moved;
+  Run({"+r"});
+  EXPECT_EQ(view_.rows, view_.ListRows());
+  EXPECT_GT(view_.moved, movedBefore);
+  const int renamed = List().IndexOfId(sources[0]);
+  ASSERT_GE(renamed, 0) << "the renamed file kept its id";
+  EXPECT_EQ(List().Entry(renamed).name.rfind("ClipDV_2005", 0), 0u) << List().Entry(renamed).name;
+  EXPECT_EQ(List().Entry(List().IndexOfId(sources[1])).record->fullName, paths[1]);
+
+  const int count = List().Count();
+  const int removedBefore = view_.removed;
+  Run({"+e"});
+  EXPECT_EQ(List().Count(), 0);
+  EXPECT_EQ(view_.removed - removedBefore, count);
+  EXPECT_TRUE(view_.rows.empty());
+  EXPECT_EQ(view_.focused, 0u);
 }
 
 }  // namespace

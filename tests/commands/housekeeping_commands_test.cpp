@@ -78,6 +78,9 @@ class TrashHome {
 
 class HousekeepingTest : public ::testing::Test {
  protected:
+  void SetUp() override { view_.Watch(list_); }
+  // Every test also checks that a view replaying the list's row calls kept its rows.
+  void TearDown() override { EXPECT_EQ(view_.mismatches, std::vector<std::string>{}); }
   HousekeepingTest() {
     ApplyActionTexts(ch_);
     BindBuiltInHandlers(ch_, TchServices{.host = &host_, .housekeeping = &services_});
@@ -101,7 +104,7 @@ class HousekeepingTest : public ::testing::Test {
   test::TempDir dir_;
   test::RecordingListView view_;
   list::VideoList list_{view_,
-                        [](const fs::path& p) { return media::AnalyseFile(p, test::PlainDatecodeFormat()); },
+                        media::AnalyseFile, test::PlainDatecodeFormat(),
                         QLocale::c(), 1, false};
   test::ScriptedHost host_;
   ProcessFlags flags_;

@@ -26,6 +26,9 @@ using test::ScriptedHost;
 // look further.
 class RunnerTest : public ::testing::Test {
  protected:
+  void SetUp() override { view_.Watch(list_); }
+  // Every test also checks that a view replaying the list's row calls kept its rows.
+  void TearDown() override { EXPECT_EQ(view_.mismatches, std::vector<std::string>{}); }
   void Fill(int count) {
     for (int i = 0; i < count; ++i) {
       const std::string name = std::string(1, static_cast<char>('a' + i)) + ".avi";
@@ -57,12 +60,12 @@ class RunnerTest : public ::testing::Test {
   test::TempDir dir_;
   test::RecordingListView view_;
   list::VideoList list_{view_,
-                        [](const std::filesystem::path& p) {
+                        [](const std::filesystem::path& p, const media::DatecodeFormat&) {
                           media::TAfficherFichier r;
                           media::SetNameFields(p, r);
                           return r;
                         },
-                        QLocale::c(), 1, false};
+                        {}, QLocale::c(), 1, false};
   ScriptedHost host_;
   ProcessFlags flags_;
   RunContext context_{list_, host_, flags_, {}, {}};

@@ -1,5 +1,7 @@
 #include "graphs/dixmark.h"
 
+#include <set>
+
 #include "media/dv_pack_layout.h"
 #include "media/dv_pack_scan.h"
 #include "media/dv_pack_writer.h"
@@ -167,6 +169,39 @@ TEST(Dixmark, FixesARealFrameInPlaceTouchingOnlyDateAndTimePacks) {
   TDatecode dc;
   media::ReadFrameDatecode(frame, dc);
   EXPECT_EQ(dc, (TDatecode{2024, 7, 9, 0, 55, 58}));
+}
+
+// The weekday field (bits 5-7 of the date pack's month byte, 0 = Sunday, 7 =
+// none) of every date pack in the frame, when they all agree; -1 otherwise.
+int Weekday(const std::vector<std::uint8_t>& frame) {
+  std::set<int> seen;
+  media::ForEachPackSlot(frame, [&](const media::PackSlot& slot) {
+    if (frame[slot.offset] == media::kRecordingDatePack) seen.insert(frame[slot.offset + 3] >> 5);
+  });
+  return seen.size() == 1 ? *seen.begin() : -1;
+}
+
+TEST(Dixmark, ShiftAcrossMidnightWritesTheNewWeekdayOrKeepsNone) {
+  KORVID_REQUIRE_REAL_FIXTURES();
+  const auto original = test::ReadRealFixture("sony_perfect.dv");
+  ASSERT_FALSE(original.empty());
+  ASSERT_EQ(Weekday(original), 7) << "this camcorder records no weekday";
+  auto none = original;
+  ASSERT_TRUE(ForHeaderFix(5).ProcessInPlace(none));
+  EXPECT_EQ(Weekday(none), 7);
+
+  // Monday 2024-07-08 19:55, marked so in every copy.
+  auto monday = original;
+  media::ForEachPackSlot(monday, [&](const media::PackSlot& slot) {
+    if (monday[slot.offset] == media::kRecordingDatePack) monday[slot.offset + 3] = 0x27;
+  });
+  auto tuesday = monday;
+  ASSERT_TRUE(ForHeaderFix(5).ProcessInPlace(tuesday));
+  EXPECT_EQ(Weekday(tuesday), 2);
+  auto sunday = monday;
+  ASSERT_TRUE(ForHeaderFix(-20).ProcessInPlace(sunday));
+  EXPECT_EQ(DatecodeOf(sunday), (TDatecode{2024, 7, 7, 23, 55, 58}));
+  EXPECT_EQ(Weekday(sunday), 0);
 }
 
 TEST(Dixmark, RealSourcesOntoFfmpegFramesAgreeWithMediainfo) {

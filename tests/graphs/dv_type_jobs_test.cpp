@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <numeric>
 
 #include "graphs/avi_pcm_reader.h"
+#include "media/avi_writer.h"
 #include "media/dv_audio.h"
 #include "media/dv_packs.h"
 #include "support/avi_probe.h"
@@ -114,6 +116,73 @@ TEST(DvTypeJobs, OneToTwoToOneKeepsFramesBitExact) {
   EXPECT_TRUE(result.Interleaved());
   EXPECT_TRUE(result.AudioStreams().empty());
   EXPECT_EQ(AllFrames(dir / "one.avi"), AllFrames(source));
+}
+
+// A real camcorder frame: 32 kHz 12-bit, second pair unused and marked so,
+// its own source-control bytes in each half. Round trip through type 2:
+// bit for bit. New sound from a type-2 file: only the samples change, every
+// AAUX pack stays (read here from the raw packets ffmpeg hands out).
+TEST(Type2To1Job, RealFramesKeepTheirSoundPacks) {
+  KORVID_REQUIRE_REAL_FIXTURES();
+  KORVID_REQUIRE_PROGRAM("ffmpeg");
+  const auto frame = test::ReadWholeFile(test::RealFixturesDir() / "sony_perfect.dv");
+  const std::size_t bytes = media::FrameBytes(media::DvSystem::k525_60);
+  ASSERT_EQ(frame.size(), bytes);
+  TempDir dir;
+  {
+    auto writer = media::AviWriter::CreateType1(dir / "sony.avi", {media::DvSystem::k525_60, false});
+    for (int k = 0; k < 4; ++k) writer.WriteVideoFrame(frame);
+    writer.Close();
+  }
+  Type1To2Job there(dir / "sony.avi", dir / "two.avi");
+  Convert(there);
+  Type2To1Job back(dir / "two.avi", dir / "one.avi");
+  Convert(back);
+  const auto raw = test::ExtractStream(dir / "one.avi", "v:0", "rawvideo");
+  ASSERT_EQ(raw.size(), 4 * bytes);
+  for (std::size_t k = 0; k < 4; ++k)
+    EXPECT_TRUE(std::equal(frame.begin(), frame.end(), raw.begin() + static_cast<std::ptrdiff_t>(k * bytes))) << k;
+
+  const std::size_t samples = media::ReadDvAudioInfo(frame).samples;
+  {
+    auto writer = media::AviWriter::CreateType2(dir / "tone.avi", {media::DvSystem::k525_60, false}, {{32000, 2, 16}});
+    std::vector<std::uint8_t> tone(samples * 4);
+    for (std::size_t i = 0; i < samples; ++i) {
+      const auto value = static_cast<std::uint16_t>(static_cast<std::int16_t>(i % 64 * 100 - 3200));
+      for (std::size_t c = 0; c < 2; ++c) {
+        tone[4 * i + 2 * c] = static_cast<std::uint8_t>(value);
+        tone[4 * i + 2 * c + 1] = static_cast<std::uint8_t>(value >> 8);
+      }
+    }
+    for (int k = 0; k < 4; ++k) {
+      writer.WriteVideoFrame(frame);
+      writer.WriteAudio(0, tone);
+    }
+    writer.Close();
+  }
+  Type2To1Job embed(dir / "tone.avi", dir / "tone1.avi");
+  Convert(embed);
+  const auto toned = test::ExtractStream(dir / "tone1.avi", "v:0", "rawvideo");
+  ASSERT_EQ(toned.size(), 4 * bytes);
+  for (std::size_t k = 0; k < 4; ++k) {
+    const auto* out = toned.data() + k * bytes;
+    std::size_t samplesChanged = 0;
+    for (std::size_t s = 0; s < 10; ++s) {
+      for (std::size_t b = 0; b < 150; ++b) {
+        const std::size_t at = media::DifBlockOffset(s, b);
+        const bool audio = b >= 6 && (b - 6) % 16 == 0;
+        // An audio block: 3 ID bytes, the 5-byte AAUX pack, then samples.
+        const std::size_t kept = audio ? 8 : 80;
+        EXPECT_TRUE(std::equal(frame.begin() + static_cast<std::ptrdiff_t>(at),
+                               frame.begin() + static_cast<std::ptrdiff_t>(at + kept), out + at))
+            << "frame " << k << " sequence " << s << " block " << b;
+        if (audio && !std::equal(frame.begin() + static_cast<std::ptrdiff_t>(at + 8),
+                                 frame.begin() + static_cast<std::ptrdiff_t>(at + 80), out + at + 8))
+          ++samplesChanged;
+      }
+    }
+    EXPECT_GT(samplesChanged, 40u) << k;
+  }
 }
 
 TEST(Type1To2Job, KeepsSoundInStepThroughAModeChangeAndUnlockedCounts) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -9,6 +10,7 @@
 #include "graphs/horolan.h"
 #include "graphs/inlay_job.h"
 #include "graphs/layrin.h"
+#include "media/avi_writer.h"
 #include "media/dv_audio.h"
 #include "media/dv_packs.h"
 #include "support/avi_probe.h"
@@ -143,6 +145,38 @@ TEST(Layrin, SizeFollowsThePictureOnlyWithAutoFontSizeAndTextStaysInside) {
   EXPECT_TRUE(layrin.Place("", 720, 576).Empty());
   layrin.SetOverlayOn(0);
   EXPECT_TRUE(layrin.Place("12:00:00", 720, 576).Empty());
+}
+
+// The box keeps to the 702 (PAL) or 704 (NTSC) active samples of the line,
+// and white text over white is still seen by its dark outline.
+TEST(Layrin, TextKeepsToTheActivePictureAndReadsOverWhite) {
+  test::EnsureGuiApplication();
+  struct Case {
+    AVPixelFormat format;
+    int height;
+    int first;
+    int active;
+  };
+  for (const Case& c : {Case{AV_PIX_FMT_YUV420P, 576, 9, 702}, Case{AV_PIX_FMT_YUV411P, 480, 8, 704}}) {
+    Layrin layrin;
+    layrin.SetFontColor(0xFFFFFF);
+    layrin.SetPosition(1000, 500, 0);
+    const TextBox right = layrin.Place("16/02/2010 21:36:28", 720, c.height);
+    EXPECT_LE(right.x + right.width, c.first + c.active) << c.height;
+    EXPECT_GT(right.x + right.width, c.first + c.active - 8) << c.height;
+    layrin.SetPosition(0, 500, 0);
+    const TextBox left = layrin.Place("16/02/2010 21:36:28", 720, c.height);
+    EXPECT_GE(left.x, c.first) << c.height;
+    EXPECT_LT(left.x, c.first + 4) << c.height;
+
+    auto white = GreyPicture(720, c.height, c.format);
+    for (int y = 0; y < c.height; ++y) std::memset(white->data[0] + y * white->linesize[0], 235, 720);
+    layrin.Draw(*white, "16/02/2010 21:36:28");
+    int dark = 0;
+    for (int y = left.y; y < left.y + left.height; ++y)
+      for (int x = left.x; x < left.x + left.width; ++x) dark += white->data[0][y * white->linesize[0] + x] < 100;
+    EXPECT_GT(dark, 100) << "outline pixels, " << c.height << " lines";
+  }
 }
 
 TEST(Horolan, StampsByFrameOnlyOnceAsked) {
@@ -289,6 +323,52 @@ TEST(IncrusterDatecode, TheTextIsInThePictureAndTheHeaderIsTheSources) {
       EXPECT_EQ(probed->streams.at(0).codec_name, "dvvideo");
       EXPECT_EQ(probed->streams.at(0).read_frames, static_cast<long long>(source.FrameCount()));
     }
+  }
+}
+
+// On real camcorder frames the inlay changes the picture blocks only: the
+// header, subcode (with its IDs), VAUX (camera packs included) and sound
+// blocks are the source's, byte for byte, as ffmpeg hands the packets out.
+TEST(IncrusterDatecode, RealFramesKeepEveryBlockButThePicture) {
+  KORVID_REQUIRE_REAL_FIXTURES();
+  KORVID_REQUIRE_PROGRAM("ffmpeg");
+  test::EnsureGuiApplication();
+  const auto frame = test::ReadWholeFile(test::RealFixturesDir() / "sony_perfect.dv");
+  const std::size_t bytes = media::FrameBytes(media::DvSystem::k525_60);
+  ASSERT_EQ(frame.size(), bytes);
+  TempDir dir;
+  const auto source = dir / "sony.avi";
+  {
+    auto writer = media::AviWriter::CreateType1(source, {media::DvSystem::k525_60, false});
+    for (int k = 0; k < 3; ++k) writer.WriteVideoFrame(frame);
+    writer.Close();
+  }
+  const auto entry = EntryOf(source, 1, media::TvSystem::kNtsc, 30000.0 / 1001);
+  auto filters = commands::InlayFilterSettings(entry, InlayPreferences(0), settings::EnglishLocaleFormats());
+  InlayJob job(source, dir / "sony_in.avi", 1, media::DvSystem::k525_60, std::move(filters.calenox),
+               std::move(filters.layrin), std::move(filters.dixmark));
+  JobProgress progress;
+  job.Run(progress);
+
+  const auto out = test::ExtractStream(dir / "sony_in.avi", "v:0", "rawvideo");
+  ASSERT_EQ(out.size(), 3 * bytes);
+  for (std::size_t k = 0; k < 3; ++k) {
+    std::size_t pictureDiffers = 0;
+    for (std::size_t s = 0; s < 10; ++s) {
+      for (std::size_t b = 0; b < 150; ++b) {
+        const std::size_t at = media::DifBlockOffset(s, b);
+        const bool same = std::equal(frame.begin() + static_cast<std::ptrdiff_t>(at),
+                                     frame.begin() + static_cast<std::ptrdiff_t>(at + 80),
+                                     out.begin() + static_cast<std::ptrdiff_t>(k * bytes + at));
+        const bool picture = b >= 6 && (b - 6) % 16 != 0;
+        if (picture) {
+          pictureDiffers += !same;
+        } else {
+          EXPECT_TRUE(same) << "frame " << k << " sequence " << s << " block " << b;
+        }
+      }
+    }
+    EXPECT_GT(pictureDiffers, 0u) << "the text is in the picture";
   }
 }
 

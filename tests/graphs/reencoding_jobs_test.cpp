@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <ostream>
+
 #include "graphs/dv_type_jobs.h"
 #include "graphs/field_resampler.h"
 #include "graphs/recompress_job.h"
 #include "graphs/standard_conversion_job.h"
+#include "media/avi_writer.h"
 #include "media/dv_audio.h"
+#include "media/dv_pack_writer.h"
 #include "media/dv_packs.h"
 #include "support/avi_probe.h"
 #include "support/dv_pack_frames.h"
@@ -123,6 +128,100 @@ TEST(StandardConversionJob, NtscBecomesPalAndKeepsType1And16By9) {
   }()));
   EXPECT_EQ(audio.info.sample_rate, 48000);
   EXPECT_EQ(audio.info.samples, 1920u);
+}
+
+// A timecode label read straight from the first subcode slot of a frame.
+struct Label {
+  int h = -1, m = 0, s = 0, f = 0;
+  bool df = false;
+  friend bool operator==(const Label&, const Label&) = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Label& l) {
+  return out << l.h << ':' << l.m << ':' << l.s << (l.df ? ';' : ':') << l.f;
+}
+
+std::vector<Label> LabelsOf(const std::filesystem::path& avi, std::size_t frameBytes) {
+  const auto raw = test::ExtractStream(avi, "v:0", "rawvideo");
+  std::vector<Label> out;
+  for (std::size_t at = 0; at + frameBytes <= raw.size(); at += frameBytes) {
+    const std::uint8_t* p = raw.data() + at + 86;
+    Label l;
+    if (p[0] == 0x13) {
+      l = {(p[4] & 0x0F) + 10 * ((p[4] >> 4) & 3), (p[3] & 0x0F) + 10 * ((p[3] >> 4) & 7),
+           (p[2] & 0x0F) + 10 * ((p[2] >> 4) & 7), (p[1] & 0x0F) + 10 * ((p[1] >> 4) & 3), (p[1] & 0x40) != 0};
+    }
+    out.push_back(l);
+  }
+  return out;
+}
+
+// The label after `l`, counted here: drop-frame skips ;00 and ;01 of every
+// minute but each tenth.
+Label Following(Label l, int fps) {
+  if (++l.f == fps) l.f = 0, ++l.s;
+  if (l.s == 60) l.s = 0, ++l.m;
+  if (l.m == 60) l.m = 0, ++l.h;
+  if (l.df && l.f == 0 && l.s == 0 && l.m % 10 != 0) l.f = 2;
+  return l;
+}
+
+// Where the labels do not count on from the one before.
+std::vector<std::size_t> Restarts(const std::vector<Label>& labels, int fps) {
+  std::vector<std::size_t> out;
+  for (std::size_t j = 1; j < labels.size(); ++j)
+    if (!(labels[j] == Following(labels[j - 1], fps))) out.push_back(j);
+  return out;
+}
+
+// PAL frames from 00:00:58:00, a new recording from 05:00:00:10 at frame 60;
+// to NTSC and back. Each output counts at its own rate (NTSC drop-frame,
+// through a dropped minute start) and restarts once, at the new recording.
+TEST(StandardConversionJob, TimecodeCountsAtTheOutputRateAndRestartsWithTheRecording) {
+  KORVID_REQUIRE_PROGRAM("ffmpeg");
+  TempDir dir;
+  const std::size_t palBytes = media::FrameBytes(DvSystem::k625_50);
+  const auto raw = test::MakeFfmpegDv(dir / "pal.dv", DvSystem::k625_50, 100, {});
+  ASSERT_EQ(raw.size(), 100 * palBytes);
+  const auto source = dir / "pal.avi";
+  {
+    auto writer = media::AviWriter::CreateType1(source, {DvSystem::k625_50, false});
+    for (int k = 0; k < 100; ++k) {
+      std::vector<std::uint8_t> frame(raw.begin() + k * static_cast<std::ptrdiff_t>(palBytes),
+                                      raw.begin() + (k + 1) * static_cast<std::ptrdiff_t>(palBytes));
+      const int n = k < 60 ? 58 * 25 + k : 5 * 90000 + 10 + (k - 60);
+      ASSERT_TRUE(media::WriteTimecode(frame, {static_cast<std::uint8_t>(n / 90000),
+                                               static_cast<std::uint8_t>(n / 1500 % 60),
+                                               static_cast<std::uint8_t>(n / 25 % 60),
+                                               static_cast<std::uint8_t>(n % 25)}));
+      writer.WriteVideoFrame(frame);
+    }
+    writer.Close();
+  }
+  ASSERT_EQ(Restarts(LabelsOf(source, palBytes), 25), std::vector<std::size_t>{60});
+
+  const auto ntsc = dir / "ntsc.avi";
+  StandardConversionJob toNtsc(source, ntsc, DvSystem::k525_60, StandardRewriter(0, false));
+  Convert(toNtsc);
+  const auto ntscLabels = LabelsOf(ntsc, media::FrameBytes(DvSystem::k525_60));
+  ASSERT_EQ(ntscLabels.size(), 120u);
+  EXPECT_EQ(ntscLabels[0], (Label{0, 0, 58, 0, true}));
+  const auto ntscRestarts = Restarts(ntscLabels, 30);
+  ASSERT_EQ(ntscRestarts.size(), 1u);
+  EXPECT_NEAR(static_cast<double>(ntscRestarts[0]), 72.0, 1.0) << "where PAL frame 60 is shown";
+  EXPECT_EQ(ntscLabels[ntscRestarts[0]], (Label{5, 0, 0, 10, true}));
+  EXPECT_NE(std::find(ntscLabels.begin(), ntscLabels.end(), Label{0, 1, 0, 2, true}), ntscLabels.end());
+
+  const auto pal = dir / "pal_again.avi";
+  StandardConversionJob toPal(ntsc, pal, DvSystem::k625_50, StandardRewriter(0, false));
+  Convert(toPal);
+  const auto palLabels = LabelsOf(pal, palBytes);
+  ASSERT_EQ(palLabels.size(), 100u);
+  EXPECT_EQ(palLabels[0], (Label{0, 0, 58, 0, false}));
+  const auto palRestarts = Restarts(palLabels, 25);
+  ASSERT_EQ(palRestarts.size(), 1u);
+  EXPECT_EQ(palLabels[palRestarts[0]].h, 5);
+  for (const Label& l : palLabels) EXPECT_LT(l.f, 25) << l;
 }
 
 // Sound that changes mode midway (unlocked 48 kHz, then 32 kHz) comes out

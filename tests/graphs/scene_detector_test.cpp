@@ -2,8 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <vector>
+
+#include "graphs/scene_scan.h"
+#include "media/avi_stream_analysis.h"
+#include "media/avi_writer.h"
+#include "media/dv_pack_layout.h"
+#include "support/dv_pack_frames.h"
+#include "support/test_env.h"
 
 namespace korvid::graphs {
 namespace {
@@ -180,6 +188,50 @@ TEST(SceneDetectorUndated, ImpossibleDateIsIgnoredNotUndated) {
     EXPECT_FALSE(outcome.jump) << k;
     EXPECT_EQ(outcome.ignored, k == 30 || k == 31 || k == 40) << k;
   }
+}
+
+// Sets the data bytes of every date and time pack of a real frame.
+void SetDatePacks(std::vector<std::uint8_t>& frame, const media::DvPack& date, const media::DvPack& time) {
+  media::ForEachPackSlot(frame, [&](const media::PackSlot& slot) {
+    if (frame[slot.offset] == media::kRecordingDatePack) test::PutPack(frame, slot.offset, date);
+    if (frame[slot.offset] == media::kRecordingTimePack) test::PutPack(frame, slot.offset, time);
+  });
+}
+
+// A camcorder stretch of blank date packs (present, data 0xFF) between two
+// runs of the same recording neither cuts it nor makes an undated scene;
+// a file that starts with such frames still sorts by the digits.
+TEST(SceneDetectorUndated, BlankDatePacksOnRealFramesAreIgnored) {
+  auto dated = test::ReadRealFixture("sony_perfect.dv");
+  if (dated.size() != media::FrameBytes(media::DvSystem::k525_60)) GTEST_SKIP() << "no real fixtures";
+  auto later = dated;
+  SetDatePacks(later, {0x62, 0xFF, 0xC8, 0xE7, 0x24}, {0x63, 0xFF, 0xD9, 0xD5, 0xD9});  // one second on
+  auto blank = dated;
+  SetDatePacks(blank, {0x62, 0xFF, 0xFF, 0xFF, 0xFF}, {0x63, 0xFF, 0xFF, 0xFF, 0xFF});
+  test::TempDir dir;
+  const auto write = [&](const std::string& name, const std::vector<const std::vector<std::uint8_t>*>& frames) {
+    auto writer = media::AviWriter::CreateType1(dir / name, {media::DvSystem::k525_60, false});
+    for (const auto* frame : frames) writer.WriteVideoFrame(*frame);
+    writer.Close();
+    return dir / name;
+  };
+  std::vector<const std::vector<std::uint8_t>*> order(15, &dated);
+  order.insert(order.end(), 20, &blank);
+  order.insert(order.end(), 15, &later);
+  SceneFrameReader reader(write("stretch.avi", order));
+  SceneDetector detector;
+  detector.Begin(RecordingValue({2024, 7, 8, 19, 55, 58}), "");
+  std::vector<DetectedScene> cut;
+  std::atomic<bool> abort{false};
+  SceneScanProgress progress;
+  EXPECT_EQ(RunSceneScan(reader, detector, [&](const DetectedScene& s) { cut.push_back(s); }, abort, progress),
+            SceneScanEnd::kCompleted);
+  EXPECT_TRUE(cut.empty());
+  EXPECT_EQ(detector.Finish(49).startFrame, 0);
+
+  const auto record = media::AnalyseFile(write("blank_first.avi", {&blank, &dated}), {});
+  EXPECT_EQ(record.datecodeText, "N/A");
+  EXPECT_TRUE(record.datecodeKey.starts_with("2065254545")) << record.datecodeKey;
 }
 
 TEST(SceneDetectorState, PreviousFrameCarriesOverIntoTheNextScan) {

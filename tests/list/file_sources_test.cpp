@@ -155,13 +155,19 @@ TEST(LocalMountsTest, TheRunningSystemOffersNoPseudoOrNetworkMounts) {
 
 class SourcesTest : public ::testing::Test {
  protected:
-  void SetUp() override { commands::Flags().ClearAborts(); }
-  void TearDown() override { commands::Flags().ClearAborts(); }
+  void SetUp() override {
+    commands::Flags().ClearAborts();
+    view_.Watch(list_);
+  }
+  void TearDown() override {
+    commands::Flags().ClearAborts();
+    EXPECT_EQ(view_.mismatches, std::vector<std::string>{});
+  }
 
   test::TempDir dir_;
   test::RecordingListView view_;
   list::VideoList list_{view_,
-                        [](const fs::path& path) { return media::AnalyseFile(path, test::PlainDatecodeFormat()); },
+                        media::AnalyseFile, test::PlainDatecodeFormat(),
                         QLocale(QLocale::English, QLocale::UnitedStates), 1, false};
 };
 

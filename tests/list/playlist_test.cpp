@@ -45,7 +45,7 @@ class PlaylistTest : public ::testing::Test {
 
   std::unique_ptr<list::VideoList> MakeList(int order) {
     return std::make_unique<list::VideoList>(
-        view_, [](const fs::path& path) { return media::AnalyseFile(path, test::PlainDatecodeFormat()); },
+        view_, media::AnalyseFile, test::PlainDatecodeFormat(),
         QLocale(QLocale::English, QLocale::UnitedStates), order, false);
   }
   static std::vector<std::string> Paths(const list::VideoList& list) {

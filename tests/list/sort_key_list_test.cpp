@@ -80,14 +80,14 @@ TEST(SortKeyListTest, TheVideoListAddsThousandsOfFilesWithoutResorting) {
   // The records are made up from the path: this measures the list, not the analysis.
   list::VideoList videos(
       view,
-      [](const std::filesystem::path& path) {
+      [](const std::filesystem::path& path, const media::DatecodeFormat&) {
         media::TAfficherFichier record;
         media::SetNameFields(path, record);
         record.datecodeKey = std::string(media::kNoDatecodeKey);
         record.datecodeNameKey = record.datecodeKey + media::AsciiLower(record.name + record.fullName);
         return record;
       },
-      English(), 0, false);
+      {}, English(), 0, false);
   std::mt19937 random(7);
   std::uint64_t worst = 0;
   for (int n = 0; n < 1000; ++n) {

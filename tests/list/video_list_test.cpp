@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "commands/process_flags.h"
@@ -25,12 +26,17 @@ using list::VideoList;
 class VideoListTest : public ::testing::Test {
  protected:
   void SetUp() override { commands::Flags().ClearAborts(); }
-  void TearDown() override { commands::Flags().ClearAborts(); }
+  // Every test also checks that a view replaying the list's row calls kept its rows.
+  void TearDown() override {
+    commands::Flags().ClearAborts();
+    EXPECT_EQ(view_.mismatches, std::vector<std::string>{});
+  }
 
   std::unique_ptr<VideoList> MakeList(int order = 0, bool selectOnOpen = false) {
-    return std::make_unique<VideoList>(
-        view_, [](const fs::path& path) { return media::AnalyseFile(path, test::PlainDatecodeFormat()); },
-        QLocale(QLocale::English, QLocale::UnitedStates), order, selectOnOpen);
+    auto list = std::make_unique<VideoList>(view_, media::AnalyseFile, test::PlainDatecodeFormat(),
+                                            QLocale(QLocale::English, QLocale::UnitedStates), order, selectOnOpen);
+    view_.Watch(*list);
+    return list;
   }
   std::string Place(const std::string& sample, const std::string& relative) {
     return test::PlaceSample(sample, dir_ / relative).string();
@@ -156,10 +162,12 @@ TEST_F(VideoListTest, SortingKeepsSelectionAndFocusOnTheSameFiles) {
   list->SetFocus(2);           // a
   list->RefreshListStatus();
 
+  const std::size_t focusCalls = view_.focus_changes.size();
   list->SortList(1);
   EXPECT_EQ(Paths(*list), (std::vector<std::string>{a, b, c, d}));
   EXPECT_EQ(list->Order(), 1);
   EXPECT_EQ(list->Focus(), 0);
+  EXPECT_EQ(view_.focus_changes.size(), focusCalls) << "the focused entry only moved";
   EXPECT_EQ(list->SelectedIndexes(), (std::vector<int>{0, 2}));
   EXPECT_EQ(list->Current()->fullName, a);
 
@@ -179,6 +187,9 @@ TEST_F(VideoListTest, FocusStaysOnItsEntryWhenAFileIsInsertedAbove) {
   EXPECT_EQ(list->Current()->name, "z.avi");
   list->AddFile(Place("pal_type1.avi", "zz.avi"));
   EXPECT_EQ(list->Current()->name, "z.avi");
+  list->SetFocus(2);
+  // Told once, when z.avi took the focus; not when its row changed.
+  EXPECT_EQ(view_.focus_changes, std::vector<int>{1});
 }
 
 TEST_F(VideoListTest, RemovalsMoveTheFocusAsTheListShrinks) {
@@ -204,6 +215,7 @@ TEST_F(VideoListTest, RemovalsMoveTheFocusAsTheListShrinks) {
   EXPECT_EQ(list->Current()->name, "s.avi");
   list->RemoveEntry(2);  // the focused line
   EXPECT_EQ(list->Focus(), 1);
+  EXPECT_EQ(view_.focus_changes.back(), 1);
 }
 
 TEST_F(VideoListTest, RenameMovesTheEntryToItsNewPlaceSelectedAndFocused) {
@@ -326,9 +338,39 @@ TEST_F(VideoListTest, StatusTextsFollowSelectionAndOrder) {
 TEST_F(VideoListTest, SelectAllSelectsEveryLine) {
   auto list = MakeList(1);
   for (const char* name : {"a.avi", "b.avi", "c.avi"}) list->AddFile(Place("pal_type1.avi", name));
+  list->SetSelected(1, true);
   list->SelectAll();
   EXPECT_EQ(list->SelectedCount(), 3);
   EXPECT_EQ(view_.last_status.caption, "3 files of 3 - sorted alphabetically");
+  // One call spanning the rows that changed; none when nothing did.
+  const std::vector<std::pair<int, int>> expected{{1, 1}, {0, 2}};
+  EXPECT_EQ(view_.selection_changes, expected);
+  list->SelectAll();
+  EXPECT_EQ(view_.selection_changes, expected);
+}
+
+TEST_F(VideoListTest, ANewDatecodeFormatRewritesTheDatedRowsAndLaterFiles) {
+  auto list = MakeList(1);
+  const std::string dated = Place("pal_type1.avi", "a.avi");
+  const std::string undated = Place("no_datecode.avi", "b.avi");
+  const std::string failed = test::PlaceNotAvi(dir_ / "c.avi").string();
+  for (const std::string& path : {dated, undated, failed}) list->AddFile(path);
+  const std::string plainText = list->Entry(0).record->datecodeText;
+
+  media::DatecodeFormat longForm = test::PlainDatecodeFormat();
+  longForm.format = "dddd d mmmm yyyy, hh:nn";
+  const int changedBefore = view_.changed;
+  list->SetDatecodeFormat(longForm);
+  EXPECT_EQ(view_.changed - changedBefore, 1) << "only the dated row changed";
+  EXPECT_EQ(list->Entry(0).record->datecodeText, media::AnalyseFile(dated, longForm).datecodeText);
+  EXPECT_NE(list->Entry(0).record->datecodeText, plainText);
+  EXPECT_EQ(list->Entry(1).record->datecodeText, "N/A");
+  EXPECT_EQ(list->Entry(2).record->datecodeText, "Error");
+
+  const std::string later = Place("pal_wide.avi", "d.avi");
+  list->AddFile(later);
+  EXPECT_EQ(list->Entry(list->FindEntry(later)).record->datecodeText,
+            media::AnalyseFile(later, longForm).datecodeText);
 }
 
 TEST(ListOrderTest, StoredOrdersOutsideTheRangeFallBackToDatecode) {

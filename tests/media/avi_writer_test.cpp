@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <sys/resource.h>
 
+#include "media/avi_stream_analysis.h"
 #include "media/binary_file.h"
 #include "media/le_bytes.h"
 #include "support/avi_probe.h"
@@ -452,6 +453,23 @@ TEST_F(AviWriterTest, Type1FormatBlockCarriesTheCamcorderPacks) {
   ASSERT_EQ(dvinfo.size(), 32u);
   EXPECT_TRUE(std::equal(dvinfo.begin() + 16, dvinfo.begin() + 20, frame.begin() + 449));
   EXPECT_TRUE(std::equal(dvinfo.begin() + 20, dvinfo.begin() + 24, frame.begin() + 454));
+
+  // Without any source pack the format block still says 60 Hz, as the
+  // frame's header block does, and the file reads back as NTSC.
+  auto sourceless = frame;
+  for (std::size_t s = 0; s < SequencesPerFrame(DvSystem::k525_60); ++s)
+    for (std::size_t b = 3; b < 6; ++b)
+      for (std::size_t at = DifBlockOffset(s, b) + 3; at + 5 <= DifBlockOffset(s, b) + 80; at += 5)
+        if (sourceless[at] == 0x60) sourceless[at] = 0xFF;
+  const auto bare = dir_ / "bare.avi";
+  {
+    auto writer = AviWriter::CreateType1(bare, {DvSystem::k525_60, false});
+    writer.WriteVideoFrame(sourceless);
+  }
+  const auto bareInfo = StreamFormat(ReadWholeFile(bare), 0);
+  ASSERT_EQ(bareInfo.size(), 32u);
+  EXPECT_EQ(bareInfo[18] & 0x20, 0) << "50/60 bit of the VAUX source word";
+  EXPECT_EQ(AnalyseFile(bare, {}).tvSystem, TvSystem::kNtsc);
 }
 
 }  // namespace

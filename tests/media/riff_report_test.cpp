@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "media/avi_stream_locator.h"
+#include "media/binary_file.h"
 #include "support/riff_builder.h"
 #include "support/sample_set.h"
 #include "support/test_env.h"
@@ -145,6 +147,47 @@ TEST(RiffReport, GarbageTruncationAndCutHeaders) {
   EXPECT_TRUE(early.unexpectedEnd);
   EXPECT_NE(std::find(early.lines.begin(), early.lines.end(), "                  Unexpected end                  "),
             early.lines.end());
+}
+
+// Interrupted captures leave 0xFFFFFFFF sizes; the walk must take them as
+// running to the end of the file, not as empty chunks.
+TEST(RiffReport, UnknownSizeOnTheFormAListAndMoviIsReadToTheEnd) {
+  const Bytes clip = test::ReadWholeFile(test::StandardSample("pal_type2.avi"));
+  const auto at = [&](const std::string& code) {
+    const auto hit = std::search(clip.begin(), clip.end(), code.begin(), code.end());
+    return static_cast<std::size_t>(hit - clip.begin());
+  };
+  const std::size_t hdrlSize = at("hdrl") - 4, moviSize = at("movi") - 4;
+  for (const std::size_t field : {std::size_t{4}, hdrlSize, moviSize}) {
+    Bytes patched = clip;
+    test::PatchLE32(patched, field, 0xFFFFFFFFu);
+    test::TempDir dir;
+    test::WriteWholeFile(dir / "cut.avi", patched);
+    const RiffReport report = BuildRiffReport(dir / "cut.avi", Stamp());
+    const Lines skeleton = Skeleton(report);
+    EXPECT_EQ(std::count(skeleton.begin(), skeleton.end(), "        strl") +
+                  std::count(skeleton.begin(), skeleton.end(), "            strl"),
+              2)
+        << field;
+    const Lines body = Body(report);
+    EXPECT_NE(std::find(body.begin(), body.end(), "            biCompression = dvsd"), body.end()) << field;
+    EXPECT_FALSE(report.unexpectedEnd) << field;
+    EXPECT_TRUE(LocateVideoStreamHeader(BinaryFile(dir / "cut.avi", BinaryFile::Mode::kRead)).has_value())
+        << field;
+  }
+}
+
+// The closing banner names the file by its full path, whatever was typed.
+TEST(RiffReport, ClosingBannerHoldsTheFullPath) {
+  test::TempDir dir;
+  test::WriteWholeFile(dir / "x.avi", InterleavedAvi());
+  const auto before = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  const RiffReport report = BuildRiffReport("./x.avi", Stamp());
+  std::filesystem::current_path(before);
+  ASSERT_GE(report.lines.size(), 3u);
+  EXPECT_EQ(report.lines[report.lines.size() - 3],
+            ReportBanner("", ' ', std::filesystem::canonical(dir / "x.avi").string()));
 }
 
 TEST(RiffReport, OpenDmlPartsAndIndexesAndCancellation) {

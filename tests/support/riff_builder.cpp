@@ -217,7 +217,7 @@ Bytes AviBuilder::Build(AviIndexKind kind, std::size_t frames_per_part) {
       PutLE32(d, 0);   // entries in use, patched below
       PutFourCC(d, ChunkId(s));
       for (int i = 0; i < 3; ++i) PutLE32(d, 0);
-      d.resize(kSuperIndexHeader + kSuperIndexEntry * parts, 0);
+      d.resize(kSuperIndexHeader + kSuperIndexEntry * parts * superIndexRepeats, 0);
       super_index_at[s] = w.AddChunk("indx", d) + 8;
     }
     w.EndList(strl);
@@ -251,11 +251,13 @@ Bytes AviBuilder::Build(AviIndexKind kind, std::size_t frames_per_part) {
         const std::string ix = "ix" + ChunkId(s).substr(0, 2);
         const Bytes data = StandardIndex(ChunkId(s), movi, in_part[s]);
         const std::size_t at = w.AddChunk(ix, data);
-        const std::size_t entry = super_index_at[s] + kSuperIndexHeader + kSuperIndexEntry * super_entries[s];
-        PatchLE64(w.bytes(), entry, at);
-        PatchLE32(w.bytes(), entry + 8, static_cast<std::uint32_t>(data.size() + 8));
-        PatchLE32(w.bytes(), entry + 12, static_cast<std::uint32_t>(in_part[s].size()));
-        PatchLE32(w.bytes(), super_index_at[s] + 4, ++super_entries[s]);
+        for (std::size_t r = 0; r < superIndexRepeats; ++r) {
+          const std::size_t entry = super_index_at[s] + kSuperIndexHeader + kSuperIndexEntry * super_entries[s];
+          PatchLE64(w.bytes(), entry, at);
+          PatchLE32(w.bytes(), entry + 8, static_cast<std::uint32_t>(data.size() + 8));
+          PatchLE32(w.bytes(), entry + 12, static_cast<std::uint32_t>(in_part[s].size()));
+          PatchLE32(w.bytes(), super_index_at[s] + 4, ++super_entries[s]);
+        }
       }
     }
     w.EndList(movi);

@@ -89,6 +89,9 @@ class AviBuilder {
   // With kOpenDml, a new RIFF AVIX part starts every `frames_per_part`
   // frames (counting every stream's chunks).
   Bytes Build(AviIndexKind kind, std::size_t frames_per_part = 0);
+  // With kOpenDml, each super index lists every standard index this many
+  // times over, as a crafted file would.
+  std::size_t superIndexRepeats = 1;
   // Valid after Build: per stream, its frames in order.
   const std::vector<std::vector<BuiltFrame>>& Frames() const { return built_; }
 

@@ -38,6 +38,7 @@ class ScriptedHost : public commands::CommandHost {
   void ShowGauge(bool visible) override { gaugeShown.push_back(visible); }
   void SetGauge(int percent) override { gauge.push_back(percent); }
   void ProcessEvents(int max_wait_ms) override;
+  void Wake() override {}
   void SetListEnabled(bool enabled) override { listEnabled.push_back(enabled); }
   void ReleasePlayerFile() override { ++releases; }
   void RetakePlayerFile() override { ++retakes; }
