@@ -162,27 +162,24 @@ void TUIForm::BuildPlayerFrame() {
   auto* info = new QFrame(baseFrame_);
   info->setObjectName(QStringLiteral("Panel1"));
   info->setFrameShape(QFrame::StyledPanel);
-  info->setGeometry(4, 2, 278, 146);
+  info->setGeometry(4, 2, 278, 154);
   info->setToolTip(UiText(Text::kInfoPanelHint));
   info->setContextMenuPolicy(Qt::CustomContextMenu);
+  // One row per label; the audio has two, the stream and its format.
   const Text captions[] = {Text::kInfoDatecode, Text::kInfoTimecode, Text::kInfoCodec, Text::kInfoImage,
                            Text::kInfoDuration, Text::kInfoFps,      Text::kInfoAudio};
-  int y = 24;
-  for (const Text caption : captions) {
-    auto* name = new QLabel(UiText(caption), info);
-    name->setGeometry(8, y, 80, 16);
+  constexpr int kRow = 16;
+  int y = 22;
+  for (std::size_t i = 0; i <= std::size(captions); ++i, y += kRow) {
+    if (i < std::size(captions)) {
+      auto* name = new QLabel(UiText(captions[i]), info);
+      name->setGeometry(8, y, 80, kRow);
+    }
     auto* value = new QLabel(info);
-    value->setGeometry(90, y, 184, 16);
+    value->setGeometry(90, y, 184, kRow);
     value->setTextInteractionFlags(Qt::TextSelectableByMouse);
     infoLabels_.push_back(value);
-    y += 17;
   }
-  // The audio line has two labels: the stream and its format.
-  QLabel* audio = infoLabels_.back();
-  audio->setGeometry(90, y - 17, 92, 16);
-  auto* audioFormat = new QLabel(info);
-  audioFormat->setGeometry(184, y - 17, 90, 16);
-  infoLabels_.push_back(audioFormat);
   labNom_ = new QLabel(info);
   labNom_->setObjectName(QStringLiteral("LabNom"));
   labNom_->setGeometry(8, 4, 266, 16);
@@ -195,22 +192,22 @@ void TUIForm::BuildPlayerFrame() {
 
   auto* video = new QFrame(baseFrame_);
   video->setObjectName(QStringLiteral("vw"));
-  video->setGeometry(23, 154, 240, 180);
+  video->setGeometry(23, 160, 240, 180);
   video->setStyleSheet(QStringLiteral("background: black;"));
   video->setToolTip(UiText(Text::kVideoWindowHint));
 
   tb_ = new QSlider(Qt::Horizontal, baseFrame_);
   tb_->setObjectName(QStringLiteral("tb"));
-  tb_->setGeometry(4, 342, 278, 22);
+  tb_->setGeometry(4, 346, 278, 22);
   gauge_ = new QProgressBar(baseFrame_);
   gauge_->setObjectName(QStringLiteral("Gauge1"));
-  gauge_->setGeometry(4, 342, 278, 22);
+  gauge_->setGeometry(4, 346, 278, 22);
   gauge_->setRange(0, 100);
   gauge_->setToolTip(UiText(Text::kGaugeHint));
   gauge_->hide();
   auto* timeStamp = new QLabel(baseFrame_);
   timeStamp->setObjectName(QStringLiteral("labTimeStamp"));
-  timeStamp->setGeometry(4, 368, 278, 18);
+  timeStamp->setGeometry(4, 370, 278, 18);
   timeStamp->setAlignment(Qt::AlignCenter);
 
   copyMenu_ = new QMenu(this);
