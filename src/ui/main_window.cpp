@@ -51,16 +51,13 @@ TUIForm::TUIForm(WindowSetup setup) : setup_(std::move(setup)) {
   codecForm_ = new TCodecForm(this);
   BuildLayout();
 
-  session_ = std::make_unique<commands::CoreSession>(commands::CoreSessionSetup{
-      .host = *this,
-      .listView = *this,
-      .launcher = launcher_,
-      .riffView = *riffForm_,
-      .store = setup_.store,
-      .defaults = {.documentsFolder = setup_.documentsFolder},
-      .missingFilters = setup_.missingFilters,
-      .frameRateChooser = frameRateForm_,
-      .codecChooser = codecForm_});
+  commands::CoreSessionSetup core{
+      .host = *this, .listView = *this, .launcher = launcher_, .riffView = *riffForm_, .store = setup_.store};
+  core.defaults.documentsFolder = setup_.documentsFolder;
+  core.missingFilters = setup_.missingFilters;
+  core.frameRateChooser = frameRateForm_;
+  core.codecChooser = codecForm_;
+  session_ = std::make_unique<commands::CoreSession>(std::move(core));
   session_->Context().lockListCommands = [this](bool locked) {
     listLocked_ = locked;
     RefreshActions();
@@ -334,7 +331,11 @@ void TUIForm::StatusRefreshed(const list::ListStatus& status) {
   listState_ = status.viewState;
   if (status.emptyHelpVisible) {
     panels_->ShowEmptyHelp();
-    SetClientWidth(kListLeft);
+    // A panel keeps its width; the help's returns when the panel closes.
+    if (PanelShown())
+      panels_->widthBeforePanel = kListLeft;
+    else
+      SetClientWidth(kListLeft);
   } else {
     panels_->emptyHelp->hide();
   }

@@ -168,12 +168,14 @@ TEST_F(MainWindowTest, AboutWhileSettingsAreShownClosesSettings) {
   Key(Qt::Key_F10);
   EXPECT_TRUE(window_->SettingsPanel()->isVisible());
   EXPECT_TRUE(window_->Action("afOptions")->isChecked());
+  EXPECT_EQ(window_->width(), 592);
   EXPECT_TRUE(Menus().empty());
   Key(Qt::Key_F1);
   EXPECT_FALSE(window_->SettingsPanel()->isVisible());
   EXPECT_FALSE(window_->Action("afOptions")->isChecked());
   EXPECT_TRUE(window_->AboutPanel()->isVisible());
   EXPECT_TRUE(window_->Action("afApropos")->isChecked());
+  EXPECT_EQ(window_->width(), 324);
   Key(Qt::Key_F1);
   EXPECT_FALSE(window_->AboutPanel()->isVisible());
   EXPECT_EQ(window_->width(), 288);
