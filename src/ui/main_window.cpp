@@ -68,6 +68,8 @@ TUIForm::TUIForm(WindowSetup setup) : setup_(std::move(setup)) {
   BuildActions();
   BuildMenus();
   BuildToolbars();
+  // The menu bar keeps its height while a panel hides every menu.
+  menuBar()->setFixedHeight(menuBar()->sizeHint().height());
 
   // The window starts with the list hidden.
   SetClientWidth(kListLeft);
@@ -240,6 +242,7 @@ void TUIForm::PlaceSecondToolbar() {
   for (QAction* action : toolBar2_->actions())
     if (action->isVisible()) ++visible;
   toolBar2_->move(width() - visible * kButtonWidth, 0);
+  // Above the panels too: Settings, About and Quit stay at hand.
   toolBar2_->raise();
 }
 
@@ -332,10 +335,13 @@ void TUIForm::StatusRefreshed(const list::ListStatus& status) {
   if (status.emptyHelpVisible) {
     panels_->ShowEmptyHelp();
     // A panel keeps its width; the help's returns when the panel closes.
-    if (PanelShown())
+    if (PanelShown()) {
       panels_->widthBeforePanel = kListLeft;
-    else
+      (panels_->settings->isVisible() ? panels_->settings : panels_->about)->raise();
+      PlaceSecondToolbar();
+    } else {
       SetClientWidth(kListLeft);
+    }
   } else {
     panels_->emptyHelp->hide();
   }
