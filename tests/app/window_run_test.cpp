@@ -1,4 +1,5 @@
-// The built program with a display (the offscreen platform): a visible
+// The built program with a display (named, but drawn on the offscreen
+// platform): a visible
 // command-line run opens the window, lists the files, runs the switches
 // and, with "c", closes it again.
 #include <gtest/gtest.h>
@@ -22,7 +23,7 @@ TEST(WindowRunTest, VisibleRunRenamesInTheWindowAndClosesAfterTheCommands) {
   test::TempDir work;
   const fs::path clip = test::CopyStandardSample("pal_type2.avi", work.path());
   const test::CommandResult result =
-      test::RunCommand({"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM=offscreen",
+      test::RunCommand({"env", "-u", "WAYLAND_DISPLAY", "DISPLAY=:0", "QT_QPA_PLATFORM=offscreen",
                         "HOME=" + home.path().string(), "XDG_CONFIG_HOME=" + (home / ".config").string(), kKorvid,
                         "+mrc", clip.string()});
   EXPECT_EQ(result.exit_code, 0);
