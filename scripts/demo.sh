@@ -17,6 +17,20 @@ ffmpeg -loglevel error -y -f lavfi -i testsrc=size=720x576:rate=25:duration=2 \
 ffmpeg -loglevel error -y -i "$samples/ffmpeg_pal.dv" -c copy "$samples/ffmpeg_pal.avi"
 build/src/korvid --info "$samples"
 
+# Its own home folder, so that the preferences and default playlist it may
+# save at exit stay out of the user's.
+home="$PWD/build/demo-home"
+mkdir -p "$home"
+
+# With a display, the window opens with the sample footage listed; the
+# demonstration ends when it is closed.
+if [ -n "${DISPLAY:-}" ]; then
+  echo
+  echo "korvid $samples/*.avi: the window (close it to go on)"
+  HOME="$home" XDG_CONFIG_HOME="$home/.config" build/src/korvid "$samples"/*.avi
+  exit 0
+fi
+
 # A hidden run over copies: type 1 to type 2, a scene file, and a rename
 # after the datecode, with no question asked and no display needed.
 work=build/samples-work
@@ -24,10 +38,6 @@ rm -rf "$work" && mkdir -p "$work"
 cp "$samples/two_scenes.avi" "$samples/pal_wide.avi" "$work/"
 echo
 echo "korvid +h +2 +s +r on two_scenes.avi and pal_wide.avi:"
-# Its own home folder, so that the preferences and default playlist it may
-# save at exit stay out of the user's.
-home="$PWD/build/demo-home"
-mkdir -p "$home"
 HOME="$home" XDG_CONFIG_HOME="$home/.config" \
   build/src/korvid +h +2 +s +r "$work/two_scenes.avi" "$work/pal_wide.avi"
 build/src/korvid --info "$work"

@@ -1,7 +1,9 @@
 // The korvid executable: the GNU-style options report what the media layer
-// reads from AVI files; any other parameters are files and switches of a
-// command-line run, which needs no display.
+// reads from AVI files; otherwise the window opens with the files listed
+// and the switches of a visible run. A hidden run (+h), and any run where
+// there is no display, goes without the window.
 
+#include <QApplication>
 #include <QGuiApplication>
 
 #include <cstdio>
@@ -11,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "commands/command_line.h"
 #include "commands/command_line_run.h"
 #include "commands/housekeeping_commands.h"
 #include "list/info_report.h"
@@ -20,12 +23,14 @@
 #include "resources/product.h"
 #include "settings/preferences_store.h"
 #include "settings/system_locale.h"
+#include "ui/main_window.h"
 
 namespace {
 
 void PrintUsage() {
   std::printf(
       "usage: korvid [--version] [--help]\n"
+      "       korvid [FILE.avi|FOLDER...]   the window, with the files listed\n"
       "       korvid [+SWITCHES] FILE.avi|FOLDER...  list the files and run the commands the switches name\n"
       "              (+h runs without any question and quits; korvid /? lists the switches;\n"
       "              one line per file and command; exit status 1 when one failed, 2 for an unknown switch)\n"
@@ -126,16 +131,41 @@ int RunCommandLine(int argc, char** argv, const std::vector<std::string>& parame
   return korvid::commands::RunCommandLineWithoutWindow(parameters, environment);
 }
 
+// A display to show the window on: an X or Wayland session. (Tests that
+// drive the program's window name one and choose the offscreen platform.)
+bool HasDisplay() {
+  return !EnvironmentValue("DISPLAY").empty() || !EnvironmentValue("WAYLAND_DISPLAY").empty();
+}
+
+int RunWindow(int argc, char** argv, const std::vector<std::string>& parameters) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Korvid"));
+  korvid::ui::TUIForm window({korvid::settings::StoreLocation::ForCurrentUser(),
+                              korvid::settings::UserDocumentsFolder(), EnvironmentValue("KORVID_MISSING_FILTERS"),
+                              parameters});
+  window.show();
+  return QApplication::exec();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.empty() || args[0] == "--help" || args[0] == "-h") {
+  if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
     std::printf("korvid %s\n", korvid::resources::kProductVersion.data());
     PrintUsage();
     return 0;
   }
-  if (args[0].rfind("--", 0) != 0) return RunCommandLine(argc, argv, args);
+  if (args.empty() || args[0].rfind("--", 0) != 0) {
+    const bool hidden = korvid::commands::DecideRunKind(args) == korvid::commands::RunKind::kHidden;
+    if (!hidden && HasDisplay()) return RunWindow(argc, argv, args);
+    if (args.empty()) {
+      std::printf("korvid %s\n", korvid::resources::kProductVersion.data());
+      PrintUsage();
+      return 0;
+    }
+    return RunCommandLine(argc, argv, args);
+  }
   if (args[0] == "--version") {
     std::printf("korvid %s\n", korvid::resources::kProductVersion.data());
     return 0;

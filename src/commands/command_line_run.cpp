@@ -82,10 +82,11 @@ void PrintStep(std::ostream& out, const SwitchStep& step) {
   out << '\n';
 }
 
-// The message refusing the run, or empty when every switch letter counts.
-// A letter whose command cannot run on this machine is still no typing
-// mistake: every registered command's letter counts, plug-ins' included.
+}  // namespace
+
 std::string RefusedSwitches(const std::vector<std::string>& parameters, const FileActionRegistry& registry) {
+  // A letter whose command cannot run on this machine is still no typing
+  // mistake: every registered command's letter counts, plug-ins' included.
   SwitchTable known;
   for (int i = 0; i < registry.Count(); ++i) known.push_back({registry.At(i).Switch(), {}});
   for (const std::string& parameter : parameters) {
@@ -95,8 +96,6 @@ std::string RefusedSwitches(const std::vector<std::string>& parameters, const Fi
   }
   return {};
 }
-
-}  // namespace
 
 std::vector<std::string> CommandLineHelpLines(const SwitchTable& switches, const ActionList& actions) {
   std::vector<std::string> lines;

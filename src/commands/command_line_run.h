@@ -34,6 +34,11 @@ struct CommandLineEnvironment {
 // runs at all).
 int RunCommandLineWithoutWindow(const std::vector<std::string>& parameters, const CommandLineEnvironment& env);
 
+// The message refusing a run whose switch parameters hold a letter that no
+// command of `registry` answers to (with or without the window), or empty
+// when every letter counts.
+std::string RefusedSwitches(const std::vector<std::string>& parameters, const FileActionRegistry& registry);
+
 // The command-line page as text lines "Function<TAB>Key", for the commands
 // a run set up as `switches` and `actions` offers.
 std::vector<std::string> CommandLineHelpLines(const SwitchTable& switches, const ActionList& actions);

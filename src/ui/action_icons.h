@@ -1,0 +1,15 @@
+#pragma once
+// Korvid's own images for the window's commands and for the program.
+
+#include <QIcon>
+
+#include "commands/window_actions.h"
+
+namespace korvid::ui {
+
+// The action's own image; image 15 (a generic command) for one that has
+// only that; none for the rest.
+QIcon ActionIcon(const commands::WindowAction& action);
+QIcon ApplicationIcon();
+
+}  // namespace korvid::ui

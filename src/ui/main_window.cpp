@@ -1,0 +1,515 @@
+#include "ui/main_window.h"
+
+#include <QAbstractEventDispatcher>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QLayout>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+#include <filesystem>
+#include <set>
+
+#include "commands/command_line.h"
+#include "commands/command_line_run.h"
+#include "list/file_sources.h"
+#include "list/playlist.h"
+#include "resources/user_error.h"
+#include "ui/action_icons.h"
+#include "ui/clipboard_files.h"
+#include "ui/codec_form.h"
+#include "ui/frame_rate_form.h"
+#include "ui/main_window_panels.h"
+#include "ui/riff_form.h"
+#include "ui/ui_text.h"
+#include "ui/video_list_model.h"
+
+namespace korvid::ui {
+
+using resources::Text;
+
+TUIForm::TUIForm(WindowSetup setup) : setup_(std::move(setup)) {
+  setObjectName(QStringLiteral("TUIForm"));
+  setWindowTitle(QString::fromStdString(commands::WindowCaption()));
+  setWindowIcon(ApplicationIcon());
+  setAcceptDrops(true);
+  riffForm_ = new TRiffForm(this);
+  frameRateForm_ = new TFrequenceForm(this);
+  codecForm_ = new TCodecForm(this);
+  BuildLayout();
+
+  commands::CoreSessionSetup core{
+      .host = *this, .listView = *this, .launcher = launcher_, .riffView = *riffForm_, .store = setup_.store};
+  core.defaults.documentsFolder = setup_.documentsFolder;
+  core.missingFilters = setup_.missingFilters;
+  core.frameRateChooser = frameRateForm_;
+  core.codecChooser = codecForm_;
+  session_ = std::make_unique<commands::CoreSession>(std::move(core));
+  session_->Context().lockListCommands = [this](bool locked) {
+    listLocked_ = locked;
+    RefreshActions();
+  };
+  model_->Attach(&session_->List());
+
+  SetWindowHandlers();
+  BuildActions();
+  BuildMenus();
+  BuildToolbars();
+  // The menu bar keeps its height while a panel hides every menu.
+  menuBar()->setFixedHeight(menuBar()->sizeHint().height());
+
+  // The window starts with the list hidden.
+  SetClientWidth(kListLeft);
+  const commands::RunKind kind = commands::DecideRunKind(setup_.parameters);
+  if (kind == commands::RunKind::kNone) session_->List().RefreshListStatus();
+
+  connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &TUIForm::CheckPaste);
+  connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+    if (state == Qt::ApplicationActive) CheckPaste();
+  });
+  CheckPaste();
+  if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
+    connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TUIForm::Idle);
+  central_->installEventFilter(this);
+}
+
+TUIForm::~TUIForm() {
+  // Whatever the way out, the shutdown steps run once.
+  if (session_) session_->Shutdown();
+}
+
+// --- Layout -----------------------------------------------------------------
+
+void TUIForm::BuildLayout() {
+  QFont font(QStringLiteral("Arial"));
+  font.setPixelSize(12);
+  setFont(font);
+
+  central_ = new QWidget(this);
+  central_->setObjectName(QStringLiteral("client"));
+  central_->setFixedHeight(kClientHeight);
+  setCentralWidget(central_);
+
+  toolBar1_ = new QToolBar(central_);
+  toolBar1_->setObjectName(QStringLiteral("ToolBar1"));
+  toolBar1_->setGeometry(0, 0, 593, 36);
+  toolBar2_ = new QToolBar(central_);
+  toolBar2_->setObjectName(QStringLiteral("ToolBar2"));
+  toolBar2_->setGeometry(408, 0, 169, 36);
+  for (QToolBar* bar : {toolBar1_, toolBar2_}) {
+    bar->setIconSize(QSize(25, 25));
+    bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    bar->setContentsMargins(0, 0, 0, 0);
+    bar->setMovable(false);
+    bar->layout()->setSpacing(0);
+    bar->layout()->setContentsMargins(0, 0, 0, 0);
+  }
+
+  BuildPlayerFrame();
+
+  lb_ = new QListView(central_);
+  lb_->setObjectName(QStringLiteral("lb"));
+  lb_->setGeometry(kListLeft, 40, 281, 361);
+  lb_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  lb_->setUniformItemSizes(true);
+  lb_->setContextMenuPolicy(Qt::CustomContextMenu);
+  model_ = new VideoListModel(lb_);
+  lb_->setModel(model_);
+  connect(lb_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { SelectionFromView(); });
+  connect(lb_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { SelectionFromView(); });
+
+  labFichiers_ = new QLabel(central_);
+  labFichiers_->setObjectName(QStringLiteral("labFichiers"));
+  labFichiers_->setGeometry(312, 408, 241, 15);
+  labFichiers_->setAlignment(Qt::AlignCenter);
+  QFont captionFont(QStringLiteral("Times New Roman"));
+  captionFont.setPixelSize(12);
+  labFichiers_->setFont(captionFont);
+  labFichiers_->setStyleSheet(QStringLiteral("color: navy;"));
+
+  status_ = new QLabel;
+  status_->setObjectName(QStringLiteral("StatusBar1"));
+  status_->setAlignment(Qt::AlignCenter);
+  statusBar()->addWidget(status_, 1);
+  statusBar()->setSizeGripEnabled(false);
+  statusBar()->setFixedHeight(19);
+  statusBar()->setToolTip(QString::fromUtf8(commands::kAbortHintText.data(),
+                                            static_cast<qsizetype>(commands::kAbortHintText.size())));
+
+  panels_ = std::make_unique<WindowPanels>(central_);
+  panels_->emptyHelp->setContextMenuPolicy(Qt::CustomContextMenu);
+}
+
+void TUIForm::BuildPlayerFrame() {
+  baseFrame_ = new QFrame(central_);
+  baseFrame_->setObjectName(QStringLiteral("BaseFrame"));
+  baseFrame_->setGeometry(0, 36, 286, 393);
+
+  auto* info = new QFrame(baseFrame_);
+  info->setObjectName(QStringLiteral("Panel1"));
+  info->setFrameShape(QFrame::StyledPanel);
+  info->setGeometry(4, 2, 278, 154);
+  info->setToolTip(UiText(Text::kInfoPanelHint));
+  info->setContextMenuPolicy(Qt::CustomContextMenu);
+  // One row per label; the audio has two, the stream and its format.
+  const Text captions[] = {Text::kInfoDatecode, Text::kInfoTimecode, Text::kInfoCodec, Text::kInfoImage,
+                           Text::kInfoDuration, Text::kInfoFps,      Text::kInfoAudio};
+  constexpr int kRow = 16;
+  int y = 22;
+  for (std::size_t i = 0; i <= std::size(captions); ++i, y += kRow) {
+    if (i < std::size(captions)) {
+      auto* name = new QLabel(UiText(captions[i]), info);
+      name->setGeometry(8, y, 80, kRow);
+    }
+    auto* value = new QLabel(info);
+    value->setGeometry(90, y, 184, kRow);
+    value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    infoLabels_.push_back(value);
+  }
+  labNom_ = new QLabel(info);
+  labNom_->setObjectName(QStringLiteral("LabNom"));
+  labNom_->setGeometry(8, 4, 266, 16);
+  labNom_->setToolTip(UiText(Text::kFileNameHint));
+  labNom_->setCursor(Qt::PointingHandCursor);
+  labNom_->installEventFilter(this);
+  QFont bold = labNom_->font();
+  bold.setBold(true);
+  labNom_->setFont(bold);
+
+  auto* video = new QFrame(baseFrame_);
+  video->setObjectName(QStringLiteral("vw"));
+  video->setGeometry(23, 160, 240, 180);
+  video->setStyleSheet(QStringLiteral("background: black;"));
+  video->setToolTip(UiText(Text::kVideoWindowHint));
+
+  tb_ = new QSlider(Qt::Horizontal, baseFrame_);
+  tb_->setObjectName(QStringLiteral("tb"));
+  tb_->setGeometry(4, 346, 278, 22);
+  gauge_ = new QProgressBar(baseFrame_);
+  gauge_->setObjectName(QStringLiteral("Gauge1"));
+  gauge_->setGeometry(4, 346, 278, 22);
+  gauge_->setRange(0, 100);
+  gauge_->setToolTip(UiText(Text::kGaugeHint));
+  gauge_->hide();
+  auto* timeStamp = new QLabel(baseFrame_);
+  timeStamp->setObjectName(QStringLiteral("labTimeStamp"));
+  timeStamp->setGeometry(4, 370, 278, 18);
+  timeStamp->setAlignment(Qt::AlignCenter);
+
+  copyMenu_ = new QMenu(this);
+  const Text copies[] = {Text::kCopyDatecode, Text::kCopyTimecode, Text::kCopyCodec, Text::kCopyImageSize,
+                         Text::kCopyDuration, Text::kCopyFps};
+  for (std::size_t i = 0; i < std::size(copies); ++i) {
+    QLabel* label = infoLabels_[i];
+    copyMenu_->addAction(UiText(copies[i]), this, [this, label] { CopyText(label->text()); });
+  }
+  copyMenu_->addAction(UiText(Text::kCopyAudio), this, [this] {
+    CopyText(infoLabels_[6]->text() + QLatin1Char(' ') + infoLabels_[7]->text());
+  });
+  copyMenu_->addSeparator();
+  copyMenu_->addAction(UiText(Text::kCopyFullFilename), this, &TUIForm::CopyFullFilename);
+  connect(info, &QWidget::customContextMenuRequested, this,
+          [this, info](const QPoint& at) { copyMenu_->popup(info->mapToGlobal(at)); });
+}
+
+QList<QAction*> TUIForm::CopyActions() const { return copyMenu_->actions(); }
+QWidget* TUIForm::SettingsPanel() const { return panels_->settings; }
+QWidget* TUIForm::AboutPanel() const { return panels_->about; }
+QWidget* TUIForm::EmptyListHelp() const { return panels_->emptyHelp; }
+
+bool TUIForm::ListShown() const { return width() > kListLeft; }
+
+void TUIForm::SetClientWidth(int width) {
+  setFixedWidth(width);
+  PlaceSecondToolbar();
+}
+
+void TUIForm::PlaceSecondToolbar() {
+  int visible = 0;
+  for (QAction* action : toolBar2_->actions())
+    if (action->isVisible()) ++visible;
+  toolBar2_->move(width() - visible * kButtonWidth, 0);
+  // Above the panels too: Settings, About and Quit stay at hand.
+  toolBar2_->raise();
+}
+
+// --- Command host -------------------------------------------------------------
+
+commands::Answer TUIForm::Ask(commands::MessageKind kind, const std::string& text, commands::Buttons buttons) {
+  using commands::Answer;
+  QMessageBox box(this);
+  box.setWindowTitle(QString::fromStdString(commands::WindowCaption()));
+  box.setText(QString::fromStdString(text));
+  box.setIcon(kind == commands::MessageKind::kError     ? QMessageBox::Critical
+              : kind == commands::MessageKind::kWarning ? QMessageBox::Warning
+                                                        : QMessageBox::Information);
+  if (buttons == commands::Buttons::kOk) {
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+    return Answer::kOk;
+  }
+  QPushButton* yes = box.addButton(QMessageBox::Yes);
+  QPushButton* no = box.addButton(QMessageBox::No);
+  QPushButton* cancel = nullptr;
+  QPushButton* all = nullptr;
+  if (buttons == commands::Buttons::kYesNoCancelAll) {
+    cancel = box.addButton(QMessageBox::Cancel);
+    all = box.addButton(UiText(Text::kAllButton), QMessageBox::YesRole);
+  }
+  box.setDefaultButton(yes);
+  box.setEscapeButton(cancel != nullptr ? cancel : no);
+  QApplication::setOverrideCursor(Qt::ArrowCursor);
+  box.exec();
+  QApplication::restoreOverrideCursor();
+  const QAbstractButton* clicked = box.clickedButton();
+  if (clicked == yes) return Answer::kYes;
+  if (clicked == all && all != nullptr) return Answer::kAll;
+  if (clicked == cancel && cancel != nullptr) return Answer::kCancel;
+  return cancel != nullptr && clicked != no ? Answer::kCancel : Answer::kNo;
+}
+
+void TUIForm::SetStatusText(const std::string& text) {
+  const QString shown = QString::fromStdString(text);
+  if (status_->text() != shown) status_->setText(shown);
+}
+
+void TUIForm::ShowGauge(bool visible) {
+  gauge_->setVisible(visible);
+  tb_->setVisible(!visible);
+}
+
+void TUIForm::SetGauge(int percent) { gauge_->setValue(std::clamp(percent, 0, 100)); }
+
+void TUIForm::ProcessEvents(int max_wait_ms) {
+  QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+  if (dispatcher->processEvents(QEventLoop::AllEvents) || max_wait_ms <= 0) return;
+  // The timer ends the wait when no event comes sooner.
+  QTimer timeout;
+  timeout.setSingleShot(true);
+  timeout.start(max_wait_ms);
+  dispatcher->processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
+// A posted event is what a waiting event loop wakes for; posting is safe
+// from any thread.
+void TUIForm::Wake() {
+  QMetaObject::invokeMethod(this, [] {}, Qt::QueuedConnection);
+}
+
+void TUIForm::ProcessEvents() { QApplication::processEvents(QEventLoop::AllEvents); }
+
+void TUIForm::SetListEnabled(bool enabled) {
+  lb_->setEnabled(enabled);
+  if (enabled)
+    QApplication::restoreOverrideCursor();
+  else
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+// --- The list's view ----------------------------------------------------------
+
+void TUIForm::RowInserted(int row, list::EntryId id) { model_->RowInserted(row, id); }
+void TUIForm::RowRemoved(int row, list::EntryId) { model_->RowRemoved(row); }
+void TUIForm::RowChanged(int row) { model_->RowChanged(row); }
+void TUIForm::RowMoved(int from, int to) { model_->RowMoved(from, to); }
+void TUIForm::SelectionChanged(int first, int last) { SyncSelectionToView(first, last); }
+void TUIForm::FocusChanged(int) { SyncSelectionToView(0, -1); }
+
+void TUIForm::StatusRefreshed(const list::ListStatus& status) {
+  labFichiers_->setText(QString::fromStdString(status.caption));
+  lb_->setToolTip(QString::fromStdString(status.hint));
+  listState_ = status.viewState;
+  if (status.emptyHelpVisible) {
+    panels_->ShowEmptyHelp();
+    // A panel keeps its width; the help's returns when the panel closes.
+    if (PanelShown()) {
+      panels_->widthBeforePanel = kListLeft;
+      (panels_->settings->isVisible() ? panels_->settings : panels_->about)->raise();
+      PlaceSecondToolbar();
+    } else {
+      SetClientWidth(kListLeft);
+    }
+  } else {
+    panels_->emptyHelp->hide();
+  }
+  if (status.showListDuringBatch && !ListShown() && !PanelShown()) ShowList();
+}
+
+bool TUIForm::PanelShown() const { return panels_->settings->isVisible() || panels_->about->isVisible(); }
+
+void TUIForm::BatchStarted(const std::string& message) {
+  ++running_;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  SetStatusText(message);
+}
+
+void TUIForm::BatchEnded() {
+  QApplication::restoreOverrideCursor();
+  if (running_ > 0) --running_;
+}
+
+void TUIForm::ShowCurrentEntry(const media::TAfficherFichier* record) {
+  if (record == nullptr) {
+    for (QLabel* label : infoLabels_) label->clear();
+    labNom_->clear();
+    return;
+  }
+  const std::string texts[] = {record->datecodeText, record->timecodeText, record->codec,
+                               record->imageText,    record->durationText, QString::number(record->fps, 'f', 3).toStdString(),
+                               record->audioText,    record->audioFormatText};
+  for (std::size_t i = 0; i < infoLabels_.size(); ++i) infoLabels_[i]->setText(QString::fromStdString(texts[i]));
+  labNom_->setText(QString::fromStdString(record->name));
+}
+
+void TUIForm::SyncSelectionToView(int first, int last) {
+  if (syncingSelection_ || !session_) return;
+  syncingSelection_ = true;
+  const list::VideoList& list = session_->List();
+  QItemSelectionModel* selected = lb_->selectionModel();
+  const int end = std::min({last, list.Count() - 1, model_->rowCount() - 1});
+  for (int row = std::max(first, 0); row <= end; ++row) {
+    const QModelIndex at = model_->index(row);
+    if (selected->isSelected(at) != list.Entry(row).selected)
+      selected->select(at, list.Entry(row).selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
+  }
+  if (list.Focus() >= 0 && list.Focus() < model_->rowCount())
+    selected->setCurrentIndex(model_->index(list.Focus()), QItemSelectionModel::NoUpdate);
+  syncingSelection_ = false;
+}
+
+void TUIForm::SelectionFromView() {
+  if (syncingSelection_ || !session_) return;
+  syncingSelection_ = true;
+  list::VideoList& list = session_->List();
+  const QItemSelectionModel* selected = lb_->selectionModel();
+  for (int row = 0; row < list.Count(); ++row) list.SetSelected(row, selected->isRowSelected(row));
+  const QModelIndex current = selected->currentIndex();
+  list.SetFocus(current.isValid() ? current.row() : -1);
+  list.CurrentEntryChanged();
+  syncingSelection_ = false;
+}
+
+// --- Start-up and shutdown ------------------------------------------------------
+
+bool TUIForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == central_ && event->type() == QEvent::Paint) {
+    if (!firstPaintDone_) {
+      firstPaintDone_ = true;
+      // After this paint, not inside it: the work may run for long.
+      QTimer::singleShot(0, this, &TUIForm::FirstPaint);
+    } else {
+      RefreshActions();
+    }
+  }
+  if (watched == labNom_ && event->type() == QEvent::MouseButtonRelease) {
+    if (QAction* parent = Action("amDossierParent"); parent != nullptr && parent->isEnabled()) parent->trigger();
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TUIForm::FirstPaint() {
+  if (closing_) return;
+  try {
+    const settings::Preferences& values = session_->Preferences().values();
+    if (values.saveListOnQuit) list::LoadPlaylist(session_->List(), list::DefaultPlaylistPath(values.playlistFolder));
+  } catch (const UserError&) {
+    // A default playlist that cannot be read leaves the list as it is.
+  }
+  if (commands::DecideRunKind(setup_.parameters) == commands::RunKind::kVisible) RunVisibleCommandLine();
+  RefreshActions();
+}
+
+void TUIForm::RunVisibleCommandLine() {
+  list::VideoList& list = session_->List();
+  std::set<std::string> named;
+  ++running_;
+  list.BeginBatch(std::string(resources::Str(Text::kLoadingFiles)));
+  for (const std::string& parameter : setup_.parameters) {
+    if (commands::IsSwitchParameter(parameter)) continue;
+    std::error_code error;
+    if (std::filesystem::is_directory(parameter, error)) {
+      if (!list::ScanInBatch(list, parameter, false)) break;
+    } else if (const int index = list.AddFile(parameter); index >= 0) {
+      named.insert(list.Entry(index).record->fullName);
+    }
+  }
+  list.EndBatch();
+  const commands::VisibleRunPlan plan = commands::ExamineVisibleRun(setup_.parameters);
+  commands::ProcessFlags& flags = session_->Context().flags;
+  const std::string refused = commands::RefusedSwitches(setup_.parameters, session_->Commands().registry);
+  if (!refused.empty()) {
+    // Nothing runs when one letter is a mistake: it could stand for "delete".
+    Ask(commands::MessageKind::kError, refused, commands::Buttons::kOk);
+  } else if (plan.help) {
+    if (!panels_->about->isVisible()) TogglePanel(true);
+  } else {
+    flags.NoConfirmation = plan.noConfirmation;
+    try {
+      session_->RunSwitches(setup_.parameters, std::move(named), {});
+    } catch (const UserError& e) {
+      Ask(commands::MessageKind::kError, e.what(), commands::Buttons::kOk);
+    }
+    list.RefreshListStatus();
+  }
+  --running_;
+  flags.NoConfirmation = false;
+  if (plan.closeAfterCommands) close();
+}
+
+void TUIForm::closeEvent(QCloseEvent* event) {
+  closing_ = true;
+  if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
+    disconnect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TUIForm::Idle);
+  riffForm_->close();
+  const std::string unsaved = session_->Shutdown();
+  if (!unsaved.empty()) Ask(commands::MessageKind::kWarning, unsaved, commands::Buttons::kOk);
+  event->accept();
+}
+
+void TUIForm::Idle() {
+  if (running_ > 0 || closing_ || QApplication::activeModalWidget() != nullptr) return;
+  commands::ProcessFlags& flags = session_->Context().flags;
+  flags.ClearAborts();
+  SetStatusText(std::string(resources::Str(Text::kReady)));
+  if (isActiveWindow() && lb_->isEnabled() && !PanelShown() && !lb_->hasFocus()) lb_->setFocus();
+}
+
+// --- Drag and drop ----------------------------------------------------------------
+
+void TUIForm::dragEnterEvent(QDragEnterEvent* event) {
+  if (!FilesOf(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void TUIForm::dropEvent(QDropEvent* event) {
+  const std::vector<std::string> files = FilesOf(event->mimeData());
+  if (files.empty()) return;
+  event->acceptProposedAction();
+  ++running_;
+  list::AddDroppedFiles(session_->List(), files);
+  --running_;
+  RefreshActions();
+}
+
+// "Paste" is a command the refresh leaves alone: only the clipboard decides.
+void TUIForm::CheckPaste() {
+  commands::WindowAction* paste = session_->Commands().actions.Find("afCollerFichiers");
+  if (paste == nullptr) return;
+  paste->Enabled = !FilesOf(QApplication::clipboard()->mimeData()).empty();
+  RefreshActions();
+}
+
+}  // namespace korvid::ui

@@ -1,0 +1,163 @@
+#pragma once
+// The main window: the player frame on the left, the video list on the
+// right, two toolbars above and a status bar below; the Settings and
+// About panels and the empty-list help cover parts of it. Every command is
+// an action of the core's action list, shown here as a QAction in menus,
+// toolbars and shortcuts. The window is the command host and the list's
+// view of the core session it starts and shuts down.
+
+#include <QMainWindow>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "commands/command_host.h"
+#include "commands/core_session.h"
+#include "commands/desktop_launcher.h"
+#include "list/video_list_view.h"
+#include "settings/preferences_store.h"
+#include "ui/main_window_panels.h"
+
+class QAction;
+class QFrame;
+class QLabel;
+class QListView;
+class QMenu;
+class QProgressBar;
+class QSlider;
+class QToolBar;
+
+namespace korvid::ui {
+
+class TCodecForm;
+class TFrequenceForm;
+class TRiffForm;
+class VideoListModel;
+
+struct WindowSetup {
+  settings::StoreLocation store;
+  std::string documentsFolder;
+  // KORVID_MISSING_FILTERS, read by the caller.
+  std::string missingFilters;
+  // The command line: files to list and switches of a visible run.
+  std::vector<std::string> parameters;
+};
+
+class TUIForm final : public QMainWindow, public commands::CommandHost, public list::VideoListView {
+  Q_OBJECT
+
+ public:
+  explicit TUIForm(WindowSetup setup);
+  ~TUIForm() override;
+
+  commands::CoreSession& Session() { return *session_; }
+  // The widget action of the core action `name`, or null.
+  QAction* Action(const std::string& name) const;
+  QList<QAction*> CopyActions() const;
+  QListView* ListControl() const { return lb_; }
+  QLabel* ListCaption() const { return labFichiers_; }
+  QLabel* StatusText() const { return status_; }
+  QWidget* SettingsPanel() const;
+  QWidget* AboutPanel() const;
+  QWidget* EmptyListHelp() const;
+  TRiffForm* RiffForm() const { return riffForm_; }
+  bool ListShown() const;
+
+  // commands::CommandHost
+  commands::Answer Ask(commands::MessageKind kind, const std::string& text, commands::Buttons buttons) override;
+  void SetStatusText(const std::string& text) override;
+  void ShowGauge(bool visible) override;
+  void SetGauge(int percent) override;
+  void ProcessEvents(int max_wait_ms) override;
+  void Wake() override;
+  void SetListEnabled(bool enabled) override;
+  void ReleasePlayerFile() override {}
+  void RetakePlayerFile() override {}
+
+  // list::VideoListView
+  void RowInserted(int row, list::EntryId id) override;
+  void RowRemoved(int row, list::EntryId id) override;
+  void RowChanged(int row) override;
+  void RowMoved(int from, int to) override;
+  void SelectionChanged(int first, int last) override;
+  void FocusChanged(int row) override;
+  void StatusRefreshed(const list::ListStatus& status) override;
+  bool PanelShown() const override;
+  void BatchStarted(const std::string& message) override;
+  void BatchEnded() override;
+  void ShowCurrentEntry(const media::TAfficherFichier* record) override;
+  void RefreshActions() override;
+  void ProcessEvents() override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  void BuildLayout();
+  void BuildPlayerFrame();
+  void BuildActions();
+  void BuildMenus();
+  void BuildToolbars();
+  void SetWindowHandlers();
+  QMenu* MenuOf(const std::vector<commands::MenuItem>& items, QMenu* menu);
+
+  void Trigger(int index);
+  void FirstPaint();
+  void RunVisibleCommandLine();
+  void Idle();
+  void CheckPaste();
+
+  void SetClientWidth(int width);
+  void ToggleList();
+  void ShowList();
+  void TogglePanel(bool about);
+  void PlaceSecondToolbar();
+  // Rows first..last take the list's selection; the current row its focus.
+  void SyncSelectionToView(int first, int last);
+  void SelectionFromView();
+  void CopyText(const QString& text);
+  void CopyFullFilename();
+
+  void PasteFiles();
+  void OpenFiles();
+  void OpenFolder();
+  void OpenPlaylist();
+  void SavePlaylist();
+
+  WindowSetup setup_;
+  commands::XdgDesktopLauncher launcher_;
+  TRiffForm* riffForm_ = nullptr;
+  TFrequenceForm* frameRateForm_ = nullptr;
+  TCodecForm* codecForm_ = nullptr;
+
+  QWidget* central_ = nullptr;
+  QToolBar* toolBar1_ = nullptr;
+  QToolBar* toolBar2_ = nullptr;
+  QFrame* baseFrame_ = nullptr;
+  QListView* lb_ = nullptr;
+  VideoListModel* model_ = nullptr;
+  QLabel* labFichiers_ = nullptr;
+  QLabel* status_ = nullptr;
+  QSlider* tb_ = nullptr;
+  QProgressBar* gauge_ = nullptr;
+  std::vector<QLabel*> infoLabels_;  // datecode, timecode, codec, image, duration, fps, audio, audio format
+  QLabel* labNom_ = nullptr;
+  QMenu* copyMenu_ = nullptr;
+  std::unique_ptr<WindowPanels> panels_;
+
+  std::unique_ptr<commands::CoreSession> session_;
+  std::vector<QAction*> actions_;  // parallel to the core's action list
+  std::vector<QMenu*> topMenus_;
+  list::ViewState listState_ = list::ViewState::kEmptyList;
+  bool listLocked_ = false;
+  int running_ = 0;  // commands and batches under way: no idle work
+  bool firstPaintDone_ = false;
+  bool syncingSelection_ = false;
+  bool closing_ = false;
+};
+
+}  // namespace korvid::ui

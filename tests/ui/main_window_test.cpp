@@ -1,0 +1,252 @@
+// The real main window on the offscreen platform, driven by keys, menus,
+// drops and the clipboard, checked by what a person sees: captions,
+// enabled commands, list rows, the clipboard and the files on disk.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QEventLoop>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "commands/window_actions.h"
+#include "support/sample_set.h"
+#include "support/test_env.h"
+#include "ui/main_window.h"
+#include "widget_app.h"
+
+namespace korvid::ui {
+namespace {
+
+namespace fs = std::filesystem;
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Open(); }
+  void TearDown() override {
+    window_.reset();
+    QApplication::clipboard()->clear();
+  }
+
+  void Open(std::vector<std::string> parameters = {}) {
+    window_ = std::make_unique<TUIForm>(WindowSetup{settings::StoreLocation{home_ / ".config"},
+                                                    home_.path().string(), "", std::move(parameters)});
+    window_->show();
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    QTest::qWait(20);
+  }
+
+  std::string Clip(const std::string& name) {
+    const fs::path target = work_ / name;
+    fs::create_directories(target.parent_path());
+    fs::copy_file(test::StandardSample("pal_type2.avi"), target);
+    return target.string();
+  }
+
+  void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(window_->windowHandle(), static_cast<Qt::Key>(key), modifiers);
+    QTest::qWait(10);
+  }
+
+  // Runs the event loop as the program does, so that it waits for events.
+  static void FallIdle() {
+    QEventLoop loop;
+    QTimer::singleShot(50, &loop, &QEventLoop::quit);
+    loop.exec();
+  }
+
+  // The list rows as the list control shows them.
+  std::vector<std::string> Rows() const {
+    std::vector<std::string> rows;
+    const QAbstractItemModel* model = window_->ListControl()->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+      rows.push_back(model->index(row, 0).data().toString().toStdString());
+    return rows;
+  }
+
+  bool Offered(const std::string& name) const {
+    const QAction* action = window_->Action(name);
+    return action != nullptr && action->isVisible() && action->isEnabled();
+  }
+
+  // The top-level menus on show, by caption.
+  std::vector<std::string> Menus() const {
+    std::vector<std::string> shown;
+    for (const QAction* top : window_->menuBar()->actions())
+      if (top->isVisible()) shown.push_back(top->text().toStdString());
+    return shown;
+  }
+
+  // A person reads the next question and presses `button`.
+  void AnswerNextQuestion(QMessageBox::StandardButton button) {
+    QTimer::singleShot(20, [this, button] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (box == nullptr) return AnswerNextQuestion(button);
+      questions_.push_back(box->text().toStdString());
+      box->button(button)->click();
+    });
+  }
+
+  void Drop(const std::vector<std::string>& files) {
+    auto* data = new QMimeData;
+    QList<QUrl> urls;
+    for (const std::string& file : files) urls.append(QUrl::fromLocalFile(QString::fromStdString(file)));
+    data->setUrls(urls);
+    const QPointF at(100, 100);
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window_.get(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window_.get(), &drop);
+    delete data;
+    QTest::qWait(10);
+  }
+
+  test::TempDir home_;
+  test::TempDir work_;
+  std::unique_ptr<TUIForm> window_;
+  std::vector<std::string> questions_;
+};
+
+TEST_F(MainWindowTest, EmptyListOffersOnlyPermanentAndFileAddingCommandsAndEscapeIsForgottenWhenIdle) {
+  EXPECT_FALSE(window_->ListShown());
+  EXPECT_TRUE(window_->EmptyListHelp()->isVisible());
+  EXPECT_EQ(Menus(), (std::vector<std::string>{"Files", "?"}));
+  for (const commands::WindowAction& action : window_->Session().Commands().actions) {
+    const bool wanted = action.category == commands::kPermanent || action.category == commands::kVide;
+    // Paste waits for files on the clipboard, which holds none.
+    EXPECT_EQ(Offered(action.name), wanted && action.name != "afCollerFichiers") << action.name;
+  }
+
+  Key(Qt::Key_Escape);
+  EXPECT_TRUE(window_->Session().Context().flags.AbortCommand);
+  FallIdle();
+  EXPECT_FALSE(window_->Session().Context().flags.AbortCommand);
+  EXPECT_EQ(window_->StatusText()->text(), "Ready");
+}
+
+TEST_F(MainWindowTest, DroppedClipsShowTheListAndF6HidesAndShowsItAgain) {
+  const std::string first = Clip("a.avi");
+  const std::string second = Clip("b.avi");
+  Drop({first, second, (work_ / "notes.txt").string()});
+  EXPECT_EQ(Rows(), (std::vector<std::string>{"a.avi", "b.avi"}));
+  EXPECT_TRUE(window_->ListShown());
+  EXPECT_FALSE(window_->EmptyListHelp()->isVisible());
+  EXPECT_TRUE(window_->ListCaption()->text().startsWith(QStringLiteral("1 file of 2"))) << window_->ListCaption()->text().toStdString();
+  EXPECT_TRUE(Offered("afSelectionnerTout"));
+  EXPECT_TRUE(Offered("amRenameScAn"));
+  EXPECT_EQ(Menus(), (std::vector<std::string>{"Files", "Video", "Rename", "Convert", "Scenes", "?"}));
+
+  const int shownWidth = window_->width();
+  QAction* toggle = window_->Action("afBasculerListe");
+  Key(Qt::Key_F6);
+  EXPECT_FALSE(window_->ListShown());
+  EXPECT_EQ(toggle->text(), "Show the list");
+  EXPECT_FALSE(Offered("afSelectionnerTout"));
+  Key(Qt::Key_F6);
+  EXPECT_EQ(window_->width(), shownWidth);
+  EXPECT_EQ(toggle->text(), "Hide the list");
+  EXPECT_TRUE(Offered("afSelectionnerTout"));
+}
+
+TEST_F(MainWindowTest, AboutWhileSettingsAreShownClosesSettings) {
+  Key(Qt::Key_F10);
+  EXPECT_TRUE(window_->SettingsPanel()->isVisible());
+  EXPECT_TRUE(window_->Action("afOptions")->isChecked());
+  EXPECT_EQ(window_->width(), 592);
+  EXPECT_TRUE(Menus().empty());
+  Key(Qt::Key_F1);
+  EXPECT_FALSE(window_->SettingsPanel()->isVisible());
+  EXPECT_FALSE(window_->Action("afOptions")->isChecked());
+  EXPECT_TRUE(window_->AboutPanel()->isVisible());
+  EXPECT_TRUE(window_->Action("afApropos")->isChecked());
+  EXPECT_EQ(window_->width(), 324);
+  Key(Qt::Key_F1);
+  EXPECT_FALSE(window_->AboutPanel()->isVisible());
+  EXPECT_EQ(window_->width(), 288);
+  EXPECT_EQ(Menus(), (std::vector<std::string>{"Files", "?"}));
+}
+
+TEST_F(MainWindowTest, PastedFilesAreListedAndTheFullFilenameIsCopiedAsItIs) {
+  const std::string mixed = Clip("Camera Roll/Clip.AVI");
+  const std::string other = Clip("Camera Roll/b.avi");
+  auto* copied = new QMimeData;
+  copied->setData(QStringLiteral("x-special/gnome-copied-files"),
+                  ("copy\n" + QUrl::fromLocalFile(QString::fromStdString(mixed)).toEncoded().toStdString() + "\n" +
+                   QUrl::fromLocalFile(QString::fromStdString(other)).toEncoded().toStdString())
+                      .c_str());
+  QApplication::clipboard()->setMimeData(copied);
+  QTest::qWait(10);
+  ASSERT_TRUE(Offered("afCollerFichiers"));
+  Key(Qt::Key_V, Qt::ControlModifier);
+  ASSERT_EQ(Rows().size(), 2u);
+
+  Key(Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(window_->Session().List().SelectedCount(), 2);
+  window_->ListControl()->setCurrentIndex(window_->ListControl()->model()->index(1, 0));
+  QAction* copyName = window_->CopyActions().back();
+  ASSERT_EQ(copyName->text(), "Copy the full filename");
+  copyName->trigger();
+  EXPECT_EQ(QApplication::clipboard()->text().toStdString(), window_->Session().List().Entry(1).record->fullName);
+  EXPECT_EQ(QApplication::clipboard()->text().toStdString(), fs::path(mixed).lexically_normal().string());
+
+  // Plain text is no list of files: Paste is not offered.
+  QApplication::clipboard()->setText(QStringLiteral("Clip.AVI"));
+  QTest::qWait(10);
+  EXPECT_FALSE(Offered("afCollerFichiers"));
+}
+
+TEST_F(MainWindowTest, RenameFromTheMenuRenamesTheFileAndItsRow) {
+  const std::string clip = Clip("holiday.avi");
+  Drop({clip});
+  ASSERT_EQ(Rows(), (std::vector<std::string>{"holiday.avi"}));
+
+  QMenu* renameMenu = nullptr;
+  for (QAction* top : window_->menuBar()->actions())
+    if (top->text() == "Rename") renameMenu = top->menu();
+  ASSERT_NE(renameMenu, nullptr);
+  QAction* rename = nullptr;
+  for (QAction* item : renameMenu->actions())
+    if (item->text() == "Rename") rename = item;
+  ASSERT_NE(rename, nullptr);
+  ASSERT_TRUE(rename->isEnabled());
+  AnswerNextQuestion(QMessageBox::Yes);
+  rename->trigger();
+
+  const fs::path renamed = work_ / "ClipDV_20050814_03.02.11_pm.avi";
+  EXPECT_TRUE(fs::exists(renamed));
+  EXPECT_FALSE(fs::exists(clip));
+  ASSERT_EQ(questions_.size(), 1u);
+  EXPECT_NE(questions_[0].find("ClipDV_20050814_03.02.11_pm.avi"), std::string::npos) << questions_[0];
+  EXPECT_EQ(Rows(), (std::vector<std::string>{"ClipDV_20050814_03.02.11_pm.avi"}));
+}
+
+// Ctrl+Q is both Quit's second key and the key of "Shorten the name": it
+// quits, and no file is renamed on the way out.
+TEST_F(MainWindowTest, CtrlQQuitsAndRenamesNothing) {
+  const std::string clip = Clip("holiday_2005.08.14_03.02.11_pm.avi");
+  Drop({clip});
+  ASSERT_TRUE(Offered("amPurgerNom"));
+  Key(Qt::Key_Q, Qt::ControlModifier);
+  EXPECT_FALSE(window_->isVisible());
+  EXPECT_TRUE(questions_.empty());
+  EXPECT_TRUE(fs::exists(clip));
+}
+
+}  // namespace
+}  // namespace korvid::ui
