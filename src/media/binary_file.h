@@ -2,6 +2,7 @@
 // A file opened for positioned reads and writes. Every access names its
 // offset, so a walk over a large file never depends on a shared position.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -61,7 +62,7 @@ class BinaryFile {
 
   // How many read calls this object has made: lets tests show that a walk
   // over a large file costs a handful of reads.
-  std::uint64_t ReadCalls() const { return read_calls_; }
+  std::uint64_t ReadCalls() const { return read_calls_.load(std::memory_order_relaxed); }
   // The name errors give: the path opened, unless ReportAs changed it.
   const std::filesystem::path& Path() const { return path_; }
   // A file written aside is reported under the name it will have.
@@ -72,7 +73,7 @@ class BinaryFile {
 
   int fd_ = -1;
   std::filesystem::path path_;
-  mutable std::uint64_t read_calls_ = 0;
+  mutable std::atomic<std::uint64_t> read_calls_{0};  // reads may come from several threads
 };
 
 }  // namespace korvid::media
