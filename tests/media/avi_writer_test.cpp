@@ -498,6 +498,7 @@ TEST_F(AviWriterTest, Type1FormatBlockCarriesTheCamcorderPacks) {
   {
     auto writer = AviWriter::CreateType1(bare, {DvSystem::k525_60, false});
     writer.WriteVideoFrame(sourceless);
+    writer.Close();
   }
   const auto bareInfo = StreamFormat(ReadWholeFile(bare), 0);
   ASSERT_EQ(bareInfo.size(), 32u);
