@@ -20,10 +20,6 @@ constexpr std::size_t kLargestFrameBytes = 2 * media::FrameBytes(media::DvSystem
 // The header, subcode and VAUX blocks of the first DIF sequence: every pack
 // the scan needs, in the first 480 bytes of the frame.
 constexpr std::size_t kPackAreaBytes = 6 * media::kDifBlockBytes;
-// Frames read before the detector sees them: small enough that an abort
-// or the gauge waits only a moment, large enough to make starting a thread
-// per batch cheap.
-constexpr std::size_t kBatchFrames = 2048;
 
 media::BinaryFile OpenForScan(const std::filesystem::path& path) {
   try {
@@ -36,7 +32,7 @@ media::BinaryFile OpenForScan(const std::filesystem::path& path) {
 }  // namespace
 
 SceneFrameReader::SceneFrameReader(const std::filesystem::path& path)
-    : file_(OpenForScan(path)) {
+    : file_(OpenForScan(path)), head_(kPackAreaBytes) {
   try {
     const media::TAviParam param(file_);
     if (!param.valid) throw NothingToScan(path.string() + " is not an AVI file");
@@ -51,11 +47,10 @@ SceneFrameReader::SceneFrameReader(const std::filesystem::path& path)
   }
 }
 
-FramePacks SceneFrameReader::Read(std::size_t frame, Buffers& buffers) const {
+FramePacks SceneFrameReader::Read(std::size_t frame) {
   FramePacks packs;
-  buffers.head.resize(kPackAreaBytes);
-  const std::size_t got = index_.ReadFrameStart(file_, stream_, frame, buffers.head);
-  const std::span<const std::uint8_t> head(buffers.head.data(), got);
+  const std::size_t got = index_.ReadFrameStart(file_, stream_, frame, head_);
+  const std::span<const std::uint8_t> head(head_.data(), got);
   // Bytes of another codec could pass for packs anywhere.
   if (!media::DetectDvSystem(head)) return packs;
   media::ReadFrameDatecode(head, packs.datecode);
@@ -66,9 +61,9 @@ FramePacks SceneFrameReader::Read(std::size_t frame, Buffers& buffers) const {
   // the others.
   const std::size_t size = std::min<std::size_t>(index_.FramesOf(stream_)[frame].size, kLargestFrameBytes);
   if (size <= got) return packs;
-  buffers.whole.resize(size);
-  const std::size_t all = index_.ReadFrameStart(file_, stream_, frame, buffers.whole);
-  const std::span<const std::uint8_t> frame_bytes(buffers.whole.data(), all);
+  whole_.resize(size);
+  const std::size_t all = index_.ReadFrameStart(file_, stream_, frame, whole_);
+  const std::span<const std::uint8_t> frame_bytes(whole_.data(), all);
   media::ReadFrameDatecode(frame_bytes, packs.datecode);
   if (!media::HasTimecode(packs.timecode)) packs.timecode = media::ReadFrameTimecode(frame_bytes);
   return packs;
@@ -77,51 +72,21 @@ FramePacks SceneFrameReader::Read(std::size_t frame, Buffers& buffers) const {
 SceneScanEnd RunSceneScan(SceneFrameReader& reader, SceneDetector& detector, const SceneSink& sink,
                           const std::atomic<bool>& abort, SceneScanProgress& progress) {
   const std::size_t count = reader.FrameCount();
-  std::vector<std::optional<FramePacks>> batch;
-  SceneFrameReader::Buffers buffers;
-  SceneFrameReader::Buffers helper_buffers;
-  for (std::size_t first = 0; first < count; first += kBatchFrames) {
-    const std::size_t size = std::min(kBatchFrames, count - first);
-    batch.assign(size, std::nullopt);
-    // Nearly all of a scan is waiting for reads: two threads read the
-    // halves of each batch, and the detector takes the frames in order.
-    const auto read = [&](std::size_t from, std::size_t to, SceneFrameReader::Buffers& own) {
-      for (std::size_t i = from; i < to && !abort.load(std::memory_order_relaxed); ++i) {
-        try {
-          batch[i] = reader.Read(first + i, own);
-        } catch (const media::FileError&) {
-          // an unreadable frame says nothing about the scenes
-        }
-      }
-    };
-    std::exception_ptr helper_failure;
-    std::thread helper([&] {
-      try {
-        read(size / 2, size, helper_buffers);
-      } catch (...) {
-        helper_failure = std::current_exception();
-      }
-    });
-    try {
-      read(0, size / 2, buffers);
-    } catch (...) {
-      helper.join();
-      throw;
-    }
-    helper.join();
-    if (helper_failure) std::rethrow_exception(helper_failure);
+  for (std::size_t k = 0; k < count; ++k) {
     if (abort.load(std::memory_order_relaxed)) return SceneScanEnd::kAborted;
-
-    for (std::size_t i = 0; i < size; ++i) {
-      if (!batch[i]) continue;
-      const auto frame = static_cast<std::int32_t>(first + i);
-      FrameOutcome outcome = detector.Feed(frame, batch[i]->datecode, batch[i]->timecode);
-      if (outcome.finished) {
-        sink(*outcome.finished);
-        progress.latestSceneStart.store(frame, std::memory_order_relaxed);
-      }
-      progress.position.store(static_cast<std::int64_t>(first + i) + 1, std::memory_order_relaxed);
+    FramePacks packs;
+    try {
+      packs = reader.Read(k);
+    } catch (const media::FileError&) {
+      continue;  // an unreadable frame says nothing about the scenes
     }
+    const auto frame = static_cast<std::int32_t>(k);
+    FrameOutcome outcome = detector.Feed(frame, packs.datecode, packs.timecode);
+    if (outcome.finished) {
+      sink(*outcome.finished);
+      progress.latestSceneStart.store(frame, std::memory_order_relaxed);
+    }
+    progress.position.store(static_cast<std::int64_t>(k) + 1, std::memory_order_relaxed);
   }
   return SceneScanEnd::kCompleted;
 }

@@ -50,14 +50,8 @@ class SceneFrameReader {
   explicit SceneFrameReader(const std::filesystem::path& path);
 
   std::size_t FrameCount() const { return frames_; }
-  // The buffers of one reading thread.
-  struct Buffers {
-    std::vector<std::uint8_t> head;
-    std::vector<std::uint8_t> whole;
-  };
   // Throws media::FileError on a read error, std::out_of_range past the end.
-  // Threads may read at once, each with its own buffers.
-  FramePacks Read(std::size_t frame, Buffers& buffers) const;
+  FramePacks Read(std::size_t frame);
   // Read calls made on the file so far.
   std::uint64_t ReadCalls() const { return file_.ReadCalls(); }
 
@@ -66,6 +60,8 @@ class SceneFrameReader {
   media::AviFrameIndex index_;
   std::size_t stream_ = 0;
   std::size_t frames_ = 0;
+  std::vector<std::uint8_t> head_;
+  std::vector<std::uint8_t> whole_;
 };
 
 // Written by the scanning thread, read by anyone.

@@ -2,7 +2,6 @@
 // A file opened for positioned reads and writes. Every access names its
 // offset, so a walk over a large file never depends on a shared position.
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -62,7 +61,7 @@ class BinaryFile {
 
   // How many read calls this object has made: lets tests show that a walk
   // over a large file costs a handful of reads.
-  std::uint64_t ReadCalls() const { return read_calls_.load(std::memory_order_relaxed); }
+  std::uint64_t ReadCalls() const { return read_calls_; }
   // The name errors give: the path opened, unless ReportAs changed it.
   const std::filesystem::path& Path() const { return path_; }
   // A file written aside is reported under the name it will have.
@@ -73,7 +72,7 @@ class BinaryFile {
 
   int fd_ = -1;
   std::filesystem::path path_;
-  mutable std::atomic<std::uint64_t> read_calls_{0};  // reads may come from several threads
+  mutable std::uint64_t read_calls_ = 0;
 };
 
 }  // namespace korvid::media
