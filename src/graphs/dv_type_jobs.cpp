@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "graphs/avi_pcm_reader.h"
-#include "graphs/bounded_queue.h"
 #include "graphs/pcm_rate_converter.h"
 #include "graphs/sound_feed.h"
 #include "media/avi_writer.h"
@@ -41,15 +40,6 @@ media::DvAudioMode ModeForRate(int hz) {
 bool SameSamples(std::span<const std::int16_t> carried, std::span<const std::int16_t> wanted) {
   return std::equal(carried.begin(), carried.end(), wanted.begin(), wanted.end());
 }
-
-// Frames waiting for the writer: enough to ride over a slow write, few
-// enough to keep memory small.
-constexpr std::size_t kQueuedFrames = 8;
-
-struct ConvertedFrame {
-  std::shared_ptr<const std::vector<std::uint8_t>> frame;
-  std::array<std::vector<std::int16_t>, 2> sound;  // per pair
-};
 
 }  // namespace
 
@@ -93,53 +83,41 @@ void Type1To2Job::Run(JobProgress& progress) {
   std::vector<PcmRateConverter> converters;
   for (std::size_t p = 0; p < pairs; ++p) converters.emplace_back(out_rate, 2);
   const media::DvAudioRate silence_rate = RateFromHz(out_rate);
+  std::array<std::vector<std::int16_t>, 2> chunks;
   std::vector<std::int16_t> silence;
   DvFrameSequence sequence(source_);
+  std::vector<std::uint8_t> frame;
   media::DvAudioFrame audio;
 
-  // Reading and sound on this thread, writing on another: the copy from
-  // the source overlaps the copy to the output.
-  RunTwoStages<ConvertedFrame>(
-      kQueuedFrames,
-      [&](BoundedQueue<ConvertedFrame>& queue) {
-        std::vector<std::uint8_t> frame;
-        std::shared_ptr<const std::vector<std::uint8_t>> last_good;
-        for (std::size_t k = 0; k < source_.FrameCount() && !progress.StopRequested(); ++k) {
-          bool damaged = false;
-          if (!sequence.Read(k, frame, damaged)) continue;
-          // A damaged frame goes out as the good one before it, shared.
-          if (!damaged) last_good = std::make_shared<const std::vector<std::uint8_t>>(std::exchange(frame, {}));
-          ConvertedFrame item{last_good, {}};
-          bool have_sound = false;
-          if (pairs > 0 && !damaged) {
-            try {
-              media::DecodeDvAudio(*item.frame, audio);
-              have_sound = true;
-            } catch (const media::DvAudioError&) {
-            }
-          }
-          for (std::size_t p = 0; p < pairs; ++p) {
-            if (have_sound && !audio.pcm[p].empty()) {
-              converters[p].Convert(audio.pcm[p], audio.info.sample_rate, item.sound[p]);
-            } else {
-              // A frame without readable sound still lasts its time.
-              silence.assign(media::SamplesForFrame(system, silence_rate, k) * 2, 0);
-              converters[p].Convert(silence, out_rate, item.sound[p]);
-            }
-          }
-          if (!queue.Push(std::move(item))) return;
-          progress.SetPosition(DvFramesTicks(system, k + 1));
-        }
-      },
-      [&](ConvertedFrame item) {
-        writer.WriteVideoFrame(*item.frame);
-        for (std::size_t p = 0; p < pairs; ++p)
-          if (!item.sound[p].empty()) writer.WriteAudio(p, AsBytes(item.sound[p]));
-      });
+  for (std::size_t k = 0; k < source_.FrameCount() && !progress.StopRequested(); ++k) {
+    bool damaged = false;
+    if (!sequence.Read(k, frame, damaged)) continue;
+    bool have_sound = false;
+    if (pairs > 0 && !damaged) {
+      try {
+        media::DecodeDvAudio(frame, audio);
+        have_sound = true;
+      } catch (const media::DvAudioError&) {
+      }
+    }
+    writer.WriteVideoFrame(frame);
+    for (std::size_t p = 0; p < pairs; ++p) {
+      chunks[p].clear();
+      if (have_sound && !audio.pcm[p].empty()) {
+        converters[p].Convert(audio.pcm[p], audio.info.sample_rate, chunks[p]);
+      } else {
+        // A frame without readable sound still lasts its time.
+        silence.assign(media::SamplesForFrame(system, silence_rate, k) * 2, 0);
+        converters[p].Convert(silence, out_rate, chunks[p]);
+      }
+      if (!chunks[p].empty()) writer.WriteAudio(p, AsBytes(chunks[p]));
+    }
+    progress.SetPosition(DvFramesTicks(system, k + 1));
+  }
   for (std::size_t p = 0; p < pairs; ++p) {
-    std::vector<std::int16_t> tail;
-    converters[p].Flush(tail);
-    if (!tail.empty()) writer.WriteAudio(p, AsBytes(tail));
+    chunks[p].clear();
+    converters[p].Flush(chunks[p]);
+    if (!chunks[p].empty()) writer.WriteAudio(p, AsBytes(chunks[p]));
   }
   writer.Close();
 }
@@ -171,56 +149,46 @@ void Type2To1Job::Run(JobProgress& progress) {
   media::AviWriter writer =
       media::AviWriter::CreateType1(output_, {system, source_.Wide()}, {.source = source_.File().Path()});
   DvFrameSequence sequence(source_);
+  std::vector<std::uint8_t> frame;
   media::DvAudioFrame carried;
 
-  // As in Type1To2Job: the writing overlaps the reading.
-  RunTwoStages<std::shared_ptr<const std::vector<std::uint8_t>>>(
-      kQueuedFrames,
-      [&](BoundedQueue<std::shared_ptr<const std::vector<std::uint8_t>>>& queue) {
-        std::vector<std::uint8_t> frame;
-        std::shared_ptr<const std::vector<std::uint8_t>> last_out;
-        for (std::size_t k = 0; k < source_.FrameCount() && !progress.StopRequested(); ++k) {
-          bool damaged = false;
-          if (!sequence.Read(k, frame, damaged)) continue;
-          // A damaged frame starts as the frame that went out before it.
-          if (damaged) frame = *last_out;
-          if (!feeds.empty()) {
-            // Each frame keeps the sample count it declares, so that unlocked
-            // sound stays where the camcorder put it.
-            std::size_t count = media::SamplesForFrame(system, media::RateOf(mode), k);
-            bool locked = true;
-            bool ownMode = false;  // the frame's packs already describe what is written
-            if (!damaged) {
-              try {
-                media::DecodeDvAudio(frame, carried);
-                if (carried.info.sample_rate == frame_rate_hz) {
-                  count = carried.info.samples;
-                  locked = carried.info.locked;
-                  ownMode = AudioModeOf(carried.info) == mode;
-                }
-              } catch (const media::DvAudioError&) {
-              }
-            }
-            const std::span<const std::int16_t> pair0 = feeds[0]->Take(count);
-            const std::span<const std::int16_t> pair1 =
-                feeds.size() > 1 ? feeds[1]->Take(count) : std::span<const std::int16_t>();
-            // Sound for a pair the frame marks as not recorded needs new packs.
-            const bool silent = std::all_of(pair1.begin(), pair1.end(), [](std::int16_t v) { return v == 0; });
-            const bool dubbed = ownMode && carried.info.pairs == 2 && !carried.info.second_pair_recorded &&
-                                !SameSamples(carried.pcm[1], pair1) && !silent;
-            if (!ownMode || dubbed) {
-              media::EncodeDvAudio(frame, mode, pair0, pair1, locked);
-            } else if (!SameSamples(carried.pcm[0], pair0) || (!pair1.empty() && !SameSamples(carried.pcm[1], pair1))) {
-              // The camcorder's packs stay; only the sound changes.
-              media::EncodeDvAudioSamples(frame, mode, pair0, pair1);
-            }  // else the frame already carries this sound: it goes out untouched
+  for (std::size_t k = 0; k < source_.FrameCount() && !progress.StopRequested(); ++k) {
+    bool damaged = false;
+    if (!sequence.Read(k, frame, damaged)) continue;
+    if (!feeds.empty()) {
+      // Each frame keeps the sample count it declares, so that unlocked
+      // sound stays where the camcorder put it.
+      std::size_t count = media::SamplesForFrame(system, media::RateOf(mode), k);
+      bool locked = true;
+      bool ownMode = false;  // the frame's packs already describe what is written
+      if (!damaged) {
+        try {
+          media::DecodeDvAudio(frame, carried);
+          if (carried.info.sample_rate == frame_rate_hz) {
+            count = carried.info.samples;
+            locked = carried.info.locked;
+            ownMode = AudioModeOf(carried.info) == mode;
           }
-          last_out = std::make_shared<const std::vector<std::uint8_t>>(std::exchange(frame, {}));
-          if (!queue.Push(last_out)) return;
-          progress.SetPosition(DvFramesTicks(system, k + 1));
+        } catch (const media::DvAudioError&) {
         }
-      },
-      [&](const std::shared_ptr<const std::vector<std::uint8_t>>& frame) { writer.WriteVideoFrame(*frame); });
+      }
+      const std::span<const std::int16_t> pair0 = feeds[0]->Take(count);
+      const std::span<const std::int16_t> pair1 =
+          feeds.size() > 1 ? feeds[1]->Take(count) : std::span<const std::int16_t>();
+      // Sound for a pair the frame marks as not recorded needs new packs.
+      const bool silent = std::all_of(pair1.begin(), pair1.end(), [](std::int16_t v) { return v == 0; });
+      const bool dubbed = ownMode && carried.info.pairs == 2 && !carried.info.second_pair_recorded &&
+                          !SameSamples(carried.pcm[1], pair1) && !silent;
+      if (!ownMode || dubbed) {
+        media::EncodeDvAudio(frame, mode, pair0, pair1, locked);
+      } else if (!SameSamples(carried.pcm[0], pair0) || (!pair1.empty() && !SameSamples(carried.pcm[1], pair1))) {
+        // The camcorder's packs stay; only the sound changes.
+        media::EncodeDvAudioSamples(frame, mode, pair0, pair1);
+      }  // else the frame already carries this sound: it goes out untouched
+    }
+    writer.WriteVideoFrame(frame);
+    progress.SetPosition(DvFramesTicks(system, k + 1));
+  }
   writer.Close();
 }
 
