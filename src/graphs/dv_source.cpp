@@ -14,6 +14,7 @@ DvSource::DvSource(const std::filesystem::path& path)
       param_(file_),
       index_(media::AviFrameIndex::Load(file_, param_)) {
   if (!param_.valid) throw NothingToConvert(path.string() + " is not an AVI file");
+  file_.AdviseSequential();
   const auto dv = media::FindDvVideoStream(param_);
   if (!dv) throw NothingToConvert(path.string() + " has no DV stream");
   interleaved_ = param_.streams[*dv].FccType() == media::FourCC("iavs");

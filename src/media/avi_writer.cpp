@@ -12,6 +12,7 @@
 #include "media/avi_index.h"
 #include "media/binary_file.h"
 #include "media/le_bytes.h"
+#include "media/write_behind.h"
 
 namespace korvid::media {
 namespace {
@@ -50,6 +51,7 @@ void StoreHeader(std::uint8_t* p, std::uint32_t code, std::uint32_t size) {
 struct AviWriter::State {
   AtomicOutput output;
   BinaryFile& file;
+  WriteBehind behind{file};
   AviWriterOptions options;
   std::vector<StreamState> streams;
   std::optional<std::size_t> lead;
@@ -60,7 +62,7 @@ struct AviWriter::State {
   std::size_t parts = 1;
   std::uint64_t first_part_frames = 0;
   std::vector<LegacyIndexEntry> legacy;  // first part only
-  std::vector<std::uint8_t> scratch;
+  std::vector<std::uint8_t> scratch;  // the headers before a chunk
   std::optional<std::uint64_t> final_end;  // set once the last part's indexes are written
   bool closed = false;
 
@@ -192,7 +194,7 @@ struct AviWriter::State {
       plan = PlanPartEnd();
       at = plan->end;
     }
-    scratch.assign(static_cast<std::size_t>(prefix + chunk_bytes), 0);
+    scratch.assign(static_cast<std::size_t>(prefix + kChunkHeaderBytes), 0);
     std::uint8_t* p = scratch.data();
     if (new_part) {
       StoreHeader(p, FourCC("RIFF"), static_cast<std::uint32_t>(prefix + chunk_bytes - 8));
@@ -202,12 +204,13 @@ struct AviWriter::State {
       p += prefix;
     }
     StoreHeader(p, s.chunk_code, static_cast<std::uint32_t>(data.size()));
-    if (!data.empty()) std::memcpy(p + kChunkHeaderBytes, data.data(), data.size());
+    static constexpr std::uint8_t kPad[1] = {0};
+    const std::span<const std::uint8_t> pad(kPad, data.size() % 2);
 
     // Nothing below changes the state until every write has succeeded, so a
     // failed write leaves the writer describing exactly the chunks before it.
     if (plan) WritePartEnd(*plan);
-    file.WriteAt(at, scratch);
+    file.WriteAt(at, {scratch, data, pad});
 
     if (plan) {
       CommitPartEnd(*plan);
@@ -229,6 +232,7 @@ struct AviWriter::State {
     s.totals.largest_chunk = std::max(s.totals.largest_chunk, size);
     ++s.chunks;
     if (parts == 1 && stream == CountingStream()) ++first_part_frames;
+    behind.Advance(end);
   }
 
   void Finalise() {

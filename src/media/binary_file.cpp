@@ -1,9 +1,11 @@
 #include "media/binary_file.h"
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 #include <utility>
 
@@ -109,12 +111,56 @@ void BinaryFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> dat
   }
 }
 
+void BinaryFile::WriteAt(std::uint64_t offset, std::initializer_list<std::span<const std::uint8_t>> parts) {
+  constexpr std::size_t kMaxParts = 8;
+  if (parts.size() > kMaxParts) {
+    for (const auto part : parts) {
+      WriteAt(offset, part);
+      offset += part.size();
+    }
+    return;
+  }
+  std::array<iovec, kMaxParts> vec{};
+  std::size_t count = 0;
+  for (const auto part : parts) {
+    if (part.empty()) continue;
+    vec[count++] = iovec{const_cast<std::uint8_t*>(part.data()), part.size()};
+  }
+  std::size_t first = 0;
+  while (first < count) {
+    const ssize_t n = ::pwritev(fd_, vec.data() + first, static_cast<int>(count - first), static_cast<off_t>(offset));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw FileError(Describe(path_, "cannot write"));
+    }
+    // A short write resumes where it stopped, mid-part if need be.
+    auto left = static_cast<std::size_t>(n);
+    offset += left;
+    while (first < count && left >= vec[first].iov_len) left -= vec[first++].iov_len;
+    if (first < count) {
+      vec[first].iov_base = static_cast<std::uint8_t*>(vec[first].iov_base) + left;
+      vec[first].iov_len -= left;
+    }
+  }
+}
+
 void BinaryFile::Truncate(std::uint64_t size) {
   if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) throw FileError(Describe(path_, "cannot truncate"));
 }
 
 void BinaryFile::Sync() {
   if (::fsync(fd_) != 0) throw FileError(Describe(path_, "cannot sync"));
+}
+
+void BinaryFile::AdviseSequential() const noexcept { ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL); }
+
+void BinaryFile::StartWriteBack(std::uint64_t offset, std::uint64_t length) noexcept {
+  ::sync_file_range(fd_, static_cast<off_t>(offset), static_cast<off_t>(length), SYNC_FILE_RANGE_WRITE);
+}
+
+void BinaryFile::WaitWriteBack(std::uint64_t offset, std::uint64_t length) noexcept {
+  ::sync_file_range(fd_, static_cast<off_t>(offset), static_cast<off_t>(length),
+                    SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
 }
 
 }  // namespace korvid::media

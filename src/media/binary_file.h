@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -44,8 +45,19 @@ class BinaryFile {
   bool ReadExactAt(std::uint64_t offset, std::span<std::uint8_t> out) const;
   // Writes all of data at offset; throws FileError on failure.
   void WriteAt(std::uint64_t offset, std::span<const std::uint8_t> data);
+  // Writes the parts one after another from offset, in one call where the
+  // system allows: a chunk and its header need no copy into one buffer.
+  void WriteAt(std::uint64_t offset, std::initializer_list<std::span<const std::uint8_t>> parts);
   void Truncate(std::uint64_t size);
   void Sync();
+  // Hints for the system's cache. They change no byte and report nothing:
+  // a failure shows in the reads, writes and Sync that follow.
+  // The file is read front to back: the system may read further ahead.
+  void AdviseSequential() const noexcept;
+  // Starts writing the range to the disk without waiting for it.
+  void StartWriteBack(std::uint64_t offset, std::uint64_t length) noexcept;
+  // Waits until the range's writes that have started are on the disk.
+  void WaitWriteBack(std::uint64_t offset, std::uint64_t length) noexcept;
 
   // How many read calls this object has made: lets tests show that a walk
   // over a large file costs a handful of reads.

@@ -40,5 +40,18 @@ TEST(BinaryFile, WriteAtChangesOnlyTheBytesNamed) {
   EXPECT_EQ(test::ReadWholeFile(dir / "f"), (std::vector<std::uint8_t>{0, 0, 7, 8, 0, 0}));
 }
 
+TEST(BinaryFile, GatheredWritesLandInOrder) {
+  test::TempDir dir;
+  const std::vector<std::uint8_t> a{1, 2, 3}, b{4}, c{5, 6};
+  {
+    BinaryFile file(dir / "f", BinaryFile::Mode::kCreate);
+    file.WriteAt(1, {a, {}, b, c});
+    // More parts than one system call takes.
+    file.WriteAt(7, {b, b, b, b, b, b, b, b, c});
+  }
+  EXPECT_EQ(test::ReadWholeFile(dir / "f"),
+            (std::vector<std::uint8_t>{0, 1, 2, 3, 4, 5, 6, 4, 4, 4, 4, 4, 4, 4, 4, 5, 6}));
+}
+
 }  // namespace
 }  // namespace korvid::media
