@@ -104,7 +104,7 @@ TEST_F(PluginSessionTest, PluginActionsBecomeCommandsExceptUnderATakenName) {
   EXPECT_EQ(commands.menu.at(0).items.back().actionName, "pmCapitals");
 
   // Named like a built-in action: registered, but never found by its name.
-  EXPECT_EQ(commands.registry.Find("renamescan"), &commands.ch.RenameScAn);
+  EXPECT_EQ(commands.registry.Find("renamescan"), &commands.ch.Action("RenameScAn"));
   EXPECT_EQ(commands.actions.Find("pmRenameScAn"), nullptr);
   EXPECT_FALSE(std::any_of(commands.switches.begin(), commands.switches.end(),
                            [](const SwitchEntry& e) { return e.switchText == "y"; }));
