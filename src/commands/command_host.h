@@ -20,8 +20,9 @@ enum class Buttons {
 
 enum class Answer { kOk, kYes, kNo, kCancel, kAll };
 
-// Its events (ProcessEvents, Wake) are those a job's wait keeps moving.
-class CommandHost : public graphs::EventPump {
+// Its events (ProcessEvents, Wake) are those a job's wait keeps moving,
+// its gauge (SetGauge) the one a conversion's tick moves.
+class CommandHost : public graphs::JobHost {
  public:
   // Shows `text` and waits for one of `buttons`.
   virtual Answer Ask(MessageKind kind, const std::string& text, Buttons buttons) = 0;
@@ -29,7 +30,6 @@ class CommandHost : public graphs::EventPump {
   virtual void SetStatusText(const std::string& text) = 0;
   // The gauge takes the place of the player's position slider while shown.
   virtual void ShowGauge(bool visible) = 0;
-  virtual void SetGauge(int percent) = 0;
   // The list control is disabled while a run goes over the selection.
   virtual void SetListEnabled(bool enabled) = 0;
   // The player lets go of its file while a command may rewrite it.

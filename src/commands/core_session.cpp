@@ -45,7 +45,7 @@ CoreSession::CoreSession(CoreSessionSetup setup)
       conversion_{holders_.conversion, preferences_.values(), availability_, host_, flags_},
       scenes_{host_, flags_.AbortCommand, detector_, datecodeFormat_, {}, {}},
       plugins_(PluginServices{host_, flags_, preferences_.values(), localeFormats_}),
-      context_{list_, host_, flags_, {}, {}} {
+      context_{list_, host_, flags_, {}, {}, &holders_.conversion.convertTimer} {
   flags_.NoConfirmation = false;
   if (setup.frameRateChooser != nullptr && setup.codecChooser != nullptr)
     headerFix_.emplace(HeaderFixServices{host_, *setup.frameRateChooser, *setup.codecChooser, frameRate_, codec_});

@@ -1,29 +1,12 @@
 #pragma once
-// The process-wide flags every long loop polls. Atomic because media jobs
-// on worker threads stop on AbortCommand too.
+// Commands read the process-wide flags under their own names; the flags
+// live in settings so that the list and the jobs can poll them too.
 
-#include <atomic>
+#include "settings/process_flags.h"
 
 namespace korvid::commands {
 
-struct ProcessFlags {
-  // Escape: stop the command running on the current file, and a run before its next file.
-  std::atomic<bool> AbortCommand{false};
-  // Shift+Escape: stop a run after the current file (sets AbortCommand too).
-  std::atomic<bool> AbortAll{false};
-  // Command-line runs and the switch "m": no confirmation is asked.
-  std::atomic<bool> NoConfirmation{false};
-  // A runner is applying a command: one started meanwhile (from the events
-  // the run processes) is refused rather than run inside it.
-  std::atomic<bool> CommandRunning{false};
-
-  void ClearAborts() {
-    AbortCommand = false;
-    AbortAll = false;
-  }
-};
-
-// The one set of the process.
-ProcessFlags& Flags();
+using settings::Flags;
+using settings::ProcessFlags;
 
 }  // namespace korvid::commands

@@ -4,6 +4,7 @@
 
 #include "commands/command_skipped.h"
 #include "commands/file_action_skips.h"
+#include "graphs/graph_holders.h"
 #include "resources/string_table.h"
 #include "resources/user_error.h"
 
@@ -147,22 +148,26 @@ void RunSingle(const tFileAction& action, const media::TAfficherFichier* entry, 
   FinishSingleRun(context, fullRefresh);
 }
 
-// Hides the gauge again however the execution ends.
+// Hides the gauge and stops its timer again however the execution ends.
 class GaugeShown {
  public:
-  GaugeShown(CommandHost& host, bool shown) : host_(host), shown_(shown) {
+  GaugeShown(CommandHost& host, graphs::ConvertTimer* timer, bool shown) : host_(host), timer_(timer), shown_(shown) {
     if (!shown_) return;
     host_.ShowGauge(true);
     host_.SetGauge(0);
+    if (timer_ != nullptr) timer_->Enable();
   }
   ~GaugeShown() {
-    if (shown_) host_.ShowGauge(false);
+    if (!shown_) return;
+    if (timer_ != nullptr) timer_->Disable();
+    host_.ShowGauge(false);
   }
   GaugeShown(const GaugeShown&) = delete;
   GaugeShown& operator=(const GaugeShown&) = delete;
 
  private:
   CommandHost& host_;
+  graphs::ConvertTimer* timer_;
   bool shown_;
 };
 
@@ -210,7 +215,7 @@ std::string FormatMonoMessage(std::string_view monoMessage, std::string_view nam
 
 void ExecuteOnEntry(const tFileAction& action, const media::TAfficherFichier* entry, RunContext& context) {
   const bool showProgress = !action.MonoMessage.empty();
-  GaugeShown gauge(context.host, showProgress);
+  GaugeShown gauge(context.host, context.progressTimer, showProgress);
   if (showProgress) context.host.SetStatusText(FormatMonoMessage(action.MonoMessage, entry ? entry->name : ""));
   if (!action.OnExecution) return;
 

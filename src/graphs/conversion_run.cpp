@@ -4,10 +4,9 @@
 #include <filesystem>
 #include <system_error>
 
-#include "commands/command_host.h"
-#include "commands/process_flags.h"
 #include "graphs/graph_holders.h"
 #include "graphs/job_wait.h"
+#include "settings/process_flags.h"
 
 namespace korvid::graphs {
 
@@ -25,8 +24,8 @@ void TCdm::StopConversion() {
   progressSource.reset();
 }
 
-bool TCdm::RunJob(std::unique_ptr<ConversionJob> job, commands::CommandHost& host,
-                  const commands::ProcessFlags& flags) {
+bool TCdm::RunJob(std::unique_ptr<ConversionJob> job, JobHost& host,
+                  const settings::ProcessFlags& flags) {
   conversionComplete = false;
   if (fg.Active()) {
     StopConversion();
@@ -37,7 +36,7 @@ bool TCdm::RunJob(std::unique_ptr<ConversionJob> job, commands::CommandHost& hos
   return RunConversionGraph(host, flags);
 }
 
-bool TCdm::RunConversionGraph(commands::CommandHost& host, const commands::ProcessFlags& flags) {
+bool TCdm::RunConversionGraph(JobHost& host, const settings::ProcessFlags& flags) {
   if (!job_ || !progressSource) return false;
   conversionDuration = job_->Duration();
   if (conversionDuration <= 0) {
@@ -81,7 +80,7 @@ bool TCdm::RunConversionGraph(commands::CommandHost& host, const commands::Proce
   return true;
 }
 
-void TCdm::ConvertTimerTick(commands::CommandHost& host, const commands::ProcessFlags& flags) {
+void TCdm::ConvertTimerTick(JobHost& host, const settings::ProcessFlags& flags) {
   if (flags.AbortCommand) {
     conversionComplete = true;
     if (progressSource) progressSource->RequestStop();

@@ -16,12 +16,9 @@
 #include "graphs/filter_catalogue.h"
 #include "graphs/filter_graph.h"
 #include "graphs/filter_slot.h"
+#include "graphs/job_wait.h"
 #include "graphs/scene_detector.h"
-
-namespace korvid::commands {
-class CommandHost;
-struct ProcessFlags;
-}  // namespace korvid::commands
+#include "settings/process_flags.h"
 
 namespace korvid::graphs {
 
@@ -135,14 +132,14 @@ class TCdm {
   // next frame, leaving a valid shorter output. False, with nothing run,
   // without a job or for a job of zero duration. A job that fails has its
   // partial output removed and its error rethrown.
-  bool RunConversionGraph(commands::CommandHost& host, const commands::ProcessFlags& flags);
+  bool RunConversionGraph(JobHost& host, const settings::ProcessFlags& flags);
   // What every conversion command does: let go of whatever an earlier
   // command left in the graph, then build `job` and run it as above.
-  bool RunJob(std::unique_ptr<ConversionJob> job, commands::CommandHost& host,
-              const commands::ProcessFlags& flags);
+  bool RunJob(std::unique_ptr<ConversionJob> job, JobHost& host,
+              const settings::ProcessFlags& flags);
   // One tick of convertTimer: the abort check, the gauge, the completion
   // check. Runs on the waiting thread.
-  void ConvertTimerTick(commands::CommandHost& host, const commands::ProcessFlags& flags);
+  void ConvertTimerTick(JobHost& host, const settings::ProcessFlags& flags);
   // The job's end, seen by the waiting thread.
   void OnGraphComplete() { conversionComplete = true; }
   // Stops and lets go of any job, running or built.

@@ -22,6 +22,12 @@ class EventPump {
   virtual void Wake() = 0;
 };
 
+// The waiting thread's events plus the gauge a conversion's tick moves.
+class JobHost : public EventPump {
+ public:
+  virtual void SetGauge(int percent) = 0;
+};
+
 // Runs `pump` until `stop` is true. `tick` runs on this thread `first_tick_ms`
 // after the start and then as often as it says (it returns the time to its
 // next run). The job's thread calls pump.Wake() when it finishes.

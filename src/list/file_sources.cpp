@@ -1,6 +1,6 @@
 #include "list/file_sources.h"
 
-#include "commands/process_flags.h"
+#include "settings/process_flags.h"
 #include "list/dir_scan.h"
 #include "list/uri_list.h"
 #include "resources/string_table.h"
@@ -13,7 +13,7 @@ using resources::Text;
 
 std::string StatusText(Text text) { return std::string(resources::Str(text)); }
 
-bool Aborted() { return commands::Flags().AbortCommand; }
+bool Aborted() { return settings::Flags().AbortCommand; }
 
 void AddAll(VideoList& list, const std::vector<std::string>& paths, bool stopOnAbort) {
   for (const std::string& path : paths) {

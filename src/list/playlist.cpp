@@ -7,8 +7,7 @@
 
 #include <fstream>
 
-#include "commands/process_flags.h"
-#include "commands/scene_files.h"
+#include "settings/process_flags.h"
 #include "settings/system_locale.h"
 #include "resources/product.h"
 #include "resources/string_table.h"
@@ -126,13 +125,13 @@ void LoadPlaylist(VideoList& list, const std::filesystem::path& path) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) return;
   list.BeginBatch(resources::Fill(Text::kOpenPlaylist, {path.string()}));
-  if (!commands::Flags().AbortCommand) {
+  if (!settings::Flags().AbortCommand) {
     std::ifstream in(path, std::ios::binary);
     std::string raw;
     bool first = true;
-    while (in && !commands::Flags().AbortCommand) {
+    while (in && !settings::Flags().AbortCommand) {
       list.View().ProcessEvents();
-      if (commands::Flags().AbortCommand || !std::getline(in, raw)) break;
+      if (settings::Flags().AbortCommand || !std::getline(in, raw)) break;
       const std::string entry = EntryPathOf(raw, first);
       first = false;
       if (!entry.empty()) list.AddFile(entry);

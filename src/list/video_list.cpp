@@ -4,7 +4,7 @@
 #include <exception>
 #include <system_error>
 
-#include "commands/process_flags.h"
+#include "settings/process_flags.h"
 #include "media/stream_analysis.h"
 
 namespace korvid::list {
@@ -199,13 +199,13 @@ int VideoList::RenameEntry(int index, const std::string& newPath) {
   return n;
 }
 
-void VideoList::ApplyUpdate(commands::TchUpdateType update, int index, const std::string& newPath) {
+void VideoList::ApplyUpdate(TchUpdateType update, int index, const std::string& newPath) {
   switch (update) {
-    case commands::utAdd: ReplaceEntry(newPath); break;
-    case commands::utDelete: RemoveEntry(index); break;
-    case commands::utModify: ReanalyseEntry(index); break;
-    case commands::utRename: RenameEntry(index, newPath); break;
-    case commands::utNone: break;
+    case utAdd: ReplaceEntry(newPath); break;
+    case utDelete: RemoveEntry(index); break;
+    case utModify: ReanalyseEntry(index); break;
+    case utRename: RenameEntry(index, newPath); break;
+    case utNone: break;
   }
 }
 
@@ -281,7 +281,7 @@ void VideoList::SetDatecodeFormat(const media::DatecodeFormat& format) {
 }
 
 void VideoList::BeginBatch(const std::string& message) {
-  if (commands::Flags().AbortCommand) return;
+  if (settings::Flags().AbortCommand) return;
   hadCurrentAtBatchStart_ = Current() != nullptr;
   view_.BatchStarted(message);
   busy_ = true;
@@ -300,7 +300,7 @@ void VideoList::EndBatch() {
   }
   busy_ = false;
   hadCurrentAtBatchStart_ = true;
-  commands::Flags().AbortCommand = false;
+  settings::Flags().AbortCommand = false;
 }
 
 void VideoList::SetFocus(int index) { FocusRow(index); }

@@ -13,7 +13,7 @@
 
 #include <QLocale>
 
-#include "commands/update_type.h"
+#include "list/update_type.h"
 #include "list/sort_key_list.h"
 #include "list/video_list_view.h"
 #include "media/video_record.h"
@@ -62,7 +62,7 @@ class VideoList {
   void ReanalyseEntry(int index);
   int RenameEntry(int index, const std::string& newPath);
   // Dispatches on `update` for the entry at `index` (from FindEntry).
-  void ApplyUpdate(commands::TchUpdateType update, int index, const std::string& newPath);
+  void ApplyUpdate(TchUpdateType update, int index, const std::string& newPath);
 
   void ClearList();
   void SortList(int order);

@@ -24,6 +24,7 @@
 #include "support/sample_set.h"
 #include "support/scripted_host.h"
 #include "support/test_env.h"
+#include "sample_clip.h"
 
 namespace korvid::commands {
 namespace {
@@ -291,6 +292,24 @@ TEST_F(SwitchRunTest, InlayMakesOneOutputPerSourceAndNeverInlaysAnOutput) {
   ASSERT_EQ(steps_.size(), 2u);
   EXPECT_EQ(steps_[0].outcome, SwitchStep::Outcome::kDone);
   EXPECT_EQ(steps_[0].detail, (dir_ / "a_in.avi").string());
+}
+
+// The runner switches the progress timer on for a command with a status
+// message, so the gauge follows a conversion long enough to tick, and off
+// again after it.
+TEST_F(SwitchRunTest, GaugeFollowsAConversionAndItsTimerStopsAfter) {
+  test::EnsureGuiApplication();
+  samples::DvClipSpec spec = samples::StandardDvClips().at(1);
+  spec.frames = 250;
+  const fs::path clip = dir_ / "a.avi";
+  samples::WriteDvClip(clip, spec);
+  List().AddFile(clip.string());
+  Run({clip.string(), "+i"});
+  ASSERT_TRUE(fs::exists(dir_ / "a_in.avi"));
+  EXPECT_EQ(host_.gauge.front(), 0);
+  EXPECT_TRUE(std::any_of(host_.gauge.begin(), host_.gauge.end(), [](int p) { return p > 0 && p <= 100; }));
+  EXPECT_TRUE(std::is_sorted(host_.gauge.begin(), host_.gauge.end()));
+  EXPECT_FALSE(session_->Graphs().conversion.convertTimer.enabled);
 }
 
 // What an item model over the list would show: a copy kept from the row

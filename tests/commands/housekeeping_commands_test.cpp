@@ -108,7 +108,7 @@ class HousekeepingTest : public ::testing::Test {
                         QLocale::c(), 1, false};
   test::ScriptedHost host_;
   ProcessFlags flags_;
-  RunContext context_{list_, host_, flags_, {}, {}};
+  RunContext context_{list_, host_, flags_, {}, {}, nullptr};
   RecordingLauncher launcher_;
   RecordingReportView reportView_;
   settings::Preferences prefs_ = settings::DefaultPreferences({}, true);

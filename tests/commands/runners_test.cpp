@@ -68,7 +68,7 @@ class RunnerTest : public ::testing::Test {
                         {}, QLocale::c(), 1, false};
   ScriptedHost host_;
   ProcessFlags flags_;
-  RunContext context_{list_, host_, flags_, {}, {}};
+  RunContext context_{list_, host_, flags_, {}, {}, nullptr};
   std::vector<std::string> ran_;
 };
 

@@ -228,7 +228,7 @@ TEST_F(VideoListTest, RenameMovesTheEntryToItsNewPlaceSelectedAndFocused) {
   const std::string renamed = (dir_ / "q.avi").string();
   fs::rename(a, renamed);
 
-  list->ApplyUpdate(commands::utRename, list->FindEntry(a), renamed);
+  list->ApplyUpdate(list::utRename, list->FindEntry(a), renamed);
   EXPECT_EQ(Paths(*list), (std::vector<std::string>{m, renamed, z}));
   EXPECT_EQ(list->Entry(1).name, "q.avi");
   EXPECT_TRUE(list->Entry(1).selected);
@@ -266,15 +266,15 @@ TEST_F(VideoListTest, ModifyKeepsThePositionAndReplaceTakesANewPlace) {
   fs::remove(grown);
   test::PlaceSample("pal_wide.avi", grown);  // larger than clip.avi now
 
-  list->ApplyUpdate(commands::utModify, list->FindEntry(small), "");
+  list->ApplyUpdate(list::utModify, list->FindEntry(small), "");
   EXPECT_EQ(list->Entry(0).record->fullName, small) << "no re-sort on modify";
   EXPECT_EQ(list->Entry(0).record->datecodeKey.substr(0, 4), "2010");
 
-  list->ApplyUpdate(commands::utAdd, -1, small);
+  list->ApplyUpdate(list::utAdd, -1, small);
   EXPECT_EQ(Paths(*list), (std::vector<std::string>{clip, small}));
   EXPECT_EQ(list->Keys().Size(), 2);
 
-  list->ApplyUpdate(commands::utDelete, list->FindEntry(clip), "");
+  list->ApplyUpdate(list::utDelete, list->FindEntry(clip), "");
   EXPECT_EQ(Paths(*list), (std::vector<std::string>{small}));
 }
 
