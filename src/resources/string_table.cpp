@@ -328,7 +328,7 @@ constexpr std::array<Entry, kTextCount> kTexts = {{
     {Text::kRenameFailed, "Impossible to rename %s to %s: %s"},
     {Text::kFileDateFailed, "Impossible to set the date of %s: %s"},
     {Text::kDefaultPlaylistNotSaved, "korvid: the default playlist was not saved: %s\n"},
-    {Text::kNoWindowInThisBuild, "korvid: the window is not available in this build; the command line runs without it\n"},
+    {Text::kNoWindowInThisBuild, "korvid: no display to show the window on; the command line runs without it\n"},
     {Text::kPluginLoadFailed, "the library does not load: %s"},
     {Text::kPluginTextUnterminated, "its %s text does not end within the buffer"},
     {Text::kPluginWrongType, "its type \"%s\" is not korvid_0005"},
@@ -344,7 +344,6 @@ constexpr std::array<Entry, kTextCount> kTexts = {{
     {Text::kPluginNameLeavesFolder, "the renaming format would move it into another folder"},
     {Text::kPluginSkipped, "korvid: the plug-in %s was skipped: %s\n"},
 
-    {Text::kNoWindowInThisBuild, "korvid: no display to show the window on; the command line runs without it\n"},
 }};
 
 constexpr bool InEnumOrder() {

@@ -300,11 +300,12 @@ TEST_F(MainWindowTest, ThePlayerShowsTheCurrentClipFollowsTheWindowsStepsAndLets
   // Setting the file's date from its datecode writes the file: the player
   // says so while the file is let go, and shows the file again after.
   std::vector<std::string> messages;
-  QObject::connect(player->reBaseFrame, &QTextEdit::textChanged,
+  const QMetaObject::Connection watch = QObject::connect(player->reBaseFrame, &QTextEdit::textChanged,
                    [&] { messages.push_back(player->reBaseFrame->toPlainText().toStdString()); });
   const auto before = fs::last_write_time(work_ / "second.avi");
   AnswerNextQuestion(QMessageBox::Yes);
   window_->Action("amFileDate")->trigger();
+  QObject::disconnect(watch);
   EXPECT_NE(fs::last_write_time(work_ / "second.avi"), before);
   ASSERT_FALSE(messages.empty());
   EXPECT_NE(messages.front().find("Video temporarily interrupted"), std::string::npos) << messages.front();
