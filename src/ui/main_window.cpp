@@ -295,7 +295,7 @@ void TUIForm::RowMoved(int from, int to) { model_->RowMoved(from, to); }
 void TUIForm::SelectionChanged(int first, int last) { SyncSelectionToView(first, last); }
 void TUIForm::FocusChanged(int) {
   SyncSelectionToView(0, -1);
-  ShowInPlayer(session_->List().Current());
+  if (session_) ShowInPlayer(session_->List().Current());
 }
 
 void TUIForm::StatusRefreshed(const list::ListStatus& status) {
@@ -335,10 +335,12 @@ void TUIForm::ShowCurrentEntry(const media::TAfficherFichier* record) { ShowInPl
 
 void TUIForm::StopPlayback() {
   playerEntry_.reset();
-  player_->ClearPlayer();
+  if (player_ != nullptr) player_->ClearPlayer();
 }
 
 void TUIForm::ShowInPlayer(const media::TAfficherFichier* record) {
+  // The session starts before the frame that needs its preferences.
+  if (player_ == nullptr) return;
   if (record == nullptr) {
     if (playerEntry_) StopPlayback();
     return;

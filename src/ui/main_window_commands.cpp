@@ -93,7 +93,7 @@ void TUIForm::SetWindowHandlers() {
 void TUIForm::BindPlayerActions() {
   commands::ActionList& actions = session_->Commands().actions;
   TBaseFrame* player = player_;
-  const std::pair<const char*, void (TBaseFrame::*)()> slots[] = {
+  const std::pair<const char*, void (TBaseFrame::*)()> steps[] = {
       {"avPlayStop", &TBaseFrame::PlayStop},          {"avFullscreen", &TBaseFrame::ToggleFullScreen},
       {"avMute", &TBaseFrame::ToggleMute},            {"avanceLow", &TBaseFrame::FrameForward},
       {"reculeLow", &TBaseFrame::FrameBackward},      {"avanceMedium", &TBaseFrame::SecondForward},
@@ -101,7 +101,7 @@ void TUIForm::BindPlayerActions() {
       {"ReculeHigh", &TBaseFrame::MinuteBackward},    {"AvanceScene", &TBaseFrame::SceneForward},
       {"ReculeScene", &TBaseFrame::SceneBackward},    {"avAvanceFin", &TBaseFrame::GoToEnd},
       {"avReculeDebut", &TBaseFrame::GoToStart}};
-  for (const auto& [name, slot] : slots)
+  for (const auto& [name, slot] : steps)
     if (commands::WindowAction* action = actions.Find(name)) action->onExecute = [player, slot] { (player->*slot)(); };
   // The overlay's two commands are file actions run on the current entry.
   commands::Tch& ch = session_->Commands().ch;

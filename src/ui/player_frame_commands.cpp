@@ -26,7 +26,7 @@ QString TBaseFrame::FullScreenCaption() const {
 QString TBaseFrame::MuteCaption() const { return UiText(prefs_.muteOn ? Text::kSoundOnCaption : Text::kavMuteCaption); }
 QString TBaseFrame::MuteHint() const { return UiText(prefs_.muteOn ? Text::kSoundOffHint : Text::kSoundOnHint); }
 QString TBaseFrame::DatecodeCaption() const {
-  return UiText(prefs_.inlayOn ? Text::kHideDatecodeCaption : Text::kamAfficherDatecodeCaption);
+  return UiText(prefs_.inlayOn ? Text::kHideDatecodeCaption : Text::kAfficherDatecodeCaption);
 }
 QString TBaseFrame::SlidersCaption() const {
   return UiText(prefs_.inlaySlidersVisible ? Text::kHideSlidersCaption : Text::kamAfficherSlidersCaption);

@@ -213,7 +213,7 @@ TEST_F(PlayerLabels, ScenesStepThroughScnFilesOfEitherWriter) {
       scene.EndFrame = end;
       writer.WriteScene(scene);
     }
-    ASSERT_TRUE(writer.CloseSceneOutput());
+    writer.CloseSceneOutput();
   }
   media::TAfficherFichier entry = Analysed(path);
   ASSERT_TRUE(entry.hasSceneFile);
@@ -332,7 +332,7 @@ TEST_F(PlayerLabels, FailureStagesOnRealFiles) {
                               (test::RealFixturesDir() / "sony_perfect.dv").string(), "-map", "0:v", "-c", "copy", odd.string()})
                 .exit_code,
             0);
-  ASSERT_TRUE(media::WriteVideoHandler(odd, media::FourCC("abcd")));
+  media::WriteVideoHandler(odd, media::FourCC("abcd"));
   ASSERT_TRUE(frame_.OpenInPlayer(Analysed(odd)));
   EXPECT_EQ(frame_.FailureStage(), PlayerStage::kOddDvCodec);
   EXPECT_FALSE(frame_.vw->Picture().isNull());
