@@ -241,18 +241,6 @@ TEST_F(MainWindowTest, RenameFromTheMenuRenamesTheFileAndItsRow) {
   EXPECT_EQ(Rows(), (std::vector<std::string>{"ClipDV_20050814_03.02.11_pm.avi"}));
 }
 
-// Ctrl+Q is both Quit's second key and the key of "Shorten the name": it
-// quits, and no file is renamed on the way out.
-TEST_F(MainWindowTest, CtrlQQuitsAndRenamesNothing) {
-  const std::string clip = Clip("holiday_2005.08.14_03.02.11_pm.avi");
-  Drop({clip});
-  ASSERT_TRUE(Offered("amPurgerNom"));
-  Key(Qt::Key_Q, Qt::ControlModifier);
-  EXPECT_FALSE(window_->isVisible());
-  EXPECT_TRUE(questions_.empty());
-  EXPECT_TRUE(fs::exists(clip));
-}
-
 // Two clips whose every frame has its own datecode (the clock jumps 7 s at
 // each frame): the window's player shows the current one, a step from the
 // window's actions moves it, and a command that rewrites the file makes
@@ -313,6 +301,18 @@ TEST_F(MainWindowTest, ThePlayerShowsTheCurrentClipFollowsTheWindowsStepsAndLets
   EXPECT_FALSE(player->reBaseFrame->isVisible());
   EXPECT_TRUE(player->vw->isVisible());
   EXPECT_EQ(shown(), std::pair(std::string("0:00:00:00"), datecode(second, 0)));
+}
+
+// Ctrl+Q is both Quit's second key and the key of "Shorten the name": it
+// quits, and no file is renamed on the way out.
+TEST_F(MainWindowTest, CtrlQQuitsAndRenamesNothing) {
+  const std::string clip = Clip("holiday_2005.08.14_03.02.11_pm.avi");
+  Drop({clip});
+  ASSERT_TRUE(Offered("amPurgerNom"));
+  Key(Qt::Key_Q, Qt::ControlModifier);
+  EXPECT_FALSE(window_->isVisible());
+  EXPECT_TRUE(questions_.empty());
+  EXPECT_TRUE(fs::exists(clip));
 }
 
 }  // namespace
