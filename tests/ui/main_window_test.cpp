@@ -100,7 +100,10 @@ class MainWindowTest : public ::testing::Test {
   // A person reads the next question and presses `button`.
   void AnswerNextQuestion(QMessageBox::StandardButton button) {
     QTimer::singleShot(20, [this, button] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      // The box on show, active or not (another test's window may hold the focus).
+      QMessageBox* box = nullptr;
+      for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* shown = qobject_cast<QMessageBox*>(top); shown != nullptr && shown->isVisible()) box = shown;
       if (box == nullptr) return AnswerNextQuestion(button);
       questions_.push_back(box->text().toStdString());
       box->button(button)->click();
