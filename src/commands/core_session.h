@@ -92,6 +92,9 @@ class CoreSession {
   // texts and the scene texts follow it at once.
   void SetDisplayDatecodeFormat(const std::string& format);
 
+  // The player's view of a scene scan: shows each new scene's first frame.
+  void SetSceneStartHook(std::function<void(std::int32_t frame)> hook) { scenes_.showSceneStart = std::move(hook); }
+
   // Closing, which is never refused: a loop still running stops at its next
   // poll, then the preferences (with the command choices) and the default
   // playlist are saved when their preferences say so. Only the first call

@@ -13,10 +13,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QPushButton>
-#include <QSlider>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -29,11 +26,13 @@
 #include "list/file_sources.h"
 #include "list/playlist.h"
 #include "resources/user_error.h"
+#include "settings/system_locale.h"
 #include "ui/action_icons.h"
 #include "ui/clipboard_files.h"
 #include "ui/codec_form.h"
 #include "ui/frame_rate_form.h"
 #include "ui/main_window_panels.h"
+#include "ui/player_frame.h"
 #include "ui/riff_form.h"
 #include "ui/ui_text.h"
 #include "ui/video_list_model.h"
@@ -64,9 +63,11 @@ TUIForm::TUIForm(WindowSetup setup) : setup_(std::move(setup)) {
     RefreshActions();
   };
   model_->Attach(&session_->List());
+  BuildPlayerFrame();
 
   SetWindowHandlers();
   BuildActions();
+  BindPlayerActions();
   BuildMenus();
   BuildToolbars();
   // The menu bar keeps its height while a panel hides every menu.
@@ -90,6 +91,8 @@ TUIForm::TUIForm(WindowSetup setup) : setup_(std::move(setup)) {
 TUIForm::~TUIForm() {
   // Whatever the way out, the shutdown steps run once.
   if (session_) session_->Shutdown();
+  // Before the session whose preferences it writes.
+  delete player_;
 }
 
 // --- Layout -----------------------------------------------------------------
@@ -118,8 +121,6 @@ void TUIForm::BuildLayout() {
     bar->layout()->setSpacing(0);
     bar->layout()->setContentsMargins(0, 0, 0, 0);
   }
-
-  BuildPlayerFrame();
 
   lb_ = new QListView(central_);
   lb_->setObjectName(QStringLiteral("lb"));
@@ -155,73 +156,31 @@ void TUIForm::BuildLayout() {
 }
 
 void TUIForm::BuildPlayerFrame() {
-  baseFrame_ = new QFrame(central_);
-  baseFrame_->setObjectName(QStringLiteral("BaseFrame"));
-  baseFrame_->setGeometry(0, 36, 286, 393);
-
-  auto* info = new QFrame(baseFrame_);
-  info->setObjectName(QStringLiteral("Panel1"));
-  info->setFrameShape(QFrame::StyledPanel);
-  info->setGeometry(4, 2, 278, 154);
-  info->setToolTip(UiText(Text::kInfoPanelHint));
-  info->setContextMenuPolicy(Qt::CustomContextMenu);
-  // One row per label; the audio has two, the stream and its format.
-  const Text captions[] = {Text::kInfoDatecode, Text::kInfoTimecode, Text::kInfoCodec, Text::kInfoImage,
-                           Text::kInfoDuration, Text::kInfoFps,      Text::kInfoAudio};
-  constexpr int kRow = 16;
-  int y = 22;
-  for (std::size_t i = 0; i <= std::size(captions); ++i, y += kRow) {
-    if (i < std::size(captions)) {
-      auto* name = new QLabel(UiText(captions[i]), info);
-      name->setGeometry(8, y, 80, kRow);
-    }
-    auto* value = new QLabel(info);
-    value->setGeometry(90, y, 184, kRow);
-    value->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    infoLabels_.push_back(value);
-  }
-  labNom_ = new QLabel(info);
-  labNom_->setObjectName(QStringLiteral("LabNom"));
-  labNom_->setGeometry(8, 4, 266, 16);
-  labNom_->setToolTip(UiText(Text::kFileNameHint));
-  labNom_->setCursor(Qt::PointingHandCursor);
-  labNom_->installEventFilter(this);
-  QFont bold = labNom_->font();
-  bold.setBold(true);
-  labNom_->setFont(bold);
-
-  auto* video = new QFrame(baseFrame_);
-  video->setObjectName(QStringLiteral("vw"));
-  video->setGeometry(23, 160, 240, 180);
-  video->setStyleSheet(QStringLiteral("background: black;"));
-  video->setToolTip(UiText(Text::kVideoWindowHint));
-
-  tb_ = new QSlider(Qt::Horizontal, baseFrame_);
-  tb_->setObjectName(QStringLiteral("tb"));
-  tb_->setGeometry(4, 346, 278, 22);
-  gauge_ = new QProgressBar(baseFrame_);
-  gauge_->setObjectName(QStringLiteral("Gauge1"));
-  gauge_->setGeometry(4, 346, 278, 22);
-  gauge_->setRange(0, 100);
-  gauge_->setToolTip(UiText(Text::kGaugeHint));
-  gauge_->hide();
-  auto* timeStamp = new QLabel(baseFrame_);
-  timeStamp->setObjectName(QStringLiteral("labTimeStamp"));
-  timeStamp->setGeometry(4, 370, 278, 18);
-  timeStamp->setAlignment(Qt::AlignCenter);
+  player_ = new TBaseFrame(session_->Preferences().values(), settings::SystemLocaleFormats(), central_);
+  player_->setObjectName(QStringLiteral("BaseFrame"));
+  player_->move(0, 36);
+  player_->show();
+  // The empty-list help covers the frame while the list is empty.
+  panels_->emptyHelp->raise();
+  connect(player_, &TBaseFrame::FileNameClicked, this, [this] {
+    if (QAction* parent = Action("amDossierParent"); parent != nullptr && parent->isEnabled()) parent->trigger();
+  });
+  session_->SetSceneStartHook([this](std::int32_t frame) { player_->ShowSceneStart(frame); });
 
   copyMenu_ = new QMenu(this);
-  const Text copies[] = {Text::kCopyDatecode, Text::kCopyTimecode, Text::kCopyCodec, Text::kCopyImageSize,
-                         Text::kCopyDuration, Text::kCopyFps};
-  for (std::size_t i = 0; i < std::size(copies); ++i) {
-    QLabel* label = infoLabels_[i];
-    copyMenu_->addAction(UiText(copies[i]), this, [this, label] { CopyText(label->text()); });
-  }
+  const std::pair<Text, QLabel*> copies[] = {
+      {Text::kCopyDatecode, player_->labDatecode}, {Text::kCopyTimecode, player_->LabTimecode},
+      {Text::kCopyCodec, player_->LabCodec},       {Text::kCopyImageSize, player_->LabImage},
+      {Text::kCopyDuration, player_->LabDuree},    {Text::kCopyFps, player_->labFPS}};
+  for (const auto& [caption, label] : copies)
+    copyMenu_->addAction(UiText(caption), this, [this, label] { CopyText(label->text()); });
   copyMenu_->addAction(UiText(Text::kCopyAudio), this, [this] {
-    CopyText(infoLabels_[6]->text() + QLatin1Char(' ') + infoLabels_[7]->text());
+    CopyText(player_->LabAudio1->text() + QLatin1Char(' ') + player_->LabAudio2->text());
   });
   copyMenu_->addSeparator();
   copyMenu_->addAction(UiText(Text::kCopyFullFilename), this, &TUIForm::CopyFullFilename);
+  QFrame* info = player_->Panel1;
+  info->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(info, &QWidget::customContextMenuRequested, this,
           [this, info](const QPoint& at) { copyMenu_->popup(info->mapToGlobal(at)); });
 }
@@ -287,12 +246,19 @@ void TUIForm::SetStatusText(const std::string& text) {
   if (status_->text() != shown) status_->setText(shown);
 }
 
-void TUIForm::ShowGauge(bool visible) {
-  gauge_->setVisible(visible);
-  tb_->setVisible(!visible);
+void TUIForm::ShowGauge(bool visible) { player_->ShowGauge(visible); }
+void TUIForm::SetGauge(int percent) { player_->SetGauge(percent); }
+
+void TUIForm::ReleasePlayerFile() {
+  playerEntry_.reset();
+  player_->ReleasePlayerFile();
 }
 
-void TUIForm::SetGauge(int percent) { gauge_->setValue(std::clamp(percent, 0, 100)); }
+// Not every command tells the list afterwards: the entry opens again here.
+void TUIForm::RetakePlayerFile() {
+  player_->ResumePlayer();
+  ShowInPlayer(session_->List().Current());
+}
 
 void TUIForm::ProcessEvents(int max_wait_ms) {
   QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
@@ -327,7 +293,10 @@ void TUIForm::RowRemoved(int row, list::EntryId) { model_->RowRemoved(row); }
 void TUIForm::RowChanged(int row) { model_->RowChanged(row); }
 void TUIForm::RowMoved(int from, int to) { model_->RowMoved(from, to); }
 void TUIForm::SelectionChanged(int first, int last) { SyncSelectionToView(first, last); }
-void TUIForm::FocusChanged(int) { SyncSelectionToView(0, -1); }
+void TUIForm::FocusChanged(int) {
+  SyncSelectionToView(0, -1);
+  if (session_) ShowInPlayer(session_->List().Current());
+}
 
 void TUIForm::StatusRefreshed(const list::ListStatus& status) {
   labFichiers_->setText(QString::fromStdString(status.caption));
@@ -362,17 +331,27 @@ void TUIForm::BatchEnded() {
   if (running_ > 0) --running_;
 }
 
-void TUIForm::ShowCurrentEntry(const media::TAfficherFichier* record) {
+void TUIForm::ShowCurrentEntry(const media::TAfficherFichier* record) { ShowInPlayer(record); }
+
+void TUIForm::StopPlayback() {
+  playerEntry_.reset();
+  if (player_ != nullptr) player_->ClearPlayer();
+}
+
+void TUIForm::ShowInPlayer(const media::TAfficherFichier* record) {
+  // The session starts before the frame that needs its preferences.
+  if (player_ == nullptr) return;
   if (record == nullptr) {
-    for (QLabel* label : infoLabels_) label->clear();
-    labNom_->clear();
+    if (playerEntry_) StopPlayback();
     return;
   }
-  const std::string texts[] = {record->datecodeText, record->timecodeText, record->codec,
-                               record->imageText,    record->durationText, QString::number(record->fps, 'f', 3).toStdString(),
-                               record->audioText,    record->audioFormatText};
-  for (std::size_t i = 0; i < infoLabels_.size(); ++i) infoLabels_[i]->setText(QString::fromStdString(texts[i]));
-  labNom_->setText(QString::fromStdString(record->name));
+  // The same file, unchanged and still open: its position stays.
+  const bool same = playerEntry_ && player_->Engine().IsOpen() && playerEntry_->fullName == record->fullName &&
+                    playerEntry_->sizeKey == record->sizeKey && playerEntry_->dateKey == record->dateKey &&
+                    playerEntry_->hasSceneFile == record->hasSceneFile;
+  if (same) return;
+  playerEntry_ = *record;
+  player_->OpenInPlayer(*record);
 }
 
 void TUIForm::SyncSelectionToView(int first, int last) {
@@ -414,9 +393,6 @@ bool TUIForm::eventFilter(QObject* watched, QEvent* event) {
     } else {
       RefreshActions();
     }
-  }
-  if (watched == labNom_ && event->type() == QEvent::MouseButtonRelease) {
-    if (QAction* parent = Action("amDossierParent"); parent != nullptr && parent->isEnabled()) parent->trigger();
   }
   return QMainWindow::eventFilter(watched, event);
 }

@@ -9,6 +9,7 @@
 #include <QMainWindow>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,16 +21,14 @@
 #include "ui/main_window_panels.h"
 
 class QAction;
-class QFrame;
 class QLabel;
 class QListView;
 class QMenu;
-class QProgressBar;
-class QSlider;
 class QToolBar;
 
 namespace korvid::ui {
 
+class TBaseFrame;
 class TCodecForm;
 class TFrequenceForm;
 class TRiffForm;
@@ -62,6 +61,7 @@ class TUIForm final : public QMainWindow, public commands::CommandHost, public l
   QWidget* AboutPanel() const;
   QWidget* EmptyListHelp() const;
   TRiffForm* RiffForm() const { return riffForm_; }
+  TBaseFrame* Player() const { return player_; }
   bool ListShown() const;
 
   // commands::CommandHost
@@ -72,8 +72,8 @@ class TUIForm final : public QMainWindow, public commands::CommandHost, public l
   void ProcessEvents(int max_wait_ms) override;
   void Wake() override;
   void SetListEnabled(bool enabled) override;
-  void ReleasePlayerFile() override {}
-  void RetakePlayerFile() override {}
+  void ReleasePlayerFile() override;
+  void RetakePlayerFile() override;
 
   // list::VideoListView
   void RowInserted(int row, list::EntryId id) override;
@@ -88,6 +88,7 @@ class TUIForm final : public QMainWindow, public commands::CommandHost, public l
   void BatchEnded() override;
   void ShowCurrentEntry(const media::TAfficherFichier* record) override;
   void RefreshActions() override;
+  void StopPlayback() override;
   void ProcessEvents() override;
 
  protected:
@@ -99,6 +100,10 @@ class TUIForm final : public QMainWindow, public commands::CommandHost, public l
  private:
   void BuildLayout();
   void BuildPlayerFrame();
+  void BindPlayerActions();
+  void SetCaption(const char* action, const QString& caption);
+  // Opens `record` in the player unless it is already open there.
+  void ShowInPlayer(const media::TAfficherFichier* record);
   void BuildActions();
   void BuildMenus();
   void BuildToolbars();
@@ -137,15 +142,13 @@ class TUIForm final : public QMainWindow, public commands::CommandHost, public l
   QWidget* central_ = nullptr;
   QToolBar* toolBar1_ = nullptr;
   QToolBar* toolBar2_ = nullptr;
-  QFrame* baseFrame_ = nullptr;
+  TBaseFrame* player_ = nullptr;
   QListView* lb_ = nullptr;
   VideoListModel* model_ = nullptr;
   QLabel* labFichiers_ = nullptr;
   QLabel* status_ = nullptr;
-  QSlider* tb_ = nullptr;
-  QProgressBar* gauge_ = nullptr;
-  std::vector<QLabel*> infoLabels_;  // datecode, timecode, codec, image, duration, fps, audio, audio format
-  QLabel* labNom_ = nullptr;
+  // The entry open in the player, to leave it alone when it comes again.
+  std::optional<media::TAfficherFichier> playerEntry_;
   QMenu* copyMenu_ = nullptr;
   std::unique_ptr<WindowPanels> panels_;
 

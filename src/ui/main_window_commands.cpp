@@ -23,6 +23,7 @@
 #include "ui/action_icons.h"
 #include "ui/clipboard_files.h"
 #include "ui/main_window.h"
+#include "ui/player_frame.h"
 #include "ui/ui_text.h"
 
 namespace korvid::ui {
@@ -86,6 +87,51 @@ void TUIForm::SetWindowHandlers() {
   set("afPictrel", [this] {
     commands::RunOnCurrentEntry(session_->Commands().registry.Find("Pictrel"), session_->Context());
   });
+}
+
+// The player's commands call the frame; their captions follow its state.
+void TUIForm::BindPlayerActions() {
+  commands::ActionList& actions = session_->Commands().actions;
+  TBaseFrame* player = player_;
+  const std::pair<const char*, void (TBaseFrame::*)()> steps[] = {
+      {"avPlayStop", &TBaseFrame::PlayStop},          {"avFullscreen", &TBaseFrame::ToggleFullScreen},
+      {"avMute", &TBaseFrame::ToggleMute},            {"avanceLow", &TBaseFrame::FrameForward},
+      {"reculeLow", &TBaseFrame::FrameBackward},      {"avanceMedium", &TBaseFrame::SecondForward},
+      {"ReculeMedium", &TBaseFrame::SecondBackward},  {"avanceHigh", &TBaseFrame::MinuteForward},
+      {"ReculeHigh", &TBaseFrame::MinuteBackward},    {"AvanceScene", &TBaseFrame::SceneForward},
+      {"ReculeScene", &TBaseFrame::SceneBackward},    {"avAvanceFin", &TBaseFrame::GoToEnd},
+      {"avReculeDebut", &TBaseFrame::GoToStart}};
+  for (const auto& [name, slot] : steps)
+    if (commands::WindowAction* action = actions.Find(name)) action->onExecute = [player, slot] { (player->*slot)(); };
+  // The overlay's two commands are file actions run on the current entry.
+  commands::Tch& ch = session_->Commands().ch;
+  const auto toggle = [](TBaseFrame* frame, void (TBaseFrame::*slot)()) {
+    return [frame, slot](const commands::TParam&, const media::TAfficherFichier&, std::string&,
+                         commands::TchUpdateType& update) {
+      (frame->*slot)();
+      update = commands::utNone;
+    };
+  };
+  ch.Action("AfficherDatecode").OnExecution = toggle(player, &TBaseFrame::ToggleDatecode);
+  ch.Action("AfficherSliders").OnExecution = toggle(player, &TBaseFrame::ToggleSliders);
+
+  const auto captions = [this] {
+    SetCaption("avPlayStop", player_->PlayStopCaption());
+    SetCaption("avFullscreen", player_->FullScreenCaption());
+    SetCaption("avMute", player_->MuteCaption());
+    if (QAction* mute = Action("avMute")) mute->setToolTip(player_->MuteHint());
+    SetCaption("amAfficherDatecode", player_->DatecodeCaption());
+    SetCaption("amAfficherSliders", player_->SlidersCaption());
+  };
+  captions();
+  for (const auto signal : {&TBaseFrame::PlayingChanged, &TBaseFrame::FullScreenChanged, &TBaseFrame::MuteChanged,
+                            &TBaseFrame::DatecodeChanged, &TBaseFrame::SlidersChanged})
+    connect(player_, signal, this, captions);
+}
+
+void TUIForm::SetCaption(const char* name, const QString& caption) {
+  if (commands::WindowAction* model = session_->Commands().actions.Find(name)) model->caption = caption.toStdString();
+  if (QAction* action = Action(name)) action->setText(caption);
 }
 
 void TUIForm::BuildActions() {

@@ -102,6 +102,8 @@ void TBaseFrame::BuildWidgets() {
   const auto key = [&](QKeySequence sequence, auto slot) {
     auto* shortcut = new QShortcut(sequence, vw);
     shortcut->setContext(Qt::WindowShortcut);
+    shortcut->setEnabled(false);
+    fullScreenKeys_.push_back(shortcut);
     connect(shortcut, &QShortcut::activated, this, slot);
   };
   key(QKeySequence(Qt::Key_Escape), [this] {

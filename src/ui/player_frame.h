@@ -11,6 +11,7 @@
 #include <QFrame>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "graphs/playback_frame.h"
 #include "media/video_record.h"
@@ -21,6 +22,7 @@
 
 class QLabel;
 class QProgressBar;
+class QShortcut;
 class QSlider;
 class QTextEdit;
 
@@ -162,6 +164,9 @@ class TBaseFrame : public QFrame {
   // The frame on screen, kept to redraw it when the overlay changes.
   QImage picture_;
   std::optional<graphs::FramePacks> packs_;
+  // The video window's own keys, live only while it is full screen: in the
+  // main window the same keys belong to the window's actions.
+  std::vector<QShortcut*> fullScreenKeys_;
 };
 
 }  // namespace korvid::ui

@@ -3,6 +3,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QShortcut>
 #include <QSlider>
 
 #include "commands/scene_files.h"
@@ -127,6 +128,7 @@ void TBaseFrame::ToggleFullScreen() {
     incrustHorz->raise();
     incrustVert->raise();
   }
+  for (QShortcut* key : fullScreenKeys_) key->setEnabled(fullScreen_);
   Q_EMIT FullScreenChanged(fullScreen_);
 }
 

@@ -16,17 +16,22 @@
 #include <QMimeData>
 #include <QTest>
 #include <QTimer>
+#include <QTextEdit>
 #include <QUrl>
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "commands/window_actions.h"
+#include "sample_clip.h"
 #include "support/sample_set.h"
 #include "support/test_env.h"
 #include "ui/main_window.h"
+#include "ui/player_frame.h"
+#include "ui/video_surface.h"
 #include "widget_app.h"
 
 namespace korvid::ui {
@@ -95,7 +100,10 @@ class MainWindowTest : public ::testing::Test {
   // A person reads the next question and presses `button`.
   void AnswerNextQuestion(QMessageBox::StandardButton button) {
     QTimer::singleShot(20, [this, button] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      // The box on show, active or not (another test's window may hold the focus).
+      QMessageBox* box = nullptr;
+      for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* shown = qobject_cast<QMessageBox*>(top); shown != nullptr && shown->isVisible()) box = shown;
       if (box == nullptr) return AnswerNextQuestion(button);
       questions_.push_back(box->text().toStdString());
       box->button(button)->click();
@@ -234,6 +242,68 @@ TEST_F(MainWindowTest, RenameFromTheMenuRenamesTheFileAndItsRow) {
   ASSERT_EQ(questions_.size(), 1u);
   EXPECT_NE(questions_[0].find("ClipDV_20050814_03.02.11_pm.avi"), std::string::npos) << questions_[0];
   EXPECT_EQ(Rows(), (std::vector<std::string>{"ClipDV_20050814_03.02.11_pm.avi"}));
+}
+
+// Two clips whose every frame has its own datecode (the clock jumps 7 s at
+// each frame): the window's player shows the current one, a step from the
+// window's actions moves it, and a command that rewrites the file makes
+// the player let go of it and open it again.
+TEST_F(MainWindowTest, ThePlayerShowsTheCurrentClipFollowsTheWindowsStepsAndLetsGoForCommands) {
+  const auto clip = [this](const char* name, int year) {
+    samples::DvClipSpec spec;
+    spec.frames = 60;
+    spec.start = {year, 6, 1, 10, 0, 0};
+    for (int k = 1; k < spec.frames; ++k) spec.jumps.push_back({k, 7});
+    samples::WriteDvClip(work_ / name, spec);
+    return spec;
+  };
+  const samples::DvClipSpec first = clip("first.avi", 2004);
+  const samples::DvClipSpec second = clip("second.avi", 2006);
+  const auto datecode = [](const samples::DvClipSpec& spec, int frame) {
+    const media::TDatecode dc = samples::DatecodeOfFrame(spec, frame);
+    char text[64];
+    std::snprintf(text, sizeof text, "%02d/%02d/%04d %02d:%02d:%02d", dc.day, dc.month, dc.year, dc.hour, dc.minute,
+                  dc.second);
+    return std::string(text);
+  };
+  window_->Session().SetDisplayDatecodeFormat("dd/mm/yyyy hh:nn:ss");
+  Drop({(work_ / "first.avi").string(), (work_ / "second.avi").string()});
+  ASSERT_EQ(Rows(), (std::vector<std::string>{"first.avi", "second.avi"}));
+
+  const TBaseFrame* player = window_->Player();
+  const auto shown = [player] {
+    return std::pair{player->labTimeStamp->text().toStdString(), player->labDatecode->text().toStdString()};
+  };
+  EXPECT_EQ(player->LabNom->text(), "first.avi");
+  EXPECT_FALSE(player->vw->Picture().isNull());
+  EXPECT_EQ(shown(), std::pair(std::string("0:00:00:00"), datecode(first, 0)));
+  window_->Action("avanceMedium")->trigger();  // one second
+  EXPECT_EQ(shown(), std::pair(std::string("0:00:01:00"), datecode(first, 25)));
+  window_->Action("reculeLow")->trigger();  // one frame back
+  EXPECT_EQ(shown(), std::pair(std::string("0:00:00:24"), datecode(first, 24)));
+
+  window_->ListControl()->setCurrentIndex(window_->ListControl()->model()->index(1, 0));
+  EXPECT_EQ(player->LabNom->text(), "second.avi");
+  EXPECT_EQ(shown(), std::pair(std::string("0:00:00:00"), datecode(second, 0)));
+  window_->Action("avAvanceFin")->trigger();
+  EXPECT_EQ(shown(), std::pair(std::string("0:00:02:09"), datecode(second, 59)));
+
+  // Setting the file's date from its datecode writes the file: the player
+  // says so while the file is let go, and shows the file again after.
+  std::vector<std::string> messages;
+  const QMetaObject::Connection watch = QObject::connect(player->reBaseFrame, &QTextEdit::textChanged,
+                   [&] { messages.push_back(player->reBaseFrame->toPlainText().toStdString()); });
+  const auto before = fs::last_write_time(work_ / "second.avi");
+  AnswerNextQuestion(QMessageBox::Yes);
+  window_->Action("amFileDate")->trigger();
+  QObject::disconnect(watch);
+  EXPECT_NE(fs::last_write_time(work_ / "second.avi"), before);
+  ASSERT_FALSE(messages.empty());
+  EXPECT_NE(messages.front().find("Video temporarily interrupted"), std::string::npos) << messages.front();
+  EXPECT_FALSE(player->FailureStage().has_value());
+  EXPECT_FALSE(player->reBaseFrame->isVisible());
+  EXPECT_TRUE(player->vw->isVisible());
+  EXPECT_EQ(shown(), std::pair(std::string("0:00:00:00"), datecode(second, 0)));
 }
 
 // Ctrl+Q is both Quit's second key and the key of "Shorten the name": it
