@@ -13,4 +13,16 @@ media::CodecContextPtr OpenDecoder(const AVStream& stream, int threads) {
   return context;
 }
 
+int KeepOnlyStream(AVFormatContext& format, std::size_t avi_stream, AVMediaType type) {
+  int kept = -1;
+  if (avi_stream < format.nb_streams && format.streams[avi_stream]->codecpar->codec_type == type)
+    kept = static_cast<int>(avi_stream);
+  else
+    kept = av_find_best_stream(&format, type, -1, -1, nullptr, 0);
+  if (kept < 0) return -1;
+  for (unsigned s = 0; s < format.nb_streams; ++s)
+    if (static_cast<int>(s) != kept) format.streams[s]->discard = AVDISCARD_ALL;
+  return kept;
+}
+
 }  // namespace korvid::graphs

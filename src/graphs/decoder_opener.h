@@ -15,4 +15,9 @@ class NoDecoderError : public ConversionError {
 // Throws NoDecoderError, or ConversionError when the decoder will not open.
 media::CodecContextPtr OpenDecoder(const AVStream& stream, int threads);
 
+// The stream numbered `avi_stream` (FFmpeg numbers an AVI file's streams as
+// the file does) when it is of `type`, else FFmpeg's best stream of that
+// type; every other stream is discarded. -1 when the file has none.
+int KeepOnlyStream(AVFormatContext& format, std::size_t avi_stream, AVMediaType type);
+
 }  // namespace korvid::graphs

@@ -14,15 +14,8 @@ constexpr std::int64_t kDecodeOnLimit = 12;
 
 FfmpegPictureReader::FfmpegPictureReader(const std::filesystem::path& path, std::size_t avi_stream)
     : format_(OpenMediaFile(path)), packet_(media::AllocPacket()) {
-  // FFmpeg numbers the streams of an AVI file as the file does.
-  if (avi_stream < format_->nb_streams &&
-      format_->streams[avi_stream]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO)
-    stream_ = static_cast<int>(avi_stream);
-  else
-    stream_ = av_find_best_stream(format_.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+  stream_ = KeepOnlyStream(*format_, avi_stream, AVMEDIA_TYPE_VIDEO);
   if (stream_ < 0) throw ConversionError("FFmpeg finds no picture in " + path.string());
-  for (unsigned s = 0; s < format_->nb_streams; ++s)
-    if (static_cast<int>(s) != stream_) format_->streams[s]->discard = AVDISCARD_ALL;
   decoder_ = OpenDecoder(*format_->streams[stream_], 2);
 }
 

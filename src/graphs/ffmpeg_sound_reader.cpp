@@ -14,14 +14,8 @@ constexpr std::uint64_t kDecodeOnSeconds = 2;
 
 FfmpegSoundReader::FfmpegSoundReader(const std::filesystem::path& path, std::size_t avi_stream)
     : format_(OpenMediaFile(path)), packet_(media::AllocPacket()), decoded_(media::AllocFrame()) {
-  if (avi_stream < format_->nb_streams &&
-      format_->streams[avi_stream]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
-    stream_ = static_cast<int>(avi_stream);
-  else
-    stream_ = av_find_best_stream(format_.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+  stream_ = KeepOnlyStream(*format_, avi_stream, AVMEDIA_TYPE_AUDIO);
   if (stream_ < 0) throw ConversionError("FFmpeg finds no sound in " + path.string());
-  for (unsigned s = 0; s < format_->nb_streams; ++s)
-    if (static_cast<int>(s) != stream_) format_->streams[s]->discard = AVDISCARD_ALL;
   decoder_ = OpenDecoder(*format_->streams[stream_], 1);
   rate_ = decoder_->sample_rate;
   channels_ = decoder_->ch_layout.nb_channels;
