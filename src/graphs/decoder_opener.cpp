@@ -25,4 +25,20 @@ int KeepOnlyStream(AVFormatContext& format, std::size_t avi_stream, AVMediaType 
   return kept;
 }
 
+bool DecodeNextFrame(AVFormatContext& format, AVCodecContext& decoder, AVPacket& packet, int stream,
+                     bool& sent_end, AVFrame& out) {
+  for (;;) {
+    const int got = avcodec_receive_frame(&decoder, &out);
+    if (got == 0) return true;
+    if (got == AVERROR_EOF || sent_end) return false;
+    if (av_read_frame(&format, &packet) < 0) {
+      avcodec_send_packet(&decoder, nullptr);
+      sent_end = true;
+      continue;
+    }
+    if (packet.stream_index == stream) avcodec_send_packet(&decoder, &packet);
+    av_packet_unref(&packet);
+  }
+}
+
 }  // namespace korvid::graphs

@@ -20,4 +20,10 @@ media::CodecContextPtr OpenDecoder(const AVStream& stream, int threads);
 // type; every other stream is discarded. -1 when the file has none.
 int KeepOnlyStream(AVFormatContext& format, std::size_t avi_stream, AVMediaType type);
 
+// Reads packets of `stream` into `decoder` until it hands out the next
+// decoded frame into `out` (true) or has nothing more (false). `sent_end`
+// remembers that the file's end was passed on to the decoder.
+bool DecodeNextFrame(AVFormatContext& format, AVCodecContext& decoder, AVPacket& packet, int stream,
+                     bool& sent_end, AVFrame& out);
+
 }  // namespace korvid::graphs

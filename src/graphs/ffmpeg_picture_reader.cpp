@@ -38,22 +38,10 @@ void FfmpegPictureReader::SeekTo(std::int64_t k) {
 
 bool FfmpegPictureReader::DecodeNext(media::FramePtr& out) {
   media::FramePtr picture = media::AllocFrame();
-  for (;;) {
-    const int got = avcodec_receive_frame(decoder_.get(), picture.get());
-    if (got == 0) {
-      last_number_ = FrameNumberOf(*picture);
-      out = std::move(picture);
-      return true;
-    }
-    if (got == AVERROR_EOF || sent_end_) return false;
-    if (av_read_frame(format_.get(), packet_.get()) < 0) {
-      avcodec_send_packet(decoder_.get(), nullptr);
-      sent_end_ = true;
-      continue;
-    }
-    if (packet_->stream_index == stream_) avcodec_send_packet(decoder_.get(), packet_.get());
-    av_packet_unref(packet_.get());
-  }
+  if (!DecodeNextFrame(*format_, *decoder_, *packet_, stream_, sent_end_, *picture)) return false;
+  last_number_ = FrameNumberOf(*picture);
+  out = std::move(picture);
+  return true;
 }
 
 const AVFrame* FfmpegPictureReader::Picture(std::int64_t k) {

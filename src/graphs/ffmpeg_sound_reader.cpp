@@ -44,18 +44,7 @@ void FfmpegSoundReader::SeekTo(std::uint64_t start) {
 
 bool FfmpegSoundReader::DecodeMore() {
   fresh_ = false;
-  for (;;) {
-    const int got = avcodec_receive_frame(decoder_.get(), decoded_.get());
-    if (got == 0) break;
-    if (got == AVERROR_EOF || sent_end_) return false;
-    if (av_read_frame(format_.get(), packet_.get()) < 0) {
-      avcodec_send_packet(decoder_.get(), nullptr);
-      sent_end_ = true;
-      continue;
-    }
-    if (packet_->stream_index == stream_) avcodec_send_packet(decoder_.get(), packet_.get());
-    av_packet_unref(packet_.get());
-  }
+  if (!DecodeNextFrame(*format_, *decoder_, *packet_, stream_, sent_end_, *decoded_)) return false;
   if (!placed_) {
     // The first piece after opening or a seek says where the buffer starts.
     const AVStream& stream = *format_->streams[stream_];
