@@ -38,29 +38,35 @@ void Calenox::SetAutomatic(std::int32_t value) {
   automatic_ = value != 0;
 }
 
-void Calenox::Restart() {
+bool RecordingJumps::Feed(const std::optional<settings::DateTimeValue>& value) {
+  const std::optional<std::int64_t> moment = value ? MomentSeconds(*value) : std::nullopt;
+  bool jump = !seen_frame_;
+  if (seen_frame_ && moment && previous_) {
+    const std::int64_t step = *moment - *previous_;
+    jump = step < 0 || step > kSceneJumpSeconds;
+  } else if (seen_frame_ && moment && !previous_) {
+    jump = true;
+  }
+  seen_frame_ = true;
+  previous_ = moment;
+  return jump;
+}
+
+void RecordingJumps::Restart() {
   previous_.reset();
   seen_frame_ = false;
+}
+
+void Calenox::Restart() {
+  jumps_.Restart();
   since_jump_ = 0;
 }
 
 std::string Calenox::Next(std::span<const std::uint8_t> frame) {
   media::TDatecode dc;
   if (frame.size() >= media::kMinPackFrameBytes) media::ReadDatecode(frame, dc);
-  const media::TDatecode shifted = media::ShiftDatecode(dc, hours_);
-  const std::optional<settings::DateTimeValue> value = RecordingValue(shifted);
-  const std::optional<std::int64_t> moment = value ? MomentSeconds(*value) : std::nullopt;
-
-  bool jump = !seen_frame_;
-  if (seen_frame_ && moment && previous_) {
-    const std::int64_t step = *moment - *previous_;
-    jump = step < 0 || step > kSceneJumpSeconds;
-  } else if (seen_frame_ && moment && !previous_) {
-    jump = true;  // dated again after undated frames
-  }
-  seen_frame_ = true;
-  previous_ = moment;
-  since_jump_ = jump ? 0 : since_jump_ + 1;
+  const std::optional<settings::DateTimeValue> value = RecordingValue(media::ShiftDatecode(dc, hours_));
+  since_jump_ = jumps_.Feed(value) ? 0 : since_jump_ + 1;
 
   if (!value) return {};
   if (automatic_ && since_jump_ >= inlayFrames_) return {};

@@ -26,6 +26,21 @@
 
 namespace korvid::graphs {
 
+// Where the recording time jumps, frame after frame: the automatic inlay
+// shows the datecode for a while from each jump. The first frame is one,
+// and so is a dated frame after undated ones, or time going back.
+class RecordingJumps {
+ public:
+  // The frame's recording date and time (none: undated); true on a jump.
+  bool Feed(const std::optional<settings::DateTimeValue>& value);
+  // A new stream starts: the next frame is a jump.
+  void Restart();
+
+ private:
+  std::optional<std::int64_t> previous_;  // none: undated or no frame yet
+  bool seen_frame_ = false;
+};
+
 class Calenox {
  public:
   enum class Method : int { kHourOffset = 1, kFormat = 2, kConversion = 3, kInlayFrames = 4, kAutomatic = 5 };
@@ -60,11 +75,8 @@ class Calenox {
   bool conversion_ = false;
   std::int32_t inlayFrames_ = 0;
   bool automatic_ = false;
-  // The moment of the previous frame (none: undated or no frame yet) and
-  // the frames shown since the last jump.
-  std::optional<std::int64_t> previous_;
-  bool seen_frame_ = false;
-  std::int64_t since_jump_ = 0;
+  RecordingJumps jumps_;
+  std::int64_t since_jump_ = 0;  // frames since the last jump
 };
 
 }  // namespace korvid::graphs

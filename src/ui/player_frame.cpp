@@ -255,6 +255,8 @@ bool TBaseFrame::OpenInPlayer(const media::TAfficherFichier& entry) {
   }
   try {
     engine_.SetMuted(prefs_.muteOn);
+    overlay_.SetFrameRate(entry.fps);
+    moved_ = true;
     engine_.Open(entry.fullName);
   } catch (const graphs::PlaybackError& error) {
     ShowPlayerMessage(static_cast<PlayerStage>(error.Stage()));
@@ -368,6 +370,8 @@ void TBaseFrame::ShowGauge(bool visible) {
 void TBaseFrame::SetGauge(int percent) { Gauge1->setValue(std::clamp(percent, 0, 100)); }
 
 void TBaseFrame::OnFrameShown(const graphs::PlaybackFrame& frame) {
+  overlay_.Follow(frame.number, frame.packs, moved_);
+  moved_ = false;
   if (frame.packs) {
     labDatecode->setText(FromUtf8(graphs::DatecodeLabelText(frame.packs->datecode, prefs_.displayDatecodeFormat, locale_)));
     LabTimecode->setText(FromUtf8(graphs::TimecodeLabelText(frame.packs->timecode)));
@@ -384,6 +388,11 @@ void TBaseFrame::OnFrameShown(const graphs::PlaybackFrame& frame) {
   picture_ = frame.picture;
   packs_ = frame.packs;
   if (!(frame.aspect == aspect_)) PlaceVideo(frame.aspect);
+  Redraw();
+}
+
+void TBaseFrame::ApplyOverlaySettings() {
+  overlay_.Configure(prefs_);
   Redraw();
 }
 

@@ -64,6 +64,10 @@ class TBaseFrame : public QFrame {
   void ReleasePlayerFile();
   void ResumePlayer();
 
+  // The overlay's preferences changed elsewhere (the settings): the frame
+  // on screen is drawn again with them.
+  void ApplyOverlaySettings();
+
   // A command's progress takes the track bar's place while it runs.
   void ShowGauge(bool visible);
   void SetGauge(int percent);
@@ -146,6 +150,7 @@ class TBaseFrame : public QFrame {
   void OnReachedEnd();
   void Redraw();
   void SeekToTrackBar();
+  void MoveTo(std::int64_t frame);
   void PlaceInlayFromSliders();
   void PlaceInlayAt(int x_thousandths, int y_thousandths);
   void SetDatecodeShown(bool shown);
@@ -160,6 +165,7 @@ class TBaseFrame : public QFrame {
   bool interrupted_ = false;
   bool fullScreen_ = false;
   bool sliderPlays_ = false;  // a slider drag runs the paused video silently
+  bool moved_ = false;        // the next frame shown is where the user moved to
   graphs::DisplayAspect aspect_;
   // The frame on screen, kept to redraw it when the overlay changes.
   QImage picture_;

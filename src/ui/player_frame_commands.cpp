@@ -49,17 +49,22 @@ void TBaseFrame::PausePlayer() {
 
 void TBaseFrame::OnReachedEnd() {
   engine_.Pause();
-  engine_.ShowFrame(0);
+  MoveTo(0);
   Q_EMIT PlayingChanged(false);
 }
 
 void TBaseFrame::SeekRelative(std::int64_t units) {
   const graphs::PlaybackSource* source = engine_.Source();
   if (source == nullptr) return;
-  engine_.ShowFrame(graphs::StepTarget(engine_.ShownFrame(), units, source->Rate(), source->FrameCount()));
+  MoveTo(graphs::StepTarget(engine_.ShownFrame(), units, source->Rate(), source->FrameCount()));
 }
 
-void TBaseFrame::SeekToFrame(std::int64_t frame) { engine_.ShowFrame(frame); }
+void TBaseFrame::SeekToFrame(std::int64_t frame) { MoveTo(frame); }
+
+void TBaseFrame::MoveTo(std::int64_t frame) {
+  moved_ = true;
+  engine_.ShowFrame(frame);
+}
 
 void TBaseFrame::FrameForward() {
   if (const std::int64_t step = graphs::OneFrameUnits(entry_ ? entry_->fps : 0)) SeekRelative(step);
@@ -104,7 +109,7 @@ void TBaseFrame::ShowSceneStart(std::int32_t frame) {
     }
     SetPlayerVisible(true);
   }
-  engine_.ShowFrame(frame);
+  MoveTo(frame);
 }
 
 void TBaseFrame::ToggleFullScreen() {
@@ -140,8 +145,7 @@ void TBaseFrame::ToggleMute() {
 
 void TBaseFrame::SetDatecodeShown(bool shown) {
   prefs_.inlayOn = shown;
-  overlay_.Configure(prefs_);
-  Redraw();
+  ApplyOverlaySettings();
   Q_EMIT DatecodeChanged(shown);
 }
 

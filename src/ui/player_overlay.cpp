@@ -5,6 +5,7 @@
 #include <QPoint>
 #include <QString>
 #include <algorithm>
+#include <cmath>
 
 #include "graphs/scene_detector.h"
 #include "media/datecode_shift.h"
@@ -38,6 +39,27 @@ void PlayerOverlay::Configure(const settings::Preferences& prefs) {
   layrin_.SetOverlayOn(1);
   SetPosition(prefs.inlayPositionX, prefs.inlayPositionY);
   autoSize_ = prefs.autoFontSize;
+  automatic_ = prefs.automaticInlay;
+  automaticSeconds_ = prefs.inlayDurationSeconds;
+}
+
+void PlayerOverlay::SetFrameRate(double fps) { fps_ = fps; }
+
+void PlayerOverlay::Follow(std::int64_t number, const std::optional<graphs::FramePacks>& packs, bool moved) {
+  std::optional<settings::DateTimeValue> value;
+  if (packs) value = graphs::RecordingValue(media::ShiftDatecode(packs->datecode, hours_));
+  if (moved) jumps_.Restart();
+  // Counted in frame numbers, so that pictures dropped to keep up with the
+  // sound do not stretch the time the text stays.
+  if (jumps_.Feed(value)) jumpNumber_ = number;
+  number_ = number;
+}
+
+bool PlayerOverlay::Shows() const {
+  if (!on_) return false;
+  if (!automatic_) return true;
+  const auto frames = static_cast<std::int64_t>(std::lround(automaticSeconds_ * fps_));
+  return number_ - jumpNumber_ < frames;
 }
 
 void PlayerOverlay::SetPosition(int x_thousandths, int y_thousandths) { layrin_.SetPosition(x_thousandths, y_thousandths, 0); }
@@ -50,7 +72,7 @@ std::string PlayerOverlay::TextFor(const std::optional<graphs::FramePacks>& pack
 }
 
 QImage PlayerOverlay::Compose(const QImage& picture, const std::optional<graphs::FramePacks>& packs) {
-  if (!on_ || picture.isNull()) return picture;
+  if (!Shows() || picture.isNull()) return picture;
   const std::string text = TextFor(packs);
   if (text.empty()) return picture;
   const graphs::TextBox box = layrin_.Place(text, picture.width(), picture.height());

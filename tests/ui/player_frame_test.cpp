@@ -7,6 +7,7 @@
 #include <QSlider>
 #include <QRegularExpression>
 #include <QTextEdit>
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 
@@ -288,6 +289,52 @@ TEST_F(PlayerLabels, OverlayDrawsTheDatecodeWhereTheUserPlacesIt) {
 
   frame_.ToggleDatecode();
   EXPECT_EQ(frame_.vw->Picture(), plain);
+}
+
+// Automatic inlay for one second: the datecode comes with the first
+// frame, with the frame where the camera started again, and with every
+// frame the user moves to, and goes a second of playing later.
+TEST_F(PlayerLabels, AutomaticInlayShowsTheDatecodeForItsSecondsFromEachJumpAndStep) {
+  samples::DvClipSpec spec;
+  spec.frames = 100;
+  spec.distinct_pictures = 1;  // one picture throughout: what differs is the text
+  spec.jump_frame = 50;
+  spec.jump_hours = 3;
+  const auto path = dir_ / "two_scenes.avi";
+  samples::WriteDvClip(path, spec);
+  prefs_.automaticInlay = true;
+  prefs_.inlayDurationSeconds = 1;
+  frame_.ApplyOverlaySettings();
+  ASSERT_TRUE(frame_.OpenInPlayer(Analysed(path)));
+  const QImage plain = frame_.vw->Picture();
+  frame_.ToggleDatecode();
+  const auto textShown = [&] { return frame_.vw->Picture() != plain; };
+  EXPECT_TRUE(textShown()) << "the first frame is a jump";
+
+  std::vector<std::int64_t> withText;
+  std::vector<std::int64_t> without;
+  QObject::connect(&frame_.Engine(), &PlayerEngine::FrameShown, &frame_, [&](const graphs::PlaybackFrame& f) {
+    (textShown() ? withText : without).push_back(f.number);
+  });
+  frame_.PlayStop();
+  RunEventsFor(15000, [&] { return !frame_.IsPlaying(); });
+  ASSERT_FALSE(frame_.IsPlaying());
+  ASSERT_GT(withText.size() + without.size(), 50u);
+  const auto inScene = [](std::int64_t k) { return (k >= 1 && k < 25) || (k >= 50 && k < 75); };
+  for (const std::int64_t k : withText) EXPECT_TRUE(inScene(k) || k == 0) << "text on frame " << k;
+  for (const std::int64_t k : without) EXPECT_FALSE(inScene(k)) << "no text on frame " << k;
+  EXPECT_TRUE(std::find(withText.begin(), withText.end(), 50) != withText.end() ||
+              std::find(withText.begin(), withText.end(), 51) != withText.end());
+  EXPECT_EQ(frame_.Engine().ShownFrame(), 0);
+  EXPECT_TRUE(textShown()) << "back at the start";
+
+  frame_.SeekToFrame(35);
+  EXPECT_TRUE(textShown()) << "a step shows where it lands";
+  prefs_.automaticInlay = false;
+  frame_.ApplyOverlaySettings();
+  EXPECT_TRUE(textShown());
+  frame_.ToggleDatecode();
+  EXPECT_FALSE(textShown()) << "the overlay switched off hides it whatever the automatic inlay";
 }
 
 // The message in place of the picture, as one line of text.
