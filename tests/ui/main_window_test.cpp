@@ -42,7 +42,10 @@ namespace fs = std::filesystem;
 
 class MainWindowTest : public ::testing::Test {
  protected:
-  void SetUp() override { Open(); }
+  void SetUp() override {
+    StartAnswering();
+    Open();
+  }
   void TearDown() override {
     window_.reset();
     QApplication::clipboard()->clear();
@@ -102,17 +105,20 @@ class MainWindowTest : public ::testing::Test {
     return shown;
   }
 
-  // A person reads every question that comes up from now on and presses
-  // `button` (or, where the box has no such button, its default one): no
-  // box is ever left waiting, and questions_ tells what was asked.
-  void AnswerQuestions(QMessageBox::StandardButton button) {
+  // A person reads every question that comes up and presses `button` (or,
+  // where the box has no such button, its default one): no box is ever
+  // left waiting, and questions_ tells what was asked. Until a test says
+  // otherwise the answer is No.
+  void AnswerQuestions(QMessageBox::StandardButton button) { answer_ = button; }
+
+  void StartAnswering() {
     answerer_.setInterval(20);
-    answerer_.callOnTimeout([this, button] {
+    answerer_.callOnTimeout([this] {
       for (QWidget* top : QApplication::topLevelWidgets()) {
         auto* box = qobject_cast<QMessageBox*>(top);
         if (box == nullptr || !box->isVisible()) continue;
         questions_.push_back(box->text().toStdString());
-        QAbstractButton* press = box->button(button);
+        QAbstractButton* press = box->button(answer_);
         if (press == nullptr) press = box->defaultButton();
         if (press != nullptr)
           press->click();
@@ -144,6 +150,7 @@ class MainWindowTest : public ::testing::Test {
   std::unique_ptr<TUIForm> window_;
   std::vector<std::string> questions_;
   QTimer answerer_;
+  QMessageBox::StandardButton answer_ = QMessageBox::No;
 };
 
 TEST_F(MainWindowTest, EmptyListOffersOnlyPermanentAndFileAddingCommandsAndEscapeIsForgottenWhenIdle) {
