@@ -392,6 +392,15 @@ void TBaseFrame::Redraw() {
   vw->SetPicture(overlay_.Compose(picture_, packs_), aspect_);
 }
 
+void TBaseFrame::OverlaySettingsChanged() {
+  overlay_.Configure(prefs_);
+  if (packs_)
+    labDatecode->setText(FromUtf8(graphs::DatecodeLabelText(packs_->datecode, prefs_.displayDatecodeFormat, locale_)));
+  else if (entry_ && entry_->datecode)
+    labDatecode->setText(FromUtf8(settings::FormatDateTime(prefs_.displayDatecodeFormat, *entry_->datecode, locale_)));
+  if (!IsPlaying()) Redraw();
+}
+
 double TBaseFrame::PositionFps() const {
   if (entry_ && entry_->fps > 0) return entry_->fps;
   const graphs::FrameRate rate = engine_.Source() ? engine_.Source()->Rate() : graphs::FrameRate{};

@@ -64,6 +64,11 @@ class TBaseFrame : public QFrame {
   void ReleasePlayerFile();
   void ResumePlayer();
 
+  // The settings panel changed the overlay's preferences or the display
+  // format: the overlay and the datecode label follow, and a paused
+  // picture is drawn again.
+  void OverlaySettingsChanged();
+
   // A command's progress takes the track bar's place while it runs.
   void ShowGauge(bool visible);
   void SetGauge(int percent);
