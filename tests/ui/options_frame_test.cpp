@@ -64,17 +64,12 @@ class OptionsFrameTest : public ::testing::Test {
     return widget;
   }
 
-  void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QTest::keyClick(QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : window_.get(),
-                    static_cast<Qt::Key>(key), modifiers);
-  }
-
-  // Types `text` over what the field holds and leaves it.
-  void TypeInto(QWidget* field, const QString& text) {
+  // Types `text` over what the field holds and ends the edit.
+  static void TypeInto(QWidget* field, const QString& text) {
     field->setFocus();
     QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(field, text);
-    Key(Qt::Key_Tab);
+    QTest::keyClick(field, Qt::Key_Return);
   }
 
   void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2)); }
@@ -102,7 +97,8 @@ TEST_F(OptionsFrameTest, FieldsAndBoxesStoreWhatTheUserSetsWithinTheirBounds) {
   QAction* playStop = window_->Action("avPlayStop");
   const QKeySequence playKey = playStop->shortcut();
   ASSERT_FALSE(playKey.isEmpty());
-  QTest::keyClick(window_.get(), Qt::Key_F10);
+  QTest::keyClick(window_->windowHandle(), Qt::Key_F10);
+  QTest::qWait(10);
   ASSERT_TRUE(window_->SettingsPanel()->isVisible());
   // Keys typed into the fields must not start the player.
   EXPECT_TRUE(playStop->shortcut().isEmpty());
@@ -134,8 +130,7 @@ TEST_F(OptionsFrameTest, FieldsAndBoxesStoreWhatTheUserSetsWithinTheirBounds) {
   EXPECT_LE(offset->value(), 23);
   TypeInto(offset, QStringLiteral("-21"));
   EXPECT_EQ(offset->value(), -21);
-  offset->setFocus();
-  for (int i = 0; i < 5; ++i) Key(Qt::Key_Down);
+  for (int i = 0; i < 5; ++i) QTest::keyClick(offset, Qt::Key_Down);
   EXPECT_EQ(offset->value(), -23);
 
   Click(Control<QPushButton>("SpeedButton1"));
@@ -146,7 +141,8 @@ TEST_F(OptionsFrameTest, FieldsAndBoxesStoreWhatTheUserSetsWithinTheirBounds) {
   EXPECT_EQ(stored.inlayDurationSeconds, 5);
   EXPECT_EQ(stored.clockOffsetHours, -23);
 
-  QTest::keyClick(window_.get(), Qt::Key_F10);
+  QTest::keyClick(window_->windowHandle(), Qt::Key_F10);
+  QTest::qWait(10);
   EXPECT_FALSE(window_->SettingsPanel()->isVisible());
   EXPECT_EQ(playStop->shortcut(), playKey);
 }
@@ -156,7 +152,8 @@ TEST_F(OptionsFrameTest, ANewDisplayFormatShowsInTheListAndThePlayerAtOnce) {
   const list::VideoList& list = window_->Session().List();
   ASSERT_EQ(list.Count(), 1);
   ASSERT_TRUE(list.Entry(0).record->datecode.has_value());
-  QTest::keyClick(window_.get(), Qt::Key_F10);
+  QTest::keyClick(window_->windowHandle(), Qt::Key_F10);
+  QTest::qWait(10);
   TypeInto(Control<QLineEdit>("edAfficher"), QStringLiteral("'on' yyyy 'at' hh.nn"));
   const std::string text = list.Entry(0).record->datecodeText;
   EXPECT_EQ(text.rfind("on ", 0), 0u) << text;
@@ -173,7 +170,8 @@ TEST_F(OptionsFrameTest, SendToEntriesFollowTheBoxAndEveryStart) {
   EXPECT_NE(entry.find("\nMimeType=video/x-msvideo;video/avi;video/msvideo;\n"), std::string::npos) << entry;
   EXPECT_EQ(Contents(SendTo()), entry);
 
-  QTest::keyClick(window_.get(), Qt::Key_F10);
+  QTest::keyClick(window_->windowHandle(), Qt::Key_F10);
+  QTest::qWait(10);
   auto* box = Control<QCheckBox>("cbSendTo");
   ASSERT_TRUE(box->isChecked());
   Click(box);
