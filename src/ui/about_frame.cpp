@@ -59,7 +59,8 @@ TAboutFrame::TAboutFrame(commands::CoreSession& session, QWidget* parent) : QFra
   setFrameShape(QFrame::StyledPanel);
   setAutoFillBackground(true);
   auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(6, 6, 6, 6);
+  // The window's Settings, About and Quit buttons stay above the top strip.
+  layout->setContentsMargins(6, 38, 6, 6);
   pages_ = new QTabWidget(this);
   pages_->setObjectName(QStringLiteral("PageControl2"));
   pages_->setUsesScrollButtons(true);

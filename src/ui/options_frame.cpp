@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -36,6 +35,7 @@ namespace {
 constexpr int kDefaultInlaySeconds = 5;
 constexpr int kMaxInlaySeconds = 3600;
 constexpr int kMaxHourOffset = 23;
+constexpr int kToolbarHeight = 38;
 
 QString FromStd(const std::string& text) { return QString::fromStdString(text); }
 
@@ -46,13 +46,9 @@ Widget* Named(Widget* widget, const char* name, Text hint) {
   return widget;
 }
 
-QPlainTextEdit* Memo(Text text, QWidget* parent) {
-  auto* memo = new QPlainTextEdit(UiText(text), parent);
-  memo->setReadOnly(true);
-  memo->setFrameShape(QFrame::NoFrame);
-  memo->viewport()->setAutoFillBackground(false);
-  memo->setFocusPolicy(Qt::NoFocus);
-  memo->setMaximumHeight(70);
+QLabel* Memo(Text text, QWidget* parent) {
+  auto* memo = new QLabel(UiText(text), parent);
+  memo->setWordWrap(true);
   return memo;
 }
 
@@ -94,7 +90,8 @@ TOptionsFrame::TOptionsFrame(commands::CoreSession& session, TBaseFrame& player,
   setFrameShape(QFrame::StyledPanel);
   setAutoFillBackground(true);
   auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(6, 6, 6, 6);
+  // The window's Settings, About and Quit buttons stay above the top strip.
+  layout->setContentsMargins(6, kToolbarHeight, 6, 6);
   auto* pages = new QTabWidget(this);
   pages->setObjectName(QStringLiteral("PageControl1"));
   pages->addTab(BuildPreferencesPage(), UiText(Text::kOptionsPagePreferences));
@@ -321,15 +318,16 @@ QWidget* TOptionsFrame::BuildFoldersPage() {
   auto* page = new QWidget;
   auto* layout = new QVBoxLayout(page);
   auto* opening = new QGroupBox(UiText(Text::kOptionsOpenFolders), page);
-  auto* open = new QVBoxLayout(opening);
-  open->addWidget(new QLabel(UiText(Text::kOptionsOpenFolder)));
-  open->addWidget(FolderField(edDossierOuvrir, "edDossierOuvrir", [this](const std::string& f) { prefs_.openFolder = f; }));
+  auto* open = new QGridLayout(opening);
+  open->addWidget(new QLabel(UiText(Text::kOptionsOpenFolder)), 0, 0);
+  open->addWidget(FolderField(edDossierOuvrir, "edDossierOuvrir", [this](const std::string& f) { prefs_.openFolder = f; }), 0, 1);
   edDossierOuvrir->setToolTip(UiText(Text::kOptionsOpenFolderHint));
-  open->addWidget(new QLabel(UiText(Text::kOptionsAutoFolder)));
-  open->addWidget(FolderField(edDossierAuto, "edDossierAuto", [this](const std::string& f) { prefs_.autoOpenFolder = f; }));
-  open->addWidget(new QLabel(UiText(Text::kOptionsPlaylistFolder)));
+  open->addWidget(new QLabel(UiText(Text::kOptionsAutoFolder)), 1, 0);
+  open->addWidget(FolderField(edDossierAuto, "edDossierAuto", [this](const std::string& f) { prefs_.autoOpenFolder = f; }), 1, 1);
+  open->addWidget(new QLabel(UiText(Text::kOptionsPlaylistFolder)), 2, 0);
   open->addWidget(
-      FolderField(edDossierPlayList, "edDossierPlayList", [this](const std::string& f) { prefs_.playlistFolder = f; }));
+      FolderField(edDossierPlayList, "edDossierPlayList", [this](const std::string& f) { prefs_.playlistFolder = f; }), 2, 1);
+  open->setColumnStretch(1, 1);
   edDossierPlayList->setToolTip(UiText(Text::kOptionsPlaylistFolderHint));
   layout->addWidget(opening);
 

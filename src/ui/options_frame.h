@@ -17,7 +17,7 @@ class QCheckBox;
 class QGroupBox;
 class QLineEdit;
 class QListWidget;
-class QPlainTextEdit;
+class QLabel;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
@@ -92,7 +92,7 @@ class TOptionsFrame final : public QFrame {
   QLineEdit* feFichierPictrel = nullptr;
   QCheckBox* cbSendTo = nullptr;
   QGroupBox* GroupBox5 = nullptr;
-  QPlainTextEdit* Memo2 = nullptr;
+  QLabel* Memo2 = nullptr;
   QSpinBox* RxSpinEdit1 = nullptr;
   QCheckBox* cbAutoIncrust = nullptr;
   QLineEdit* edDureeIncrust = nullptr;
