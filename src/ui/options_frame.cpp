@@ -18,10 +18,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include <cmath>
-
 #include "resources/product.h"
 #include "settings/loaded_folders.h"
+#include "settings/preference_table.h"
 #include "ui/player_frame.h"
 #include "ui/ui_text.h"
 
@@ -31,10 +30,12 @@ using resources::Text;
 
 namespace {
 
-// A stored duration outside this range is replaced at load anyway.
-constexpr int kDefaultInlaySeconds = 5;
-constexpr int kMaxInlaySeconds = 3600;
-constexpr int kMaxHourOffset = 23;
+// The ranges and defaults of the two number fields are the stored ones.
+const settings::IntField<settings::Preferences>& StoredField(std::string_view name) {
+  return std::get<settings::IntField<settings::Preferences>>(settings::FindMainValueSpec(name)->field);
+}
+constexpr std::string_view kInlayDurationValue = "Duréee Incrustation";
+constexpr std::string_view kHourOffsetValue = "Décalage Horaire";
 constexpr int kToolbarHeight = 38;
 
 QString FromStd(const std::string& text) { return QString::fromStdString(text); }
@@ -189,7 +190,8 @@ QWidget* TOptionsFrame::BuildPreferencesPage() {
   inlay->addWidget(font, 0, 0);
   inlay->addWidget(fontLabel, 0, 1);
   RxSpinEdit1 = Named(new QSpinBox, "RxSpinEdit1", Text::kOptionsTimeDifferenceHint);
-  RxSpinEdit1->setRange(-kMaxHourOffset, kMaxHourOffset);
+  const auto& hours = StoredField(kHourOffsetValue);
+  RxSpinEdit1->setRange(hours.min, hours.max);
   RxSpinEdit1->setKeyboardTracking(false);
   connect(RxSpinEdit1, &QSpinBox::valueChanged, this, [this](int hours) {
     prefs_.clockOffsetHours = hours;
@@ -415,9 +417,11 @@ void TOptionsFrame::hideEvent(QHideEvent* event) {
 }
 
 void TOptionsFrame::edDureeIncrustExit() {
+  // What is no number, or out of the stored range, takes the default.
+  const auto& stored = StoredField(kInlayDurationValue);
   bool number = false;
   int seconds = edDureeIncrust->text().trimmed().toInt(&number);
-  if (!number || seconds < 0 || seconds > kMaxInlaySeconds) seconds = kDefaultInlaySeconds;
+  if (!number || seconds < stored.min || seconds > stored.max) seconds = stored.fallback;
   prefs_.inlayDurationSeconds = seconds;
   edDureeIncrust->setText(QString::number(seconds));
   PushToOverlay();
