@@ -190,8 +190,8 @@ QWidget* TOptionsFrame::BuildPreferencesPage() {
   inlay->addWidget(font, 0, 0);
   inlay->addWidget(fontLabel, 0, 1);
   RxSpinEdit1 = Named(new QSpinBox, "RxSpinEdit1", Text::kOptionsTimeDifferenceHint);
-  const auto& hours = StoredField(kHourOffsetValue);
-  RxSpinEdit1->setRange(hours.min, hours.max);
+  const auto& offsets = StoredField(kHourOffsetValue);
+  RxSpinEdit1->setRange(offsets.min, offsets.max);
   RxSpinEdit1->setKeyboardTracking(false);
   connect(RxSpinEdit1, &QSpinBox::valueChanged, this, [this](int hours) {
     prefs_.clockOffsetHours = hours;
