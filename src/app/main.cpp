@@ -16,6 +16,7 @@
 #include "commands/command_line.h"
 #include "commands/command_line_run.h"
 #include "commands/housekeeping_commands.h"
+#include "commands/user_data_home.h"
 #include "list/info_report.h"
 #include "media/first_frame.h"
 #include "media/riff_report.h"
@@ -127,7 +128,7 @@ int RunCommandLine(int argc, char** argv, const std::vector<std::string>& parame
   QGuiApplication application(argc, argv);
   const korvid::commands::CommandLineEnvironment environment{
       korvid::settings::StoreLocation::ForCurrentUser(), korvid::settings::UserDocumentsFolder(),
-      EnvironmentValue("KORVID_MISSING_FILTERS"), std::cout, std::cerr};
+      EnvironmentValue("KORVID_MISSING_FILTERS"), korvid::commands::UserDataHome(), std::cout, std::cerr};
   return korvid::commands::RunCommandLineWithoutWindow(parameters, environment);
 }
 
@@ -142,7 +143,7 @@ int RunWindow(int argc, char** argv, const std::vector<std::string>& parameters)
   QApplication::setApplicationName(QStringLiteral("Korvid"));
   korvid::ui::TUIForm window({korvid::settings::StoreLocation::ForCurrentUser(),
                               korvid::settings::UserDocumentsFolder(), EnvironmentValue("KORVID_MISSING_FILTERS"),
-                              parameters});
+                              parameters, korvid::commands::UserDataHome()});
   window.show();
   return QApplication::exec();
 }

@@ -116,7 +116,8 @@ int RunCommandLineWithoutWindow(const std::vector<std::string>& parameters, cons
                        .riffView = riffView,
                        .store = env.store,
                        .defaults = {.documentsFolder = env.documentsFolder},
-                       .missingFilters = env.missingFilters});
+                       .missingFilters = env.missingFilters,
+                       .dataHome = env.dataHome});
   for (const PluginListing& plugin : session.Plugins())
     if (plugin.faulty)
       env.err << resources::Fill(resources::Text::kPluginSkipped, {plugin.file.string(), plugin.skipped});

@@ -18,6 +18,8 @@ struct CommandLineEnvironment {
   std::string documentsFolder;
   // KORVID_MISSING_FILTERS, read by the caller.
   std::string missingFilters;
+  // Where the Send To entries go (the user's data folder).
+  std::string dataHome;
   // One line per file and command, and per listed path that names nothing.
   std::ostream& out;
   // Messages and the commands' errors.

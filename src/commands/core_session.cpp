@@ -59,6 +59,8 @@ CoreSession::CoreSession(CoreSessionSetup setup)
   // the binding that gives them commands and switches.
   plugins_.Load(setup.pluginFolders ? *setup.pluginFolders : DefaultPluginFolders(), commands_.registry);
   commands_.BindToWindow(preferences_.values());
+  sendTo_ = {std::move(setup.dataHome), RunningExecutable()};
+  SetSendTo(preferences_.values().sendTo);
   flags_.ClearAborts();
 }
 
@@ -72,6 +74,11 @@ void CoreSession::SetDisplayDatecodeFormat(const std::string& format) {
   preferences_.values().displayDatecodeFormat = format;
   datecodeFormat_ = media::DatecodeFormat{format, localeFormats_};
   list_.SetDatecodeFormat(datecodeFormat_);
+}
+
+void CoreSession::SetSendTo(bool on) {
+  preferences_.values().sendTo = on;
+  ApplySendTo(on, sendTo_);
 }
 
 std::string CoreSession::Shutdown() {

@@ -27,6 +27,7 @@
 #include "commands/rename_commands.h"
 #include "commands/runners.h"
 #include "commands/scene_commands.h"
+#include "commands/send_to_entries.h"
 #include "graphs/filter_availability.h"
 #include "graphs/graph_holders.h"
 #include "graphs/scene_detector.h"
@@ -62,6 +63,9 @@ struct CoreSessionSetup {
   TrashMover trash{};
   // Where plug-ins are looked for; the running program's folders when unset.
   std::optional<std::vector<std::filesystem::path>> pluginFolders{};
+  // The user's data folder, where the Send To entries go; empty (tests):
+  // none are written or removed.
+  std::filesystem::path dataHome{};
 };
 
 class CoreSession {
@@ -91,6 +95,10 @@ class CoreSession {
   // A new display format for datecodes (the settings panel): the list's
   // texts and the scene texts follow it at once.
   void SetDisplayDatecodeFormat(const std::string& format);
+
+  // Sets the preference and writes or removes the desktop's entries for
+  // Korvid, as every start does with the stored value.
+  void SetSendTo(bool on);
 
   // The player's view of a scene scan: shows each new scene's first frame.
   void SetSceneStartHook(std::function<void(std::int32_t frame)> hook) { scenes_.showSceneStart = std::move(hook); }
@@ -122,6 +130,7 @@ class CoreSession {
   std::optional<HeaderFixServices> headerFix_;
   PluginSet plugins_;
   RunContext context_;
+  SendToPlaces sendTo_;
   bool shutDown_ = false;
 };
 

@@ -1,7 +1,6 @@
 #include "commands/recycle_bin.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +12,7 @@
 #include <string>
 
 #include "commands/rename_commands.h"
+#include "commands/user_data_home.h"
 
 namespace korvid::commands {
 namespace {
@@ -43,22 +43,6 @@ std::string AbsolutePath(const std::string& path) {
   char resolved[PATH_MAX];
   if (::realpath(FolderPart(path).c_str(), resolved) == nullptr) return {};
   return Joined(resolved, NamePart(path));
-}
-
-// $XDG_DATA_HOME when it is absolute (a relative one is to be ignored),
-// else ~/.local/share; empty when there is no home to speak of.
-std::string DataHome() {
-  const char* data = std::getenv("XDG_DATA_HOME");
-  if (data != nullptr && data[0] == '/') return data;
-  std::string home;
-  const char* variable = std::getenv("HOME");
-  if (variable != nullptr && variable[0] == '/') {
-    home = variable;
-  } else if (const passwd* user = ::getpwuid(::getuid()); user != nullptr && user->pw_dir != nullptr &&
-                                                         user->pw_dir[0] == '/') {
-    home = user->pw_dir;
-  }
-  return home.empty() ? std::string() : home + "/.local/share";
 }
 
 // The device a path is on, or would be on once made: that of its nearest
@@ -205,7 +189,7 @@ bool MoveToRecycleBin(const std::filesystem::path& path) {
   struct stat original {};
   if (file.empty() || NamePart(file).empty() || !StatOf(file, original)) return false;
 
-  const std::string dataHome = DataHome();
+  const std::string dataHome = UserDataHome();
   dev_t homeDevice = 0;
   if (!dataHome.empty() && DeviceOf(Joined(dataHome, "Trash"), homeDevice) && homeDevice == original.st_dev) {
     const std::string trash = Joined(dataHome, "Trash");

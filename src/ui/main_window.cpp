@@ -27,11 +27,13 @@
 #include "list/playlist.h"
 #include "resources/user_error.h"
 #include "settings/system_locale.h"
+#include "ui/about_frame.h"
 #include "ui/action_icons.h"
 #include "ui/clipboard_files.h"
 #include "ui/codec_form.h"
 #include "ui/frame_rate_form.h"
 #include "ui/main_window_panels.h"
+#include "ui/options_frame.h"
 #include "ui/player_frame.h"
 #include "ui/riff_form.h"
 #include "ui/ui_text.h"
@@ -55,6 +57,7 @@ TUIForm::TUIForm(WindowSetup setup) : setup_(std::move(setup)) {
       .host = *this, .listView = *this, .launcher = launcher_, .riffView = *riffForm_, .store = setup_.store};
   core.defaults.documentsFolder = setup_.documentsFolder;
   core.missingFilters = setup_.missingFilters;
+  core.dataHome = setup_.dataHome;
   core.frameRateChooser = frameRateForm_;
   core.codecChooser = codecForm_;
   session_ = std::make_unique<commands::CoreSession>(std::move(core));
@@ -64,12 +67,14 @@ TUIForm::TUIForm(WindowSetup setup) : setup_(std::move(setup)) {
   };
   model_->Attach(&session_->List());
   BuildPlayerFrame();
+  panels_->BuildPanels(central_, *session_, *player_);
 
   SetWindowHandlers();
   BuildActions();
   BindPlayerActions();
   BuildMenus();
   BuildToolbars();
+  panels_->options->SetHooks({Action("avPlayStop"), Action("afOptions"), [this] { RefreshActions(); }});
   // The menu bar keeps its height while a panel hides every menu.
   menuBar()->setFixedHeight(menuBar()->sizeHint().height());
 
@@ -432,6 +437,7 @@ void TUIForm::RunVisibleCommandLine() {
     Ask(commands::MessageKind::kError, refused, commands::Buttons::kOk);
   } else if (plan.help) {
     if (!panels_->about->isVisible()) TogglePanel(true);
+    panels_->aboutPanel->ShowCommandLinePage();
   } else {
     flags.NoConfirmation = plan.noConfirmation;
     try {

@@ -41,6 +41,8 @@ struct WindowSetup {
   std::string missingFilters;
   // The command line: files to list and switches of a visible run.
   std::vector<std::string> parameters;
+  // The user's data folder for the Send To entries; empty: none are made.
+  std::string dataHome{};
 };
 
 class TUIForm final : public QMainWindow, public commands::CommandHost, public list::VideoListView {

@@ -3,32 +3,14 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 
+#include "ui/about_frame.h"
 #include "ui/action_icons.h"
+#include "ui/options_frame.h"
 #include "ui/ui_text.h"
 
 namespace korvid::ui {
 
 using resources::Text;
-
-namespace {
-
-QFrame* Panel(QWidget* client, const char* name, int width, Text title) {
-  auto* panel = new QFrame(client);
-  panel->setObjectName(QLatin1String(name));
-  panel->setFrameShape(QFrame::StyledPanel);
-  panel->setAutoFillBackground(true);
-  panel->setGeometry(0, 0, width, kClientHeight);
-  auto* heading = new QLabel(UiText(title), panel);
-  QFont font = heading->font();
-  font.setBold(true);
-  font.setPixelSize(16);
-  heading->setFont(font);
-  heading->setGeometry(16, 12, width - 32, 24);
-  panel->hide();
-  return panel;
-}
-
-}  // namespace
 
 WindowPanels::WindowPanels(QWidget* client) {
   emptyHelp = new QFrame(client);
@@ -49,9 +31,15 @@ WindowPanels::WindowPanels(QWidget* client) {
   picture->setAlignment(Qt::AlignCenter);
   picture->setToolTip(UiText(Text::kEmptyListPictureHint));
   picture->setGeometry(6, 310, kListLeft - 12, 70);
+}
 
-  settings = Panel(client, "OptionsFrame1", 592, Text::kSettingsPanelTitle);
-  about = Panel(client, "AproposFrame2", 324, Text::kAboutPanelTitle);
+void WindowPanels::BuildPanels(QWidget* client, commands::CoreSession& session, TBaseFrame& player) {
+  options = new TOptionsFrame(session, player, {}, client);
+  options->setGeometry(0, 0, TOptionsFrame::kWidth, kClientHeight);
+  aboutPanel = new TAboutFrame(session, client);
+  aboutPanel->setGeometry(0, 0, TAboutFrame::kWidth, kClientHeight);
+  settings = options;
+  about = aboutPanel;
 }
 
 void WindowPanels::ShowEmptyHelp() {

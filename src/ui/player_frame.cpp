@@ -391,14 +391,18 @@ void TBaseFrame::OnFrameShown(const graphs::PlaybackFrame& frame) {
   Redraw();
 }
 
-void TBaseFrame::ApplyOverlaySettings() {
-  overlay_.Configure(prefs_);
-  Redraw();
-}
-
 void TBaseFrame::Redraw() {
   if (picture_.isNull()) return;
   vw->SetPicture(overlay_.Compose(picture_, packs_), aspect_);
+}
+
+void TBaseFrame::OverlaySettingsChanged() {
+  overlay_.Configure(prefs_);
+  if (packs_)
+    labDatecode->setText(FromUtf8(graphs::DatecodeLabelText(packs_->datecode, prefs_.displayDatecodeFormat, locale_)));
+  else if (entry_ && entry_->datecode)
+    labDatecode->setText(FromUtf8(settings::FormatDateTime(prefs_.displayDatecodeFormat, *entry_->datecode, locale_)));
+  if (!IsPlaying()) Redraw();
 }
 
 double TBaseFrame::PositionFps() const {

@@ -64,9 +64,10 @@ class TBaseFrame : public QFrame {
   void ReleasePlayerFile();
   void ResumePlayer();
 
-  // The overlay's preferences changed elsewhere (the settings): the frame
-  // on screen is drawn again with them.
-  void ApplyOverlaySettings();
+  // The settings panel changed the overlay's preferences or the display
+  // format: the overlay and the datecode label follow, and a paused
+  // picture is drawn again.
+  void OverlaySettingsChanged();
 
   // A command's progress takes the track bar's place while it runs.
   void ShowGauge(bool visible);

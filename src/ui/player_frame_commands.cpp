@@ -145,7 +145,7 @@ void TBaseFrame::ToggleMute() {
 
 void TBaseFrame::SetDatecodeShown(bool shown) {
   prefs_.inlayOn = shown;
-  ApplyOverlaySettings();
+  OverlaySettingsChanged();
   Q_EMIT DatecodeChanged(shown);
 }
 

@@ -304,7 +304,7 @@ TEST_F(PlayerLabels, AutomaticInlayShowsTheDatecodeForItsSecondsFromEachJumpAndS
   samples::WriteDvClip(path, spec);
   prefs_.automaticInlay = true;
   prefs_.inlayDurationSeconds = 1;
-  frame_.ApplyOverlaySettings();
+  frame_.OverlaySettingsChanged();
   ASSERT_TRUE(frame_.OpenInPlayer(Analysed(path)));
   const QImage plain = frame_.vw->Picture();
   frame_.ToggleDatecode();
@@ -331,7 +331,7 @@ TEST_F(PlayerLabels, AutomaticInlayShowsTheDatecodeForItsSecondsFromEachJumpAndS
   frame_.SeekToFrame(35);
   EXPECT_TRUE(textShown()) << "a step shows where it lands";
   prefs_.automaticInlay = false;
-  frame_.ApplyOverlaySettings();
+  frame_.OverlaySettingsChanged();
   EXPECT_TRUE(textShown());
   frame_.ToggleDatecode();
   EXPECT_FALSE(textShown()) << "the overlay switched off hides it whatever the automatic inlay";

@@ -1,0 +1,12 @@
+#pragma once
+// The user's own data folder by the freedesktop base-directory rules.
+
+#include <string>
+
+namespace korvid::commands {
+
+// $XDG_DATA_HOME when it is absolute (a relative one is to be ignored),
+// else ~/.local/share; empty when there is no home to speak of.
+std::string UserDataHome();
+
+}  // namespace korvid::commands
