@@ -76,6 +76,7 @@ mkdir -p "$HOME"
 korvid --version | tee /dev/stderr | grep -qx "korvid [0-9.]*"
 korvid --info "$1/clip.avi" | tee /dev/stderr | grep -q "clip.avi"
 korvid --info --json "$1/clip.avi" | grep -q "\"frames\": 100"
+korvid --info --json "$1/clip.avi" | grep -q "\"datecode\": \"2005-08-14T15:02:11\""
 # The plug-in installed with the program is found from the installed
 # executable and runs its switch.
 env -u DISPLAY korvid "/?" | grep -qx "Split into scenes	+u"
@@ -128,6 +129,8 @@ if can_chroot; then
   if start_display; then
     unshare --mount --fork --kill-child bash -c '
       mount --bind /tmp/.X11-unix "$1/tmp/.X11-unix"
+      mount -t proc proc "$1/proc"
+      mount -t tmpfs tmpfs "$1/dev/shm"
       exec chroot "$1" env HOME=/check/home DISPLAY="$2" QT_QPA_PLATFORM=xcb korvid /check/clip.avi' \
       bash "$root" ":$display_number" >"$work/window.log" 2>&1 &
     window_check $!

@@ -49,7 +49,7 @@ probe_ok() {
   [ -z "$errors" ]
 }
 
-"$samples" --long 24 "$work/videos/clip.avi" --type1 --scenes 4 >/dev/null || { echo "cannot make the sample"; exit 1; }
+"$samples" --long 12 "$work/videos/clip.avi" --type1 --scenes 4 >/dev/null || { echo "cannot make the sample"; exit 1; }
 # The header fixes work on type 2 files.
 "$samples" --long 4 "$work/videos/type2.avi" >/dev/null || { echo "cannot make the sample"; exit 1; }
 source_sum=$(checksum "$work/videos/clip.avi")
