@@ -73,14 +73,17 @@ installed_checks='
 set -eu
 export HOME=$1/home XDG_CONFIG_HOME=$1/home/.config XDG_DATA_HOME=$1/home/.local/share
 mkdir -p "$HOME"
-korvid --version | tee /dev/stderr | grep -qx "korvid [0-9.]*"
-korvid --info "$1/clip.avi" | tee /dev/stderr | grep -q "clip.avi"
-korvid --info --json "$1/clip.avi" | grep -q "\"frames\": 100"
-korvid --info --json "$1/clip.avi" | grep -q "\"datecode\": \"2005-08-14T15:02:11\""
+# Each output is printed for the log, then checked.
+show() { printf "%s\n" "$1"; }
+out=$(korvid --version); show "$out"; grep -qx "korvid [0-9.]*" <<<"$out"
+out=$(korvid --info "$1/clip.avi"); show "$out"; grep -q "clip.avi" <<<"$out"
+out=$(korvid --info --json "$1/clip.avi")
+grep -q "\"frames\": 100" <<<"$out"
+grep -q "\"datecode\": \"2005-08-14T15:02:11\"" <<<"$out"
 # The plug-in installed with the program is found from the installed
 # executable and runs its switch.
 env -u DISPLAY korvid "/?" | grep -qx "Split into scenes	+u"
-env -u DISPLAY korvid +h +s +u "$1/clip.avi" | tee /dev/stderr
+env -u DISPLAY korvid +h +s +u "$1/clip.avi"
 ls "$1"/*.avi | grep -v "/clip.avi$" | grep -q .
 for f in /usr/share/applications/korvid.desktop /usr/share/icons/hicolor/scalable/apps/korvid.svg \
          /usr/include/korvid/plugin.h /usr/share/man/man1/korvid.1.gz /usr/lib/korvid/plugins/split_scenes.vlk; do
@@ -108,7 +111,8 @@ window_check() {
   DISPLAY=":$display_number" xwininfo -root -tree | grep -q '"Korvid' || fail "no Korvid window on the display"
   DISPLAY=":$display_number" import -window root "$shot" 2>/dev/null || true
   [ -f "$shot" ] && echo "screenshot: $shot"
-  kill -TERM "$pid" 2>/dev/null
+  # The program itself is asked to end: unshare, between, ignores the signal.
+  kill -TERM "$(pgrep -P "$pid" || echo "$pid")" 2>/dev/null
   wait "$pid" 2>/dev/null || true
 }
 
