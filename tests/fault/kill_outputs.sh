@@ -100,6 +100,8 @@ rm -f "$work/videos/clip_type2.avi" "$work/videos/clip.wav"
 # scenes an earlier run wrote stay as they were (a new run writes beside
 # them under other names).
 split_outputs() { find "$work/videos" -maxdepth 1 -name 'ClipDV_*.avi' | sort; }
+# The last killed +s run may have left no scene file.
+run_korvid +h +s "$work/videos/clip.avi"
 start=$(now_ms)
 run_korvid +h +u "$work/videos/clip.avi"
 took=$(($(now_ms) - start))
