@@ -248,9 +248,7 @@ TEST_F(MainWindowTest, RenameFromTheMenuRenamesTheFileAndItsRow) {
 // each frame): the window's player shows the current one, a step from the
 // window's actions moves it, and a command that rewrites the file makes
 // the player let go of it and open it again.
-// Off until a hang is found: run after the other window tests, the
-// file-date command's confirmation stays open unanswered.
-TEST_F(MainWindowTest, DISABLED_ThePlayerShowsTheCurrentClipFollowsTheWindowsStepsAndLetsGoForCommands) {
+TEST_F(MainWindowTest, ThePlayerShowsTheCurrentClipFollowsTheWindowsStepsAndLetsGoForCommands) {
   const auto clip = [this](const char* name, int year) {
     samples::DvClipSpec spec;
     spec.frames = 60;
@@ -284,7 +282,11 @@ TEST_F(MainWindowTest, DISABLED_ThePlayerShowsTheCurrentClipFollowsTheWindowsSte
   window_->Action("reculeLow")->trigger();  // one frame back
   EXPECT_EQ(shown(), std::pair(std::string("0:00:00:24"), datecode(first, 24)));
 
-  window_->ListControl()->setCurrentIndex(window_->ListControl()->model()->index(1, 0));
+  // The second row alone, as a plain click makes it: a modifier key an
+  // earlier test's key clicks left down would otherwise keep the first row
+  // selected too, and the command below would ask about both.
+  window_->ListControl()->selectionModel()->setCurrentIndex(window_->ListControl()->model()->index(1, 0),
+                                                            QItemSelectionModel::ClearAndSelect);
   EXPECT_EQ(player->LabNom->text(), "second.avi");
   EXPECT_EQ(shown(), std::pair(std::string("0:00:00:00"), datecode(second, 0)));
   window_->Action("avAvanceFin")->trigger();
