@@ -1,7 +1,9 @@
 // Writes Korvid's sample footage:
 //   korvid-samples DIR               the standard set of short clips
-//   korvid-samples --long SECONDS DIR/NAME.avi [--ntsc] [--type1]
-//                                    one long clip, for benchmarks
+//   korvid-samples --long SECONDS DIR/NAME.avi [--ntsc] [--type1] [--scenes N]
+//                                    one long clip, for benchmarks and fault
+//                                    tests; N scenes of equal length, the
+//                                    clock jumping an hour between them
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -15,7 +17,7 @@ namespace {
 int Usage() {
   std::fprintf(stderr,
                "usage: korvid-samples DIR\n"
-               "       korvid-samples --long SECONDS FILE.avi [--ntsc] [--type1]\n");
+               "       korvid-samples --long SECONDS FILE.avi [--ntsc] [--type1] [--scenes N]\n");
   return 2;
 }
 
@@ -29,13 +31,23 @@ int WriteLong(const std::vector<std::string>& args) {
   }
   korvid::samples::DvClipSpec spec;
   spec.distinct_pictures = 25;
+  long scenes = 1;
   for (std::size_t i = 3; i < args.size(); ++i) {
-    if (args[i] == "--ntsc") spec.system = korvid::media::DvSystem::k525_60;
-    else if (args[i] == "--type1") spec.dv_type = 1;
-    else return Usage();
+    if (args[i] == "--ntsc") {
+      spec.system = korvid::media::DvSystem::k525_60;
+    } else if (args[i] == "--type1") {
+      spec.dv_type = 1;
+    } else if (args[i] == "--scenes" && i + 1 < args.size()) {
+      scenes = std::strtol(args[++i].c_str(), &end, 10);
+      if (*end != '\0' || scenes < 1 || scenes > 1000) return Usage();
+    } else {
+      return Usage();
+    }
   }
   const double fps = spec.system == korvid::media::DvSystem::k625_50 ? 25.0 : 30000.0 / 1001.0;
   spec.frames = static_cast<int>(seconds * fps);
+  for (long scene = 1; scene < scenes; ++scene)
+    spec.jumps.push_back({static_cast<int>(spec.frames * scene / scenes), 3600});
   korvid::samples::WriteDvClip(args[2], spec);
   std::printf("%s\n", args[2].c_str());
   return 0;

@@ -1,6 +1,7 @@
 #!/bin/bash
-# Kills (SIGKILL) conversions, sound extraction, scene writing and header
-# fixes at several moments and checks what is left on disk:
+# Kills (SIGKILL) conversions, sound extraction, scene writing, the example
+# plug-in's scene split and header fixes at several moments and checks what
+# is left on disk:
 #  - the source's checksum is unchanged;
 #  - an output's name holds the previous output or a complete new one that
 #    ffprobe reads without error (the outputs are made the same way every
@@ -27,7 +28,8 @@ fail() {
 
 checksum() { sha256sum "$1" | cut -d' ' -f1; }
 
-temporaries() { find "$work/videos" -name '.*.korvid-*' | wc -l; }
+# The program's own temporaries and the split plug-in's scene parts.
+temporaries() { find "$work/videos" \( -name '.*.korvid-*' -o -name '.*.part.avi' \) | wc -l; }
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
@@ -47,7 +49,7 @@ probe_ok() {
   [ -z "$errors" ]
 }
 
-"$samples" --long 24 "$work/videos/clip.avi" --type1 >/dev/null || { echo "cannot make the sample"; exit 1; }
+"$samples" --long 12 "$work/videos/clip.avi" --type1 --scenes 4 >/dev/null || { echo "cannot make the sample"; exit 1; }
 # The header fixes work on type 2 files.
 "$samples" --long 4 "$work/videos/type2.avi" >/dev/null || { echo "cannot make the sample"; exit 1; }
 source_sum=$(checksum "$work/videos/clip.avi")
@@ -83,7 +85,7 @@ kill_command() {
     elif [ $((percent % 2)) -eq 0 ]; then
       fail "$switch at $percent%: the previous $output is gone"
     fi
-    find "$work/videos" -name '.*.korvid-*' -delete
+    find "$work/videos" \( -name '.*.korvid-*' -o -name '.*.part.avi' \) -delete
   done
   echo "$switch: clean run ${took} ms, killed at 7 moments"
 }
@@ -92,6 +94,46 @@ kill_command +2 "$work/videos/clip_type2.avi" probe
 kill_command +w "$work/videos/clip.wav" probe
 kill_command +s "$work/videos/clip.scn" noprobe
 rm -f "$work/videos/clip_type2.avi" "$work/videos/clip.wav"
+
+# The example plug-in writes one AVI per scene of the scene file left by
+# +s. Killed at any moment, each scene file is whole or absent, and the
+# scenes an earlier run wrote stay as they were (a new run writes beside
+# them under other names).
+split_outputs() { find "$work/videos" -maxdepth 1 -name 'ClipDV_*.avi' | sort; }
+# The last killed +s run may have left no scene file.
+run_korvid +h +s "$work/videos/clip.avi"
+start=$(now_ms)
+run_korvid +h +u "$work/videos/clip.avi"
+took=$(($(now_ms) - start))
+split_outputs >"$work/split.names"
+if [ "$(wc -l <"$work/split.names")" -ne 4 ]; then
+  fail "+u: the clean run wrote $(wc -l <"$work/split.names") scenes instead of 4"
+else
+  [ "$(temporaries)" -eq 0 ] || fail "+u: temporary files left after a clean run"
+  mkdir -p "$work/split"
+  while read -r file; do mv "$file" "$work/split/"; done <"$work/split.names"
+  (cd "$work/split" && sha256sum ./* | cut -d' ' -f1 | sort) >"$work/split.sums"
+  for percent in 10 25 40 55 70 85; do
+    [ $((percent % 2)) -eq 0 ] && cp "$work/split"/* "$work/videos/"
+    moment=$((took * percent / 100))
+    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" \
+      "$korvid" +h +u "$work/videos/clip.avi" </dev/null >/dev/null 2>&1 &
+    pid=$!
+    sleep "$(printf '%d.%03d' $((moment / 1000)) $((moment % 1000)))"
+    kill -KILL "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    while read -r file; do
+      grep -qx "$(checksum "$file")" "$work/split.sums" || fail "+u at $percent%: $(basename "$file") is not a whole scene"
+    done < <(split_outputs)
+    if [ $((percent % 2)) -eq 0 ]; then
+      for file in "$work/split"/*; do
+        cmp -s "$file" "$work/videos/$(basename "$file")" || fail "+u at $percent%: the earlier $(basename "$file") changed"
+      done
+    fi
+    find "$work/videos" -maxdepth 1 \( -name 'ClipDV_*.avi' -o -name '.*.korvid-*' -o -name '.*.part.avi' \) -delete
+  done
+  echo "+u: clean run ${took} ms, killed at 6 moments"
+fi
 
 # Header fixes in place: the frame rate and the codec code are patched over
 # and over; wherever the kill lands, they hold one setting or the other and
