@@ -91,27 +91,11 @@ SceneScanEnd RunSceneScan(SceneFrameReader& reader, SceneDetector& detector, con
   return SceneScanEnd::kCompleted;
 }
 
-SceneScanJob::SceneScanJob(SceneFrameReader& reader, SceneDetector& detector, SceneSink sink,
-                           const std::atomic<bool>& abort, std::function<void()> finished) {
-  thread_ = std::thread([this, &reader, &detector, sink = std::move(sink), &abort, finished = std::move(finished)] {
-    try {
-      end_ = RunSceneScan(reader, detector, sink, abort, progress_);
-    } catch (...) {
-      error_ = std::current_exception();
-    }
-    done_.store(true, std::memory_order_release);
-    if (finished) finished();
-  });
-}
+SceneScanJob::SceneScanJob(SceneFrameReader& reader, SceneDetector& detector, SceneSink sink)
+    : reader_(reader), detector_(detector), sink_(std::move(sink)) {}
 
-SceneScanJob::~SceneScanJob() {
-  if (thread_.joinable()) thread_.join();
-}
-
-SceneScanEnd SceneScanJob::Join() {
-  if (thread_.joinable()) thread_.join();
-  if (error_) std::rethrow_exception(error_);
-  return end_;
+void SceneScanJob::Run(JobProgress& progress) {
+  end_ = RunSceneScan(reader_, detector_, sink_, progress.StopFlag(), progress_);
 }
 
 }  // namespace korvid::graphs
