@@ -83,7 +83,8 @@ SceneScanOutcome ScanOpenedOutput(SceneWriter& writer, const media::TAfficherFic
   graphs::SceneScanJob job(*reader, services.detector,
                            [&writer, fps, &format](const graphs::DetectedScene& scene) {
                              writer.WriteScene(MakeSceneInfo(scene, fps, format));
-                           });
+                           },
+                           services.abort);
   RunScan(job, frames, services);
   if (job.End() == graphs::SceneScanEnd::kAborted) return SceneScanOutcome::kAborted;
   // The running scene ends on the file's last frame, however short it is.

@@ -27,8 +27,6 @@ class JobProgress {
 
   bool StopRequested() const { return stop_.load(std::memory_order_acquire); }
   void RequestStop() { stop_.store(true, std::memory_order_release); }
-  // For loops that poll a plain flag.
-  const std::atomic<bool>& StopFlag() const { return stop_; }
 
   bool Finished() const { return finished_.load(std::memory_order_acquire); }
   void SetFinished() { finished_.store(true, std::memory_order_release); }

@@ -91,11 +91,10 @@ SceneScanEnd RunSceneScan(SceneFrameReader& reader, SceneDetector& detector, con
   return SceneScanEnd::kCompleted;
 }
 
-SceneScanJob::SceneScanJob(SceneFrameReader& reader, SceneDetector& detector, SceneSink sink)
-    : reader_(reader), detector_(detector), sink_(std::move(sink)) {}
+SceneScanJob::SceneScanJob(SceneFrameReader& reader, SceneDetector& detector, SceneSink sink,
+                           const std::atomic<bool>& abort)
+    : reader_(reader), detector_(detector), sink_(std::move(sink)), abort_(abort) {}
 
-void SceneScanJob::Run(JobProgress& progress) {
-  end_ = RunSceneScan(reader_, detector_, sink_, progress.StopFlag(), progress_);
-}
+void SceneScanJob::Run(JobProgress&) { end_ = RunSceneScan(reader_, detector_, sink_, abort_, progress_); }
 
 }  // namespace korvid::graphs

@@ -81,11 +81,13 @@ using SceneSink = std::function<void(const DetectedScene&)>;
 SceneScanEnd RunSceneScan(SceneFrameReader& reader, SceneDetector& detector, const SceneSink& sink,
                           const std::atomic<bool>& abort, SceneScanProgress& progress);
 
-// RunSceneScan as a job: whoever runs it on a worker thread stops it
-// through its progress. The reader, detector and sink must outlive it.
+// RunSceneScan as a job. It stops when `abort` rises, read by the scan
+// itself before each frame, so that an abort raised while a scene is being
+// written stops it before the next frame; a stop asked through the progress
+// alone is not seen. The reader, detector, sink and flag must outlive it.
 class SceneScanJob : public Job {
  public:
-  SceneScanJob(SceneFrameReader& reader, SceneDetector& detector, SceneSink sink);
+  SceneScanJob(SceneFrameReader& reader, SceneDetector& detector, SceneSink sink, const std::atomic<bool>& abort);
 
   void Run(JobProgress& progress) override;
   // Read by any thread while the scan runs.
@@ -97,6 +99,7 @@ class SceneScanJob : public Job {
   SceneFrameReader& reader_;
   SceneDetector& detector_;
   SceneSink sink_;
+  const std::atomic<bool>& abort_;
   SceneScanProgress progress_;
   SceneScanEnd end_ = SceneScanEnd::kAborted;
 };
