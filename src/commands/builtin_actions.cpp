@@ -101,8 +101,7 @@ TExecutionEvent ScanExecution(const S& s) {
   SceneScanServices* scenes = s.scenes;
   if (scenes == nullptr) return {};
   return [scenes](const TParam& param, const Entry& e, std::string& newfichier, TchUpdateType& update) {
-    SceneWriter* writer = SceneWriterOf(param);
-    update = writer != nullptr ? CreerScenesExecution(*writer, e, newfichier, *scenes) : utNone;
+    update = param.sceneWriter != nullptr ? CreerScenesExecution(*param.sceneWriter, e, newfichier, *scenes) : utNone;
   };
 }
 
@@ -250,16 +249,11 @@ ActionRunner BuiltInRunner(std::string_view name) {
 
 std::string_view CategoryOf(ActionRunner runner) { return runner == kCurrentEntry ? kMono : kMulti; }
 
-SceneWriter* SceneWriterOf(const TParam& param) {
-  if (param.DataSize != kSceneWriterTableSize || param.Data == nullptr) return nullptr;
-  return static_cast<SceneWriter*>(param.Data);
-}
-
 Tch::Tch() {
   actions_.reserve(kActions.size());
   for (const BuiltInAction& action : kActions) actions_.emplace_back(std::string(action.name));
-  Action("CreerScenes").Param = {"CreerScenes", kSceneWriterTableSize, static_cast<SceneWriter*>(&scnWriter)};
-  Action("ScenesText").Param = {"ScenesText", kSceneWriterTableSize, static_cast<SceneWriter*>(&sceneTextWriter)};
+  Action("CreerScenes").Param = {.Key = "CreerScenes", .sceneWriter = &scnWriter};
+  Action("ScenesText").Param = {.Key = "ScenesText", .sceneWriter = &sceneTextWriter};
 }
 
 tFileAction& Tch::Action(std::string_view name) {

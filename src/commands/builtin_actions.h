@@ -22,13 +22,6 @@
 
 namespace korvid::commands {
 
-// The size TParam.DataSize states for a table of three scene-writer
-// operations; TParam.Data then points at a SceneWriter.
-inline constexpr std::int32_t kSceneWriterTableSize = 12;
-
-// The scene writer a scan action's TParam carries, or null.
-SceneWriter* SceneWriterOf(const TParam& param);
-
 // What the handlers need. A handler whose services are absent stays
 // unassigned, so that a window (or a test) binds only what it can serve.
 struct TchServices {

@@ -6,8 +6,6 @@
 
 #include <string>
 
-#include "graphs/job_wait.h"
-
 namespace korvid::commands {
 
 enum class MessageKind { kInformation, kWarning, kError };
@@ -20,10 +18,18 @@ enum class Buttons {
 
 enum class Answer { kOk, kYes, kNo, kCancel, kAll };
 
-// Its events (ProcessEvents, Wake) are those a job's wait keeps moving,
-// its gauge (SetGauge) the one a conversion's tick moves.
-class CommandHost : public graphs::JobHost {
+class CommandHost {
  public:
+  virtual ~CommandHost() = default;
+  // Handles pending events while a job runs (the window handles its own,
+  // a run without one only sleeps), waiting at most `max_wait_ms` for one
+  // to arrive. Returns early once events were handled or Wake was called.
+  virtual void ProcessEvents(int max_wait_ms) = 0;
+  // Callable from any thread. A ProcessEvents waiting now returns at once;
+  // one not yet waiting returns at once when it comes.
+  virtual void Wake() = 0;
+  // The progress gauge, 0 to 100.
+  virtual void SetGauge(int percent) = 0;
   // Shows `text` and waits for one of `buttons`.
   virtual Answer Ask(MessageKind kind, const std::string& text, Buttons buttons) = 0;
   // First panel of the status bar.

@@ -22,19 +22,6 @@ constexpr std::int32_t kNtscStandard = 2;
 
 std::filesystem::path SourceOf(const media::TAfficherFichier& entry) { return entry.fullName; }
 
-// Lends a job to the holder, which drops what it is given once the run
-// ends, so that what the job counted can still be read afterwards.
-class LentJob final : public graphs::ConversionJob {
- public:
-  explicit LentJob(graphs::ConversionJob& job) : job_(job) {}
-  std::int64_t Duration() const override { return job_.Duration(); }
-  void Run(graphs::JobProgress& progress) override { job_.Run(progress); }
-  const std::filesystem::path& Output() const override { return job_.Output(); }
-
- private:
-  graphs::ConversionJob& job_;
-};
-
 TchUpdateType RunMadeOutput(const std::filesystem::path& output, std::string& newfichier,
                             ConversionServices& services, const JobMaker& make) {
   newfichier.clear();
@@ -93,14 +80,15 @@ std::filesystem::path ConversionOutputPath(const std::filesystem::path& source, 
 
 void RunConversion(ConversionServices& services, const JobMaker& make) {
   std::unique_ptr<graphs::ConversionJob> job;
-  bool ran = false;
   try {
     job = make();
-    ran = services.cdm.RunJob(std::make_unique<LentJob>(*job), services.host, services.flags);
+    const std::int64_t duration = job->Duration();
+    if (duration <= 0) throw CommandSkipped(job->Output().string() + " was not made: the source holds no frames");
+    RunJob(*job, services.host, services.flags.AbortCommand, services.timer.interval_ms,
+           ConversionTick(services.host, services.timer, duration));
   } catch (const graphs::NothingToConvert& nothing) {
     throw CommandSkipped(nothing.what());
   }
-  if (!ran) throw CommandSkipped(job->Output().string() + " was not made: the source holds no frames");
   if (const std::uint64_t replaced = job->FramesReplaced(); replaced > 0)
     services.host.Ask(MessageKind::kWarning,
                       resources::Fill(resources::Text::kDamagedFramesReplaced,

@@ -1,7 +1,7 @@
 #pragma once
 // The conversion commands as plain handlers, ready to be bound to their
 // file actions: where each writes, when it applies, the replace question,
-// and the execution that runs its job in the conversion holder.
+// and the execution that runs its job.
 
 #include <filesystem>
 #include <functional>
@@ -10,10 +10,11 @@
 #include <string_view>
 
 #include "commands/command_host.h"
+#include "commands/job_runner.h"
 #include "commands/process_flags.h"
 #include "commands/update_type.h"
 #include "graphs/filter_availability.h"
-#include "graphs/graph_holders.h"
+#include "graphs/conversion_job.h"
 #include "media/video_record.h"
 #include "settings/preferences.h"
 
@@ -27,7 +28,8 @@ inline constexpr std::string_view kRecompressSuffix = "_dvtype2.avi";
 
 // What a conversion needs from its surroundings.
 struct ConversionServices {
-  graphs::TCdm& cdm;
+  // Switched on by the runner for commands that show their progress.
+  ConvertTimer& timer;
   const settings::Preferences& preferences;
   const graphs::FilterAvailability& availability;
   CommandHost& host;
@@ -42,7 +44,7 @@ std::filesystem::path ConversionOutputPath(const std::filesystem::path& source, 
 
 using JobMaker = std::function<std::unique_ptr<graphs::ConversionJob>()>;
 
-// Makes the job and runs it in the conversion holder. A source with
+// Makes the job and runs it, ticking the gauge. A source with
 // nothing to convert throws CommandSkipped, a failure its UserError; the
 // output then keeps what it held. Damaged frames that were replaced are
 // told to the user as a warning.

@@ -20,10 +20,10 @@ settings::PreferenceSession LoadedPreferences(settings::StoreLocation store,
   return session;
 }
 
-graphs::FilterAvailability CheckFilters(graphs::GraphHolderSet& holders, std::string missingFilters) {
-  graphs::SystemDeviceOptions options;
+graphs::FilterAvailability CheckFilters(std::string missingFilters) {
+  graphs::AvailabilityOptions options;
   options.missingFilters = std::move(missingFilters);
-  return graphs::CheckFilterAvailability(holders, options);
+  return graphs::CheckFilterAvailability(options);
 }
 
 }  // namespace
@@ -36,16 +36,16 @@ CoreSession::CoreSession(CoreSessionSetup setup)
       preferences_(LoadedPreferences(std::move(setup.store), setup.defaults)),
       localeFormats_(settings::LocaleFormatsOf(setup.locale)),
       datecodeFormat_{preferences_.values().displayDatecodeFormat, localeFormats_},
-      availability_(CheckFilters(holders_, std::move(setup.missingFilters))),
+      availability_(CheckFilters(std::move(setup.missingFilters))),
       list_(setup.listView, media::AnalyseFile, datecodeFormat_, setup.locale, preferences_.values().listOrder,
             preferences_.values().selectOnOpen),
       rename_{preferences_.values(), localeFormats_, host_},
       housekeeping_{host_,          setup.launcher,          setup.riffView,
                     preferences_.values(), CurrentRiffReportStamp, std::move(setup.trash)},
-      conversion_{holders_.conversion, preferences_.values(), availability_, host_, flags_},
+      conversion_{convertTimer_, preferences_.values(), availability_, host_, flags_},
       scenes_{host_, flags_.AbortCommand, detector_, datecodeFormat_, {}, {}},
       plugins_(PluginServices{host_, flags_, preferences_.values(), localeFormats_}),
-      context_{list_, host_, flags_, {}, {}, &holders_.conversion.convertTimer} {
+      context_{list_, host_, flags_, {}, {}, &convertTimer_} {
   flags_.NoConfirmation = false;
   if (setup.frameRateChooser != nullptr && setup.codecChooser != nullptr)
     headerFix_.emplace(HeaderFixServices{host_, *setup.frameRateChooser, *setup.codecChooser, frameRate_, codec_});

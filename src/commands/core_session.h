@@ -1,7 +1,7 @@
 #pragma once
 // One start of the program's core, the same for every front end (the
 // command line without a window, the window, tests): the preferences, the
-// media components available, the graph holders, the file actions with the
+// media components available, the file actions with the
 // window's actions, menu, command list and switch table, the video list,
 // and the services the commands are bound to. The constructor builds them
 // in start-up order; Shutdown saves what the preferences ask to keep.
@@ -22,6 +22,7 @@
 #include "commands/desktop_launcher.h"
 #include "commands/header_fix_commands.h"
 #include "commands/housekeeping_commands.h"
+#include "commands/job_runner.h"
 #include "commands/plugin_loader.h"
 #include "commands/process_flags.h"
 #include "commands/rename_commands.h"
@@ -29,7 +30,6 @@
 #include "commands/scene_commands.h"
 #include "commands/send_to_entries.h"
 #include "graphs/filter_availability.h"
-#include "graphs/graph_holders.h"
 #include "graphs/scene_detector.h"
 #include "list/video_list.h"
 #include "list/video_list_view.h"
@@ -76,7 +76,8 @@ class CoreSession {
 
   settings::PreferenceSession& Preferences() { return preferences_; }
   const graphs::FilterAvailability& Availability() const { return availability_; }
-  graphs::GraphHolderSet& Graphs() { return holders_; }
+  // The conversions' progress tick, on while a command shows its progress.
+  const ConvertTimer& ProgressTimer() const { return convertTimer_; }
   list::VideoList& List() { return list_; }
   // The file actions, the window's actions and menu, the command list and
   // the switch table.
@@ -117,7 +118,7 @@ class CoreSession {
   settings::PreferenceSession preferences_;
   settings::LocaleFormats localeFormats_;
   media::DatecodeFormat datecodeFormat_;
-  graphs::GraphHolderSet holders_;
+  ConvertTimer convertTimer_;
   graphs::FilterAvailability availability_;
   list::VideoList list_;
   graphs::SceneDetector detector_;

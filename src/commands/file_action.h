@@ -14,15 +14,20 @@
 
 namespace korvid::commands {
 
+class SceneWriter;
+
 // Private data handed to every handler of an action, copied by value.
-// Zero for every built-in action except the two scene scans, whose Key is
-// their own name, whose DataSize is 12 (the size of a table of three
-// operations) and whose Data points at the commands::SceneWriter that
-// provides those three operations.
+// Key is the action's own name for the two scene scans, empty for the
+// other built-in actions.
 struct TParam {
   std::string Key;  // at most 255 bytes
+  // A plug-in's own data, handed back to its handlers untouched; never
+  // read by the program.
   std::int32_t DataSize = 0;
   void* Data = nullptr;
+  // The writer a scene scan puts its scenes into; null for every other
+  // action, plug-ins' included.
+  SceneWriter* sceneWriter = nullptr;
 };
 
 // Handlers receive the list's full record; TAfficherFichier is a

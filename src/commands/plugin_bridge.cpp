@@ -69,7 +69,9 @@ korvid_param CParam(const TParam& param) {
 }
 
 TParam ParamOf(const korvid_param& param) {
-  return {std::string(param.key, ::strnlen(param.key, sizeof(param.key))), param.data_size, param.data};
+  return {.Key = std::string(param.key, ::strnlen(param.key, sizeof(param.key))),
+          .DataSize = param.data_size,
+          .Data = param.data};
 }
 
 void WriteOut(std::string_view text, char* out, std::uint32_t bytes) {

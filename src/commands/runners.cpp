@@ -4,7 +4,6 @@
 
 #include "commands/command_skipped.h"
 #include "commands/file_action_skips.h"
-#include "graphs/graph_holders.h"
 #include "resources/string_table.h"
 #include "resources/user_error.h"
 
@@ -151,7 +150,7 @@ void RunSingle(const tFileAction& action, const media::TAfficherFichier* entry, 
 // Hides the gauge and stops its timer again however the execution ends.
 class GaugeShown {
  public:
-  GaugeShown(CommandHost& host, graphs::ConvertTimer* timer, bool shown) : host_(host), timer_(timer), shown_(shown) {
+  GaugeShown(CommandHost& host, ConvertTimer* timer, bool shown) : host_(host), timer_(timer), shown_(shown) {
     if (!shown_) return;
     host_.ShowGauge(true);
     host_.SetGauge(0);
@@ -167,7 +166,7 @@ class GaugeShown {
 
  private:
   CommandHost& host_;
-  graphs::ConvertTimer* timer_;
+  ConvertTimer* timer_;
   bool shown_;
 };
 

@@ -20,13 +20,10 @@
 #include "commands/command_host.h"
 #include "commands/file_action.h"
 #include "commands/file_action_registry.h"
+#include "commands/job_runner.h"
 #include "commands/process_flags.h"
 
 #include "list/video_list.h"
-
-namespace korvid::graphs {
-struct ConvertTimer;
-}  // namespace korvid::graphs
 
 namespace korvid::commands {
 
@@ -49,8 +46,8 @@ struct RunContext {
   // No, or failed. May be empty.
   std::function<void(const FileOutcome&)> told;
   // Feeds the gauge while a command with a status message runs: switched
-  // on for its length. May be null (no conversion holder).
-  graphs::ConvertTimer* progressTimer;
+  // on for its length. May be null.
+  ConvertTimer* progressTimer;
 };
 
 inline constexpr std::string_view kAllAnswerLine = "If you type \"All\", no more confimation will be asked for.";

@@ -6,8 +6,8 @@
 #include <system_error>
 
 #include "commands/command_skipped.h"
+#include "commands/job_runner.h"
 #include "commands/recycle_bin.h"
-#include "graphs/job_wait.h"
 #include "graphs/scene_scan.h"
 #include "media/binary_file.h"
 #include "resources/string_table.h"
@@ -42,9 +42,9 @@ std::string ReplaceQuestion(const std::string& path, std::string_view shorter) {
   return question.size() <= kMaxQuestionBytes ? question : std::string(shorter);
 }
 
-// Waits for the job on the calling thread, keeping the window alive,
-// feeding the gauge and showing where new scenes begin.
-void WaitForScan(const graphs::SceneScanJob& job, std::size_t frames, SceneScanServices& services) {
+// Runs the job, keeping the window alive, feeding the gauge and showing
+// where new scenes begin.
+void RunScan(graphs::SceneScanJob& job, std::size_t frames, SceneScanServices& services) {
   std::int64_t shown_start = -1;
   int shown_percent = -1;
   const auto show = [&] {
@@ -56,9 +56,7 @@ void WaitForScan(const graphs::SceneScanJob& job, std::size_t frames, SceneScanS
     if (start != shown_start && services.showSceneStart) services.showSceneStart(static_cast<std::int32_t>(start));
     shown_start = start;
   };
-  // The job sees the same abort flag and stops.
-  const auto stop = [&] { return job.Done() || services.abort.load(); };
-  graphs::WaitForJob(services.host, stop, services.tickMs, [&] {
+  RunJob(job, services.host, services.abort, services.tickMs, [&](const graphs::JobProgress&) {
     show();
     return services.tickMs;
   });
@@ -86,9 +84,9 @@ SceneScanOutcome ScanOpenedOutput(SceneWriter& writer, const media::TAfficherFic
                            [&writer, fps, &format](const graphs::DetectedScene& scene) {
                              writer.WriteScene(MakeSceneInfo(scene, fps, format));
                            },
-                           services.abort, [&host = services.host] { host.Wake(); });
-  WaitForScan(job, frames, services);
-  if (job.Join() == graphs::SceneScanEnd::kAborted) return SceneScanOutcome::kAborted;
+                           services.abort);
+  RunScan(job, frames, services);
+  if (job.End() == graphs::SceneScanEnd::kAborted) return SceneScanOutcome::kAborted;
   // The running scene ends on the file's last frame, however short it is.
   const graphs::DetectedScene last = services.detector.Finish(static_cast<std::int32_t>(frames - 1));
   writer.WriteScene(MakeSceneInfo(last, fps, format));

@@ -13,28 +13,22 @@ constexpr std::size_t kMaxText = 255;
 }
 
 void Calenox::SetHourOffset(std::int32_t hours) {
-  calls_.push_back({Method::kHourOffset, hours, {}});
   hours_ = hours;
 }
 
 void Calenox::SetFormat(std::string_view format) {
-  const std::string text(format.substr(0, kMaxText));
-  calls_.push_back({Method::kFormat, 0, text});
-  format_ = text;
+  format_ = std::string(format.substr(0, kMaxText));
 }
 
 void Calenox::SetConversion(std::int32_t value) {
-  calls_.push_back({Method::kConversion, value, {}});
   conversion_ = value != 0;
 }
 
 void Calenox::SetInlayFrames(std::int32_t frames) {
-  calls_.push_back({Method::kInlayFrames, frames, {}});
   inlayFrames_ = frames;
 }
 
 void Calenox::SetAutomatic(std::int32_t value) {
-  calls_.push_back({Method::kAutomatic, value, {}});
   automatic_ = value != 0;
 }
 

@@ -7,20 +7,19 @@
 // (the first frame counts as one), as a camcorder shows the date when
 // recording starts.
 //
-// Settings, each one 32-bit value or a text (numbers as the graphs call them):
-//   1 SetHourOffset     hours added to the datecode before it is written.
-//   2 SetFormat         the date-time format of the text (255 bytes at most).
-//   3 SetConversion     non-zero in a conversion, zero in the player; the
-//                       player also shows the text of a still frame.
-//   4 SetInlayFrames    frames the text stays after a jump (automatic inlay).
-//   5 SetAutomatic      non-zero: automatic inlay on.
+// Settings, each one 32-bit value or a text:
+//   SetHourOffset     hours added to the datecode before it is written.
+//   SetFormat         the date-time format of the text (255 bytes at most).
+//   SetConversion     non-zero in a conversion, zero in the player; the
+//                     player also shows the text of a still frame.
+//   SetInlayFrames    frames the text stays after a jump (automatic inlay).
+//   SetAutomatic      non-zero: automatic inlay on.
 
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "settings/date_time_format.h"
 
@@ -43,14 +42,6 @@ class RecordingJumps {
 
 class Calenox {
  public:
-  enum class Method : int { kHourOffset = 1, kFormat = 2, kConversion = 3, kInlayFrames = 4, kAutomatic = 5 };
-  struct Call {
-    Method method;
-    std::int32_t value = 0;
-    std::string text;
-    friend bool operator==(const Call&, const Call&) = default;
-  };
-
   explicit Calenox(settings::LocaleFormats locale = settings::EnglishLocaleFormats()) : locale_(std::move(locale)) {}
 
   void SetHourOffset(std::int32_t hours);
@@ -59,7 +50,6 @@ class Calenox {
   void SetInlayFrames(std::int32_t frames);
   void SetAutomatic(std::int32_t value);
 
-  const std::vector<Call>& Calls() const { return calls_; }
   std::int32_t InlayFrames() const { return inlayFrames_; }
 
   // The text for the next frame of the stream; empty for none.
@@ -69,7 +59,6 @@ class Calenox {
 
  private:
   settings::LocaleFormats locale_;
-  std::vector<Call> calls_;
   std::int32_t hours_ = 0;
   std::string format_ = "dd/mm/yyyy hh:nn:ss";
   bool conversion_ = false;

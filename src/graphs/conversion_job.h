@@ -4,48 +4,20 @@
 // how far it got, how long the whole is, and whether it has finished.
 // Positions and durations are in 100-nanosecond units, like media time.
 
-#include <atomic>
 #include <cstdint>
 #include <exception>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <utility>
 
+#include "graphs/job.h"
 #include "resources/user_error.h"
 
 namespace korvid::graphs {
 
 inline constexpr std::int64_t kTicksPerSecond = 10'000'000;
-
-// Shared between the job's thread (the writer of position and finished)
-// and the waiting thread (the writer of the stop request).
-class JobProgress {
- public:
-  // `watch`, when given, sees every position on the job's thread as it is
-  // published: a seam for wrapping jobs, not for the waiting thread.
-  explicit JobProgress(std::function<void(std::int64_t)> watch = {}) : watch_(std::move(watch)) {}
-
-  std::int64_t Position() const { return position_.load(std::memory_order_relaxed); }
-  void SetPosition(std::int64_t ticks) {
-    position_.store(ticks, std::memory_order_relaxed);
-    if (watch_) watch_(ticks);
-  }
-
-  bool StopRequested() const { return stop_.load(std::memory_order_acquire); }
-  void RequestStop() { stop_.store(true, std::memory_order_release); }
-
-  bool Finished() const { return finished_.load(std::memory_order_acquire); }
-  void SetFinished() { finished_.store(true, std::memory_order_release); }
-
- private:
-  std::function<void(std::int64_t)> watch_;
-  std::atomic<std::int64_t> position_{0};
-  std::atomic<bool> stop_{false};
-  std::atomic<bool> finished_{false};
-};
 
 // Thrown by a job for a source it cannot convert; the message says why.
 class ConversionError : public UserError {
@@ -61,10 +33,8 @@ class NothingToConvert : public ConversionError {
   using ConversionError::ConversionError;
 };
 
-class ConversionJob {
+class ConversionJob : public Job {
  public:
-  virtual ~ConversionJob() = default;
-
   // The source's length, known once the job is made; 0 when there is
   // nothing to convert.
   virtual std::int64_t Duration() const = 0;
@@ -72,7 +42,7 @@ class ConversionJob {
   // the output appears under its name as a valid file of what was
   // converted. Throws on failure (a source that shrinks or cannot be read
   // is one); the output's name then keeps what it held before.
-  virtual void Run(JobProgress& progress) = 0;
+  void Run(JobProgress& progress) override = 0;
   // Where the job writes.
   virtual const std::filesystem::path& Output() const = 0;
   // Damaged source frames that the frame before them stood in for.

@@ -22,32 +22,26 @@ void WriteUnlessPresent(std::span<std::uint8_t> frame, const DvPack& pack) {
 }  // namespace
 
 void Dixmark::SetEnabled(std::int32_t value) {
-  Record(Method::kEnable, value);
   enabled_ = value != 0;
 }
 
 void Dixmark::SetHourOffset(std::int32_t value) {
-  Record(Method::kHourOffset, value);
   hourOffset_ = value;
 }
 
 void Dixmark::SetInlaySource(std::int32_t value) {
-  Record(Method::kInlaySource, value);
   inlaySource_ = value != 0;
 }
 
 void Dixmark::SetApplyShift(std::int32_t value) {
-  Record(Method::kApplyShift, value);
   applyShift_ = value != 0;
 }
 
 void Dixmark::SetInPlace(std::int32_t value) {
-  Record(Method::kInPlace, value);
   inPlace_ = value != 0;
 }
 
 void Dixmark::SetWideScreen(std::int32_t value) {
-  Record(Method::kWideScreen, value);
   wide_ = value != 0;
 }
 

@@ -1,46 +1,30 @@
 #pragma once
-// The DV header rewriter that conversion graphs put after the DV encoder.
+// The DV header rewriter that conversions run after the DV encoder.
 // A re-encoded frame has lost what the camcorder recorded, so the rewriter
 // carries the timecode, the recording date and time and the 16:9 flag over
 // from the untouched source frame, optionally moving the recording time by
 // whole hours. The header-fix job runs it on the source frames themselves.
 //
-// Settings, each taking one 32-bit value (numbers as the graphs call them):
-//   1 SetEnabled      non-zero: rewrite frames; zero: pass them through.
-//   3 SetHourOffset   hours to add to the recording date and time (signed).
-//   4 SetInlaySource  non-zero: the picture went through the datecode inlay.
-//                     Only recorded; the packs come from the source either way.
-//   5 SetApplyShift   non-zero: move the copied datecode by the hour offset.
-//   6 SetInPlace      non-zero: the output frame is the source frame itself
-//                     (the header-fix job); the offset is then always applied,
-//                     since moving the datecode is that job's only purpose.
-//   7 SetWideScreen   non-zero: mark the output 16:9, zero: 4:3. Without this
-//                     call the source's own flag is copied (in place: kept).
+// Settings, each taking one 32-bit value:
+//   SetEnabled      non-zero: rewrite frames; zero: pass them through.
+//   SetHourOffset   hours to add to the recording date and time (signed).
+//   SetInlaySource  non-zero: the picture went through the datecode inlay.
+//                   Only recorded; the packs come from the source either way.
+//   SetApplyShift   non-zero: move the copied datecode by the hour offset.
+//   SetInPlace      non-zero: the output frame is the source frame itself
+//                   (the header-fix job); the offset is then always applied,
+//                   since moving the datecode is that job's only purpose.
+//   SetWideScreen   non-zero: mark the output 16:9, zero: 4:3. Without this
+//                   call the source's own flag is copied (in place: kept).
 
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <vector>
 
 namespace korvid::graphs {
 
 class Dixmark {
  public:
-  enum class Method : int {
-    kEnable = 1,
-    kHourOffset = 3,
-    kInlaySource = 4,
-    kApplyShift = 5,
-    kInPlace = 6,
-    kWideScreen = 7,
-  };
-
-  struct Call {
-    Method method;
-    std::int32_t value;
-    friend bool operator==(const Call&, const Call&) = default;
-  };
-
   void SetEnabled(std::int32_t value);
   void SetHourOffset(std::int32_t value);
   void SetInlaySource(std::int32_t value);
@@ -48,8 +32,6 @@ class Dixmark {
   void SetInPlace(std::int32_t value);
   void SetWideScreen(std::int32_t value);
 
-  // Every setting call in the order received.
-  const std::vector<Call>& Calls() const { return calls_; }
   bool Enabled() const { return enabled_; }
   bool InlaySource() const { return inlaySource_; }
   bool InPlace() const { return inPlace_; }
@@ -66,11 +48,9 @@ class Dixmark {
   bool ProcessInPlace(std::span<std::uint8_t> frame) const { return Process(frame, frame); }
 
  private:
-  void Record(Method method, std::int32_t value) { calls_.push_back({method, value}); }
   void CopyDatecode(std::span<std::uint8_t> output, std::span<const std::uint8_t> source,
                     bool sameFrame) const;
 
-  std::vector<Call> calls_;
   bool enabled_ = false;
   std::int32_t hourOffset_ = 0;
   bool inlaySource_ = false;

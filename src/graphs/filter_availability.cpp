@@ -1,26 +1,62 @@
 #include "graphs/filter_availability.h"
-#include "resources/string_table.h"
 
+#include <algorithm>
 #include <initializer_list>
+
+#include "resources/string_table.h"
 
 namespace korvid::graphs {
 namespace {
 
-struct Lookup {
-  std::string_view friendlyName;
-  FilterSlot* slot;
-};
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// A chain joined by "and": the first miss ends it.
-bool AllFound(DeviceEnumerator& devices, FilterCategory category,
-              std::initializer_list<Lookup> chain) {
-  for (const Lookup& lookup : chain) {
-    if (!devices.FindFilterByFriendlyName(category, lookup.friendlyName, *lookup.slot)) {
-      return false;
-    }
-  }
-  return true;
+// The catalogue's names are plain ASCII.
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
 }
+
+std::string_view Trimmed(std::string_view text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// Surrounding blanks ignored, empty items dropped.
+std::vector<std::string_view> MissingNames(std::string_view variable) {
+  std::vector<std::string_view> names;
+  while (true) {
+    const std::size_t end = variable.find(';');
+    const std::string_view item = Trimmed(variable.substr(0, end));
+    if (!item.empty()) names.push_back(item);
+    if (end == std::string_view::npos) break;
+    variable.remove_prefix(end + 1);
+  }
+  return names;
+}
+
+class Components {
+ public:
+  explicit Components(const AvailabilityOptions& options)
+      : missing_(MissingNames(options.missingFilters)), probes_(options.probes) {}
+
+  bool Present(std::string_view name) const {
+    const CatalogueEntry* entry = FindCatalogueEntry(name);
+    if (entry == nullptr || !entry->lookedUp) return false;
+    const bool listed = std::any_of(missing_.begin(), missing_.end(),
+                                    [name](std::string_view item) { return EqualsIgnoringCase(item, name); });
+    return !listed && ProbeBacking(entry->backing, probes_);
+  }
+
+  bool AllPresent(std::initializer_list<std::string_view> group) const {
+    return std::all_of(group.begin(), group.end(), [this](std::string_view name) { return Present(name); });
+  }
+
+ private:
+  std::vector<std::string_view> missing_;
+  const ProbeContext& probes_;
+};
 
 ReportLine Line(bool flag, resources::Text whenTrue, resources::Text whenFalse) {
   return flag ? ReportLine{resources::Str(whenTrue), ReportColour::kBlack}
@@ -29,74 +65,25 @@ ReportLine Line(bool flag, resources::Text whenTrue, resources::Text whenFalse) 
 
 }  // namespace
 
-FilterAvailability CheckFilterAvailability(GraphHolderSet& holders, DeviceEnumerator& devices) {
-  constexpr FilterCategory kFilters = FilterCategory::kFilters;
-  TCdm& conversion = holders.conversion;
-  Tdm& listing = holders.listing;
-  TdmScenes& scenes = holders.scenes;
-  Tviewdm& player = holders.player;
+FilterAvailability CheckFilterAvailability(const AvailabilityOptions& options) {
+  const Components components(options);
   FilterAvailability found;
-
-  devices.SelectCategory(kFilters);
-  found.deinterlacerFound =
-      devices.FindFilterByFriendlyName(kFilters, names::kDeinterlacer, conversion.Deinterlacer);
-  found.layrinFound = devices.FindFilterByFriendlyName(kFilters, names::kLayrin, conversion.layrin);
-  found.calenoxFound =
-      devices.FindFilterByFriendlyName(kFilters, names::kCalenox, conversion.calenox);
-  found.dixmarkFound =
-      devices.FindFilterByFriendlyName(kFilters, names::kDixmark, conversion.dixmark);
-  found.horolanFound = devices.FindFilterByFriendlyName(kFilters, names::kHorolan, player.hl);
-  found.wavDestFound =
-      devices.FindFilterByFriendlyName(kFilters, names::kWavDest, conversion.WAVDest);
-
-  found.inlayReady =
-      found.layrinFound && found.calenoxFound && found.horolanFound && found.dixmarkFound;
-
-  found.conversionReady = AllFound(devices, kFilters,
-                                   {{names::kFileSource, &conversion.source},
-                                    {names::kFileWriter, &conversion.destination},
-                                    {names::kAviSplitter, &conversion.avisplitter},
-                                    {names::kDvMuxer, &conversion.dvmuxer},
-                                    {names::kAviMux, &conversion.avimux},
-                                    {names::kDvSplitter, &conversion.dvsplitter},
-                                    {names::kDvDecoder, &conversion.Dvdec},
-                                    {names::kAcmWrapper, &conversion.acmwrapper},
-                                    {names::kInfiniteTee, &conversion.infinite},
-                                    {names::kNullRenderer, &conversion.null}});
-
-  devices.SelectCategory(FilterCategory::kVideoCompressors);
+  found.deinterlacerFound = components.Present(names::kDeinterlacer);
+  found.layrinFound = components.Present(names::kLayrin);
+  found.calenoxFound = components.Present(names::kCalenox);
+  found.dixmarkFound = components.Present(names::kDixmark);
+  found.horolanFound = components.Present(names::kHorolan);
+  found.wavDestFound = components.Present(names::kWavDest);
+  found.inlayReady = found.layrinFound && found.calenoxFound && found.horolanFound && found.dixmarkFound;
   found.conversionReady =
-      found.conversionReady &&
-      devices.FindFilterByFriendlyName(FilterCategory::kVideoCompressors, names::kDvEncoder,
-                                       conversion.DVenc);
-
-  devices.SelectCategory(kFilters);
-  found.listingReady = AllFound(devices, kFilters,
-                                {{names::kNullRenderer, &listing.nullrender},
-                                 {names::kDvSplitter, &listing.dvsplitter},
-                                 {names::kAviSplitter, &listing.avisplitter},
-                                 {names::kFileSource, &listing.source}});
-
-  found.scenesReady = AllFound(devices, kFilters,
-                               {{names::kNullRenderer, &scenes.null},
-                                {names::kAviSplitter, &scenes.splitter},
-                                {names::kFileSource, &scenes.source}});
-
-  found.displayReady = AllFound(devices, kFilters,
-                                {{names::kAviSplitter, &player.avisplitter},
-                                 {names::kFileSource, &player.source}});
-  devices.SelectCategory(FilterCategory::kAudioRenderers);
-  found.displayReady =
-      found.displayReady &&
-      devices.FindFilterByFriendlyName(FilterCategory::kAudioRenderers, names::kAudioRenderer,
-                                       player.audiorender);
+      components.AllPresent({names::kFileSource, names::kFileWriter, names::kAviSplitter, names::kDvMuxer,
+                             names::kAviMux, names::kDvSplitter, names::kDvDecoder, names::kAcmWrapper,
+                             names::kInfiniteTee, names::kNullRenderer, names::kDvEncoder});
+  found.listingReady =
+      components.AllPresent({names::kNullRenderer, names::kDvSplitter, names::kAviSplitter, names::kFileSource});
+  found.scenesReady = components.AllPresent({names::kNullRenderer, names::kAviSplitter, names::kFileSource});
+  found.displayReady = components.AllPresent({names::kAviSplitter, names::kFileSource, names::kAudioRenderer});
   return found;
-}
-
-FilterAvailability CheckFilterAvailability(GraphHolderSet& holders,
-                                           const SystemDeviceOptions& options) {
-  DeviceEnumerator devices(SystemDeviceSource(options));
-  return CheckFilterAvailability(holders, devices);
 }
 
 std::vector<ReportLine> AvailabilityReportLines(const FilterAvailability& a) {

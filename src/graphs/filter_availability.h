@@ -1,13 +1,12 @@
 #pragma once
-// Which components this run can use, decided once at start by looking
-// every catalogue entry up by name, and the report lines it gives.
+// Which components this run can use, decided once at start from the
+// catalogue and the probes of this build, and the report lines it gives.
 
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "graphs/device_enumerator.h"
-#include "graphs/graph_holders.h"
+#include "graphs/component_probe.h"
 
 namespace korvid::graphs {
 
@@ -27,15 +26,16 @@ struct FilterAvailability {
   bool inlayReady = false;
 };
 
-// Looks the catalogue up into the holders' slots, in the fixed order whose
-// chains stop at their first missing component (the rest of a chain is
-// not looked up and keeps its built-in moniker).
-FilterAvailability CheckFilterAvailability(GraphHolderSet& holders, DeviceEnumerator& devices);
+struct AvailabilityOptions {
+  // The KORVID_MISSING_FILTERS value, read by the caller once: friendly
+  // names separated by ';', compared without case, that count as missing.
+  std::string missingFilters;
+  ProbeContext probes;
+};
 
-// The same over the components of this build. `options.missingFilters`
-// is the KORVID_MISSING_FILTERS value, read by the caller once.
-FilterAvailability CheckFilterAvailability(GraphHolderSet& holders,
-                                           const SystemDeviceOptions& options);
+// A component is there when the catalogue looks it up, its probe passes and
+// it is not listed as missing; a group is ready when all of its are there.
+FilterAvailability CheckFilterAvailability(const AvailabilityOptions& options);
 
 enum class ReportColour { kBlack, kRed };
 

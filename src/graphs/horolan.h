@@ -16,11 +16,7 @@ namespace korvid::graphs {
 
 class Horolan {
  public:
-  void SetFrameStamping() {
-    ++stamping_calls_;
-    by_frame_ = true;
-  }
-  int StampingCalls() const { return stamping_calls_; }
+  void SetFrameStamping() { by_frame_ = true; }
 
   // The time of frame `index` whose source time is `source_ticks`, for a
   // stream of `rate`/`scale` frames a second; 100-nanosecond units.
@@ -29,7 +25,6 @@ class Horolan {
 
  private:
   bool by_frame_ = false;
-  int stamping_calls_ = 0;
 };
 
 }  // namespace korvid::graphs

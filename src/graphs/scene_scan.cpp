@@ -92,26 +92,9 @@ SceneScanEnd RunSceneScan(SceneFrameReader& reader, SceneDetector& detector, con
 }
 
 SceneScanJob::SceneScanJob(SceneFrameReader& reader, SceneDetector& detector, SceneSink sink,
-                           const std::atomic<bool>& abort, std::function<void()> finished) {
-  thread_ = std::thread([this, &reader, &detector, sink = std::move(sink), &abort, finished = std::move(finished)] {
-    try {
-      end_ = RunSceneScan(reader, detector, sink, abort, progress_);
-    } catch (...) {
-      error_ = std::current_exception();
-    }
-    done_.store(true, std::memory_order_release);
-    if (finished) finished();
-  });
-}
+                           const std::atomic<bool>& abort)
+    : reader_(reader), detector_(detector), sink_(std::move(sink)), abort_(abort) {}
 
-SceneScanJob::~SceneScanJob() {
-  if (thread_.joinable()) thread_.join();
-}
-
-SceneScanEnd SceneScanJob::Join() {
-  if (thread_.joinable()) thread_.join();
-  if (error_) std::rethrow_exception(error_);
-  return end_;
-}
+void SceneScanJob::Run(JobProgress&) { end_ = RunSceneScan(reader_, detector_, sink_, abort_, progress_); }
 
 }  // namespace korvid::graphs

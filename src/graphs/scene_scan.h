@@ -4,19 +4,18 @@
 // blocks that hold the timecode and the recording date and time packs; the
 // rest of a frame is read only when those lack a date, so that a dropout
 // does not cut a scene.
-// The scan runs on a worker thread, publishes its position for the gauge
-// and stops at once when asked to abort.
+// The scan runs as a job on a worker thread, publishes its position for
+// the gauge and stops at once when asked to.
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <exception>
 #include <filesystem>
 #include <functional>
 #include <stdexcept>
-#include <thread>
 #include <vector>
 
+#include "graphs/job.h"
 #include "graphs/scene_detector.h"
 #include "media/avi_frame_index.h"
 #include "media/binary_file.h"
@@ -82,29 +81,27 @@ using SceneSink = std::function<void(const DetectedScene&)>;
 SceneScanEnd RunSceneScan(SceneFrameReader& reader, SceneDetector& detector, const SceneSink& sink,
                           const std::atomic<bool>& abort, SceneScanProgress& progress);
 
-// RunSceneScan on a thread of its own. The reader, detector, sink and abort
-// flag must outlive the job; the destructor waits for the thread.
-// `finished`, when given, is called on that thread once Done() is true, so
-// that a waiting thread can be woken.
-class SceneScanJob {
+// RunSceneScan as a job. It stops when `abort` rises, read by the scan
+// itself before each frame, so that an abort raised while a scene is being
+// written stops it before the next frame; a stop asked through the progress
+// alone is not seen. The reader, detector, sink and flag must outlive it.
+class SceneScanJob : public Job {
  public:
-  SceneScanJob(SceneFrameReader& reader, SceneDetector& detector, SceneSink sink,
-               const std::atomic<bool>& abort, std::function<void()> finished = {});
-  ~SceneScanJob();
-  SceneScanJob(const SceneScanJob&) = delete;
-  SceneScanJob& operator=(const SceneScanJob&) = delete;
+  SceneScanJob(SceneFrameReader& reader, SceneDetector& detector, SceneSink sink, const std::atomic<bool>& abort);
 
-  bool Done() const { return done_.load(std::memory_order_acquire); }
+  void Run(JobProgress& progress) override;
+  // Read by any thread while the scan runs.
   const SceneScanProgress& Progress() const { return progress_; }
-  // Waits for the thread; rethrows what the scan threw.
-  SceneScanEnd Join();
+  // How the scan ended, once Run has returned.
+  SceneScanEnd End() const { return end_; }
 
  private:
+  SceneFrameReader& reader_;
+  SceneDetector& detector_;
+  SceneSink sink_;
+  const std::atomic<bool>& abort_;
   SceneScanProgress progress_;
-  std::atomic<bool> done_{false};
   SceneScanEnd end_ = SceneScanEnd::kAborted;
-  std::exception_ptr error_;
-  std::thread thread_;
 };
 
 }  // namespace korvid::graphs

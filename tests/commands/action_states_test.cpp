@@ -5,7 +5,6 @@
 #include "commands/action_states.h"
 #include "commands/builtin_actions.h"
 #include "commands/command_list.h"
-#include "graphs/graph_holders.h"
 #include "settings/preference_table.h"
 
 #include <gtest/gtest.h>
@@ -130,12 +129,12 @@ TEST_F(ActionStatesTest, BindingCompletesTheWindowActionsFromTheirFileActions) {
 }
 
 TEST_F(ActionStatesTest, AGeneralConditionFalseAtStartKeepsTheCommandHiddenAndUnlisted) {
-  graphs::TCdm cdm;
+  ConvertTimer timer;
   const settings::Preferences prefs = settings::DefaultPreferences({}, true);
   const graphs::FilterAvailability nothing;  // no conversion components
   test::ScriptedHost host;
   ProcessFlags flags;
-  ConversionServices conversion{cdm, prefs, nothing, host, flags};
+  ConversionServices conversion{timer, prefs, nothing, host, flags};
   BindBuiltInHandlers(ch_, {.conversion = &conversion});
   Bind();
 

@@ -309,7 +309,7 @@ TEST_F(SwitchRunTest, GaugeFollowsAConversionAndItsTimerStopsAfter) {
   EXPECT_EQ(host_.gauge.front(), 0);
   EXPECT_TRUE(std::any_of(host_.gauge.begin(), host_.gauge.end(), [](int p) { return p > 0 && p <= 100; }));
   EXPECT_TRUE(std::is_sorted(host_.gauge.begin(), host_.gauge.end()));
-  EXPECT_FALSE(session_->Graphs().conversion.convertTimer.enabled);
+  EXPECT_FALSE(session_->ProgressTimer().enabled);
 }
 
 // What an item model over the list would show: a copy kept from the row

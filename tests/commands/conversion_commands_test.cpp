@@ -90,12 +90,12 @@ TEST(ConversionConditions, FollowTheRecord) {
 }
 
 struct Fixture {
-  graphs::TCdm cdm;
+  ConvertTimer timer;
   settings::Preferences preferences;
   graphs::FilterAvailability availability;
   test::ScriptedHost host;
   ProcessFlags flags;
-  ConversionServices Services() { return {cdm, preferences, availability, host, flags}; }
+  ConversionServices Services() { return {timer, preferences, availability, host, flags}; }
 };
 
 TEST(ConversionExecution, EscapeStopsTheSecondOfThreeFilesAndTheThirdIsConverted) {

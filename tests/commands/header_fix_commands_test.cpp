@@ -333,7 +333,7 @@ TEST(DecalerHoraire, EveryFrameIsShiftedAcrossMidnightWithPictureAndSoundUntouch
     const auto source = dir / spec.file_name;
     samples::WriteDvClip(source, spec);
 
-    graphs::TCdm cdm;
+    ConvertTimer timer;
     settings::Preferences preferences;
     preferences.saveInSameFolder = true;
     preferences.clockOffsetHours = c.hours;
@@ -341,7 +341,7 @@ TEST(DecalerHoraire, EveryFrameIsShiftedAcrossMidnightWithPictureAndSoundUntouch
     availability.dixmarkFound = true;
     test::ScriptedHost host;
     ProcessFlags flags;
-    ConversionServices services{cdm, preferences, availability, host, flags};
+    ConversionServices services{timer, preferences, availability, host, flags};
     media::TAfficherFichier entry;
     entry.fullName = source.string();
     entry.isDV = true;
@@ -382,14 +382,14 @@ TEST(DecalerHoraire, EveryFrameIsShiftedAcrossMidnightWithPictureAndSoundUntouch
 
 TEST(DecalerHoraire, ANonDvFileIsSkipped) {
   TempDir dir;
-  graphs::TCdm cdm;
+  ConvertTimer timer;
   settings::Preferences preferences;
   preferences.saveInSameFolder = true;
   preferences.clockOffsetHours = 3;
   graphs::FilterAvailability availability;
   test::ScriptedHost host;
   ProcessFlags flags;
-  ConversionServices services{cdm, preferences, availability, host, flags};
+  ConversionServices services{timer, preferences, availability, host, flags};
   media::TAfficherFichier entry;
   entry.fullName = test::StandardSample(samples::kMjpegClipName).string();
   std::string newfichier = "stale";

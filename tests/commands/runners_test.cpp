@@ -343,9 +343,7 @@ TEST(FileActionRegistry, BuiltInTextsAndTheSceneExportModel) {
   TchUpdateType update = utNone;
   ch.Action("ScenesText").OnExecution(ch.Action("ScenesText").Param, media::TAfficherFichier{}, written, update);
   EXPECT_EQ(written, "ScenesText");
-  EXPECT_EQ(SceneWriterOf(ch.Action("ScenesText").Param), &ch.sceneTextWriter);
-  EXPECT_EQ(SceneWriterOf(ch.Action("CreerScenes").Param), &ch.scnWriter);
-  EXPECT_EQ(SceneWriterOf(TParam{}), nullptr);
+  EXPECT_EQ(ch.Action("ScenesText").Param.sceneWriter, &ch.sceneTextWriter);
 }
 
 TEST(FileActionTexts, ShortcutsAndSwitchesAreNormalised) {

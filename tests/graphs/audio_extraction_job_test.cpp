@@ -158,13 +158,13 @@ TEST(ExtraireAudio, ConditionsAndExecution) {
   const auto source = test::CopyStandardSample("pal_type1.avi", dir.path());
   entry.fullName = source.string();
   entry.name = source.filename().string();
-  TCdm cdm;
+  commands::ConvertTimer timer;
   settings::Preferences preferences;
   preferences.saveInSameFolder = true;
   FilterAvailability availability;
   test::ScriptedHost host;
   commands::ProcessFlags flags;
-  commands::ConversionServices services{cdm, preferences, availability, host, flags};
+  commands::ConversionServices services{timer, preferences, availability, host, flags};
   EXPECT_TRUE(commands::ExtraireAudioConfirmation(entry, preferences).empty());
   std::string newfichier;
   EXPECT_EQ(commands::ExtraireAudioExecution(entry, newfichier, services), commands::utNone);

@@ -50,34 +50,26 @@ Dixmark ForHeaderFix(int hours) {
   return d;
 }
 
-TEST(Dixmark, RecordsEveryCallAndWhichShiftFollows) {
-  const Dixmark fix = ForHeaderFix(-5);
-  using M = Dixmark::Method;
-  EXPECT_EQ(fix.Calls(), (std::vector<Dixmark::Call>{{M::kEnable, 1},
-                                                     {M::kHourOffset, -5},
-                                                     {M::kInlaySource, 0},
-                                                     {M::kApplyShift, 0},
-                                                     {M::kInPlace, 1}}));
-  EXPECT_EQ(fix.EffectiveShiftHours(), -5);
-  EXPECT_EQ(ForConversion(3, false).EffectiveShiftHours(), 3);
+TEST(Dixmark, MovesTheDatecodeOnlyWhenItsSettingsAskForIt) {
+  const TDatecode dc{2004, 12, 31, 22, 10, 20};
+  // The header fix moves the frame's own datecode.
+  auto frame = SourceFrame(DvSystem::k625_50, dc);
+  ASSERT_TRUE(ForHeaderFix(-5).ProcessInPlace(frame));
+  EXPECT_EQ(DatecodeOf(frame), (TDatecode{2004, 12, 31, 17, 10, 20}));
 
-  Dixmark recompress;  // offset 0, no shift
-  recompress.SetEnabled(1);
-  recompress.SetHourOffset(0);
-  recompress.SetInlaySource(0);
-  recompress.SetApplyShift(0);
-  recompress.SetWideScreen(1);
-  EXPECT_EQ(recompress.EffectiveShiftHours(), 0);
-  EXPECT_FALSE(recompress.InPlace());
-
-  Dixmark inlay;  // method 5 only when the hours are not 0
+  // An offset alone copies the datecode as it was; the shift moves it.
+  Dixmark inlay;
   inlay.SetEnabled(1);
   inlay.SetHourOffset(4);
   inlay.SetInlaySource(1);
-  EXPECT_TRUE(inlay.InlaySource());
-  EXPECT_EQ(inlay.EffectiveShiftHours(), 0);
+  const auto source = SourceFrame(DvSystem::k625_50, dc);
+  auto unshifted = test::BlankDvFrame(DvSystem::k625_50);
+  ASSERT_TRUE(inlay.Process(unshifted, source));
+  EXPECT_EQ(DatecodeOf(unshifted), dc);
   inlay.SetApplyShift(1);
-  EXPECT_EQ(inlay.EffectiveShiftHours(), 4);
+  auto shifted = test::BlankDvFrame(DvSystem::k625_50);
+  ASSERT_TRUE(inlay.Process(shifted, source));
+  EXPECT_EQ(DatecodeOf(shifted), (TDatecode{2005, 1, 1, 2, 10, 20}));
 }
 
 TEST(Dixmark, CopiesAndShiftsPacksOntoAFrameOfTheOtherSystem) {

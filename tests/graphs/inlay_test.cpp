@@ -12,8 +12,11 @@
 #include "graphs/layrin.h"
 #include "media/avi_writer.h"
 #include "media/dv_audio.h"
+#include "media/dv_pack_scan.h"
+#include "media/dv_pack_writer.h"
 #include "media/dv_packs.h"
 #include "support/avi_probe.h"
+#include "support/dv_pack_frames.h"
 #include "support/gui_app.h"
 #include "support/sample_set.h"
 #include "support/scripted_host.h"
@@ -63,7 +66,6 @@ TEST(Calenox, AutomaticInlayShowsTheTextOnlyAfterEachJump) {
   }
   EXPECT_EQ(texts[0], "15");
   EXPECT_EQ(texts[40], "18");
-  EXPECT_EQ(calenox.Calls().size(), 3u);
 }
 
 media::FramePtr GreyPicture(int width, int height, AVPixelFormat format) {
@@ -184,7 +186,6 @@ TEST(Horolan, StampsByFrameOnlyOnceAsked) {
   EXPECT_EQ(horolan.Stamp(10, 123, 25, 1), 123);
   horolan.SetFrameStamping();
   EXPECT_EQ(horolan.Stamp(10, 123, 25, 1), 4'000'000);
-  EXPECT_EQ(horolan.StampingCalls(), 1);
 }
 
 // --- the inlay conversion ------------------------------------------------
@@ -214,25 +215,33 @@ settings::Preferences InlayPreferences(int hours) {
   return p;
 }
 
-TEST(InlayFilterSettings, CallsInTheirOrderWithRoundedDurationAndShiftOnlyWhenNeeded) {
+TEST(InlayFilterSettings, RoundedDurationAndShiftOnlyWhenNeeded) {
   const auto entry = EntryOf("/v/clip.avi", 2, media::TvSystem::kNtsc, 30000.0 / 1001);
   auto filters = commands::InlayFilterSettings(entry, InlayPreferences(0), settings::EnglishLocaleFormats());
-  using C = Calenox::Method;
-  ASSERT_EQ(filters.calenox.Calls().size(), 5u);
-  EXPECT_EQ(filters.calenox.Calls()[0], (Calenox::Call{C::kConversion, 1, ""}));
-  EXPECT_EQ(filters.calenox.Calls()[2], (Calenox::Call{C::kInlayFrames, 150, ""}));
-  EXPECT_EQ(filters.calenox.Calls()[4], (Calenox::Call{C::kHourOffset, 0, ""}));
-  for (const Dixmark::Call& call : filters.dixmark.Calls()) EXPECT_NE(call.method, Dixmark::Method::kApplyShift);
+  EXPECT_EQ(filters.calenox.InlayFrames(), 150);
+  // The rewriter copies the source's datecode as it is, or moved by the offset.
+  const media::TDatecode dc{2010, 2, 16, 21, 36, 28};
+  auto source = test::BlankDvFrame(media::DvSystem::k525_60);
+  ASSERT_TRUE(media::WriteDatecode(source, dc));
+  ASSERT_TRUE(media::WriteWideScreen(source, true));
+  const auto rewritten = [&](const Dixmark& dixmark) {
+    auto output = test::BlankDvFrame(media::DvSystem::k525_60);
+    EXPECT_TRUE(dixmark.Process(output, source));
+    media::TDatecode got;
+    media::ReadDatecode(output, got);
+    EXPECT_FALSE(media::IsWideScreen(output));
+    return got;
+  };
+  EXPECT_EQ(rewritten(filters.dixmark), dc);
+  EXPECT_EQ(filters.calenox.Next(source), "16/02/2010 21:36:28");
   const auto& layrin_calls = filters.layrin.Calls();
   EXPECT_EQ(layrin_calls.front().text, "%D");
   EXPECT_EQ(layrin_calls.back().method, Layrin::Method::kBackground);
   EXPECT_EQ(layrin_calls[layrin_calls.size() - 2].values, (std::vector<std::int32_t>{50, 850, 0}));
 
   filters = commands::InlayFilterSettings(entry, InlayPreferences(-2), settings::EnglishLocaleFormats());
-  const std::vector<Dixmark::Call> expected{{Dixmark::Method::kEnable, 1},      {Dixmark::Method::kHourOffset, -2},
-                                            {Dixmark::Method::kInlaySource, 1}, {Dixmark::Method::kApplyShift, 1},
-                                            {Dixmark::Method::kWideScreen, 0}};
-  EXPECT_EQ(filters.dixmark.Calls(), expected);
+  EXPECT_EQ(rewritten(filters.dixmark), (media::TDatecode{2010, 2, 16, 19, 36, 28}));
+  EXPECT_EQ(filters.calenox.Next(source), "16/02/2010 19:36:28");
 }
 
 TEST(InlayConditions, FollowTypeAndCodec) {
@@ -265,12 +274,12 @@ TEST(IncrusterDatecode, TheTextIsInThePictureAndTheHeaderIsTheSources) {
   for (const InlayCase& c : {InlayCase{"pal_type1.avi", 1, media::TvSystem::kPal, 25},
                              InlayCase{"ntsc_type2.avi", 2, media::TvSystem::kNtsc, 30000.0 / 1001}}) {
     const auto source_path = test::CopyStandardSample(c.clip, dir.path());
-    TCdm cdm;
+    commands::ConvertTimer timer;
     const settings::Preferences preferences = InlayPreferences(0);
     FilterAvailability availability;
     test::ScriptedHost host;
     commands::ProcessFlags flags;
-    commands::ConversionServices services{cdm, preferences, availability, host, flags};
+    commands::ConversionServices services{timer, preferences, availability, host, flags};
     std::string newfichier;
     ASSERT_EQ(commands::IncrusterDatecodeExecution(EntryOf(source_path, c.dv_type, c.system, c.fps), newfichier,
                                                    services),
