@@ -12,6 +12,7 @@
 #include "graphs/scene_scan.h"
 #include "graphs/srt_text.h"
 #include "media/atomic_output.h"
+#include "resources/string_table.h"
 
 namespace korvid::commands {
 namespace {
@@ -20,6 +21,8 @@ namespace {
 constexpr std::size_t kWriteChunkBytes = 1 << 20;
 
 graphs::SceneFrameReader OpenFrames(const media::TAfficherFichier& entry, graphs::FrameReading reading) {
+  // Packs and blocks mean something only in DV frames.
+  if (!entry.isDV) throw CommandSkipped(resources::Fill(resources::Text::kNoDvVideo, {entry.fullName}));
   std::optional<graphs::SceneFrameReader> reader;
   try {
     reader.emplace(entry.fullName, reading);

@@ -347,6 +347,7 @@ constexpr std::array<Entry, kTextCount> kTexts = {{
     {Text::kPluginNotNamed, "%s could not be named after its datecode: %s"},
     {Text::kPluginNameLeavesFolder, "the renaming format would move it into another folder"},
     {Text::kPluginSkipped, "korvid: the plug-in %s was skipped: %s\n"},
+    {Text::kNoDvVideo, "%s holds no DV video"},
 }};
 
 constexpr bool InEnumOrder() {

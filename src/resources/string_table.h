@@ -359,6 +359,7 @@ enum class Text {
   kPluginNotNamed,
   kPluginNameLeavesFolder,
   kPluginSkipped,
+  kNoDvVideo,
 
   kCount
 };
