@@ -17,6 +17,7 @@
 #include "commands/command_line_run.h"
 #include "commands/housekeeping_commands.h"
 #include "commands/user_data_home.h"
+#include "graphs/frames_command.h"
 #include "list/info_report.h"
 #include "media/first_frame.h"
 #include "media/riff_report.h"
@@ -37,6 +38,8 @@ void PrintUsage() {
       "              one line per file and command; exit status 1 when one failed, 2 for an unknown switch)\n"
       "       korvid --datecode FILE.avi...   datecode and timecode of each file's first frame\n"
       "       korvid --info [--json] PATH...  information of each AVI file; folders are scanned\n"
+      "       korvid --frames [--json] FILE.avi  one line per frame: position, timecode, datecode,\n"
+      "              scene starts and damaged blocks (CSV, or JSON lines)\n"
       "       korvid --riff FILE...           the RIFF structure of each file\n");
 }
 
@@ -184,6 +187,9 @@ int main(int argc, char** argv) {
       return 2;
     }
     return PrintRiffReports({args.begin() + 1, args.end()});
+  }
+  if (args[0] == "--frames") {
+    return korvid::graphs::RunFramesCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
   }
   if (args[0] == "--info") {
     return korvid::list::RunInfoCommand({args.begin() + 1, args.end()}, UserDatecodeFormat(), std::cout,

@@ -37,6 +37,7 @@ const graphs::FilterAvailability* Availability(const S& s) {
 }
 HeaderFixServices* HeaderFixes(const S& s) { return s.headerFix; }
 CommandHost* Host(const S& s) { return s.host; }
+FrameExportServices* FrameExports(const S& s) { return s.frameExport; }
 
 // The four handler kinds made from a command function F and what Get
 // gives: F takes the entry (and the new path, for executions that make
@@ -195,6 +196,13 @@ constexpr auto kActions = std::to_array<BuiltInAction>({
     {"CorrigerCodec", T::kCorrigerCodecCaption, {}, "", "", kSelectionLocked,
      {"amCorrigerCodec", {}, {}, "Ctrl+K"},
      {Ask<EntryOnly, CorrigerCodecConfirmation>, Run<HeaderFixes, CorrigerCodecExecution>}},
+    {"DatecodeSubtitles", T::kDatecodeSubtitlesCaption, T::kDatecodeSubtitlesProgress, "", "y", kSelectionLocked,
+     {"amDatecodeSubtitles"},
+     {Ask<FrameExports, SubtitlesConfirmation>, Run<FrameExports, SubtitlesExecution>,
+      Test<EntryOnly, SubtitlesFileCondition>}},
+    {"FrameLog", T::kFrameLogCaption, T::kFrameLogProgress, "", "f", kSelectionLocked, {"amFrameLog"},
+     {Ask<FrameExports, FrameLogConfirmation>, Run<FrameExports, FrameLogExecution>,
+      Test<EntryOnly, FrameLogFileCondition>}},
 });
 
 // The binding finds a command as "am" and the action's name, case aside.

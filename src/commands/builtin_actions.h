@@ -13,6 +13,7 @@
 #include "commands/conversion_commands.h"
 #include "commands/file_action.h"
 #include "commands/file_action_registry.h"
+#include "commands/frame_export_commands.h"
 #include "commands/header_fix_commands.h"
 #include "commands/housekeeping_commands.h"
 #include "commands/rename_commands.h"
@@ -31,6 +32,7 @@ struct TchServices {
   ConversionServices* conversion = nullptr;
   SceneScanServices* scenes = nullptr;
   HeaderFixServices* headerFix = nullptr;
+  FrameExportServices* frameExport = nullptr;
 };
 
 // Which runner the window's command uses for a built-in action. Commands

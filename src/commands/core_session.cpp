@@ -44,6 +44,7 @@ CoreSession::CoreSession(CoreSessionSetup setup)
                     preferences_.values(), CurrentRiffReportStamp, std::move(setup.trash)},
       conversion_{convertTimer_, preferences_.values(), availability_, host_, flags_},
       scenes_{host_, flags_.AbortCommand, detector_, datecodeFormat_, {}, {}},
+      frameExport_{scenes_, preferences_.values()},
       plugins_(PluginServices{host_, flags_, preferences_.values(), localeFormats_}),
       context_{list_, host_, flags_, {}, {}, &convertTimer_} {
   flags_.NoConfirmation = false;
@@ -54,7 +55,8 @@ CoreSession::CoreSession(CoreSessionSetup setup)
                               .housekeeping = &housekeeping_,
                               .conversion = &conversion_,
                               .scenes = &scenes_,
-                              .headerFix = headerFix_ ? &*headerFix_ : nullptr});
+                              .headerFix = headerFix_ ? &*headerFix_ : nullptr,
+                              .frameExport = &frameExport_});
   // After the built-in actions, whose names they cannot take, and before
   // the binding that gives them commands and switches.
   plugins_.Load(setup.pluginFolders ? *setup.pluginFolders : DefaultPluginFolders(), commands_.registry);
@@ -74,6 +76,7 @@ void CoreSession::SetDisplayDatecodeFormat(const std::string& format) {
   preferences_.values().displayDatecodeFormat = format;
   datecodeFormat_ = media::DatecodeFormat{format, localeFormats_};
   list_.SetDatecodeFormat(datecodeFormat_);
+  scenes_.datecodeFormat = datecodeFormat_;
 }
 
 void CoreSession::SetSendTo(bool on) {

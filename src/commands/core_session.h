@@ -20,6 +20,7 @@
 #include "commands/command_set.h"
 #include "commands/conversion_commands.h"
 #include "commands/desktop_launcher.h"
+#include "commands/frame_export_commands.h"
 #include "commands/header_fix_commands.h"
 #include "commands/housekeeping_commands.h"
 #include "commands/job_runner.h"
@@ -128,6 +129,7 @@ class CoreSession {
   HousekeepingServices housekeeping_;
   ConversionServices conversion_;
   SceneScanServices scenes_;
+  FrameExportServices frameExport_;
   std::optional<HeaderFixServices> headerFix_;
   PluginSet plugins_;
   RunContext context_;

@@ -15,22 +15,6 @@
 namespace korvid::commands {
 namespace {
 
-// Clears the busy mark however the scan ends.
-class BusyMark {
- public:
-  explicit BusyMark(const std::function<void(bool)>& set) : set_(set) {
-    if (set_) set_(true);
-  }
-  ~BusyMark() {
-    if (set_) set_(false);
-  }
-  BusyMark(const BusyMark&) = delete;
-  BusyMark& operator=(const BusyMark&) = delete;
-
- private:
-  const std::function<void(bool)>& set_;
-};
-
 bool FileExists(const std::string& path) {
   std::error_code ignored;
   return std::filesystem::exists(std::filesystem::path(path), ignored);
@@ -42,8 +26,8 @@ std::string ReplaceQuestion(const std::string& path, std::string_view shorter) {
   return question.size() <= kMaxQuestionBytes ? question : std::string(shorter);
 }
 
-// Runs the job, keeping the window alive, feeding the gauge and showing
-// where new scenes begin.
+}  // namespace
+
 void RunScan(graphs::SceneScanJob& job, std::size_t frames, SceneScanServices& services) {
   std::int64_t shown_start = -1;
   int shown_percent = -1;
@@ -62,6 +46,8 @@ void RunScan(graphs::SceneScanJob& job, std::size_t frames, SceneScanServices& s
   });
   show();
 }
+
+namespace {
 
 SceneScanOutcome ScanOpenedOutput(SceneWriter& writer, const media::TAfficherFichier& entry,
                                   SceneScanServices& services, std::string& nothing) {

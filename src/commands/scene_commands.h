@@ -15,6 +15,10 @@
 #include "graphs/scene_detector.h"
 #include "media/video_record.h"
 
+namespace korvid::graphs {
+class SceneScanJob;
+}
+
 namespace korvid::commands {
 
 // What a scan needs from its surroundings.
@@ -33,6 +37,26 @@ struct SceneScanServices {
   // The pace at which the gauge and the scene start follow the scan.
   int tickMs = 100;
 };
+
+// Clears the busy mark however the scan ends.
+class BusyMark {
+ public:
+  explicit BusyMark(const std::function<void(bool)>& set) : set_(set) {
+    if (set_) set_(true);
+  }
+  ~BusyMark() {
+    if (set_) set_(false);
+  }
+  BusyMark(const BusyMark&) = delete;
+  BusyMark& operator=(const BusyMark&) = delete;
+
+ private:
+  const std::function<void(bool)>& set_;
+};
+
+// Runs the job, keeping the window alive, feeding the gauge and showing
+// where new scenes begin.
+void RunScan(graphs::SceneScanJob& job, std::size_t frames, SceneScanServices& services);
 
 enum class SceneScanOutcome {
   kCompleted,     // every frame scanned, the last scene written

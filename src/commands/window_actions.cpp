@@ -149,6 +149,8 @@ ActionList MainWindowActions() {
       {"amScenesText"},
       {"amDecalerHoraire"},
       {"amCorrigerCodec"},
+      {"amDatecodeSubtitles"},
+      {"amFrameLog"},
   };
   std::vector<WindowAction> actions;
   for (const Row& row : rows) actions.push_back(Make(row));
@@ -201,7 +203,9 @@ MainMenu MainWindowMenu() {
                    Item("amPal"), Separator(), Item("amIncrusterDatecode"), Item("amDecalerHoraire"),
                    Item("amExtraireAudio")}});
   menu.push_back(
-      {std::string(Str(Text::kScenesMenu)), {Item("amCreerScenes"), Item("amSupprimerScenes"), Item("amScenesText")}});
+      {std::string(Str(Text::kScenesMenu)),
+       {Item("amCreerScenes"), Item("amSupprimerScenes"), Item("amScenesText"), Separator(),
+        Item("amDatecodeSubtitles"), Item("amFrameLog")}});
   menu.push_back({std::string(Str(Text::kHelpMenu)), {Item("afOptions"), Item("afApropos")}});
   return menu;
 }

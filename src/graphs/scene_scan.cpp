@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "media/avi_param.h"
+#include "media/avi_stream_analysis.h"
 #include "media/datecode_shift.h"
 #include "media/dv_frame.h"
 #include "media/dv_pack_scan.h"
@@ -31,8 +32,8 @@ media::BinaryFile OpenForScan(const std::filesystem::path& path) {
 
 }  // namespace
 
-SceneFrameReader::SceneFrameReader(const std::filesystem::path& path)
-    : file_(OpenForScan(path)), head_(kPackAreaBytes) {
+SceneFrameReader::SceneFrameReader(const std::filesystem::path& path, FrameReading reading)
+    : file_(OpenForScan(path)), reading_(reading), head_(kPackAreaBytes) {
   try {
     const media::TAviParam param(file_);
     if (!param.valid) throw NothingToScan(path.string() + " is not an AVI file");
@@ -42,6 +43,9 @@ SceneFrameReader::SceneFrameReader(const std::filesystem::path& path)
     stream_ = *stream;
     frames_ = std::min<std::size_t>(index_.FramesOf(stream_).size(),
                                     static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()));
+    const media::StreamAnalysis analysis = media::AnalyseAviStreams(file_, param);
+    if (analysis.video && analysis.video->frame_rate != 0 && analysis.video->frame_scale != 0)
+      rate_ = {analysis.video->frame_rate, analysis.video->frame_scale};
   } catch (const media::FileError& e) {
     throw SceneScanError(e.what());
   }
@@ -49,8 +53,18 @@ SceneFrameReader::SceneFrameReader(const std::filesystem::path& path)
 
 FramePacks SceneFrameReader::Read(std::size_t frame) {
   FramePacks packs;
-  const std::size_t got = index_.ReadFrameStart(file_, stream_, frame, head_);
-  const std::span<const std::uint8_t> head(head_.data(), got);
+  whole_bytes_ = 0;
+  const std::size_t size = std::min<std::size_t>(index_.FramesOf(stream_)[frame].size, kLargestFrameBytes);
+  std::span<const std::uint8_t> head;
+  if (reading_ == FrameReading::kWholeFrame) {
+    // One read of the whole frame; the pack area is its start.
+    whole_.resize(size);
+    whole_bytes_ = index_.ReadFrameStart(file_, stream_, frame, whole_);
+    head = {whole_.data(), std::min(whole_bytes_, kPackAreaBytes)};
+  } else {
+    head = {head_.data(), index_.ReadFrameStart(file_, stream_, frame, head_)};
+  }
+  const std::size_t got = head.size();
   // Bytes of another codec could pass for packs anywhere.
   if (!media::DetectDvSystem(head)) return packs;
   media::ReadFrameDatecode(head, packs.datecode);
@@ -59,18 +73,21 @@ FramePacks SceneFrameReader::Read(std::size_t frame) {
 
   // A dropout in the first sequence: the camcorder repeated its packs in
   // the others.
-  const std::size_t size = std::min<std::size_t>(index_.FramesOf(stream_)[frame].size, kLargestFrameBytes);
   if (size <= got) return packs;
-  whole_.resize(size);
-  const std::size_t all = index_.ReadFrameStart(file_, stream_, frame, whole_);
-  const std::span<const std::uint8_t> frame_bytes(whole_.data(), all);
+  std::span<const std::uint8_t> frame_bytes = WholeFrame();
+  if (reading_ == FrameReading::kPacks) {
+    whole_.resize(size);
+    frame_bytes = {whole_.data(), index_.ReadFrameStart(file_, stream_, frame, whole_)};
+  }
   media::ReadFrameDatecode(frame_bytes, packs.datecode);
   if (!media::HasTimecode(packs.timecode)) packs.timecode = media::ReadFrameTimecode(frame_bytes);
+  packs.datecodeFromLaterSequence =
+      media::HasDatecode(packs.datecode) && media::DatecodeFromLaterSequence(frame_bytes);
   return packs;
 }
 
 SceneScanEnd RunSceneScan(SceneFrameReader& reader, SceneDetector& detector, const SceneSink& sink,
-                          const std::atomic<bool>& abort, SceneScanProgress& progress) {
+                          const std::atomic<bool>& abort, SceneScanProgress& progress, const FrameSink& frames) {
   const std::size_t count = reader.FrameCount();
   for (std::size_t k = 0; k < count; ++k) {
     if (abort.load(std::memory_order_relaxed)) return SceneScanEnd::kAborted;
@@ -78,7 +95,9 @@ SceneScanEnd RunSceneScan(SceneFrameReader& reader, SceneDetector& detector, con
     try {
       packs = reader.Read(k);
     } catch (const media::FileError&) {
-      continue;  // an unreadable frame says nothing about the scenes
+      // An unreadable frame says nothing about the scenes.
+      if (frames) frames(ScannedFrame{k, false, {}, k == 0, {}});
+      continue;
     }
     const auto frame = static_cast<std::int32_t>(k);
     FrameOutcome outcome = detector.Feed(frame, packs.datecode, packs.timecode);
@@ -86,15 +105,16 @@ SceneScanEnd RunSceneScan(SceneFrameReader& reader, SceneDetector& detector, con
       sink(*outcome.finished);
       progress.latestSceneStart.store(frame, std::memory_order_relaxed);
     }
+    if (frames) frames(ScannedFrame{k, true, packs, k == 0 || outcome.finished.has_value(), reader.WholeFrame()});
     progress.position.store(static_cast<std::int64_t>(k) + 1, std::memory_order_relaxed);
   }
   return SceneScanEnd::kCompleted;
 }
 
 SceneScanJob::SceneScanJob(SceneFrameReader& reader, SceneDetector& detector, SceneSink sink,
-                           const std::atomic<bool>& abort)
-    : reader_(reader), detector_(detector), sink_(std::move(sink)), abort_(abort) {}
+                           const std::atomic<bool>& abort, FrameSink frames)
+    : reader_(reader), detector_(detector), sink_(std::move(sink)), abort_(abort), frames_(std::move(frames)) {}
 
-void SceneScanJob::Run(JobProgress&) { end_ = RunSceneScan(reader_, detector_, sink_, abort_, progress_); }
+void SceneScanJob::Run(JobProgress&) { end_ = RunSceneScan(reader_, detector_, sink_, abort_, progress_, frames_); }
 
 }  // namespace korvid::graphs

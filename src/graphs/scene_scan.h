@@ -12,12 +12,14 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <span>
 #include <stdexcept>
 #include <vector>
 
 #include "graphs/job.h"
 #include "graphs/scene_detector.h"
 #include "media/avi_frame_index.h"
+#include "media/avi_stream.h"
 #include "media/binary_file.h"
 #include "media/dv_packs.h"
 #include "resources/user_error.h"
@@ -40,17 +42,27 @@ class NothingToScan : public SceneScanError {
 struct FramePacks {
   media::TDatecode datecode;
   media::TTimecode timecode;
+  // The first sequence's date or time was unusable and a later one's was taken.
+  bool datecodeFromLaterSequence = false;
 };
+
+// How much of each frame is read: the pack area, or every byte for those
+// who look at the picture and sound blocks too.
+enum class FrameReading { kPacks, kWholeFrame };
 
 // Opens a file and reads the packs of its DV frames one at a time.
 class SceneFrameReader {
  public:
   // Throws SceneScanError with the reason when the file cannot be scanned.
-  explicit SceneFrameReader(const std::filesystem::path& path);
+  explicit SceneFrameReader(const std::filesystem::path& path, FrameReading reading = FrameReading::kPacks);
 
   std::size_t FrameCount() const { return frames_; }
+  // The video stream's frame rate as players time it.
+  media::FrameRate Rate() const { return rate_; }
   // Throws media::FileError on a read error, std::out_of_range past the end.
   FramePacks Read(std::size_t frame);
+  // With kWholeFrame, the bytes of the frame Read last returned; else empty.
+  std::span<const std::uint8_t> WholeFrame() const { return {whole_.data(), whole_bytes_}; }
   // Read calls made on the file so far.
   std::uint64_t ReadCalls() const { return file_.ReadCalls(); }
 
@@ -59,8 +71,11 @@ class SceneFrameReader {
   media::AviFrameIndex index_;
   std::size_t stream_ = 0;
   std::size_t frames_ = 0;
+  FrameReading reading_ = FrameReading::kPacks;
+  media::FrameRate rate_{25, 1};
   std::vector<std::uint8_t> head_;
   std::vector<std::uint8_t> whole_;
+  std::size_t whole_bytes_ = 0;
 };
 
 // Written by the scanning thread, read by anyone.
@@ -75,11 +90,26 @@ enum class SceneScanEnd { kCompleted, kAborted };
 // throws ends the scan and is handed on.
 using SceneSink = std::function<void(const DetectedScene&)>;
 
+// One frame as the scan saw it, for those who record every frame.
+struct ScannedFrame {
+  std::size_t frame = 0;
+  bool read = false;        // false: the frame could not be read, the rest is empty
+  FramePacks packs;
+  bool sceneStart = false;  // the first frame of a scene, by the scene rules
+  std::span<const std::uint8_t> bytes;  // the whole frame with FrameReading::kWholeFrame
+};
+
+// Called with every frame in order, on the scanning thread; what it throws
+// ends the scan and is handed on.
+using FrameSink = std::function<void(const ScannedFrame&)>;
+
 // Feeds every frame to `detector` from frame 0. The running scene is not
 // handed to `sink`: the caller ends it with detector.Finish on completion.
 // A frame that cannot be read is skipped, as a frame without packs would be.
+// `frames`, when given, sees every frame, read or not.
 SceneScanEnd RunSceneScan(SceneFrameReader& reader, SceneDetector& detector, const SceneSink& sink,
-                          const std::atomic<bool>& abort, SceneScanProgress& progress);
+                          const std::atomic<bool>& abort, SceneScanProgress& progress,
+                          const FrameSink& frames = {});
 
 // RunSceneScan as a job. It stops when `abort` rises, read by the scan
 // itself before each frame, so that an abort raised while a scene is being
@@ -87,7 +117,8 @@ SceneScanEnd RunSceneScan(SceneFrameReader& reader, SceneDetector& detector, con
 // alone is not seen. The reader, detector, sink and flag must outlive it.
 class SceneScanJob : public Job {
  public:
-  SceneScanJob(SceneFrameReader& reader, SceneDetector& detector, SceneSink sink, const std::atomic<bool>& abort);
+  SceneScanJob(SceneFrameReader& reader, SceneDetector& detector, SceneSink sink, const std::atomic<bool>& abort,
+               FrameSink frames = {});
 
   void Run(JobProgress& progress) override;
   // Read by any thread while the scan runs.
@@ -100,6 +131,7 @@ class SceneScanJob : public Job {
   SceneDetector& detector_;
   SceneSink sink_;
   const std::atomic<bool>& abort_;
+  FrameSink frames_;
   SceneScanProgress progress_;
   SceneScanEnd end_ = SceneScanEnd::kAborted;
 };

@@ -95,6 +95,12 @@ void ReadFrameDatecode(std::span<const std::uint8_t> frame, TDatecode& out) {
   DecodeTimePack(*time, out);
 }
 
+bool DatecodeFromLaterSequence(std::span<const std::uint8_t> frame) {
+  const auto date = FindUsablePack(frame, kRecordingDatePack);
+  const auto time = FindUsablePack(frame, kRecordingTimePack);
+  return (date && date->sequence > 0) || (time && time->sequence > 0);
+}
+
 bool IsFrameWideScreen(std::span<const std::uint8_t> frame) {
   const auto found = FindUsablePack(frame, kVideoControlPack);
   if (!found) return false;

@@ -32,6 +32,9 @@ TTimecode ReadFrameTimecode(std::span<const std::uint8_t> frame);
 // Like ReadDatecode: without a datecode only `out.year` is written (-1).
 // Date and time may come from different copies when one is damaged.
 void ReadFrameDatecode(std::span<const std::uint8_t> frame, TDatecode& out);
+// Whether ReadFrameDatecode takes the date or the time from a DIF sequence
+// after the first, the first one's copies being unusable.
+bool DatecodeFromLaterSequence(std::span<const std::uint8_t> frame);
 bool IsFrameWideScreen(std::span<const std::uint8_t> frame);
 
 }  // namespace korvid::media

@@ -127,6 +127,8 @@ constexpr std::array<Entry, kTextCount> kTexts = {{
     {Text::kAfficherSlidersCaption, "Modify the position of Inlay"},
     {Text::kDecalerHoraireCaption, "Fix the time difference"},
     {Text::kCorrigerCodecCaption, "Change the codec"},
+    {Text::kDatecodeSubtitlesCaption, "Export datecode subtitles"},
+    {Text::kFrameLogCaption, "Export the frame log"},
 
     {Text::kSupprimerFichierProgress, "Deleting..."},
     {Text::kDVtype1Progress, "Converting \"%s\" into type 1"},
@@ -139,6 +141,8 @@ constexpr std::array<Entry, kTextCount> kTexts = {{
     {Text::kExtraireAudioProgress, "Extracting audio from \"%s\""},
     {Text::kScenesTextProgress, "Exporting the list of scenes of \"%s\" into text"},
     {Text::kDecalerHoraireProgress, "Fixing the time difference in \"%s\""},
+    {Text::kDatecodeSubtitlesProgress, "Exporting the datecode subtitles of \"%s\""},
+    {Text::kFrameLogProgress, "Exporting the frame log of \"%s\""},
 
     {Text::kWindowCaption, "Korvid by Marovec"},
     {Text::kFilesMenu, "Files"},
@@ -417,6 +421,7 @@ constexpr std::array<Entry, kTextCount> kTexts = {{
     {Text::kPluginNotNamed, "%s could not be named after its datecode: %s"},
     {Text::kPluginNameLeavesFolder, "the renaming format would move it into another folder"},
     {Text::kPluginSkipped, "korvid: the plug-in %s was skipped: %s\n"},
+    {Text::kNoDvVideo, "%s holds no DV video"},
 }};
 
 constexpr bool InEnumOrder() {

@@ -128,6 +128,8 @@ enum class Text {
   kAfficherSlidersCaption,
   kDecalerHoraireCaption,
   kCorrigerCodecCaption,
+  kDatecodeSubtitlesCaption,
+  kFrameLogCaption,
 
   // Progress messages of the built-in file actions; %s is the file.
   kSupprimerFichierProgress,
@@ -141,6 +143,8 @@ enum class Text {
   kExtraireAudioProgress,
   kScenesTextProgress,
   kDecalerHoraireProgress,
+  kDatecodeSubtitlesProgress,
+  kFrameLogProgress,
 
   // Main window: caption and menus.
   kWindowCaption,
@@ -433,6 +437,7 @@ enum class Text {
   kPluginNotNamed,
   kPluginNameLeavesFolder,
   kPluginSkipped,
+  kNoDvVideo,
 
   kCount
 };

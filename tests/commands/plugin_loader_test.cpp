@@ -106,8 +106,7 @@ TEST_F(PluginSessionTest, PluginActionsBecomeCommandsExceptUnderATakenName) {
   // Named like a built-in action: registered, but never found by its name.
   EXPECT_EQ(commands.registry.Find("renamescan"), &commands.ch.Action("RenameScAn"));
   EXPECT_EQ(commands.actions.Find("pmRenameScAn"), nullptr);
-  EXPECT_FALSE(std::any_of(commands.switches.begin(), commands.switches.end(),
-                           [](const SwitchEntry& e) { return e.switchText == "y"; }));
+  EXPECT_FALSE(hasSwitch("y", "pmRenameScAn"));
   // Skipped libraries add nothing.
   EXPECT_EQ(commands.registry.Find("NoHandlers"), nullptr);
 }

@@ -1,0 +1,49 @@
+#include "graphs/frames_command.h"
+
+#include <atomic>
+#include <optional>
+
+#include "graphs/frame_log.h"
+#include "graphs/scene_detector.h"
+#include "graphs/scene_scan.h"
+
+namespace korvid::graphs {
+namespace {
+
+constexpr std::size_t kWriteChunkBytes = 1 << 16;
+
+}  // namespace
+
+int RunFramesCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+  const bool json = !arguments.empty() && arguments[0] == "--json";
+  const std::size_t first = json ? 1 : 0;
+  if (arguments.size() != first + 1) {
+    err << "korvid: --frames needs one file: korvid --frames [--json] FILE\n";
+    return 2;
+  }
+  const std::string& path = arguments[first];
+  std::optional<SceneFrameReader> reader;
+  try {
+    reader.emplace(path, FrameReading::kWholeFrame);
+  } catch (const SceneScanError& e) {
+    err << "korvid: " << e.what() << "\n";
+    return 1;
+  }
+  FrameLogFormatter log(reader->Rate(), json ? FrameLogStyle::kJsonLines : FrameLogStyle::kCsv);
+  std::string pending = log.Header();
+  SceneDetector detector;
+  detector.Begin(std::nullopt, {});
+  const std::atomic<bool> never{false};
+  SceneScanProgress progress;
+  RunSceneScan(*reader, detector, [](const DetectedScene&) {}, never, progress, [&](const ScannedFrame& frame) {
+    log.Append(frame, pending);
+    if (pending.size() < kWriteChunkBytes) return;
+    out << pending;
+    pending.clear();
+  });
+  out << pending;
+  out.flush();
+  return out ? 0 : 1;
+}
+
+}  // namespace korvid::graphs

@@ -1,0 +1,45 @@
+#pragma once
+// Damage the recorder or the capture marked inside a DV frame, counted per
+// DIF block: video blocks whose STA nibble (upper half of the fourth byte,
+// IEC 61834-2) is not 0, which flags a block concealed or in error, and
+// audio blocks holding at least one sample with the error code (0x8000 for
+// 16-bit, 0x800 for 12-bit samples). Blocks are found by their place in the
+// sequence, not by their ID bytes, which damage may have hit as well.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "media/dv_frame.h"
+
+namespace korvid::media {
+
+struct DifBlockErrors {
+  std::size_t videoBlocksMarked = 0;
+  // Nothing when the frame's sound format cannot be read or the frame is cut short.
+  std::optional<std::size_t> audioBlocksWithErrors;
+};
+
+// Keeps the sample-to-block tables from frame to frame.
+class DifBlockErrorCounter {
+ public:
+  // Counts over the whole frames of the buffer; a buffer that does not
+  // start with a DIF header block counts nothing.
+  DifBlockErrors Count(std::span<const std::uint8_t> frame);
+
+ private:
+  struct SampleTable {
+    DvSystem system = DvSystem::k525_60;
+    std::size_t groupBytes = 0;
+    std::vector<std::uint32_t> offsets[2];  // frame offset of sample n, per half
+  };
+  const SampleTable& TableFor(DvSystem system, std::size_t groupBytes);
+  std::optional<std::size_t> CountAudio(std::span<const std::uint8_t> frame, DvSystem system);
+
+  std::vector<SampleTable> tables_;
+  std::vector<std::uint8_t> marked_;
+};
+
+}  // namespace korvid::media
