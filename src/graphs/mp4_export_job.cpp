@@ -140,6 +140,9 @@ media::CodecContextPtr PictureEncoder(media::DvSystem system, const SquarePixelF
   encoder->color_trc = AVCOL_TRC_SMPTE170M;
   av_dict_set(options, "preset", "medium", 0);
   av_dict_set(options, "crf", std::to_string(std::clamp(quality, 0, 51)).c_str(), 0);
+  // Errors only: x264 would otherwise report its settings and statistics
+  // on every export.
+  av_dict_set(options, "x264-params", "log=0", 0);
   return encoder;
 }
 
