@@ -327,6 +327,10 @@ void Mp4ExportJob::Run(JobProgress& progress) {
     av_dict_set(&file->metadata, "creation_time", UtcMetadataTime(*options_.creationTime).c_str(), 0);
   AVDictionary* mux_options = nullptr;
   av_dict_set(&mux_options, "movflags", "+faststart", 0);
+  // The edit lists that trim the encoders' delay count in the file's own
+  // time scale: at the default milliseconds the sound would lose its last
+  // samples. This one counts both 48 kHz samples and NTSC frames exactly.
+  av_dict_set(&mux_options, "movie_timescale", "240000", 0);
   const int header = avformat_write_header(file.get(), &mux_options);
   av_dict_free(&mux_options);
   Check(header, "write the MP4 file");
