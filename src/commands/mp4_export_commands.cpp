@@ -38,7 +38,8 @@ TchUpdateType ExporterMp4Execution(const media::TAfficherFichier& entry, std::st
     if (const int why = ChangeLastWriteTime(output.string(), recorded); why != 0)
       throw media::FileError(resources::Fill(resources::Text::kFileDateFailed, {output.string(), std::strerror(why)}));
   }
-  return utAdd;
+  // The list holds AVI files only: the MP4 is named, not added.
+  return utNone;
 }
 
 }  // namespace korvid::commands

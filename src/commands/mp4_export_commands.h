@@ -14,8 +14,8 @@ inline constexpr std::string_view kMp4Suffix = ".mp4";
 
 std::string ExporterMp4Confirmation(const media::TAfficherFichier& entry, const settings::Preferences& preferences);
 void ExporterMp4FileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled);
-// utAdd with the output after a run (an aborted one too); otherwise it
-// throws, as RunConversion does.
+// utNone with the output named after a run (an aborted one too);
+// otherwise it throws, as RunConversion does.
 TchUpdateType ExporterMp4Execution(const media::TAfficherFichier& entry, std::string& newfichier,
                                    ConversionServices& services);
 
