@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "graphs/bounded_queue.h"
 #include "graphs/datecode_cues.h"
 #include "graphs/dv_picture_decoder.h"
 #include "graphs/dv_type_jobs.h"
@@ -27,6 +28,16 @@ namespace {
 
 constexpr int kSoundRate = 48000;
 constexpr std::int64_t kSoundBitRate = 192000;
+constexpr std::size_t kQueuedFrames = 4;
+
+// One source frame's worth of work for the encoding thread: the pictures
+// the filter gave for it (two fields' worth, fewer at the start, more at
+// the end) and its sound.
+struct FilteredFrame {
+  std::optional<std::size_t> index;  // nothing for the filter's last pictures
+  std::vector<media::FramePtr> pictures;
+  std::vector<std::int16_t> sound;
+};
 
 // The subtitle encoder takes its default style from an ASS header.
 constexpr const char* kSubtitleHeader =
@@ -336,48 +347,69 @@ void Mp4ExportJob::Run(JobProgress& progress) {
   Check(header, "write the MP4 file");
 
   media::PacketPtr packet = media::AllocPacket();
-  media::FramePtr filtered = media::AllocFrame();
   std::optional<SoundFrames> sound_frames;
   if (sound) sound_frames.emplace(sound_track);
-  const auto encode_filtered = [&] {
-    while (filter.Pull(*filtered)) {
-      // The DV decoder marks every picture as a key picture; x264 would
-      // obey and make every picture one.
-      filtered->pict_type = AV_PICTURE_TYPE_NONE;
-      Check(avcodec_send_frame(picture.encoder.get(), filtered.get()), "encode the picture");
-      av_frame_unref(filtered.get());
-      WritePackets(picture, *file, *packet, 1);
-    }
-  };
 
-  DvFrameSequence sequence(source_);
-  DvPictureDecoder decoder;
-  std::vector<std::uint8_t> dv;
-  media::FramePtr last;
-  std::size_t next_cue = 0;
+  // Decoding and filtering on this thread, encoding and writing on a
+  // second one: x264 then gets its pictures as fast as it takes them.
   std::size_t done = 0;
-  for (; done < source_.FrameCount() && !progress.StopRequested(); ++done) {
-    const auto k = static_cast<std::int64_t>(done);
-    for (; next_cue < marks.cues.size() && marks.cues[next_cue].firstFrame <= k; ++next_cue)
-      WriteCue(subtitles, *file, *packet, marks.cues[next_cue], frame_time, options_);
-    bool damaged = false;
-    media::FramePtr shown;
-    if (sequence.Read(done, dv, damaged) && !decoder.Decode(dv, shown) && last) shown.reset(av_frame_clone(last.get()));
-    if (shown) {
-      if (shown->width != 720 || shown->height != dv_lines || shown->format != dv_format)
-        throw ConversionError("the DV decoder gave an unexpected picture format");
-      shown->pts = k;
-      filter.Push(shown.get());
-      last = std::move(shown);
-      encode_filtered();
-    }
-    if (sound_frames)
-      sound_frames->Add(sound->Take(media::SamplesForFrame(system, media::DvAudioRate::k48000, done)), *file,
-                        *packet);
-    progress.SetPosition(DvFramesTicks(system, done + 1));
-  }
-  filter.Push(nullptr);
-  encode_filtered();
+  std::size_t next_cue = 0;
+  RunTwoStages<FilteredFrame>(
+      kQueuedFrames,
+      [&](BoundedQueue<FilteredFrame>& queue) {
+        DvFrameSequence sequence(source_);
+        DvPictureDecoder decoder;
+        std::vector<std::uint8_t> dv;
+        media::FramePtr last;
+        const auto pull_filtered = [&](FilteredFrame& item) {
+          for (media::FramePtr out = media::AllocFrame(); filter.Pull(*out); out = media::AllocFrame())
+            item.pictures.push_back(std::move(out));
+        };
+        for (std::size_t k = 0; k < source_.FrameCount() && !progress.StopRequested(); ++k) {
+          FilteredFrame item;
+          item.index = k;
+          bool damaged = false;
+          media::FramePtr shown;
+          if (sequence.Read(k, dv, damaged) && !decoder.Decode(dv, shown) && last)
+            shown.reset(av_frame_clone(last.get()));
+          if (shown) {
+            if (shown->width != 720 || shown->height != dv_lines || shown->format != dv_format)
+              throw ConversionError("the DV decoder gave an unexpected picture format");
+            shown->pts = static_cast<std::int64_t>(k);
+            filter.Push(shown.get());
+            last = std::move(shown);
+            pull_filtered(item);
+          }
+          if (sound) {
+            const auto pcm = sound->Take(media::SamplesForFrame(system, media::DvAudioRate::k48000, k));
+            item.sound.assign(pcm.begin(), pcm.end());
+          }
+          if (!queue.Push(std::move(item))) return;
+        }
+        FilteredFrame tail;
+        filter.Push(nullptr);
+        pull_filtered(tail);
+        queue.Push(std::move(tail));
+      },
+      [&](FilteredFrame item) {
+        if (item.index) {
+          const auto k = static_cast<std::int64_t>(*item.index);
+          for (; next_cue < marks.cues.size() && marks.cues[next_cue].firstFrame <= k; ++next_cue)
+            WriteCue(subtitles, *file, *packet, marks.cues[next_cue], frame_time, options_);
+        }
+        for (media::FramePtr& shown : item.pictures) {
+          // The DV decoder marks every picture as a key picture; x264 would
+          // obey and make every picture one.
+          shown->pict_type = AV_PICTURE_TYPE_NONE;
+          Check(avcodec_send_frame(picture.encoder.get(), shown.get()), "encode the picture");
+          WritePackets(picture, *file, *packet, 1);
+        }
+        if (sound_frames && !item.sound.empty()) sound_frames->Add(item.sound, *file, *packet);
+        if (item.index) {
+          done = *item.index + 1;
+          progress.SetPosition(DvFramesTicks(system, done));
+        }
+      });
   Check(avcodec_send_frame(picture.encoder.get(), nullptr), "encode the picture");
   WritePackets(picture, *file, *packet, 1);
   if (sound_frames) sound_frames->Finish(*file, *packet);
