@@ -56,6 +56,15 @@ AVRational FrameTimeOf(media::DvSystem system) {
   return system == media::DvSystem::k625_50 ? AVRational{1, 25} : AVRational{1001, 30000};
 }
 
+// Options handed to FFmpeg, which takes those it knows out of the list.
+struct Options {
+  Options() = default;
+  Options(const Options&) = delete;
+  Options& operator=(const Options&) = delete;
+  ~Options() { av_dict_free(&list); }
+  AVDictionary* list = nullptr;
+};
+
 // What the packs say about the whole file: its datecode seconds and scenes.
 struct RecordingMarks {
   std::vector<DatecodeCue> cues;
@@ -315,16 +324,9 @@ void Mp4ExportJob::Run(JobProgress& progress) {
   Check(avio_open(&file->pb, file->url, AVIO_FLAG_WRITE), "write the MP4 file");
 
   SquarePixelFilter filter(system, source_.Wide(), dv_format);
-  AVDictionary* picture_options = nullptr;
-  media::CodecContextPtr picture_encoder = PictureEncoder(system, filter, options_.quality, &picture_options);
-  Track picture;
-  try {
-    picture = AddTrack(*file, std::move(picture_encoder), &picture_options);
-  } catch (...) {
-    av_dict_free(&picture_options);
-    throw;
-  }
-  av_dict_free(&picture_options);
+  Options picture_options;
+  media::CodecContextPtr picture_encoder = PictureEncoder(system, filter, options_.quality, &picture_options.list);
+  Track picture = AddTrack(*file, std::move(picture_encoder), &picture_options.list);
   picture.stream->avg_frame_rate = filter.FrameRate();
 
   std::unique_ptr<SoundFeed> sound = MakeSoundFeed(source_, kSoundRate);
@@ -336,15 +338,13 @@ void Mp4ExportJob::Run(JobProgress& progress) {
   AddChapters(*file, marks.scenes, frame_time, options_);
   if (options_.creationTime)
     av_dict_set(&file->metadata, "creation_time", UtcMetadataTime(*options_.creationTime).c_str(), 0);
-  AVDictionary* mux_options = nullptr;
-  av_dict_set(&mux_options, "movflags", "+faststart", 0);
+  Options mux_options;
+  av_dict_set(&mux_options.list, "movflags", "+faststart", 0);
   // The edit lists that trim the encoders' delay count in the file's own
   // time scale: at the default milliseconds the sound would lose its last
   // samples. This one counts both 48 kHz samples and NTSC frames exactly.
-  av_dict_set(&mux_options, "movie_timescale", "240000", 0);
-  const int header = avformat_write_header(file.get(), &mux_options);
-  av_dict_free(&mux_options);
-  Check(header, "write the MP4 file");
+  av_dict_set(&mux_options.list, "movie_timescale", "240000", 0);
+  Check(avformat_write_header(file.get(), &mux_options.list), "write the MP4 file");
 
   media::PacketPtr packet = media::AllocPacket();
   std::optional<SoundFrames> sound_frames;
