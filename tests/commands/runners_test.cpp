@@ -314,7 +314,7 @@ TEST(FileActionRegistry, APluginNamedLikeABuiltInIsNeverFound) {
   EXPECT_EQ(FindFileAction("afPurgerNom", registry), nullptr);
   EXPECT_EQ(FindFileAction("am", registry), nullptr);
   EXPECT_EQ(registry.KeyAt(0), "dossierparent");
-  EXPECT_EQ(registry.KeyAt(25), "corrigercodec");
+  EXPECT_EQ(registry.KeyAt(26), "corrigercodec");
 }
 
 TEST(FileActionRegistry, BuiltInTextsAndTheSceneExportModel) {
