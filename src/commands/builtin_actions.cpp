@@ -5,6 +5,7 @@
 
 #include "commands/audio_extraction_commands.h"
 #include "commands/inlay_commands.h"
+#include "commands/mp4_export_commands.h"
 #include "commands/window_actions.h"
 #include "media/video_record.h"
 
@@ -167,6 +168,10 @@ constexpr auto kActions = std::to_array<BuiltInAction>({
      {"amConvertirDV", T::kamConvertirDVCaption},
      {Ask<ConversionPrefs, ConvertirDVConfirmation>, Run<Conversions, ConvertirDVExecution>,
       Test<EntryOnly, ConvertirDVFileCondition>}},
+    {"ExporterMp4", T::kExporterMp4Caption, T::kExporterMp4Progress, "", "4", kSelectionLocked,
+     {"amExporterMp4", T::kamExporterMp4Caption},
+     {Ask<ConversionPrefs, ExporterMp4Confirmation>, Run<Conversions, ExporterMp4Execution>,
+      Test<EntryOnly, ExporterMp4FileCondition>}},
     {"CreerScenes", T::kCreerScenesCaption, T::kCreerScenesProgress, "", "s", kSelectionLocked,
      {"amCreerScenes", {}, {}, "Ctrl+S"}, {Ask<EntryOnly, CreerScenesConfirmation>, ScanExecution}},
     {"SupprimerScenes", T::kSupprimerScenesCaption, {}, "Ctrl+Z", "z", kSelection, {"amSupprimerScenes"},

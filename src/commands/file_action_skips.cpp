@@ -14,7 +14,7 @@ struct ConditionText {
   Text text;
 };
 
-constexpr std::array<ConditionText, 14> kConditionTexts{{
+constexpr std::array<ConditionText, 15> kConditionTexts{{
     {"SupprimerFichier", Text::kSkipReadOnly},
     {"AjouterTimecode", Text::kSkipNoTimecode},
     {"AjouterDateCode", Text::kSkipNoDatecode},
@@ -27,6 +27,7 @@ constexpr std::array<ConditionText, 14> kConditionTexts{{
     {"Pal", Text::kSkipNotNtscDv},
     {"ConvertirDV", Text::kSkipAlreadyDv},
     {"IncrusterDatecode", Text::kSkipNoDvToInlay},
+    {"ExporterMp4", Text::kSkipNoDvToInlay},
     {"ExtraireAudio", Text::kSkipNoSound},
     {"SupprimerScenes", Text::kSkipNoScnFile},
 }};

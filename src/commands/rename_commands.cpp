@@ -289,7 +289,14 @@ TchUpdateType FileDateExecution(const media::TAfficherFichier& entry, std::strin
   if (!entry.datecode || !settings::IsValidDateTime(*entry.datecode) || !LocalToEpoch(*entry.datecode, seconds))
     throw CommandSkipped(std::string(resources::Str(resources::Text::kSkipNoDatecode)));
   host.ReleasePlayerFile();
-  const int fd = ::open(entry.fullName.c_str(), O_RDWR | O_CLOEXEC);
+  const int why = ChangeLastWriteTime(entry.fullName, seconds);
+  host.RetakePlayerFile();
+  if (why != 0) ThrowFileError(resources::Text::kFileDateFailed, {entry.fullName, std::strerror(why)});
+  return utModify;
+}
+
+int ChangeLastWriteTime(const std::string& path, long long seconds) {
+  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
   int why = fd < 0 ? errno : 0;
   if (fd >= 0) {
     struct timespec times[2]{};
@@ -298,9 +305,7 @@ TchUpdateType FileDateExecution(const media::TAfficherFichier& entry, std::strin
     if (::futimens(fd, times) != 0) why = errno;
     ::close(fd);
   }
-  host.RetakePlayerFile();
-  if (why != 0) ThrowFileError(resources::Text::kFileDateFailed, {entry.fullName, std::strerror(why)});
-  return utModify;
+  return why;
 }
 
 }  // namespace korvid::commands

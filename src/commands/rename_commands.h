@@ -87,6 +87,10 @@ TchUpdateType RenameScAnExecution(const media::TAfficherFichier& entry, std::str
 TchUpdateType FileDateExecution(const media::TAfficherFichier& entry, std::string& newfichier,
                                 CommandHost& host);
 
+// Sets the last-write time of `path` to `seconds` since the epoch, the
+// last-access time left as it is; 0, or the errno of the failure.
+int ChangeLastWriteTime(const std::string& path, long long seconds);
+
 // Seconds since the epoch of a local date and time, with the offset in
 // force at that moment; false for a time that does not exist.
 bool LocalToEpoch(const settings::DateTimeValue& local, long long& seconds);

@@ -142,6 +142,7 @@ ActionList MainWindowActions() {
       {"amPal"},
       {"amIncrusterDatecode"},
       {"amConvertirDV"},
+      {"amExporterMp4"},
       {"amCreerScenes"},
       {"amSupprimerScenes"},
       {"amExtraireAudio"},
@@ -201,7 +202,7 @@ MainMenu MainWindowMenu() {
   menu.push_back({std::string(Str(Text::kConvertMenu)),
                   {Item("amDVType1"), Item("amDVType2"), Item("amConvertirDV"), Separator(), Item("amNTSC"),
                    Item("amPal"), Separator(), Item("amIncrusterDatecode"), Item("amDecalerHoraire"),
-                   Item("amExtraireAudio")}});
+                   Item("amExtraireAudio"), Separator(), Item("amExporterMp4")}});
   menu.push_back(
       {std::string(Str(Text::kScenesMenu)),
        {Item("amCreerScenes"), Item("amSupprimerScenes"), Item("amScenesText"), Separator(),

@@ -27,6 +27,9 @@ class AtomicOutput {
 
   BinaryFile& File() { return *file_; }
   const std::filesystem::path& Target() const { return target_; }
+  // For writers that must open the file by name themselves (FFmpeg's
+  // muxers reopen it to move the index to the front).
+  const std::filesystem::path& TemporaryPath() const { return temporary_; }
 
   // Flushes the file to the disk and moves it onto the target, checking the
   // source again first. Throws FileError; the temporary is then removed,

@@ -8,6 +8,7 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavfilter/avfilter.h>
 #include <libavformat/avformat.h>
 #include <libavutil/frame.h>
 #include <libswresample/swresample.h>
@@ -30,6 +31,16 @@ struct PacketDeleter {
 struct InputFormatDeleter {
   void operator()(AVFormatContext* p) const noexcept { avformat_close_input(&p); }
 };
+// An output context owns the file it opened.
+struct OutputFormatDeleter {
+  void operator()(AVFormatContext* p) const noexcept {
+    if (p != nullptr && p->oformat != nullptr && (p->oformat->flags & AVFMT_NOFILE) == 0) avio_closep(&p->pb);
+    avformat_free_context(p);
+  }
+};
+struct FilterGraphDeleter {
+  void operator()(AVFilterGraph* p) const noexcept { avfilter_graph_free(&p); }
+};
 struct SwsDeleter {
   void operator()(SwsContext* p) const noexcept { sws_freeContext(p); }
 };
@@ -41,6 +52,8 @@ using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextDeleter>;
 using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
 using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
 using InputFormatPtr = std::unique_ptr<AVFormatContext, InputFormatDeleter>;
+using OutputFormatPtr = std::unique_ptr<AVFormatContext, OutputFormatDeleter>;
+using FilterGraphPtr = std::unique_ptr<AVFilterGraph, FilterGraphDeleter>;
 using SwsPtr = std::unique_ptr<SwsContext, SwsDeleter>;
 using SwrPtr = std::unique_ptr<SwrContext, SwrDeleter>;
 

@@ -50,6 +50,7 @@ const auto kMainValues = std::to_array<ValueSpec<P>>({
     {"is Mute on", BoolField<P>{&P::muteOn, false, false}},
     {"is Incrust On", BoolField<P>{&P::inlayOn, false, false}},
     {"Incrust Sliders Visible", BoolField<P>{&P::inlaySlidersVisible, false, false}},
+    {"Qualité MP4", IntField<P>{&P::mp4Quality, 20, 0, 51}},
 });
 
 const auto kFontValues = std::to_array<ValueSpec<F>>({

@@ -69,6 +69,7 @@ struct Preferences {
   bool muteOn = false;
   bool inlayOn = false;
   bool inlaySlidersVisible = false;
+  int mp4Quality = 0;  // x264 constant rate factor: lower is better and larger
 
   std::vector<ActionChoice> actions;
   IncrustFont incrustFont;

@@ -47,7 +47,7 @@ TEST_F(OutputsTest, NothingFromNothing) {
   empty.dv_type = 1;
   empty.frames = 0;
   samples::WriteDvClip(work_ / "empty.avi", empty);
-  for (const char* command : {"+x", "+s", "+2", "+n", "+w", "+y", "+f"}) {
+  for (const char* command : {"+x", "+s", "+2", "+n", "+w", "+y", "+f", "+4"}) {
     Korvid({"+h", command, (work_ / "junk.avi").string()});
     Korvid({"+h", command, (work_ / "empty.avi").string()});
   }

@@ -307,14 +307,14 @@ TEST(FileActionRegistry, APluginNamedLikeABuiltInIsNeverFound) {
   RegisterBuiltInActions(ch, registry);
   tFileAction plugin("AJOUTERDATECODE");
   registry.Add(plugin);
-  ASSERT_EQ(registry.Count(), 29);
+  ASSERT_EQ(registry.Count(), 30);
   EXPECT_EQ(registry.Find("ajouterdatecode"), &ch.Action("AjouterDateCode"));
   EXPECT_EQ(FindFileAction("PMAjouterDateCode", registry), &ch.Action("AjouterDateCode"));
   EXPECT_EQ(FindFileAction("ptPurgerNom", registry), &ch.Action("PurgerNom"));
   EXPECT_EQ(FindFileAction("afPurgerNom", registry), nullptr);
   EXPECT_EQ(FindFileAction("am", registry), nullptr);
   EXPECT_EQ(registry.KeyAt(0), "dossierparent");
-  EXPECT_EQ(registry.KeyAt(25), "corrigercodec");
+  EXPECT_EQ(registry.KeyAt(26), "corrigercodec");
 }
 
 TEST(FileActionRegistry, BuiltInTextsAndTheSceneExportModel) {

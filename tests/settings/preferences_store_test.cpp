@@ -82,6 +82,7 @@ Preferences Unusual() {
   p.muteOn = true;
   p.inlayOn = true;
   p.inlaySlidersVisible = true;
+  p.mp4Quality = 51;
   p.actions = {{"afOptions", -1}, {"amRenameScAn", 0}, {"amAjouterDateCode", 1}};
   p.incrustFont = {14, 0x0000FF, "DejaVu Sans", false, true, true, true};
   return p;
@@ -118,6 +119,7 @@ TEST_F(PreferencesStoreTest, FirstStartTakesEveryDefaultAndOffersSendTo) {
   EXPECT_EQ(p.inlayPositionX, 920);
   EXPECT_EQ(p.inlayPositionY, 120);
   EXPECT_FALSE(p.muteOn || p.inlayOn || p.inlaySlidersVisible);
+  EXPECT_EQ(p.mp4Quality, 20);
   EXPECT_TRUE(p.actions.empty());
   EXPECT_EQ(p.incrustFont, (IncrustFont{21, 0xFFFFFF, "Arial", true, false, false, false}));
   EXPECT_EQ(p.incrustFont.StyleBits(), 1);

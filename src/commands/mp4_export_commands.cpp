@@ -1,0 +1,45 @@
+#include "commands/mp4_export_commands.h"
+
+#include <cstring>
+#include <optional>
+#include <memory>
+
+#include "commands/rename_commands.h"
+#include "graphs/mp4_export_job.h"
+#include "media/binary_file.h"
+#include "resources/string_table.h"
+#include "settings/system_locale.h"
+
+namespace korvid::commands {
+
+std::string ExporterMp4Confirmation(const media::TAfficherFichier& entry, const settings::Preferences& preferences) {
+  return ReplaceQuestion(ConversionOutputPath(entry.fullName, kMp4Suffix, preferences));
+}
+
+void ExporterMp4FileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled) {
+  enabled = entry.isDV && (entry.dvType == 2 || entry.codec == "dvsd");
+  visible = enabled;
+}
+
+TchUpdateType ExporterMp4Execution(const media::TAfficherFichier& entry, std::string& newfichier,
+                                   ConversionServices& services) {
+  newfichier.clear();
+  const std::filesystem::path output = ConversionOutputPath(entry.fullName, kMp4Suffix, services.preferences);
+  graphs::Mp4ExportOptions options{services.preferences.mp4Quality, services.preferences.displayDatecodeFormat,
+                                   settings::SystemLocaleFormats(), std::nullopt};
+  long long recorded = 0;
+  if (entry.datecode && settings::IsValidDateTime(*entry.datecode) && LocalToEpoch(*entry.datecode, recorded))
+    options.creationTime = recorded;
+  const bool dated = options.creationTime.has_value();
+  RunConversion(services,
+                [&] { return std::make_unique<graphs::Mp4ExportJob>(entry.fullName, output, std::move(options)); });
+  newfichier = output.string();
+  if (dated) {
+    if (const int why = ChangeLastWriteTime(output.string(), recorded); why != 0)
+      throw media::FileError(resources::Fill(resources::Text::kFileDateFailed, {output.string(), std::strerror(why)}));
+  }
+  // The list holds AVI files only: the MP4 is named, not added.
+  return utNone;
+}
+
+}  // namespace korvid::commands
