@@ -2,6 +2,7 @@
 // switch classification, the run kind, the visible run's plan and the
 // unknown-letter check must give a verdict; no command is run. The last
 // parameter also serves as a plug-in's switch text, which is untrusted too.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>

@@ -3,6 +3,7 @@
 // action and what its handlers write back. The bridge must keep at most
 // the allowed bytes, never read past a buffer, and accept or refuse with a
 // reason. No library is loaded: the answers come from the input.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -20,7 +21,7 @@ namespace {
 using korvid::fuzz::ByteReader;
 
 // What the handlers write into a call, reached through the action's param.
-struct Answer {
+struct HandlerAnswer {
   std::vector<char> text;
   std::vector<char> error;
   bool fillText = false;  // the whole buffer, without an end
@@ -38,7 +39,7 @@ void Write(const std::vector<char>& answer, bool fill, char* out, std::uint32_t 
 }
 
 void Handler(korvid_call* call) {
-  const Answer& answer = *static_cast<const Answer*>(call->param->data);
+  const HandlerAnswer& answer = *static_cast<const HandlerAnswer*>(call->param->data);
   Write(answer.text, answer.fillText, call->text, call->text_bytes);
   Write(answer.error, false, call->error, call->error_bytes);
   call->update = answer.update;
@@ -87,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   declared.tag = in.Int32();
   const auto key = in.Run(sizeof(declared.param.key));
   std::memcpy(declared.param.key, key.data(), key.size());
-  Answer answer;
+  HandlerAnswer answer;
   declared.param.data = &answer;
   declared.param.data_size = sizeof(answer);
   const std::uint8_t handlers = in.Byte();
