@@ -6,7 +6,9 @@
 # in fuzz/corpus/<target>; new inputs go to $KORVID_FUZZ_SCRATCH/<target>
 # (default build-fuzz/new-inputs), logs and any crashing input to
 # $KORVID_FUZZ_LOGS (default build-fuzz/logs). --merge afterwards adds to the
-# stored inputs only the new ones that reach code the stored ones do not.
+# stored inputs only the new ones that reach code the stored ones do not,
+# and none larger than $KORVID_FUZZ_MERGE_MAX_BYTES (default 16384), so
+# that the repository stays small.
 # Exits non-zero when a target found a crash, a hang, a leak or undefined
 # behaviour.
 set -euo pipefail
@@ -27,6 +29,7 @@ if [ ${#targets[@]} -eq 0 ]; then
 fi
 scratch="${KORVID_FUZZ_SCRATCH:-build-fuzz/new-inputs}"
 logs="${KORVID_FUZZ_LOGS:-build-fuzz/logs}"
+merge_max_bytes="${KORVID_FUZZ_MERGE_MAX_BYTES:-16384}"
 
 bash scripts/setup.sh fuzz
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DKORVID_BUILD_FUZZ=ON -DKORVID_BUILD_TESTS=OFF \
@@ -53,7 +56,12 @@ for target in "${targets[@]}"; do
   printf '%-20s %8s %12s %8s %8s  %s\n' "$target" "$seconds" "${executions:-?}" \
     "${coverage% *}" "${coverage#* }" "$verdict"
   if [ "$merge" = 1 ] && [ "$verdict" = ok ]; then
-    nice -n 19 "build-fuzz/fuzz/$target" -merge=1 "$corpus" "$scratch/$target" >"$logs/$target.merge.log" 2>&1
+    candidates="$scratch/$target.small"
+    rm -rf "$candidates"
+    mkdir -p "$candidates"
+    find "$scratch/$target" -type f -size -"$((merge_max_bytes + 1))"c -exec cp {} "$candidates" \;
+    nice -n 19 "build-fuzz/fuzz/$target" -merge=1 "$corpus" "$candidates" >"$logs/$target.merge.log" 2>&1
+    echo "$target: $(grep -o '[0-9]* new files with [0-9]* new features added' "$logs/$target.merge.log" || echo 'merge failed')"
   fi
 done
 exit "$failed"
