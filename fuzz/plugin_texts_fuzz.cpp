@@ -35,7 +35,7 @@ void Write(const std::vector<char>& answer, bool fill, char* out, std::uint32_t 
     std::memset(out, answer.empty() ? 'x' : (answer.front() | 1), bytes);
     return;
   }
-  std::memcpy(out, answer.data(), std::min<std::size_t>(answer.size(), bytes));
+  if (!answer.empty()) std::memcpy(out, answer.data(), std::min<std::size_t>(answer.size(), bytes));
 }
 
 void Handler(korvid_call* call) {
@@ -54,7 +54,7 @@ const char* TextField(ByteReader& in, std::vector<char>& storage) {
   if (length == 0) return nullptr;
   storage.assign(KORVID_PLUGIN_TEXT_MAX_CHARS, static_cast<char>(in.Byte()));
   const auto run = in.Run(length);
-  std::memcpy(storage.data(), run.data(), run.size());
+  if (!run.empty()) std::memcpy(storage.data(), run.data(), run.size());
   return storage.data();
 }
 
@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // A text export's answer, in a buffer preset without any zero byte.
   std::vector<char> buffer(KORVID_PLUGIN_TEXT_BUFFER_BYTES, '\x7F');
   const auto answerRun = in.Run(in.Uint32() % 1024);
-  std::memcpy(buffer.data(), answerRun.data(), answerRun.size());
+  if (!answerRun.empty()) std::memcpy(buffer.data(), answerRun.data(), answerRun.size());
   if (const auto text = PluginAnswerText(buffer)) (void)PluginTypeFault(*text);
   (void)PluginCountFault(in.Int32());
 
@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   declared.modele = TextField(in, texts[5]);
   declared.tag = in.Int32();
   const auto key = in.Run(sizeof(declared.param.key));
-  std::memcpy(declared.param.key, key.data(), key.size());
+  if (!key.empty()) std::memcpy(declared.param.key, key.data(), key.size());
   HandlerAnswer answer;
   declared.param.data = &answer;
   declared.param.data_size = sizeof(answer);

@@ -22,10 +22,11 @@ bool Replay(const std::filesystem::path& file) {
     return false;
   }
   const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  // A copy of exactly the input's size, so that a read past its end is seen.
-  std::vector<std::uint8_t> exact(bytes);
-  exact.shrink_to_fit();
-  LLVMFuzzerTestOneInput(exact.data(), exact.size());
+  // A copy of exactly the input's size, so that a read past its end is
+  // seen; an empty input still gets a valid address, as libFuzzer gives it.
+  std::vector<std::uint8_t> exact(bytes.empty() ? 1 : bytes.size());
+  std::copy(bytes.begin(), bytes.end(), exact.begin());
+  LLVMFuzzerTestOneInput(exact.data(), bytes.size());
   return true;
 }
 
