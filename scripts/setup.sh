@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package Korvid needs to build, test and run.
 # Safe to run again: apt is skipped when everything is already present.
+# "setup.sh fuzz" adds clang and its libFuzzer for scripts/fuzz.sh.
 set -euo pipefail
 
 packages=(
@@ -12,6 +13,7 @@ packages=(
   xvfb xauth ccache imagemagick pulseaudio
   fonts-liberation2 fontconfig
 )
+if [ "${1:-}" = "fuzz" ]; then packages+=(clang libclang-rt-14-dev); fi
 
 missing=()
 for p in "${packages[@]}"; do

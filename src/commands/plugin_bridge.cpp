@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "commands/rename_commands.h"
+#include "media/video_record.h"
 #include "resources/string_table.h"
 
 namespace korvid::commands {
@@ -177,6 +178,22 @@ std::string PluginText(const char* text) {
   if (text == nullptr) return {};
   return CutUtf8(std::string_view(text, ::strnlen(text, KORVID_PLUGIN_TEXT_MAX_CHARS)),
                  KORVID_PLUGIN_TEXT_MAX_CHARS);
+}
+
+std::optional<std::string> PluginAnswerText(std::span<const char> buffer) {
+  if (std::memchr(buffer.data(), '\0', buffer.size()) == nullptr) return std::nullopt;
+  return PluginText(buffer.data());
+}
+
+std::string PluginTypeFault(std::string_view type) {
+  if (media::AsciiLower(type) == KORVID_PLUGIN_TYPE) return {};
+  return resources::Fill(resources::Text::kPluginWrongType, {CutUtf8(type, 40)});
+}
+
+std::string PluginCountFault(std::int32_t count) {
+  if (count >= 0 && count <= KORVID_PLUGIN_MAX_ACTIONS) return {};
+  return resources::Fill(resources::Text::kPluginActionCount,
+                         {std::to_string(count), std::to_string(KORVID_PLUGIN_MAX_ACTIONS)});
 }
 
 korvid_file_action CopyPluginAction(const korvid_file_action& declared) {

@@ -4,6 +4,9 @@
 // plug-in's C handlers and turn their answers back into ours. Nothing of
 // C++ crosses into the plug-in, and nothing it throws could come back.
 
+#include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -35,6 +38,17 @@ struct PluginServices {
 // A text a plug-in handed out by address: at most the first
 // KORVID_PLUGIN_TEXT_MAX_CHARS bytes, never read further; "" for null.
 std::string PluginText(const char* text);
+
+// A text export's answer in the buffer it was given: the text up to its
+// zero byte, kept as PluginText keeps it; nothing when the buffer holds no
+// zero byte (the caller fills it with non-zero bytes before the call).
+std::optional<std::string> PluginAnswerText(std::span<const char> buffer);
+
+// Why a library answering `type` is not one of ours; empty when it is.
+std::string PluginTypeFault(std::string_view type);
+
+// Why a library declaring `count` actions is skipped; empty when it is not.
+std::string PluginCountFault(std::int32_t count);
 
 // The action's fields, copied for the size the plug-in declared (the
 // fields it did not know stay zero). The caller has checked that size.

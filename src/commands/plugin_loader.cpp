@@ -40,21 +40,13 @@ Function Export(void* handle, const char* name) {
   return reinterpret_cast<Function>(::dlsym(handle, name));
 }
 
-// A text export's answer; nothing when the text has no end in the buffer.
 // The buffer starts without any zero byte, so an answer that forgot its
 // end is seen as such.
 std::optional<std::string> TextOf(korvid_get_text_fn function) {
   if (function == nullptr) return std::string();
   std::vector<char> buffer(kTextBytes, '\x7F');
   function(buffer.data(), static_cast<std::int32_t>(kTextBytes));
-  if (std::memchr(buffer.data(), '\0', buffer.size()) == nullptr) return std::nullopt;
-  return PluginText(buffer.data());
-}
-
-std::string AsciiLowered(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
+  return PluginAnswerText(buffer);
 }
 
 std::vector<fs::path> LibrariesIn(const fs::path& folder) {
@@ -118,17 +110,16 @@ PluginListing PluginSet::LoadLibrary(const fs::path& file, FileActionRegistry& r
     }
     *text.into = *answer;
     // The type decides before anything else of the library is asked.
-    if (text.into == &listing.type && AsciiLowered(listing.type) != KORVID_PLUGIN_TYPE) {
-      listing.skipped = Fill(Text::kPluginWrongType, {CutUtf8(listing.type, 40)});
-      return listing;
+    if (text.into == &listing.type) {
+      listing.skipped = PluginTypeFault(listing.type);
+      if (!listing.skipped.empty()) return listing;
     }
   }
 
   std::int32_t count = 0;
   if (const auto countOf = Export<korvid_get_count_fn>(handle, "GETPLUGIN_NBFILEACTION")) countOf(&count);
-  if (count < 0 || count > KORVID_PLUGIN_MAX_ACTIONS) {
-    listing.skipped =
-        Fill(Text::kPluginActionCount, {std::to_string(count), std::to_string(KORVID_PLUGIN_MAX_ACTIONS)});
+  listing.skipped = PluginCountFault(count);
+  if (!listing.skipped.empty()) {
     listing.faulty = true;
     return listing;
   }

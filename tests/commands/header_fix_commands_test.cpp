@@ -367,10 +367,10 @@ TEST(DecalerHoraire, EveryFrameIsShiftedAcrossMidnightWithPictureAndSoundUntouch
       EXPECT_EQ(DifBlocksOfKind(b, 4), DifBlocksOfKind(a, 4)) << "video of frame " << k;
       EXPECT_EQ(media::DecodeDvAudio(b).pcm[0], media::DecodeDvAudio(a).pcm[0]) << "sound of frame " << k;
     }
-    if (c.dv_type == 2 && test::HaveProgram("ffmpeg")) {
+    if (c.dv_type == 2 && test::UseProgram("ffmpeg")) {
       EXPECT_EQ(test::ExtractStream(newfichier, "a:0", "s16le"), test::ExtractStream(source, "a:0", "s16le"));
     }
-    if (test::HaveProgram("mediainfo")) {
+    if (test::UseProgram("mediainfo")) {
       const media::TDatecode first = media::ShiftDatecode(c.start, c.hours);
       char text[32];
       std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", first.year, first.month, first.day,

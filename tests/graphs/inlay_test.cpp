@@ -295,7 +295,7 @@ TEST(IncrusterDatecode, TheTextIsInThePictureAndTheHeaderIsTheSources) {
     ASSERT_EQ(output.FrameCount(), source.FrameCount());
     EXPECT_EQ(output.Interleaved(), c.dv_type == 1);
     EXPECT_EQ(output.System(), source.System());
-    if (c.dv_type == 2 && test::HaveProgram("ffmpeg")) {
+    if (c.dv_type == 2 && test::UseProgram("ffmpeg")) {
       EXPECT_EQ(test::ExtractStream(newfichier, "a:0", "s16le"), test::ExtractStream(source_path, "a:0", "s16le"));
     }
 
@@ -326,7 +326,7 @@ TEST(IncrusterDatecode, TheTextIsInThePictureAndTheHeaderIsTheSources) {
       EXPECT_GT(change.inside, 8.0) << c.clip << " frame " << k;
       EXPECT_LT(change.outside, 2.0) << c.clip << " frame " << k;
     }
-    if (test::HaveProgram("ffprobe")) {
+    if (test::UseProgram("ffprobe")) {
       const auto probed = test::ProbeFile(newfichier);
       ASSERT_TRUE(probed);
       EXPECT_EQ(probed->streams.at(0).codec_name, "dvvideo");

@@ -78,7 +78,8 @@ TEST(AviRealFiles, DvgrabTypesOneTwoAndOpenDml) {
 class FfmpegAvi : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!test::HaveProgram("ffmpeg") || !test::HaveProgram("ffprobe")) GTEST_SKIP() << "ffmpeg missing";
+    KORVID_REQUIRE_PROGRAM("ffmpeg");
+    KORVID_REQUIRE_PROGRAM("ffprobe");
     ASSERT_EQ(RunCommand({"ffmpeg", "-nostdin", "-v", "error", "-f", "lavfi", "-i",
                           "testsrc=size=720x576:rate=25", "-f", "lavfi", "-i", "sine=sample_rate=48000",
                           "-t", "0.4", "-c:v", "dvvideo", "-pix_fmt", "yuv420p", "-ac", "2", "-c:a",

@@ -136,7 +136,7 @@ class DvAudioDamaged : public ::testing::Test {
   static void TearDownTestSuite() { made_.clear(); }
 
   void SetUp() override {
-    if (!test::HaveProgram("ffmpeg")) GTEST_SKIP() << "ffmpeg is not installed";
+    KORVID_REQUIRE_PROGRAM("ffmpeg");
     ASSERT_EQ(made_.size(), FrameBytes(DvSystem::k625_50));
     frame_ = made_;
   }

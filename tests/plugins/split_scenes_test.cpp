@@ -46,7 +46,7 @@ class SplitScenesTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(fs::exists(fs::path(KORVID_PLUGIN_OUTPUT_DIR) / "split_scenes.vlk"));
     for (const char* program : {"ffmpeg", "ffprobe", "mediainfo"})
-      if (!test::HaveProgram(program)) GTEST_SKIP() << program << " is not installed";
+      KORVID_REQUIRE_PROGRAM(program);
   }
 
   // korvid +h +s +u: a scene file, then one file per scene.

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <string_view>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -31,6 +32,33 @@ std::filesystem::path RealFixturesDir() {
   }
   std::error_code ec;
   return std::filesystem::is_directory(dir, ec) ? dir : std::filesystem::path();
+}
+
+bool StrictTests() {
+  const char* strict = std::getenv("KORVID_STRICT_TESTS");
+  return strict != nullptr && std::string_view(strict) == "1";
+}
+
+bool RealFixturesNamed() {
+  const char* named = std::getenv("KORVID_REAL_FIXTURES");
+  return named != nullptr && *named != '\0';
+}
+
+std::string MissingRealFixtures() {
+  if (!RealFixturesDir().empty()) return {};
+  if (RealFixturesNamed())
+    return std::string("real camcorder frames not found at ") + std::getenv("KORVID_REAL_FIXTURES");
+  return "real camcorder frames not found (set KORVID_REAL_FIXTURES or place them at ../shared/fixtures/real)";
+}
+
+std::string MissingProgram(const std::string& name) {
+  return HaveProgram(name) ? std::string() : "the program " + name + " is not installed";
+}
+
+bool UseProgram(const std::string& name) {
+  if (HaveProgram(name)) return true;
+  if (StrictTests()) ADD_FAILURE() << MissingProgram(name) << " (KORVID_STRICT_TESTS=1)";
+  return false;
 }
 
 CommandResult RunCommand(const std::vector<std::string>& argv) {

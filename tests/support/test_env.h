@@ -30,6 +30,20 @@ class TempDir {
 // ../shared/fixtures/real beside the project root. Empty when absent.
 std::filesystem::path RealFixturesDir();
 
+// KORVID_STRICT_TESTS=1: a missing test dependency fails the test instead
+// of skipping it, so that a machine set up for the whole suite cannot pass
+// it by quietly running less. The real frames live outside the repository:
+// their absence fails only when KORVID_REAL_FIXTURES names them explicitly.
+bool StrictTests();
+// Whether a missing folder of real frames fails in strict mode.
+bool RealFixturesNamed();
+// Why the test cannot run: empty when the dependency is there.
+std::string MissingRealFixtures();
+std::string MissingProgram(const std::string& name);
+// For checks that add to a test when a program is there: whether it is,
+// and in strict mode a failure of the test when it is not.
+bool UseProgram(const std::string& name);
+
 struct CommandResult {
   int exit_code = -1;
   std::string output;  // standard output only; standard error goes to the test log
@@ -44,15 +58,19 @@ void WriteWholeFile(const std::filesystem::path& path, const std::vector<std::ui
 
 }  // namespace korvid::test
 
-#define KORVID_REQUIRE_REAL_FIXTURES()                                                   \
-  do {                                                                                   \
-    if (::korvid::test::RealFixturesDir().empty())                                       \
-      GTEST_SKIP() << "real camcorder frames not found (set KORVID_REAL_FIXTURES or "    \
-                      "place them at ../shared/fixtures/real)";                          \
+// Skips the test when `missing` is not empty, or fails it when `strict`.
+#define KORVID_REQUIRE(missing, strict)                                            \
+  do {                                                                             \
+    if (const std::string korvid_missing_ = (missing); !korvid_missing_.empty()) {  \
+      if (strict)                                                                  \
+        GTEST_FAIL() << korvid_missing_ << " (KORVID_STRICT_TESTS=1)";             \
+      else                                                                         \
+        GTEST_SKIP() << korvid_missing_;                                           \
+    }                                                                              \
   } while (0)
 
-#define KORVID_REQUIRE_PROGRAM(name)                                     \
-  do {                                                                   \
-    if (!::korvid::test::HaveProgram(name))                              \
-      GTEST_SKIP() << "the program " << (name) << " is not installed";   \
-  } while (0)
+#define KORVID_REQUIRE_REAL_FIXTURES()                 \
+  KORVID_REQUIRE(::korvid::test::MissingRealFixtures(), \
+                 ::korvid::test::StrictTests() && ::korvid::test::RealFixturesNamed())
+#define KORVID_REQUIRE_PROGRAM(name) \
+  KORVID_REQUIRE(::korvid::test::MissingProgram(name), ::korvid::test::StrictTests())

@@ -373,7 +373,7 @@ TEST_F(PlayerLabels, FailureStagesOnRealFiles) {
   // 3: real camcorder DV (wrapped by ffmpeg) under a handler code of its
   // own: it plays, and says which code to change.
   KORVID_REQUIRE_REAL_FIXTURES();
-  if (!test::HaveProgram("ffmpeg")) GTEST_SKIP() << "ffmpeg missing";
+  KORVID_REQUIRE_PROGRAM("ffmpeg");
   const auto odd = dir_ / "odd_codec.avi";
   ASSERT_EQ(test::RunCommand({"ffmpeg", "-v", "error", "-nostdin", "-y", "-i",
                               (test::RealFixturesDir() / "sony_perfect.dv").string(), "-map", "0:v", "-c", "copy", odd.string()})
