@@ -255,6 +255,8 @@ constexpr std::array<Entry, kTextCount> kTexts = {{
     {Text::kOptionsDefaultStandard, "Default Standard"},
     {Text::kOptionsStandardPal, "Pal"},
     {Text::kOptionsStandardNtsc, "Ntsc"},
+    {Text::kOptionsMp4Quality, "MP4 quality"},
+    {Text::kOptionsMp4QualityHint, "Quality of \"Export to MP4\": 0 to 51, lower is better and larger (20 by default)"},
     {Text::kOptionsDefaultStandardHint, "TV Standard used to convert non-DV avi files to DV type 2"},
     {Text::kOptionsSaveList, "Save the playlist when quit"},
     {Text::kOptionsSaveListHint, "Check in order to save the playlist whent quit\nand to restore it at next launch"},

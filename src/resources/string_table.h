@@ -264,6 +264,8 @@ enum class Text {
   kOptionsDefaultStandard,
   kOptionsStandardPal,
   kOptionsStandardNtsc,
+  kOptionsMp4Quality,
+  kOptionsMp4QualityHint,
   kOptionsDefaultStandardHint,
   kOptionsSaveList,
   kOptionsSaveListHint,

@@ -36,6 +36,7 @@ const settings::IntField<settings::Preferences>& StoredField(std::string_view na
 }
 constexpr std::string_view kInlayDurationValue = "Duréee Incrustation";
 constexpr std::string_view kHourOffsetValue = "Décalage Horaire";
+constexpr std::string_view kMp4QualityValue = "Qualité MP4";
 constexpr int kToolbarHeight = 38;
 
 QString FromStd(const std::string& text) { return QString::fromStdString(text); }
@@ -144,6 +145,16 @@ QWidget* TOptionsFrame::BuildPreferencesPage() {
   connect(rbPal, &QRadioButton::clicked, this, [this] { prefs_.defaultStandard = 1; });
   connect(rbNtsc, &QRadioButton::clicked, this, [this] { prefs_.defaultStandard = 2; });
 
+  seMp4Quality = Named(new QSpinBox, "seMp4Quality", Text::kOptionsMp4QualityHint);
+  const auto& quality = StoredField(kMp4QualityValue);
+  seMp4Quality->setRange(quality.min, quality.max);
+  seMp4Quality->setKeyboardTracking(false);
+  connect(seMp4Quality, &QSpinBox::valueChanged, this, [this](int value) { prefs_.mp4Quality = value; });
+  auto* qualityRow = new QHBoxLayout;
+  qualityRow->addWidget(new QLabel(UiText(Text::kOptionsMp4Quality)));
+  qualityRow->addWidget(seMp4Quality);
+  qualityRow->addStretch(1);
+
   auto* grabLabel = new QLabel(UiText(Text::kOptionsFrameGrabber));
   grabLabel->setObjectName(QStringLiteral("Label6"));
   feFichierPictrel = Named(new QLineEdit, "feFichierPictrel", Text::kOptionsFrameGrabberHint);
@@ -172,6 +183,7 @@ QWidget* TOptionsFrame::BuildPreferencesPage() {
 
   for (QWidget* widget : std::initializer_list<QWidget*>{save, erase, cbPrefsQuittant, cbSelection, rgStandard, cbListe})
     left->addWidget(widget);
+  left->addLayout(qualityRow);
   left->addWidget(grabLabel);
   left->addLayout(grabRow);
   left->addWidget(cbSendTo);
@@ -381,6 +393,8 @@ void TOptionsFrame::LoadFromPreferences() {
   {
     const QSignalBlocker block(RxSpinEdit1);
     RxSpinEdit1->setValue(p.clockOffsetHours);
+    const QSignalBlocker blockQuality(seMp4Quality);
+    seMp4Quality->setValue(p.mp4Quality);
   }
   edDureeIncrust->setText(QString::number(p.inlayDurationSeconds));
   edDureeIncrust->setEnabled(p.automaticInlay);

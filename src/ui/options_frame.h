@@ -88,6 +88,7 @@ class TOptionsFrame final : public QFrame {
   QCheckBox* cbSelection = nullptr;
   QRadioButton* rbPal = nullptr;
   QRadioButton* rbNtsc = nullptr;
+  QSpinBox* seMp4Quality = nullptr;
   QCheckBox* cbListe = nullptr;
   QLineEdit* feFichierPictrel = nullptr;
   QCheckBox* cbSendTo = nullptr;

@@ -132,6 +132,10 @@ TEST_F(OptionsFrameTest, FieldsAndBoxesStoreWhatTheUserSetsWithinTheirBounds) {
   EXPECT_EQ(offset->value(), -21);
   for (int i = 0; i < 5; ++i) QTest::keyClick(offset, Qt::Key_Down);
   EXPECT_EQ(offset->value(), -23);
+  auto* quality = Control<QSpinBox>("seMp4Quality");
+  TypeInto(quality, QStringLiteral("77"));
+  EXPECT_LE(quality->value(), 51);
+  TypeInto(quality, QStringLiteral("18"));
 
   Click(Control<QPushButton>("SpeedButton1"));
   const settings::Preferences stored = Stored();
@@ -140,6 +144,7 @@ TEST_F(OptionsFrameTest, FieldsAndBoxesStoreWhatTheUserSetsWithinTheirBounds) {
   EXPECT_TRUE(stored.automaticInlay);
   EXPECT_EQ(stored.inlayDurationSeconds, 5);
   EXPECT_EQ(stored.clockOffsetHours, -23);
+  EXPECT_EQ(stored.mp4Quality, 18);
 
   QTest::keyClick(window_->windowHandle(), Qt::Key_F10);
   QTest::qWait(10);
