@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "media/avi_writer.h"
+#include "bench_support.h"
 
 namespace {
 
@@ -30,8 +31,6 @@ std::vector<std::uint8_t> FakePalFrame(std::size_t n) {
   frame[3] = 0x80;
   return frame;
 }
-
-double Seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 bool Copy(const std::filesystem::path& from, const std::filesystem::path& to) {
   const pid_t pid = ::fork();
@@ -65,12 +64,12 @@ int main(int argc, char** argv) {
       }
       writer.Close();
     }
-    const double write_s = Seconds(start);
+    const double write_s = korvid::bench::SecondsSince(start);
     const double mb = static_cast<double>(std::filesystem::file_size(avi)) / 1e6;
 
     start = Clock::now();
     const bool copied = Copy(avi, copy);
-    const double copy_s = Seconds(start);
+    const double copy_s = korvid::bench::SecondsSince(start);
 
     std::printf("AVI writer: %zu PAL frames, %.1f MB in %.3f s: %.1f MB/s\n", frames, mb, write_s, mb / write_s);
     if (copied)

@@ -15,6 +15,7 @@
 #include "graphs/dv_type_jobs.h"
 #include "graphs/standard_conversion_job.h"
 #include "sample_clip.h"
+#include "bench_support.h"
 
 namespace {
 
@@ -30,8 +31,6 @@ double Seconds(const std::function<void()>& work) {
 void Shell(const std::string& command) {
   if (std::system(command.c_str()) != 0) std::fprintf(stderr, "failed: %s\n", command.c_str());
 }
-
-std::string Q(const fs::path& p) { return "'" + p.string() + "'"; }
 
 void Report(const char* what, double ours, const char* anchor, double theirs) {
   std::printf("%-28s korvid %7.3f s   %-22s %7.3f s   ratio %.2f\n", what, ours, anchor, theirs, ours / theirs);
@@ -53,10 +52,10 @@ int main(int argc, char** argv) {
   korvid::samples::WriteDvClip(dir / "copy.avi", copy_spec);
 
   // Warm the page cache the same way for every contender.
-  Shell("cat " + Q(dir / "copy.avi") + " > /dev/null");
-  const double cp = Seconds([&] { Shell("cp " + Q(dir / "copy.avi") + " " + Q(dir / "cp.avi") + " && sync"); });
+  Shell("cat " + korvid::bench::Quoted(dir / "copy.avi") + " > /dev/null");
+  const double cp = Seconds([&] { Shell("cp " + korvid::bench::Quoted(dir / "copy.avi") + " " + korvid::bench::Quoted(dir / "cp.avi") + " && sync"); });
   const double ffcopy = Seconds([&] {
-    Shell("ffmpeg -v error -y -i " + Q(dir / "copy.avi") + " -map 0 -c copy " + Q(dir / "ff_copy.avi") + " && sync");
+    Shell("ffmpeg -v error -y -i " + korvid::bench::Quoted(dir / "copy.avi") + " -map 0 -c copy " + korvid::bench::Quoted(dir / "ff_copy.avi") + " && sync");
   });
   const double ours = Seconds([&] {
     korvid::graphs::Type1To2Job job(dir / "copy.avi", dir / "ours_type2.avi");
@@ -73,9 +72,9 @@ int main(int argc, char** argv) {
   pal_spec.frames = reencode_seconds * 25;
   korvid::samples::WriteDvClip(dir / "pal.avi", pal_spec);
   const double ffntsc = Seconds([&] {
-    Shell("ffmpeg -v error -y -i " + Q(dir / "pal.avi") +
+    Shell("ffmpeg -v error -y -i " + korvid::bench::Quoted(dir / "pal.avi") +
           " -vf yadif,scale=720:480,fps=30000/1001 -pix_fmt yuv411p -c:v dvvideo -c:a pcm_s16le -ar 48000 " +
-          Q(dir / "ff_ntsc.avi"));
+          korvid::bench::Quoted(dir / "ff_ntsc.avi"));
   });
   const double ntsc = Seconds([&] {
     korvid::graphs::StandardConversionJob job(dir / "pal.avi", dir / "ours_ntsc.avi",

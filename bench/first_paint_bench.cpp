@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "ui/main_window.h"
+#include "bench_support.h"
 
 namespace {
 
@@ -39,11 +40,6 @@ class FirstPaint : public QObject {
  private:
   const QWidget*& window_;
 };
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
 
 // Milliseconds from calling `open` to the first paint of what it opened.
 double TimeToFirstPaint(const std::function<std::unique_ptr<QWidget>()>& open) {
@@ -85,6 +81,6 @@ int main(int argc, char** argv) {
   std::filesystem::remove_all(home);
   std::printf("platform %s, %d runs\n", qPrintable(QGuiApplication::platformName()), kRuns);
   std::printf("first paint, empty list: Korvid window %.1f ms (first %.1f ms, max %.1f ms); bare QMainWindow %.1f ms\n",
-              Median(window), window.front(), *std::max_element(window.begin(), window.end()), Median(bare));
+              korvid::bench::Median(window), window.front(), *std::max_element(window.begin(), window.end()), korvid::bench::Median(bare));
   return 0;
 }

@@ -24,27 +24,12 @@
 #include "graphs/scene_detector.h"
 #include "graphs/scene_scan.h"
 #include "sample_clip.h"
+#include "bench_support.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
-
-double Seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-bool FfmpegVideoRead(const fs::path& clip) {
-  std::fflush(stdout);
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    std::freopen("/dev/null", "w", stdout);
-    std::freopen("/dev/null", "w", stderr);
-    ::execlp("ffmpeg", "ffmpeg", "-v", "error", "-nostdin", "-i", clip.c_str(), "-map", "0:v", "-c", "copy", "-f",
-             "null", "-", static_cast<char*>(nullptr));
-    ::_exit(127);
-  }
-  int status = 0;
-  return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
 
 fs::path MakeClip() {
   const fs::path path = fs::temp_directory_path() / "korvid-bench-frame-log-1800s.avi";
@@ -64,7 +49,7 @@ double FrameLog(const fs::path& clip, const fs::path& csv) {
   std::ostringstream err;
   if (korvid::graphs::RunFramesCommand({clip.string()}, out, err) != 0) throw std::runtime_error(err.str());
   out.close();
-  return Seconds(start);
+  return korvid::bench::SecondsSince(start);
 }
 
 double SubtitleScan(const fs::path& clip, std::size_t& cues) {
@@ -81,7 +66,7 @@ double SubtitleScan(const fs::path& clip, std::size_t& cues) {
         if (frame.read) builder.Add(static_cast<std::int64_t>(frame.frame), frame.packs.datecode);
       });
   cues = builder.Finish().size();
-  return Seconds(start);
+  return korvid::bench::SecondsSince(start);
 }
 
 }  // namespace
@@ -93,7 +78,7 @@ int main(int argc, char** argv) {
   int status = 0;
   try {
     clip = made ? MakeClip() : fs::path(argv[1]);
-    if (!FfmpegVideoRead(clip)) throw std::runtime_error("ffmpeg could not read " + clip.string());
+    if (!korvid::bench::FfmpegReadsVideo(clip)) throw std::runtime_error("ffmpeg could not read " + clip.string());
     double log_best = 0;
     double srt_best = 0;
     double ffmpeg_best = 0;
@@ -103,8 +88,8 @@ int main(int argc, char** argv) {
       keep(log_best, FrameLog(clip, csv));
       keep(srt_best, SubtitleScan(clip, cues));
       const auto start = Clock::now();
-      FfmpegVideoRead(clip);
-      keep(ffmpeg_best, Seconds(start));
+      korvid::bench::FfmpegReadsVideo(clip);
+      keep(ffmpeg_best, korvid::bench::SecondsSince(start));
     }
     std::printf("clip: %s, %ju bytes, %zu cues\n", clip.c_str(), static_cast<std::uintmax_t>(fs::file_size(clip)),
                 cues);

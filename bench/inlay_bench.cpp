@@ -18,6 +18,7 @@
 // After the project headers: Qt's "slots" keyword macro would clash with
 // a member of that name.
 #include <QGuiApplication>
+#include "bench_support.h"
 
 namespace {
 
@@ -28,14 +29,6 @@ double Seconds(const std::function<void()>& work) {
   work();
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
-
-bool Shell(const std::string& command) {
-  if (std::system(command.c_str()) == 0) return true;
-  std::fprintf(stderr, "failed: %s\n", command.c_str());
-  return false;
-}
-
-std::string Q(const fs::path& p) { return "'" + p.string() + "'"; }
 
 }  // namespace
 
@@ -51,18 +44,18 @@ int main(int argc, char** argv) {
   spec.dv_type = 2;
   spec.frames = seconds * 25;
   korvid::samples::WriteDvClip(dir / "pal.avi", spec);
-  Shell("cat " + Q(dir / "pal.avi") + " > /dev/null");
+  korvid::bench::Shell("cat " + korvid::bench::Quoted(dir / "pal.avi") + " > /dev/null");
 
   // The text changes every second, as a datecode does.
-  const bool have_drawtext = Shell("ffmpeg -hide_banner -filters 2>/dev/null | grep -q ' drawtext '");
+  const bool have_drawtext = korvid::bench::Shell("ffmpeg -hide_banner -filters 2>/dev/null | grep -q ' drawtext '");
   const std::string draw =
       have_drawtext
           ? "drawtext=font=Arial:fontsize=25:fontcolor=white:x=36:y=490:"
             "text='%{pts\\:gmtime\\:1123930931\\:%d/%m/%Y %T}'"
           : "drawbox=x=36:y=490:w=260:h=30:color=white";
   const double theirs = Seconds([&] {
-    Shell("ffmpeg -v error -y -i " + Q(dir / "pal.avi") + " -vf \"" + draw +
-          "\" -c:v dvvideo -pix_fmt yuv420p -c:a copy " + Q(dir / "ff_in.avi"));
+    korvid::bench::Shell("ffmpeg -v error -y -i " + korvid::bench::Quoted(dir / "pal.avi") + " -vf \"" + draw +
+          "\" -c:v dvvideo -pix_fmt yuv420p -c:a copy " + korvid::bench::Quoted(dir / "ff_in.avi"));
   });
 
   korvid::settings::Preferences preferences;

@@ -18,6 +18,7 @@
 #include "graphs/square_pixel_filter.h"
 #include "sample_clip.h"
 #include "settings/date_time_format.h"
+#include "bench_support.h"
 
 namespace {
 
@@ -44,14 +45,6 @@ Cost Measure(int who, const std::function<void()>& work) {
   return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), CpuSeconds(who) - cpu};
 }
 
-bool Shell(const std::string& command) {
-  if (std::system(command.c_str()) == 0) return true;
-  std::fprintf(stderr, "failed: %s\n", command.c_str());
-  return false;
-}
-
-std::string Q(const fs::path& p) { return "'" + p.string() + "'"; }
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -65,13 +58,13 @@ int main(int argc, char** argv) {
   spec.dv_type = 2;
   spec.frames = seconds * 25;
   korvid::samples::WriteDvClip(dir / "pal.avi", spec);
-  Shell("cat " + Q(dir / "pal.avi") + " > /dev/null");
+  korvid::bench::Shell("cat " + korvid::bench::Quoted(dir / "pal.avi") + " > /dev/null");
 
   const std::string chain = korvid::graphs::SquarePixelChain(korvid::media::DvSystem::k625_50, false);
   const Cost theirs = Measure(RUSAGE_CHILDREN, [&] {
-    Shell("ffmpeg -v error -y -i " + Q(dir / "pal.avi") + " -vf '" + chain +
+    korvid::bench::Shell("ffmpeg -v error -y -i " + korvid::bench::Quoted(dir / "pal.avi") + " -vf '" + chain +
           "' -c:v libx264 -preset medium -crf " + std::to_string(kQuality) +
-          " -c:a aac -b:a 192k -ar 48000 -movflags +faststart " + Q(dir / "ff.mp4"));
+          " -c:a aac -b:a 192k -ar 48000 -movflags +faststart " + korvid::bench::Quoted(dir / "ff.mp4"));
   });
 
   const Cost ours = Measure(RUSAGE_SELF, [&] {

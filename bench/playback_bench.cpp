@@ -20,30 +20,14 @@
 #include "graphs/playback_feed.h"
 #include "graphs/playback_source.h"
 #include "sample_clip.h"
+#include "bench_support.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double Ms(Clock::time_point start) { return std::chrono::duration<double, std::milli>(Clock::now() - start).count(); }
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
 bool FfmpegDecode(const std::filesystem::path& clip) {
-  std::fflush(stdout);
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    std::freopen("/dev/null", "w", stdout);
-    std::freopen("/dev/null", "w", stderr);
-    ::execlp("ffmpeg", "ffmpeg", "-v", "error", "-nostdin", "-i", clip.c_str(), "-f", "null", "-",
-             static_cast<char*>(nullptr));
-    ::_exit(127);
-  }
-  int status = 0;
-  return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  return korvid::bench::RunQuietly({"ffmpeg", "-v", "error", "-nostdin", "-i", clip.string(), "-f", "null", "-"});
 }
 
 std::filesystem::path ClipFrom(int argc, char** argv) {
@@ -72,7 +56,7 @@ int main(int argc, char** argv) {
     PlaybackFeed feed(source);
     feed.Seek(0);
     if (!feed.Next()) return 1;
-    open_ms.push_back(Ms(start));
+    open_ms.push_back(korvid::bench::MsSince(start));
   }
 
   PlaybackSource source(clip);
@@ -90,7 +74,7 @@ int main(int argc, char** argv) {
       const auto start = Clock::now();
       feed.Seek(k);
       const auto frame = feed.Next();
-      seek_ms.push_back(Ms(start));
+      seek_ms.push_back(korvid::bench::MsSince(start));
       if (!frame || frame->number != k) return 1;
     }
   }
@@ -103,16 +87,16 @@ int main(int argc, char** argv) {
     feed.Seek(0);
     while (feed.Next()) ++decoded;
   }
-  const double decode_s = Ms(decode_start) / 1000;
+  const double decode_s = korvid::bench::MsSince(decode_start) / 1000;
 
   const auto ffmpeg_start = Clock::now();
   const bool ffmpeg_ok = FfmpegDecode(clip);
-  const double ffmpeg_s = Ms(ffmpeg_start) / 1000;
+  const double ffmpeg_s = korvid::bench::MsSince(ffmpeg_start) / 1000;
 
   std::printf("clip: %s, %lld frames\n", clip.c_str(), static_cast<long long>(frames));
-  std::printf("open and show frame 0: median %.2f ms, max %.2f ms (20 runs)\n", Median(open_ms),
+  std::printf("open and show frame 0: median %.2f ms, max %.2f ms (20 runs)\n", korvid::bench::Median(open_ms),
               *std::max_element(open_ms.begin(), open_ms.end()));
-  std::printf("seek to a random frame: median %.2f ms, max %.2f ms (100 seeks)\n", Median(seek_ms),
+  std::printf("seek to a random frame: median %.2f ms, max %.2f ms (100 seeks)\n", korvid::bench::Median(seek_ms),
               *std::max_element(seek_ms.begin(), seek_ms.end()));
   std::printf("decode ahead: %lld frames in %.2f s = %.0f frames/s (picture to RGB32, packs, sound)\n",
               static_cast<long long>(decoded), decode_s, static_cast<double>(decoded) / decode_s);

@@ -32,17 +32,11 @@
 #include "settings/date_time_format.h"
 #include "ui/player_frame.h"
 #include "ui/video_surface.h"
+#include "bench_support.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-double Ms(Clock::time_point start) { return std::chrono::duration<double, std::milli>(Clock::now() - start).count(); }
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
 
 double CpuSeconds(int who) {
   rusage usage{};
@@ -54,18 +48,9 @@ double CpuSeconds(int who) {
 // CPU seconds of `ffmpeg -re` decoding `seconds` of the clip.
 double FfmpegRealTimeCpu(const std::filesystem::path& clip, int seconds) {
   const double before = CpuSeconds(RUSAGE_CHILDREN);
-  std::fflush(stdout);
-  const std::string length = std::to_string(seconds);
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    std::freopen("/dev/null", "w", stdout);
-    std::freopen("/dev/null", "w", stderr);
-    ::execlp("ffmpeg", "ffmpeg", "-v", "error", "-nostdin", "-re", "-i", clip.c_str(), "-t", length.c_str(), "-f",
-             "null", "-", static_cast<char*>(nullptr));
-    ::_exit(127);
-  }
-  int status = 0;
-  if (pid <= 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+  if (!korvid::bench::RunQuietly({"ffmpeg", "-v", "error", "-nostdin", "-re", "-i", clip.string(), "-t",
+                                  std::to_string(seconds), "-f", "null", "-"}))
+    return -1;
   return CpuSeconds(RUSAGE_CHILDREN) - before;
 }
 
@@ -111,7 +96,7 @@ int main(int argc, char** argv) {
     frame.ClearPlayer();
     const auto start = Clock::now();
     if (!frame.OpenInPlayer(entry) || frame.vw->Picture().isNull()) return 1;
-    open_ms.push_back(Ms(start));
+    open_ms.push_back(korvid::bench::MsSince(start));
   }
 
   const std::int64_t frames = frame.Engine().Source()->FrameCount();
@@ -122,10 +107,10 @@ int main(int argc, char** argv) {
     const std::int64_t k = pick(random);
     auto start = Clock::now();
     frame.SeekToFrame(k);
-    step_ms.push_back(Ms(start));
+    step_ms.push_back(korvid::bench::MsSince(start));
     start = Clock::now();
     frame.FrameForward();
-    step_ms.push_back(Ms(start));
+    step_ms.push_back(korvid::bench::MsSince(start));
     if (frame.Engine().ShownFrame() != k + 1) return 1;
   }
 
@@ -148,10 +133,10 @@ int main(int argc, char** argv) {
   // sink holds the first second): the clocks are compared from 5 s on.
   constexpr double kSettleMs = 5000;
   RunFor(kSettleMs);
-  const double settled_wall_ms = Ms(play_start);
+  const double settled_wall_ms = korvid::bench::MsSince(play_start);
   const double settled_clock_ms = frame.Engine().ClockMs();
   RunFor(play_seconds * 1000.0 - kSettleMs);
-  const double wall_ms = Ms(play_start);
+  const double wall_ms = korvid::bench::MsSince(play_start);
   const double clock_ms = frame.Engine().ClockMs() - clock_at_start;
   const double clock_gain_ms = (frame.Engine().ClockMs() - settled_clock_ms) - (wall_ms - settled_wall_ms);
   const double start_delay_ms = settled_wall_ms - (settled_clock_ms - clock_at_start);
@@ -163,10 +148,10 @@ int main(int argc, char** argv) {
   const double ffmpeg_cpu = FfmpegRealTimeCpu(clip, ffmpeg_seconds);
 
   std::printf("clip: %s, %lld frames\n", clip.c_str(), static_cast<long long>(frames));
-  std::printf("open to frame 0 on screen: median %.2f ms, max %.2f ms (20 runs)\n", Median(open_ms),
+  std::printf("open to frame 0 on screen: median %.2f ms, max %.2f ms (20 runs)\n", korvid::bench::Median(open_ms),
               *std::max_element(open_ms.begin(), open_ms.end()));
   std::printf("step to its frame on screen: median %.2f ms, max %.2f ms (100 seeks, 100 one-frame steps)\n",
-              Median(step_ms), *std::max_element(step_ms.begin(), step_ms.end()));
+              korvid::bench::Median(step_ms), *std::max_element(step_ms.begin(), step_ms.end()));
   std::printf("played %.1f s (%s clock): %lld frames shown of %.0f due, frame on screen %lld\n", wall_ms / 1000,
               sound_clock ? "sound" : "system", static_cast<long long>(shown), clock_ms / 40.0,
               static_cast<long long>(on_screen));

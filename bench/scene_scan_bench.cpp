@@ -19,32 +19,16 @@
 #include "graphs/scene_detector.h"
 #include "graphs/scene_scan.h"
 #include "sample_clip.h"
+#include "bench_support.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double Seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
 long MaxRssKb() {
   rusage usage{};
   ::getrusage(RUSAGE_SELF, &usage);
   return usage.ru_maxrss;
-}
-
-// Runs ffmpeg reading every video frame of the clip, its output silenced.
-bool FfmpegFullRead(const std::filesystem::path& clip) {
-  std::fflush(stdout);  // or the child would print what is still buffered
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    std::freopen("/dev/null", "w", stdout);
-    std::freopen("/dev/null", "w", stderr);
-    ::execlp("ffmpeg", "ffmpeg", "-v", "error", "-nostdin", "-i", clip.c_str(), "-map", "0:v", "-c", "copy", "-f",
-             "null", "-", static_cast<char*>(nullptr));
-    ::_exit(127);
-  }
-  int status = 0;
-  return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 std::filesystem::path DefaultClip() {
@@ -78,7 +62,7 @@ ScanRun Scan(const std::filesystem::path& clip) {
                                abort, progress);
   run.frames = reader.FrameCount();
   run.scenes += 1;  // the running scene at the end
-  run.seconds = Seconds(start);
+  run.seconds = korvid::bench::SecondsSince(start);
   return run;
 }
 
@@ -88,7 +72,7 @@ int main(int argc, char** argv) {
   try {
     const std::filesystem::path clip = argc > 1 ? std::filesystem::path(argv[1]) : DefaultClip();
     // Warm the cache: ffmpeg reads the whole file once.
-    if (!FfmpegFullRead(clip)) {
+    if (!korvid::bench::FfmpegReadsVideo(clip)) {
       std::fprintf(stderr, "ffmpeg could not read %s\n", clip.c_str());
       return 1;
     }
@@ -99,8 +83,8 @@ int main(int argc, char** argv) {
       const ScanRun run = Scan(clip);
       if (best.seconds == 0 || run.seconds < best.seconds) best = run;
       const auto start = Clock::now();
-      FfmpegFullRead(clip);
-      const double s = Seconds(start);
+      korvid::bench::FfmpegReadsVideo(clip);
+      const double s = korvid::bench::SecondsSince(start);
       if (ffmpeg_best == 0 || s < ffmpeg_best) ffmpeg_best = s;
     }
     const double ours = static_cast<double>(best.frames) / best.seconds;
