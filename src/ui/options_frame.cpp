@@ -183,7 +183,6 @@ QWidget* TOptionsFrame::BuildPreferencesPage() {
 
   for (QWidget* widget : std::initializer_list<QWidget*>{save, erase, cbPrefsQuittant, cbSelection, rgStandard, cbListe})
     left->addWidget(widget);
-  left->addLayout(qualityRow);
   left->addWidget(grabLabel);
   left->addLayout(grabRow);
   left->addWidget(cbSendTo);
@@ -231,6 +230,7 @@ QWidget* TOptionsFrame::BuildPreferencesPage() {
   Memo2 = Memo(Text::kOptionsInlayMissing, page);
   Memo2->setObjectName(QStringLiteral("Memo2"));
   right->addWidget(Memo2);
+  right->addLayout(qualityRow);
   right->addStretch(1);
   right->addWidget(Memo(Text::kOptionsPreferencesMemo, page));
   columns->addLayout(right, 1);
