@@ -1,7 +1,7 @@
 #!/bin/bash
-# Kills (SIGKILL) conversions, sound extraction, scene writing, the example
-# plug-in's scene split and header fixes at several moments and checks what
-# is left on disk:
+# Kills (SIGKILL) conversions (unattended and in the window), sound
+# extraction, scene writing, the example plug-in's scene split and header
+# fixes at several moments and checks what is left on disk:
 #  - the source's checksum is unchanged;
 #  - an output's name holds the previous output or a complete new one that
 #    ffprobe reads without error (the outputs are made the same way every
@@ -43,6 +43,20 @@ run_korvid_output() {
     "$korvid" "$@" </dev/null 2>/dev/null
 }
 
+# Replaces the calling shell with Korvid running `switch` over `file`:
+# unattended (+h), or in the window on the offscreen platform with no
+# questions (+m) and closing when done (+c). Run it in a subshell or in the
+# background, where $! is then Korvid itself.
+exec_korvid() {
+  local mode=$1 switch=$2 file=$3
+  if [ "$mode" = window ]; then
+    exec env -u WAYLAND_DISPLAY DISPLAY=:999 QT_QPA_PLATFORM=offscreen HOME="$work/home" \
+      XDG_CONFIG_HOME="$work/home/.config" "$korvid" +m "$switch" +c "$file" </dev/null >/dev/null 2>&1
+  fi
+  exec env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" \
+    "$korvid" +h "$switch" "$file" </dev/null >/dev/null 2>&1
+}
+
 probe_ok() {
   local errors
   errors=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$1" 2>&1 >/dev/null)
@@ -57,10 +71,11 @@ source_sum=$(checksum "$work/videos/clip.avi")
 # One command: a clean run gives the reference output, then runs killed at
 # several moments, half of them over the previous output, half without one.
 kill_command() {
-  local switch=$1 output=$2 probe=$3
+  local mode=$1 switch=$2 output=$3 probe=$4
   local start end took reference moment pid sum
+  rm -f "$output"
   start=$(now_ms)
-  run_korvid +h "$switch" "$work/videos/clip.avi"
+  (exec_korvid "$mode" "$switch" "$work/videos/clip.avi")
   end=$(now_ms)
   took=$((end - start))
   [ -f "$output" ] || { fail "$switch: the clean run wrote no $output"; return; }
@@ -71,8 +86,7 @@ kill_command() {
   for percent in 5 20 35 50 65 80 95; do
     if [ $((percent % 2)) -eq 1 ]; then rm -f "$output"; else cp "$work/reference" "$output"; fi
     moment=$((took * percent / 100))
-    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" \
-      "$korvid" +h "$switch" "$work/videos/clip.avi" </dev/null >/dev/null 2>&1 &
+    exec_korvid "$mode" "$switch" "$work/videos/clip.avi" &
     pid=$!
     sleep "$(printf '%d.%03d' $((moment / 1000)) $((moment % 1000)))"
     kill -KILL "$pid" 2>/dev/null
@@ -87,12 +101,13 @@ kill_command() {
     fi
     find "$work/videos" \( -name '.*.korvid-*' -o -name '.*.part.avi' \) -delete
   done
-  echo "$switch: clean run ${took} ms, killed at 7 moments"
+  echo "$switch ($mode): clean run ${took} ms, killed at 7 moments"
 }
 
-kill_command +2 "$work/videos/clip_type2.avi" probe
-kill_command +w "$work/videos/clip.wav" probe
-kill_command +s "$work/videos/clip.scn" noprobe
+kill_command hidden +2 "$work/videos/clip_type2.avi" probe
+kill_command window +2 "$work/videos/clip_type2.avi" probe
+kill_command hidden +w "$work/videos/clip.wav" probe
+kill_command hidden +s "$work/videos/clip.scn" noprobe
 rm -f "$work/videos/clip_type2.avi" "$work/videos/clip.wav"
 
 # The example plug-in writes one AVI per scene of the scene file left by
