@@ -93,70 +93,56 @@ Layrin& Layrin::operator=(Layrin&&) noexcept = default;
 void Layrin::Changed() { cache_.clear(); }
 
 void Layrin::SetTemplate(std::string_view text) {
-  calls_.push_back({Method::kTemplate, {}, Cut(text)});
   template_ = Cut(text);
 }
 void Layrin::SetOverlayOn(std::int32_t value) {
-  calls_.push_back({Method::kOverlayOn, {value}, {}});
   on_ = value != 0;
 }
 void Layrin::SetAutoFontSize(std::int32_t value) {
-  calls_.push_back({Method::kAutoFontSize, {value}, {}});
   autoSize_ = value != 0;
   Changed();
 }
 void Layrin::SetFontSize(std::int32_t points) {
-  calls_.push_back({Method::kFontSize, {points}, {}});
   points_ = std::clamp(points, 1, 1000);
   Changed();
 }
 void Layrin::SetFontName(std::string_view name) {
-  calls_.push_back({Method::kFontName, {}, Cut(name)});
   family_ = Cut(name);
   Changed();
 }
 void Layrin::SetFontColor(std::int32_t bgr) {
-  calls_.push_back({Method::kFontColor, {bgr}, {}});
   bgr_ = static_cast<std::uint32_t>(bgr) & 0x00FFFFFFu;
   Changed();
 }
 void Layrin::SetBold(std::int32_t value) {
-  calls_.push_back({Method::kBold, {value}, {}});
   bold_ = value != 0;
   Changed();
 }
 void Layrin::SetItalic(std::int32_t value) {
-  calls_.push_back({Method::kItalic, {value}, {}});
   italic_ = value != 0;
   Changed();
 }
 void Layrin::SetUnderline(std::int32_t value) {
-  calls_.push_back({Method::kUnderline, {value}, {}});
   underline_ = value != 0;
   Changed();
 }
 void Layrin::SetStrikeOut(std::int32_t value) {
-  calls_.push_back({Method::kStrikeOut, {value}, {}});
   strikeOut_ = value != 0;
   Changed();
 }
 void Layrin::SetShadow(std::int32_t value) {
-  calls_.push_back({Method::kShadow, {value}, {}});
   shadow_ = std::clamp(value, 0, 100);
   Changed();
 }
 void Layrin::SetBackground(std::int32_t value) {
-  calls_.push_back({Method::kBackground, {value}, {}});
   background_ = std::clamp(value, 0, 100);
   Changed();
 }
-void Layrin::SetPosition(std::int32_t x, std::int32_t y, std::int32_t unused) {
-  calls_.push_back({Method::kPosition, {x, y, unused}, {}});
+void Layrin::SetPosition(std::int32_t x, std::int32_t y, std::int32_t /*unused*/) {
   x_ = std::clamp(x, 0, 1000);
   y_ = std::clamp(y, 0, 1000);
 }
 void Layrin::SetDisplayTemplate(std::string_view text) {
-  calls_.push_back({Method::kDisplayTemplate, {}, Cut(text)});
   displayTemplate_ = Cut(text);
 }
 

@@ -57,29 +57,6 @@ struct TextBox {
 
 class Layrin {
  public:
-  enum class Method : int {
-    kTemplate = 1,
-    kOverlayOn = 2,
-    kAutoFontSize = 3,
-    kFontSize = 4,
-    kFontName = 5,
-    kFontColor = 6,
-    kBold = 7,
-    kItalic = 8,
-    kUnderline = 9,
-    kStrikeOut = 10,
-    kShadow = 11,
-    kBackground = 13,
-    kPosition = 14,
-    kDisplayTemplate = 16,
-  };
-  struct Call {
-    Method method;
-    std::vector<std::int32_t> values;
-    std::string text;
-    friend bool operator==(const Call&, const Call&) = default;
-  };
-
   Layrin();
   ~Layrin();
   Layrin(Layrin&&) noexcept;
@@ -102,8 +79,6 @@ class Layrin {
   void SetPosition(std::int32_t x, std::int32_t y, std::int32_t unused);
   void SetDisplayTemplate(std::string_view text);
 
-  const std::vector<Call>& Calls() const { return calls_; }
-
   // Where the text for `datecode` goes on a width x height picture; empty
   // when nothing is drawn.
   TextBox Place(std::string_view datecode, int width, int height);
@@ -117,7 +92,6 @@ class Layrin {
   const Rendered* Render(std::string_view datecode, int picture_height);
   void Changed();
 
-  std::vector<Call> calls_;
   std::string template_ = "%D";
   std::string displayTemplate_;
   bool on_ = true;

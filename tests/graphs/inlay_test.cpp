@@ -216,6 +216,7 @@ settings::Preferences InlayPreferences(int hours) {
 }
 
 TEST(InlayFilterSettings, RoundedDurationAndShiftOnlyWhenNeeded) {
+  test::EnsureGuiApplication();
   const auto entry = EntryOf("/v/clip.avi", 2, media::TvSystem::kNtsc, 30000.0 / 1001);
   auto filters = commands::InlayFilterSettings(entry, InlayPreferences(0), settings::EnglishLocaleFormats());
   EXPECT_EQ(filters.calenox.InlayFrames(), 150);
@@ -234,10 +235,11 @@ TEST(InlayFilterSettings, RoundedDurationAndShiftOnlyWhenNeeded) {
   };
   EXPECT_EQ(rewritten(filters.dixmark), dc);
   EXPECT_EQ(filters.calenox.Next(source), "16/02/2010 21:36:28");
-  const auto& layrin_calls = filters.layrin.Calls();
-  EXPECT_EQ(layrin_calls.front().text, "%D");
-  EXPECT_EQ(layrin_calls.back().method, Layrin::Method::kBackground);
-  EXPECT_EQ(layrin_calls[layrin_calls.size() - 2].values, (std::vector<std::int32_t>{50, 850, 0}));
+  // The stored position (per mille of the active picture) places the text.
+  const TextBox box = filters.layrin.Place("16/02/2010 21:36:28", 720, 480);
+  ASSERT_FALSE(box.Empty());
+  EXPECT_EQ(box.x, 40);
+  EXPECT_EQ(box.y, 408);
 
   filters = commands::InlayFilterSettings(entry, InlayPreferences(-2), settings::EnglishLocaleFormats());
   EXPECT_EQ(rewritten(filters.dixmark), (media::TDatecode{2010, 2, 16, 19, 36, 28}));
