@@ -18,6 +18,8 @@
 
 namespace {
 
+using korvid::bench::SecondsSince;
+
 using Clock = std::chrono::steady_clock;
 using korvid::media::AviWriter;
 using korvid::media::DvSystem;
@@ -64,12 +66,12 @@ int main(int argc, char** argv) {
       }
       writer.Close();
     }
-    const double write_s = korvid::bench::SecondsSince(start);
+    const double write_s = SecondsSince(start);
     const double mb = static_cast<double>(std::filesystem::file_size(avi)) / 1e6;
 
     start = Clock::now();
     const bool copied = Copy(avi, copy);
-    const double copy_s = korvid::bench::SecondsSince(start);
+    const double copy_s = SecondsSince(start);
 
     std::printf("AVI writer: %zu PAL frames, %.1f MB in %.3f s: %.1f MB/s\n", frames, mb, write_s, mb / write_s);
     if (copied)

@@ -2,6 +2,7 @@
 // What the benchmarks share: clocks, medians and running the tools they are
 // measured against.
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,8 +11,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "sample_clip.h"
 
 namespace korvid::bench {
 
@@ -23,6 +27,35 @@ inline double SecondsSince(Clock::time_point start) {
 
 inline double MsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// Wall seconds `work` takes.
+inline double Seconds(const std::function<void()>& work) {
+  const auto start = Clock::now();
+  work();
+  return SecondsSince(start);
+}
+
+// User and system seconds of this process (RUSAGE_SELF) or of its waited-for
+// children (RUSAGE_CHILDREN).
+inline double CpuSeconds(int who) {
+  rusage usage{};
+  ::getrusage(who, &usage);
+  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// The clip named on the command line, or a ten-minute PAL clip written once
+// to /tmp/long.avi and kept for the next run.
+inline std::filesystem::path LongClip(int argc, char** argv) {
+  const std::filesystem::path path = argc > 1 ? argv[1] : "/tmp/long.avi";
+  if (std::filesystem::exists(path)) return path;
+  samples::DvClipSpec spec;
+  spec.distinct_pictures = 25;
+  spec.frames = 600 * 25;
+  std::printf("writing %s (%d frames)...\n", path.c_str(), spec.frames);
+  samples::WriteDvClip(path, spec);
+  return path;
 }
 
 inline double Median(std::vector<double> values) {

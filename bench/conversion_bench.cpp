@@ -19,14 +19,11 @@
 
 namespace {
 
+using korvid::bench::Quoted;
+using korvid::bench::Seconds;
+
 namespace fs = std::filesystem;
 using korvid::graphs::JobProgress;
-
-double Seconds(const std::function<void()>& work) {
-  const auto start = std::chrono::steady_clock::now();
-  work();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
 void Shell(const std::string& command) {
   if (std::system(command.c_str()) != 0) std::fprintf(stderr, "failed: %s\n", command.c_str());
@@ -52,10 +49,13 @@ int main(int argc, char** argv) {
   korvid::samples::WriteDvClip(dir / "copy.avi", copy_spec);
 
   // Warm the page cache the same way for every contender.
-  Shell("cat " + korvid::bench::Quoted(dir / "copy.avi") + " > /dev/null");
-  const double cp = Seconds([&] { Shell("cp " + korvid::bench::Quoted(dir / "copy.avi") + " " + korvid::bench::Quoted(dir / "cp.avi") + " && sync"); });
+  Shell("cat " + Quoted(dir / "copy.avi") + " > /dev/null");
+  const double cp = Seconds([&] {
+    Shell("cp " + Quoted(dir / "copy.avi") + " " + Quoted(dir / "cp.avi") + " && sync");
+  });
   const double ffcopy = Seconds([&] {
-    Shell("ffmpeg -v error -y -i " + korvid::bench::Quoted(dir / "copy.avi") + " -map 0 -c copy " + korvid::bench::Quoted(dir / "ff_copy.avi") + " && sync");
+    Shell("ffmpeg -v error -y -i " + Quoted(dir / "copy.avi") + " -map 0 -c copy " + Quoted(dir / "ff_copy.avi") +
+          " && sync");
   });
   const double ours = Seconds([&] {
     korvid::graphs::Type1To2Job job(dir / "copy.avi", dir / "ours_type2.avi");
@@ -72,9 +72,9 @@ int main(int argc, char** argv) {
   pal_spec.frames = reencode_seconds * 25;
   korvid::samples::WriteDvClip(dir / "pal.avi", pal_spec);
   const double ffntsc = Seconds([&] {
-    Shell("ffmpeg -v error -y -i " + korvid::bench::Quoted(dir / "pal.avi") +
+    Shell("ffmpeg -v error -y -i " + Quoted(dir / "pal.avi") +
           " -vf yadif,scale=720:480,fps=30000/1001 -pix_fmt yuv411p -c:v dvvideo -c:a pcm_s16le -ar 48000 " +
-          korvid::bench::Quoted(dir / "ff_ntsc.avi"));
+          Quoted(dir / "ff_ntsc.avi"));
   });
   const double ntsc = Seconds([&] {
     korvid::graphs::StandardConversionJob job(dir / "pal.avi", dir / "ours_ntsc.avi",

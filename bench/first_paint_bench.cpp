@@ -20,6 +20,8 @@
 
 namespace {
 
+using korvid::bench::Median;
+
 using Clock = std::chrono::steady_clock;
 
 // Notes the first paint of any widget inside the watched window.
@@ -81,6 +83,6 @@ int main(int argc, char** argv) {
   std::filesystem::remove_all(home);
   std::printf("platform %s, %d runs\n", qPrintable(QGuiApplication::platformName()), kRuns);
   std::printf("first paint, empty list: Korvid window %.1f ms (first %.1f ms, max %.1f ms); bare QMainWindow %.1f ms\n",
-              korvid::bench::Median(window), window.front(), *std::max_element(window.begin(), window.end()), korvid::bench::Median(bare));
+              Median(window), window.front(), *std::max_element(window.begin(), window.end()), Median(bare));
   return 0;
 }

@@ -28,6 +28,9 @@
 
 namespace {
 
+using korvid::bench::FfmpegReadsVideo;
+using korvid::bench::SecondsSince;
+
 using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
 
@@ -49,7 +52,7 @@ double FrameLog(const fs::path& clip, const fs::path& csv) {
   std::ostringstream err;
   if (korvid::graphs::RunFramesCommand({clip.string()}, out, err) != 0) throw std::runtime_error(err.str());
   out.close();
-  return korvid::bench::SecondsSince(start);
+  return SecondsSince(start);
 }
 
 double SubtitleScan(const fs::path& clip, std::size_t& cues) {
@@ -66,7 +69,7 @@ double SubtitleScan(const fs::path& clip, std::size_t& cues) {
         if (frame.read) builder.Add(static_cast<std::int64_t>(frame.frame), frame.packs.datecode);
       });
   cues = builder.Finish().size();
-  return korvid::bench::SecondsSince(start);
+  return SecondsSince(start);
 }
 
 }  // namespace
@@ -78,7 +81,7 @@ int main(int argc, char** argv) {
   int status = 0;
   try {
     clip = made ? MakeClip() : fs::path(argv[1]);
-    if (!korvid::bench::FfmpegReadsVideo(clip)) throw std::runtime_error("ffmpeg could not read " + clip.string());
+    if (!FfmpegReadsVideo(clip)) throw std::runtime_error("ffmpeg could not read " + clip.string());
     double log_best = 0;
     double srt_best = 0;
     double ffmpeg_best = 0;
@@ -88,8 +91,8 @@ int main(int argc, char** argv) {
       keep(log_best, FrameLog(clip, csv));
       keep(srt_best, SubtitleScan(clip, cues));
       const auto start = Clock::now();
-      korvid::bench::FfmpegReadsVideo(clip);
-      keep(ffmpeg_best, korvid::bench::SecondsSince(start));
+      FfmpegReadsVideo(clip);
+      keep(ffmpeg_best, SecondsSince(start));
     }
     std::printf("clip: %s, %ju bytes, %zu cues\n", clip.c_str(), static_cast<std::uintmax_t>(fs::file_size(clip)),
                 cues);

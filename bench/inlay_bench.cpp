@@ -22,13 +22,11 @@
 
 namespace {
 
-namespace fs = std::filesystem;
+using korvid::bench::Quoted;
+using korvid::bench::Seconds;
+using korvid::bench::Shell;
 
-double Seconds(const std::function<void()>& work) {
-  const auto start = std::chrono::steady_clock::now();
-  work();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
+namespace fs = std::filesystem;
 
 }  // namespace
 
@@ -44,18 +42,18 @@ int main(int argc, char** argv) {
   spec.dv_type = 2;
   spec.frames = seconds * 25;
   korvid::samples::WriteDvClip(dir / "pal.avi", spec);
-  korvid::bench::Shell("cat " + korvid::bench::Quoted(dir / "pal.avi") + " > /dev/null");
+  Shell("cat " + Quoted(dir / "pal.avi") + " > /dev/null");
 
   // The text changes every second, as a datecode does.
-  const bool have_drawtext = korvid::bench::Shell("ffmpeg -hide_banner -filters 2>/dev/null | grep -q ' drawtext '");
+  const bool have_drawtext = Shell("ffmpeg -hide_banner -filters 2>/dev/null | grep -q ' drawtext '");
   const std::string draw =
       have_drawtext
           ? "drawtext=font=Arial:fontsize=25:fontcolor=white:x=36:y=490:"
             "text='%{pts\\:gmtime\\:1123930931\\:%d/%m/%Y %T}'"
           : "drawbox=x=36:y=490:w=260:h=30:color=white";
   const double theirs = Seconds([&] {
-    korvid::bench::Shell("ffmpeg -v error -y -i " + korvid::bench::Quoted(dir / "pal.avi") + " -vf \"" + draw +
-          "\" -c:v dvvideo -pix_fmt yuv420p -c:a copy " + korvid::bench::Quoted(dir / "ff_in.avi"));
+    Shell("ffmpeg -v error -y -i " + Quoted(dir / "pal.avi") + " -vf \"" + draw +
+          "\" -c:v dvvideo -pix_fmt yuv420p -c:a copy " + Quoted(dir / "ff_in.avi"));
   });
 
   korvid::settings::Preferences preferences;

@@ -22,6 +22,11 @@
 
 namespace {
 
+using korvid::bench::CpuSeconds;
+using korvid::bench::Quoted;
+using korvid::bench::Seconds;
+using korvid::bench::Shell;
+
 namespace fs = std::filesystem;
 
 struct Cost {
@@ -29,20 +34,12 @@ struct Cost {
   double cpu = 0;  // user and system, of this process or of its children
 };
 
-double CpuSeconds(int who) {
-  rusage usage{};
-  getrusage(who, &usage);
-  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 // On a shared machine the wall time depends on the other load; the CPU
 // time says how much work each side did.
 Cost Measure(int who, const std::function<void()>& work) {
-  const auto start = std::chrono::steady_clock::now();
   const double cpu = CpuSeconds(who);
-  work();
-  return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), CpuSeconds(who) - cpu};
+  const double wall = Seconds(work);
+  return {wall, CpuSeconds(who) - cpu};
 }
 
 }  // namespace
@@ -58,13 +55,13 @@ int main(int argc, char** argv) {
   spec.dv_type = 2;
   spec.frames = seconds * 25;
   korvid::samples::WriteDvClip(dir / "pal.avi", spec);
-  korvid::bench::Shell("cat " + korvid::bench::Quoted(dir / "pal.avi") + " > /dev/null");
+  Shell("cat " + Quoted(dir / "pal.avi") + " > /dev/null");
 
   const std::string chain = korvid::graphs::SquarePixelChain(korvid::media::DvSystem::k625_50, false);
   const Cost theirs = Measure(RUSAGE_CHILDREN, [&] {
-    korvid::bench::Shell("ffmpeg -v error -y -i " + korvid::bench::Quoted(dir / "pal.avi") + " -vf '" + chain +
+    Shell("ffmpeg -v error -y -i " + Quoted(dir / "pal.avi") + " -vf '" + chain +
           "' -c:v libx264 -preset medium -crf " + std::to_string(kQuality) +
-          " -c:a aac -b:a 192k -ar 48000 -movflags +faststart " + korvid::bench::Quoted(dir / "ff.mp4"));
+          " -c:a aac -b:a 192k -ar 48000 -movflags +faststart " + Quoted(dir / "ff.mp4"));
   });
 
   const Cost ours = Measure(RUSAGE_SELF, [&] {

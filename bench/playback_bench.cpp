@@ -24,21 +24,15 @@
 
 namespace {
 
+using korvid::bench::LongClip;
+using korvid::bench::Median;
+using korvid::bench::MsSince;
+using korvid::bench::RunQuietly;
+
 using Clock = std::chrono::steady_clock;
 
 bool FfmpegDecode(const std::filesystem::path& clip) {
-  return korvid::bench::RunQuietly({"ffmpeg", "-v", "error", "-nostdin", "-i", clip.string(), "-f", "null", "-"});
-}
-
-std::filesystem::path ClipFrom(int argc, char** argv) {
-  const std::filesystem::path path = argc > 1 ? argv[1] : "/tmp/long.avi";
-  if (std::filesystem::exists(path)) return path;
-  korvid::samples::DvClipSpec spec;
-  spec.distinct_pictures = 25;
-  spec.frames = 600 * 25;
-  std::printf("writing %s (%d frames)...\n", path.c_str(), spec.frames);
-  korvid::samples::WriteDvClip(path, spec);
-  return path;
+  return RunQuietly({"ffmpeg", "-v", "error", "-nostdin", "-i", clip.string(), "-f", "null", "-"});
 }
 
 }  // namespace
@@ -46,7 +40,7 @@ std::filesystem::path ClipFrom(int argc, char** argv) {
 int main(int argc, char** argv) {
   using korvid::graphs::PlaybackFeed;
   using korvid::graphs::PlaybackSource;
-  const auto clip = ClipFrom(argc, argv);
+  const auto clip = LongClip(argc, argv);
 
   // Open and show frame 0.
   std::vector<double> open_ms;
@@ -56,7 +50,7 @@ int main(int argc, char** argv) {
     PlaybackFeed feed(source);
     feed.Seek(0);
     if (!feed.Next()) return 1;
-    open_ms.push_back(korvid::bench::MsSince(start));
+    open_ms.push_back(MsSince(start));
   }
 
   PlaybackSource source(clip);
@@ -74,7 +68,7 @@ int main(int argc, char** argv) {
       const auto start = Clock::now();
       feed.Seek(k);
       const auto frame = feed.Next();
-      seek_ms.push_back(korvid::bench::MsSince(start));
+      seek_ms.push_back(MsSince(start));
       if (!frame || frame->number != k) return 1;
     }
   }
@@ -87,16 +81,16 @@ int main(int argc, char** argv) {
     feed.Seek(0);
     while (feed.Next()) ++decoded;
   }
-  const double decode_s = korvid::bench::MsSince(decode_start) / 1000;
+  const double decode_s = MsSince(decode_start) / 1000;
 
   const auto ffmpeg_start = Clock::now();
   const bool ffmpeg_ok = FfmpegDecode(clip);
-  const double ffmpeg_s = korvid::bench::MsSince(ffmpeg_start) / 1000;
+  const double ffmpeg_s = MsSince(ffmpeg_start) / 1000;
 
   std::printf("clip: %s, %lld frames\n", clip.c_str(), static_cast<long long>(frames));
-  std::printf("open and show frame 0: median %.2f ms, max %.2f ms (20 runs)\n", korvid::bench::Median(open_ms),
+  std::printf("open and show frame 0: median %.2f ms, max %.2f ms (20 runs)\n", Median(open_ms),
               *std::max_element(open_ms.begin(), open_ms.end()));
-  std::printf("seek to a random frame: median %.2f ms, max %.2f ms (100 seeks)\n", korvid::bench::Median(seek_ms),
+  std::printf("seek to a random frame: median %.2f ms, max %.2f ms (100 seeks)\n", Median(seek_ms),
               *std::max_element(seek_ms.begin(), seek_ms.end()));
   std::printf("decode ahead: %lld frames in %.2f s = %.0f frames/s (picture to RGB32, packs, sound)\n",
               static_cast<long long>(decoded), decode_s, static_cast<double>(decoded) / decode_s);

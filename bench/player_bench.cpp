@@ -36,33 +36,21 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using korvid::bench::CpuSeconds;
+using korvid::bench::LongClip;
+using korvid::bench::Median;
+using korvid::bench::MsSince;
+using korvid::bench::RunQuietly;
 
-double CpuSeconds(int who) {
-  rusage usage{};
-  ::getrusage(who, &usage);
-  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
+using Clock = std::chrono::steady_clock;
 
 // CPU seconds of `ffmpeg -re` decoding `seconds` of the clip.
 double FfmpegRealTimeCpu(const std::filesystem::path& clip, int seconds) {
   const double before = CpuSeconds(RUSAGE_CHILDREN);
-  if (!korvid::bench::RunQuietly({"ffmpeg", "-v", "error", "-nostdin", "-re", "-i", clip.string(), "-t",
+  if (!RunQuietly({"ffmpeg", "-v", "error", "-nostdin", "-re", "-i", clip.string(), "-t",
                                   std::to_string(seconds), "-f", "null", "-"}))
     return -1;
   return CpuSeconds(RUSAGE_CHILDREN) - before;
-}
-
-std::filesystem::path ClipFrom(int argc, char** argv) {
-  const std::filesystem::path path = argc > 1 ? argv[1] : "/tmp/long.avi";
-  if (std::filesystem::exists(path)) return path;
-  korvid::samples::DvClipSpec spec;
-  spec.distinct_pictures = 25;
-  spec.frames = 600 * 25;
-  std::printf("writing %s (%d frames)...\n", path.c_str(), spec.frames);
-  korvid::samples::WriteDvClip(path, spec);
-  return path;
 }
 
 // Runs the event loop, waiting for events as the program's own loop does.
@@ -76,7 +64,7 @@ void RunFor(double ms) {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  const auto clip = ClipFrom(argc, argv);
+  const auto clip = LongClip(argc, argv);
   const int play_seconds = argc > 2 ? std::atoi(argv[2]) : 600;
   const std::string format = "dd/mm/yyyy hh:nn:ss";
   const auto entry = korvid::media::AnalyseFile(clip, {format, korvid::settings::EnglishLocaleFormats()});
@@ -96,7 +84,7 @@ int main(int argc, char** argv) {
     frame.ClearPlayer();
     const auto start = Clock::now();
     if (!frame.OpenInPlayer(entry) || frame.vw->Picture().isNull()) return 1;
-    open_ms.push_back(korvid::bench::MsSince(start));
+    open_ms.push_back(MsSince(start));
   }
 
   const std::int64_t frames = frame.Engine().Source()->FrameCount();
@@ -107,10 +95,10 @@ int main(int argc, char** argv) {
     const std::int64_t k = pick(random);
     auto start = Clock::now();
     frame.SeekToFrame(k);
-    step_ms.push_back(korvid::bench::MsSince(start));
+    step_ms.push_back(MsSince(start));
     start = Clock::now();
     frame.FrameForward();
-    step_ms.push_back(korvid::bench::MsSince(start));
+    step_ms.push_back(MsSince(start));
     if (frame.Engine().ShownFrame() != k + 1) return 1;
   }
 
@@ -133,10 +121,10 @@ int main(int argc, char** argv) {
   // sink holds the first second): the clocks are compared from 5 s on.
   constexpr double kSettleMs = 5000;
   RunFor(kSettleMs);
-  const double settled_wall_ms = korvid::bench::MsSince(play_start);
+  const double settled_wall_ms = MsSince(play_start);
   const double settled_clock_ms = frame.Engine().ClockMs();
   RunFor(play_seconds * 1000.0 - kSettleMs);
-  const double wall_ms = korvid::bench::MsSince(play_start);
+  const double wall_ms = MsSince(play_start);
   const double clock_ms = frame.Engine().ClockMs() - clock_at_start;
   const double clock_gain_ms = (frame.Engine().ClockMs() - settled_clock_ms) - (wall_ms - settled_wall_ms);
   const double start_delay_ms = settled_wall_ms - (settled_clock_ms - clock_at_start);
@@ -148,10 +136,10 @@ int main(int argc, char** argv) {
   const double ffmpeg_cpu = FfmpegRealTimeCpu(clip, ffmpeg_seconds);
 
   std::printf("clip: %s, %lld frames\n", clip.c_str(), static_cast<long long>(frames));
-  std::printf("open to frame 0 on screen: median %.2f ms, max %.2f ms (20 runs)\n", korvid::bench::Median(open_ms),
+  std::printf("open to frame 0 on screen: median %.2f ms, max %.2f ms (20 runs)\n", Median(open_ms),
               *std::max_element(open_ms.begin(), open_ms.end()));
   std::printf("step to its frame on screen: median %.2f ms, max %.2f ms (100 seeks, 100 one-frame steps)\n",
-              korvid::bench::Median(step_ms), *std::max_element(step_ms.begin(), step_ms.end()));
+              Median(step_ms), *std::max_element(step_ms.begin(), step_ms.end()));
   std::printf("played %.1f s (%s clock): %lld frames shown of %.0f due, frame on screen %lld\n", wall_ms / 1000,
               sound_clock ? "sound" : "system", static_cast<long long>(shown), clock_ms / 40.0,
               static_cast<long long>(on_screen));

@@ -23,6 +23,9 @@
 
 namespace {
 
+using korvid::bench::FfmpegReadsVideo;
+using korvid::bench::SecondsSince;
+
 using Clock = std::chrono::steady_clock;
 
 long MaxRssKb() {
@@ -62,7 +65,7 @@ ScanRun Scan(const std::filesystem::path& clip) {
                                abort, progress);
   run.frames = reader.FrameCount();
   run.scenes += 1;  // the running scene at the end
-  run.seconds = korvid::bench::SecondsSince(start);
+  run.seconds = SecondsSince(start);
   return run;
 }
 
@@ -72,7 +75,7 @@ int main(int argc, char** argv) {
   try {
     const std::filesystem::path clip = argc > 1 ? std::filesystem::path(argv[1]) : DefaultClip();
     // Warm the cache: ffmpeg reads the whole file once.
-    if (!korvid::bench::FfmpegReadsVideo(clip)) {
+    if (!FfmpegReadsVideo(clip)) {
       std::fprintf(stderr, "ffmpeg could not read %s\n", clip.c_str());
       return 1;
     }
@@ -83,8 +86,8 @@ int main(int argc, char** argv) {
       const ScanRun run = Scan(clip);
       if (best.seconds == 0 || run.seconds < best.seconds) best = run;
       const auto start = Clock::now();
-      korvid::bench::FfmpegReadsVideo(clip);
-      const double s = korvid::bench::SecondsSince(start);
+      FfmpegReadsVideo(clip);
+      const double s = SecondsSince(start);
       if (ffmpeg_best == 0 || s < ffmpeg_best) ffmpeg_best = s;
     }
     const double ours = static_cast<double>(best.frames) / best.seconds;
