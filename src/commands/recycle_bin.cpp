@@ -59,16 +59,6 @@ bool DeviceOf(std::string path, dev_t& device) {
   }
 }
 
-// Makes the folder and its missing parents, each private to the user.
-bool MakeFolders(const std::string& path) {
-  for (std::size_t at = 1; at <= path.size(); ++at) {
-    if (at < path.size() && path[at] != '/') continue;
-    if (::mkdir(path.substr(0, at).c_str(), 0700) != 0 && errno != EEXIST) return false;
-  }
-  struct stat facts {};
-  return ::stat(path.c_str(), &facts) == 0 && S_ISDIR(facts.st_mode);
-}
-
 // A folder of the user's own: made private when missing, and then a real
 // folder (not a link) that belongs to the user.
 bool OwnFolder(const std::string& path) {
@@ -193,7 +183,7 @@ bool MoveToRecycleBin(const std::filesystem::path& path) {
   dev_t homeDevice = 0;
   if (!dataHome.empty() && DeviceOf(Joined(dataHome, "Trash"), homeDevice) && homeDevice == original.st_dev) {
     const std::string trash = Joined(dataHome, "Trash");
-    return MakeFolders(trash) && MoveInto(trash, file, file, original);
+    return MakePrivateFolders(trash) && MoveInto(trash, file, file, original);
   }
   const std::string top = TopOfMount(FolderPart(file), original.st_dev);
   const std::string relative = top == "/" ? file.substr(1) : file.substr(top.size() + 1);

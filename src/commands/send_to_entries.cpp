@@ -1,12 +1,12 @@
 #include "commands/send_to_entries.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <cstdint>
+#include <fstream>
+#include <iterator>
 #include <span>
 #include <system_error>
 
+#include "commands/user_data_home.h"
 #include "media/atomic_output.h"
 #include "resources/product.h"
 #include "resources/user_error.h"
@@ -38,17 +38,12 @@ std::string QuotedExecArgument(const std::string& argument) {
   return quoted + "\"";
 }
 
-// Folders the user's data folder lacks are made private, as the base-directory
-// rules ask.
-bool MakeFolders(const fs::path& folder) {
-  std::error_code error;
-  if (fs::is_directory(folder, error)) return true;
-  if (!folder.has_parent_path() || folder.parent_path() == folder || !MakeFolders(folder.parent_path())) return false;
-  return ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
-}
-
+// Every start applies the entries: one already as it should be is left
+// untouched.
 bool WriteEntry(const fs::path& path, const std::string& text) {
-  if (!MakeFolders(path.parent_path())) return false;
+  std::ifstream current(path, std::ios::binary);
+  if (current && std::string(std::istreambuf_iterator<char>(current), {}) == text) return true;
+  if (!MakePrivateFolders(path.parent_path().string())) return false;
   try {
     media::AtomicOutput output(path);
     output.File().WriteAt(0, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));

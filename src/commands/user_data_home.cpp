@@ -1,8 +1,10 @@
 #include "commands/user_data_home.h"
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 
 namespace korvid::commands {
@@ -19,6 +21,15 @@ std::string UserDataHome() {
     home = user->pw_dir;
   }
   return home.empty() ? std::string() : home + "/.local/share";
+}
+
+bool MakePrivateFolders(const std::string& path) {
+  for (std::size_t at = 1; at <= path.size(); ++at) {
+    if (at < path.size() && path[at] != '/') continue;
+    if (::mkdir(path.substr(0, at).c_str(), 0700) != 0 && errno != EEXIST) return false;
+  }
+  struct stat facts {};
+  return ::stat(path.c_str(), &facts) == 0 && S_ISDIR(facts.st_mode);
 }
 
 }  // namespace korvid::commands

@@ -9,4 +9,8 @@ namespace korvid::commands {
 // else ~/.local/share; empty when there is no home to speak of.
 std::string UserDataHome();
 
+// Makes the folder and its missing parents, each private to the user, as
+// the base-directory rules ask; true when the folder is there.
+bool MakePrivateFolders(const std::string& path);
+
 }  // namespace korvid::commands

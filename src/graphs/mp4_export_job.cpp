@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "graphs/av_check.h"
 #include "graphs/bounded_queue.h"
 #include "graphs/datecode_cues.h"
 #include "graphs/dv_picture_decoder.h"
@@ -48,14 +49,6 @@ constexpr const char* kSubtitleHeader =
     "Style: Default,Arial,16,&Hffffff,&Hffffff,&H0,&H0,0,0,0,0,100,100,0,0,1,1,0,2,10,10,10,0\r\n\r\n"
     "[Events]\r\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\r\n";
 
-void Check(int result, const char* what) {
-  if (result < 0) throw ConversionError(std::string("cannot ") + what + ": " + media::AvErrorText(result));
-}
-
-AVRational FrameTimeOf(media::DvSystem system) {
-  return system == media::DvSystem::k625_50 ? AVRational{1, 25} : AVRational{1001, 30000};
-}
-
 // Options handed to FFmpeg, which takes those it knows out of the list.
 struct Options {
   Options() = default;
@@ -74,29 +67,26 @@ struct RecordingMarks {
 RecordingMarks ReadMarks(const std::filesystem::path& path) {
   try {
     SceneFrameReader reader(path);
-    const std::size_t count = reader.FrameCount();
     RecordingMarks marks;
-    if (count == 0) return marks;
-    const auto read = [&](std::size_t k) {
-      try {
-        return std::optional<FramePacks>(reader.Read(k));
-      } catch (const media::FileError&) {
-        return std::optional<FramePacks>();  // an unreadable frame marks nothing
-      }
-    };
+    if (reader.FrameCount() == 0) return marks;
+    std::optional<FramePacks> first;
+    try {
+      first = reader.Read(0);
+    } catch (const media::FileError&) {
+      // an unreadable first frame starts the scan without a date
+    }
     SceneDetector detector;
-    DatecodeCueBuilder cues;
-    const std::optional<FramePacks> first = read(0);
     detector.Begin(first ? RecordingValue(first->datecode) : std::nullopt,
                    first ? SceneTimecodeText(first->timecode) : std::string());
-    for (std::size_t k = 0; k < count; ++k) {
-      const std::optional<FramePacks> packs = k == 0 ? first : read(k);
-      if (!packs) continue;
-      FrameOutcome outcome = detector.Feed(static_cast<std::int32_t>(k), packs->datecode, packs->timecode);
-      if (outcome.finished) marks.scenes.push_back(std::move(*outcome.finished));
-      cues.Add(static_cast<std::int64_t>(k), packs->datecode);
-    }
-    marks.scenes.push_back(detector.Finish(static_cast<std::int32_t>(count - 1)));
+    DatecodeCueBuilder cues;
+    const std::atomic<bool> never{false};
+    SceneScanProgress progress;
+    RunSceneScan(
+        reader, detector, [&marks](const DetectedScene& scene) { marks.scenes.push_back(scene); }, never, progress,
+        [&cues](const ScannedFrame& frame) {
+          if (frame.read) cues.Add(static_cast<std::int64_t>(frame.frame), frame.packs.datecode);
+        });
+    marks.scenes.push_back(detector.Finish(static_cast<std::int32_t>(reader.FrameCount() - 1)));
     marks.cues = cues.Finish();
     return marks;
   } catch (const SceneScanError& e) {
@@ -123,10 +113,10 @@ struct Track {
 
 Track AddTrack(AVFormatContext& file, media::CodecContextPtr encoder, AVDictionary** options) {
   if ((file.oformat->flags & AVFMT_GLOBALHEADER) != 0) encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-  Check(avcodec_open2(encoder.get(), encoder->codec, options), "open an encoder");
+  CheckAv(avcodec_open2(encoder.get(), encoder->codec, options), "open an encoder");
   Track track{std::move(encoder), avformat_new_stream(&file, nullptr)};
   if (track.stream == nullptr) throw ConversionError("out of memory for a stream");
-  Check(avcodec_parameters_from_context(track.stream->codecpar, track.encoder.get()), "describe a stream");
+  CheckAv(avcodec_parameters_from_context(track.stream->codecpar, track.encoder.get()), "describe a stream");
   track.stream->time_base = track.encoder->time_base;
   return track;
 }
@@ -136,11 +126,11 @@ void WritePackets(Track& track, AVFormatContext& file, AVPacket& packet, std::in
   for (;;) {
     const int got = avcodec_receive_packet(track.encoder.get(), &packet);
     if (got == AVERROR(EAGAIN) || got == AVERROR_EOF) return;
-    Check(got, "encode");
+    CheckAv(got, "encode");
     if (packet.duration == 0) packet.duration = missing_duration;
     av_packet_rescale_ts(&packet, track.encoder->time_base, track.stream->time_base);
     packet.stream_index = track.stream->index;
-    Check(av_interleaved_write_frame(&file, &packet), "write the MP4 file");
+    CheckAv(av_interleaved_write_frame(&file, &packet), "write the MP4 file");
   }
 }
 
@@ -210,7 +200,7 @@ class SoundFrames {
     if (!left_.empty()) Send(0, static_cast<int>(left_.size()), file, packet);
     left_.clear();
     right_.clear();
-    Check(avcodec_send_frame(track_.encoder.get(), nullptr), "encode the sound");
+    CheckAv(avcodec_send_frame(track_.encoder.get(), nullptr), "encode the sound");
     WritePackets(track_, file, packet, 0);
   }
 
@@ -220,14 +210,14 @@ class SoundFrames {
     frame->format = AV_SAMPLE_FMT_FLTP;
     frame->sample_rate = kSoundRate;
     frame->nb_samples = samples;
-    Check(av_channel_layout_copy(&frame->ch_layout, &track_.encoder->ch_layout), "encode the sound");
-    Check(av_frame_get_buffer(frame.get(), 0), "encode the sound");
+    CheckAv(av_channel_layout_copy(&frame->ch_layout, &track_.encoder->ch_layout), "encode the sound");
+    CheckAv(av_frame_get_buffer(frame.get(), 0), "encode the sound");
     const std::size_t bytes = static_cast<std::size_t>(samples) * sizeof(float);
     std::memcpy(frame->data[0], left_.data() + from, bytes);
     std::memcpy(frame->data[1], right_.data() + from, bytes);
     frame->pts = sent_;
     sent_ += samples;
-    Check(avcodec_send_frame(track_.encoder.get(), frame.get()), "encode the sound");
+    CheckAv(avcodec_send_frame(track_.encoder.get(), frame.get()), "encode the sound");
     WritePackets(track_, file, packet, 0);
   }
 
@@ -253,13 +243,13 @@ void WriteCue(Track& track, AVFormatContext& file, AVPacket& packet, const Datec
   std::vector<std::uint8_t> bytes(dialogue.size() * 4 + 256);
   const int size = avcodec_encode_subtitle(track.encoder.get(), bytes.data(), static_cast<int>(bytes.size()),
                                            &subtitle);
-  Check(size, "write the datecode subtitles");
-  Check(av_new_packet(&packet, size), "write the datecode subtitles");
+  CheckAv(size, "write the datecode subtitles");
+  CheckAv(av_new_packet(&packet, size), "write the datecode subtitles");
   std::memcpy(packet.data, bytes.data(), static_cast<std::size_t>(size));
   packet.pts = packet.dts = av_rescale_q(cue.firstFrame, frame_time, track.stream->time_base);
   packet.duration = av_rescale_q(cue.endFrame - cue.firstFrame, frame_time, track.stream->time_base);
   packet.stream_index = track.stream->index;
-  Check(av_interleaved_write_frame(&file, &packet), "write the MP4 file");
+  CheckAv(av_interleaved_write_frame(&file, &packet), "write the MP4 file");
 }
 
 void AddChapters(AVFormatContext& file, const std::vector<DetectedScene>& scenes, AVRational frame_time,
@@ -309,19 +299,19 @@ std::int64_t Mp4ExportJob::Duration() const { return DvFramesTicks(source_.Syste
 
 void Mp4ExportJob::Run(JobProgress& progress) {
   const media::DvSystem system = source_.System();
-  const AVRational frame_time = FrameTimeOf(system);
+  const AVRational frame_time = DvFrameTime(system);
   const AVPixelFormat dv_format = system == media::DvSystem::k625_50 ? AV_PIX_FMT_YUV420P : AV_PIX_FMT_YUV411P;
-  const int dv_lines = system == media::DvSystem::k625_50 ? 576 : 480;
+  const int dv_lines = DvPictureLines(system);
   const RecordingMarks marks = ReadMarks(source_.File().Path());
 
   media::AtomicOutput output(output_, source_.File().Path());
   AVFormatContext* raw = nullptr;
-  Check(avformat_alloc_output_context2(&raw, nullptr, "mp4", nullptr), "make an MP4 file");
+  CheckAv(avformat_alloc_output_context2(&raw, nullptr, "mp4", nullptr), "make an MP4 file");
   media::OutputFormatPtr file(raw);
   // The muxer reopens the file by name to move its index to the front.
   file->url = av_strdup(output.TemporaryPath().c_str());
   if (file->url == nullptr) throw ConversionError("out of memory for the MP4 file");
-  Check(avio_open(&file->pb, file->url, AVIO_FLAG_WRITE), "write the MP4 file");
+  CheckAv(avio_open(&file->pb, file->url, AVIO_FLAG_WRITE), "write the MP4 file");
 
   SquarePixelFilter filter(system, source_.Wide(), dv_format);
   Options picture_options;
@@ -344,7 +334,7 @@ void Mp4ExportJob::Run(JobProgress& progress) {
   // time scale: at the default milliseconds the sound would lose its last
   // samples. This one counts both 48 kHz samples and NTSC frames exactly.
   av_dict_set(&mux_options.list, "movie_timescale", "240000", 0);
-  Check(avformat_write_header(file.get(), &mux_options.list), "write the MP4 file");
+  CheckAv(avformat_write_header(file.get(), &mux_options.list), "write the MP4 file");
 
   media::PacketPtr packet = media::AllocPacket();
   std::optional<SoundFrames> sound_frames;
@@ -361,9 +351,14 @@ void Mp4ExportJob::Run(JobProgress& progress) {
         DvPictureDecoder decoder;
         std::vector<std::uint8_t> dv;
         media::FramePtr last;
+        // The frame the next picture is pulled into; one is made only when
+        // the last was taken.
+        media::FramePtr spare = media::AllocFrame();
         const auto pull_filtered = [&](FilteredFrame& item) {
-          for (media::FramePtr out = media::AllocFrame(); filter.Pull(*out); out = media::AllocFrame())
-            item.pictures.push_back(std::move(out));
+          while (filter.Pull(*spare)) {
+            item.pictures.push_back(std::move(spare));
+            spare = media::AllocFrame();
+          }
         };
         for (std::size_t k = 0; k < source_.FrameCount() && !progress.StopRequested(); ++k) {
           FilteredFrame item;
@@ -401,7 +396,7 @@ void Mp4ExportJob::Run(JobProgress& progress) {
           // The DV decoder marks every picture as a key picture; x264 would
           // obey and make every picture one.
           shown->pict_type = AV_PICTURE_TYPE_NONE;
-          Check(avcodec_send_frame(picture.encoder.get(), shown.get()), "encode the picture");
+          CheckAv(avcodec_send_frame(picture.encoder.get(), shown.get()), "encode the picture");
           WritePackets(picture, *file, *packet, 1);
         }
         if (sound_frames && !item.sound.empty()) sound_frames->Add(item.sound, *file, *packet);
@@ -410,12 +405,12 @@ void Mp4ExportJob::Run(JobProgress& progress) {
           progress.SetPosition(DvFramesTicks(system, done));
         }
       });
-  Check(avcodec_send_frame(picture.encoder.get(), nullptr), "encode the picture");
+  CheckAv(avcodec_send_frame(picture.encoder.get(), nullptr), "encode the picture");
   WritePackets(picture, *file, *packet, 1);
   if (sound_frames) sound_frames->Finish(*file, *packet);
   TrimChapters(*file, static_cast<std::int64_t>(done));
-  Check(av_write_trailer(file.get()), "write the MP4 file");
-  Check(avio_closep(&file->pb), "write the MP4 file");
+  CheckAv(av_write_trailer(file.get()), "write the MP4 file");
+  CheckAv(avio_closep(&file->pb), "write the MP4 file");
   output.Commit();
 }
 

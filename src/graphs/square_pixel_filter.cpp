@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "graphs/conversion_job.h"
+#include "graphs/av_check.h"
 
 extern "C" {
 #include <libavfilter/buffersink.h>
@@ -17,12 +17,6 @@ constexpr int kDvWidth = 720;
 constexpr int kActiveWidth = 704;
 
 bool IsPal(media::DvSystem system) { return system == media::DvSystem::k625_50; }
-int LinesOf(media::DvSystem system) { return IsPal(system) ? 576 : 480; }
-AVRational FrameTimeOf(media::DvSystem system) { return IsPal(system) ? AVRational{1, 25} : AVRational{1001, 30000}; }
-
-void Check(int result, const char* what) {
-  if (result < 0) throw ConversionError(std::string("cannot ") + what + ": " + media::AvErrorText(result));
-}
 
 }  // namespace
 
@@ -37,20 +31,20 @@ std::string SquarePixelChain(media::DvSystem system, bool wide) {
   std::snprintf(chain, sizeof chain,
                 "bwdif=mode=send_field:parity=bff:deint=all,crop=%d:%d:%d:0,scale=%d:%d:flags=bicubic,"
                 "format=yuv420p,setsar=1",
-                kActiveWidth, LinesOf(system), (kDvWidth - kActiveWidth) / 2, size.width, size.height);
+                kActiveWidth, DvPictureLines(system), (kDvWidth - kActiveWidth) / 2, size.width, size.height);
   return chain;
 }
 
 SquarePixelFilter::SquarePixelFilter(media::DvSystem system, bool wide, AVPixelFormat format)
     : graph_(avfilter_graph_alloc()), size_(SquarePixelSize(system, wide)) {
   if (!graph_) throw ConversionError("out of memory for the picture filters");
-  const AVRational frame = FrameTimeOf(system);
+  const AVRational frame = DvFrameTime(system);
   char args[256];
   std::snprintf(args, sizeof args, "video_size=%dx%d:pix_fmt=%d:time_base=%d/%d:frame_rate=%d/%d:pixel_aspect=1/1",
-                kDvWidth, LinesOf(system), static_cast<int>(format), frame.num, frame.den, frame.den, frame.num);
-  Check(avfilter_graph_create_filter(&source_, avfilter_get_by_name("buffer"), "in", args, nullptr, graph_.get()),
+                kDvWidth, DvPictureLines(system), static_cast<int>(format), frame.num, frame.den, frame.den, frame.num);
+  CheckAv(avfilter_graph_create_filter(&source_, avfilter_get_by_name("buffer"), "in", args, nullptr, graph_.get()),
         "set up the picture filters");
-  Check(avfilter_graph_create_filter(&sink_, avfilter_get_by_name("buffersink"), "out", nullptr, nullptr,
+  CheckAv(avfilter_graph_create_filter(&sink_, avfilter_get_by_name("buffersink"), "out", nullptr, nullptr,
                                      graph_.get()),
         "set up the picture filters");
 
@@ -69,18 +63,18 @@ SquarePixelFilter::SquarePixelFilter(media::DvSystem system, bool wide, AVPixelF
       avfilter_graph_parse_ptr(graph_.get(), SquarePixelChain(system, wide).c_str(), &inputs, &outputs, nullptr);
   avfilter_inout_free(&outputs);
   avfilter_inout_free(&inputs);
-  Check(parsed, "set up the picture filters");
-  Check(avfilter_graph_config(graph_.get(), nullptr), "set up the picture filters");
+  CheckAv(parsed, "set up the picture filters");
+  CheckAv(avfilter_graph_config(graph_.get(), nullptr), "set up the picture filters");
 }
 
 void SquarePixelFilter::Push(AVFrame* picture) {
-  Check(av_buffersrc_add_frame_flags(source_, picture, AV_BUFFERSRC_FLAG_KEEP_REF), "filter a picture");
+  CheckAv(av_buffersrc_add_frame_flags(source_, picture, AV_BUFFERSRC_FLAG_KEEP_REF), "filter a picture");
 }
 
 bool SquarePixelFilter::Pull(AVFrame& out) {
   const int got = av_buffersink_get_frame(sink_, &out);
   if (got == AVERROR(EAGAIN) || got == AVERROR_EOF) return false;
-  Check(got, "filter a picture");
+  CheckAv(got, "filter a picture");
   return true;
 }
 

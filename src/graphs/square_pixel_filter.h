@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include "media/avi_stream.h"
 #include "media/dv_frame.h"
 #include "media/ffmpeg_ptr.h"
 
@@ -20,6 +21,13 @@ struct PictureSize {
   int width = 0;
   int height = 0;
 };
+
+// One DV frame's duration and the DV picture's height in `system`.
+inline AVRational DvFrameTime(media::DvSystem system) {
+  const media::FrameRate rate = media::DvFrameRate(system);
+  return AVRational{static_cast<int>(rate.scale), static_cast<int>(rate.rate)};
+}
+inline int DvPictureLines(media::DvSystem system) { return system == media::DvSystem::k625_50 ? 576 : 480; }
 
 PictureSize SquarePixelSize(media::DvSystem system, bool wide);
 

@@ -23,10 +23,6 @@ class TAboutFrame final : public QFrame {
   // The command-line page in front (help asked on the command line).
   void ShowCommandLinePage();
 
-  QTreeWidget* Switches() const { return switches_; }
-  QTextEdit* PluginPage() const { return plugins_; }
-  QTextEdit* SystemPage() const { return system_; }
-
  private:
   QWidget* BuildCredits();
   QWidget* BuildCommandLine(commands::CoreSession& session);
