@@ -186,8 +186,7 @@ void TBaseFrame::ShowEntry(const media::TAfficherFichier& entry) {
   LabNom->setFont(nameFont);
   LabNom->setText(name);
 
-  labDatecode->setText(FromUtf8(entry.datecode ? settings::FormatDateTime(prefs_.displayDatecodeFormat, *entry.datecode, locale_)
-                                               : entry.datecodeText));
+  ShowDatecode(std::nullopt);
   labscn->setVisible(entry.hasSceneFile);
   LabTimecode->setText(FromUtf8(entry.timecodeText));
   std::string codec = entry.codec;
@@ -373,7 +372,7 @@ void TBaseFrame::OnFrameShown(const graphs::PlaybackFrame& frame) {
   overlay_.Follow(frame.number, frame.packs, moved_);
   moved_ = false;
   if (frame.packs) {
-    labDatecode->setText(FromUtf8(graphs::DatecodeLabelText(frame.packs->datecode, prefs_.displayDatecodeFormat, locale_)));
+    ShowDatecode(frame.packs);
     LabTimecode->setText(FromUtf8(graphs::TimecodeLabelText(frame.packs->timecode)));
   }
   const graphs::PlaybackSource* source = engine_.Source();
@@ -396,12 +395,18 @@ void TBaseFrame::Redraw() {
   vw->SetPicture(overlay_.Compose(picture_, packs_), aspect_);
 }
 
+void TBaseFrame::ShowDatecode(const std::optional<graphs::FramePacks>& packs) {
+  if (packs)
+    labDatecode->setText(FromUtf8(graphs::DatecodeLabelText(packs->datecode, prefs_.displayDatecodeFormat, locale_)));
+  else if (entry_)
+    labDatecode->setText(FromUtf8(entry_->datecode
+                                      ? settings::FormatDateTime(prefs_.displayDatecodeFormat, *entry_->datecode, locale_)
+                                      : entry_->datecodeText));
+}
+
 void TBaseFrame::OverlaySettingsChanged() {
   overlay_.Configure(prefs_);
-  if (packs_)
-    labDatecode->setText(FromUtf8(graphs::DatecodeLabelText(packs_->datecode, prefs_.displayDatecodeFormat, locale_)));
-  else if (entry_ && entry_->datecode)
-    labDatecode->setText(FromUtf8(settings::FormatDateTime(prefs_.displayDatecodeFormat, *entry_->datecode, locale_)));
+  ShowDatecode(packs_);
   if (!IsPlaying()) Redraw();
 }
 

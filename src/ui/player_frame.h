@@ -142,6 +142,9 @@ class TBaseFrame : public QFrame {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // The datecode label: from the packs of the frame on screen, else the
+  // entry's first frame.
+  void ShowDatecode(const std::optional<graphs::FramePacks>& packs);
   void BuildWidgets();
   void PlaceVideo(graphs::DisplayAspect aspect);
   void PlaceSliders();
