@@ -136,19 +136,22 @@ bool IsRealDate(const media::TDatecode& d) {
   return media::HasDatecode(d) && settings::IsValidDateTime({d.year, d.month, d.day, d.hour, d.minute, d.second});
 }
 
-// The DV frames in order, a damaged chunk (empty, short or long) given as
-// the whole frame before it, or the first whole one after it at the start.
+// The DV frames in order, a damaged chunk (empty, short, long, or no frame
+// of the video's system) given as the whole frame before it, or the first
+// whole one after it at the start.
 class WholeFrames {
  public:
-  WholeFrames(const media::BinaryFile& file, std::span<const media::FrameLocation> frames, std::size_t first,
-              std::vector<std::uint8_t> firstFrame)
-      : file_(file), frames_(frames), bytes_(firstFrame.size()), first_(first), last_(std::move(firstFrame)) {}
+  WholeFrames(const media::BinaryFile& file, std::span<const media::FrameLocation> frames, media::DvSystem system,
+              std::size_t first, std::vector<std::uint8_t> firstFrame)
+      : file_(file), frames_(frames), system_(system), first_(first), last_(std::move(firstFrame)) {}
 
   // Frame f, called for f = 0, 1, 2, ...
   const std::vector<std::uint8_t>& Read(std::uint64_t f) {
     if (f > first_) {
-      if (frames_[f].size == bytes_)
-        last_ = Chunk(file_, frames_[f]);
+      std::vector<std::uint8_t> chunk;
+      if (frames_[f].size == media::FrameBytes(system_)) chunk = Chunk(file_, frames_[f]);
+      if (!chunk.empty() && media::DetectDvSystem(chunk) == system_)
+        last_.swap(chunk);
       else
         ++replaced_;
     } else if (f < first_) {
@@ -161,7 +164,7 @@ class WholeFrames {
  private:
   const media::BinaryFile& file_;
   std::span<const media::FrameLocation> frames_;
-  std::size_t bytes_;
+  media::DvSystem system_;
   std::uint64_t first_;
   std::vector<std::uint8_t> last_;
   std::uint64_t replaced_ = 0;
@@ -247,7 +250,7 @@ SplitResult SplitIntoScenes(const fs::path& source, const std::vector<std::uint6
       }
     }
 
-    WholeFrames whole(file, frames, firstWhole, first);
+    WholeFrames whole(file, frames, *system, firstWhole, first);
     std::uint64_t done = 0;
     for (std::size_t scene = 0; scene < starts.size(); ++scene) {
       const std::uint64_t begin = starts[scene];

@@ -34,7 +34,7 @@ bool HostUsable(const korvid_call& call) {
   return call.host != nullptr && call.host->struct_size >= sizeof(korvid_host) && call.file != nullptr;
 }
 
-// A scene without a recording date keeps the source's name with its number.
+// A scene without a real recording date keeps the source's name with its number.
 fs::path PlaceUndated(const fs::path& written, const fs::path& source, int number) {
   const std::string base = (source.parent_path() / source.stem()).string() + "_scene" + std::to_string(number);
   for (int n = 0; n < 1000; ++n) {
