@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-multimedia-dev qt6-svg-dev libgl-dev
   libavcodec-dev libavfilter-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev
-  ffmpeg mediainfo dvgrab
+  ffmpeg mediainfo dvgrab desktop-file-utils
   xvfb xauth ccache imagemagick pulseaudio
   fonts-liberation2 fontconfig
 )

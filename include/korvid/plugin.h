@@ -78,7 +78,8 @@
  * as it was compiled; Korvid reads only the fields that size covers, so
  * fields added at the end in later versions stay optional. The structures
  * Korvid hands in carry their own struct_size: check it before reading a
- * field added after KORVID_PLUGIN_ABI_VERSION 1.
+ * field added after KORVID_PLUGIN_ABI_VERSION 1 (korvid_host's warn came
+ * with version 2).
  */
 #ifndef KORVID_PLUGIN_H
 #define KORVID_PLUGIN_H
@@ -90,7 +91,7 @@ extern "C" {
 #endif
 
 #define KORVID_PLUGIN_TYPE "korvid_0005"
-#define KORVID_PLUGIN_ABI_VERSION 1
+#define KORVID_PLUGIN_ABI_VERSION 2
 #define KORVID_PLUGIN_TEXT_BUFFER_BYTES 65537
 #define KORVID_PLUGIN_TEXT_MAX_CHARS 255
 #define KORVID_PLUGIN_MAX_ACTIONS 256
@@ -183,6 +184,10 @@ struct korvid_host {
    * into out and leaves the file where it was. */
   int32_t (*move_to_datecode_name)(void *context, const char *written, const struct korvid_date_time *datecode,
                                    char *out, uint32_t out_bytes);
+  /* Version 2. Tells the user something about work that succeeded all
+   * the same (damaged input mended, for example): a warning in the window,
+   * a line on standard error in an unattended run. */
+  void (*warn)(void *context, const char *text);
 };
 
 /* One call of a handler: its inputs and its outputs. */

@@ -13,6 +13,7 @@
 #include "media/dv_frame.h"
 #include "media/dv_pack_scan.h"
 #include "media/le_bytes.h"
+#include "settings/date_time_format.h"
 
 namespace korvid::split {
 namespace {
@@ -131,6 +132,44 @@ media::AviStream DvCopy(const media::TAvistream& stream, std::span<const std::ui
   return out;
 }
 
+bool IsRealDate(const media::TDatecode& d) {
+  return media::HasDatecode(d) && settings::IsValidDateTime({d.year, d.month, d.day, d.hour, d.minute, d.second});
+}
+
+// The DV frames in order, a damaged chunk (empty, short, long, or no frame
+// of the video's system) given as the whole frame before it, or the first
+// whole one after it at the start.
+class WholeFrames {
+ public:
+  WholeFrames(const media::BinaryFile& file, std::span<const media::FrameLocation> frames, media::DvSystem system,
+              std::size_t first, std::vector<std::uint8_t> firstFrame)
+      : file_(file), frames_(frames), system_(system), first_(first), last_(std::move(firstFrame)) {}
+
+  // Frame f, called for f = 0, 1, 2, ...
+  const std::vector<std::uint8_t>& Read(std::uint64_t f) {
+    if (f > first_) {
+      std::vector<std::uint8_t> chunk;
+      if (frames_[f].size == media::FrameBytes(system_)) chunk = Chunk(file_, frames_[f]);
+      if (!chunk.empty() && media::DetectDvSystem(chunk) == system_)
+        last_.swap(chunk);
+      else
+        ++replaced_;
+    } else if (f < first_) {
+      ++replaced_;
+    }
+    return last_;
+  }
+  std::uint64_t Replaced() const { return replaced_; }
+
+ private:
+  const media::BinaryFile& file_;
+  std::span<const media::FrameLocation> frames_;
+  media::DvSystem system_;
+  std::uint64_t first_;
+  std::vector<std::uint8_t> last_;
+  std::uint64_t replaced_ = 0;
+};
+
 fs::path TemporaryName(const fs::path& folder, const fs::path& source, std::size_t scene) {
   return folder / ("." + source.stem().string() + ".scene" + std::to_string(scene + 1) + ".part.avi");
 }
@@ -161,9 +200,10 @@ std::vector<std::uint64_t> ReadSceneStarts(const fs::path& scnFile) {
   return starts;
 }
 
-std::vector<fs::path> SplitIntoScenes(const fs::path& source, const std::vector<std::uint64_t>& starts,
-                                      const fs::path& folder, const SplitHooks& hooks) {
-  std::vector<fs::path> placed;
+SplitResult SplitIntoScenes(const fs::path& source, const std::vector<std::uint64_t>& starts, const fs::path& folder,
+                            const SplitHooks& hooks) {
+  SplitResult result;
+  std::vector<fs::path>& placed = result.placed;
   fs::path writing;
   try {
     const media::BinaryFile file(source, media::BinaryFile::Mode::kRead);
@@ -177,8 +217,20 @@ std::vector<fs::path> SplitIntoScenes(const fs::path& source, const std::vector<
     if (frames.empty() || !ordered || starts.back() >= frames.size())
       throw SplitError("the scene file does not match " + source.string() + ": scan it again");
 
-    const std::vector<std::uint8_t> first = Chunk(file, frames[0]);
-    const std::optional<media::DvSystem> system = media::DetectDvSystem(first);
+    // The system comes from the first whole frame; dropped frames before it
+    // become copies of it.
+    std::vector<std::uint8_t> first;
+    std::optional<media::DvSystem> system;
+    std::size_t firstWhole = 0;
+    for (; firstWhole < frames.size(); ++firstWhole) {
+      const std::uint32_t size = frames[firstWhole].size;
+      if (size != media::FrameBytes(media::DvSystem::k625_50) && size != media::FrameBytes(media::DvSystem::k525_60))
+        continue;
+      first = Chunk(file, frames[firstWhole]);
+      system = media::DetectDvSystem(first);
+      if (system && first.size() == media::FrameBytes(*system)) break;
+      system.reset();
+    }
     if (!system) throw SplitError(source.string() + " holds no DV video");
     const StreamTiming videoTiming = TimingOf(param.streams[*dv]);
 
@@ -198,7 +250,7 @@ std::vector<fs::path> SplitIntoScenes(const fs::path& source, const std::vector<
       }
     }
 
-    const std::size_t frameBytes = media::FrameBytes(*system);
+    WholeFrames whole(file, frames, *system, firstWhole, first);
     std::uint64_t done = 0;
     for (std::size_t scene = 0; scene < starts.size(); ++scene) {
       const std::uint64_t begin = starts[scene];
@@ -208,12 +260,11 @@ std::vector<fs::path> SplitIntoScenes(const fs::path& source, const std::vector<
       WrittenScene written{writing, std::nullopt};
       media::AviWriter writer = media::AviWriter::Create(writing, streams);
       for (std::uint64_t f = begin; f < end; ++f) {
-        const std::vector<std::uint8_t> frame = Chunk(file, frames[f]);
-        if (frame.size() != frameBytes) throw SplitError("frame " + std::to_string(f) + " of " + source.string() + " is damaged");
+        const std::vector<std::uint8_t>& frame = whole.Read(f);
         if (f == begin) {
           media::TDatecode datecode;
           media::ReadFrameDatecode(frame, datecode);
-          if (media::HasDatecode(datecode)) written.datecode = datecode;
+          if (IsRealDate(datecode)) written.datecode = datecode;
         }
         writer.WriteChunk(dvOutput, frame);
         // Sound goes with the frame during which it starts; the last frame
@@ -231,6 +282,7 @@ std::vector<fs::path> SplitIntoScenes(const fs::path& source, const std::vector<
       writing.clear();
     }
     if (hooks.progress) hooks.progress(100);
+    result.framesReplaced = whole.Replaced();
   } catch (...) {
     std::error_code ignored;
     if (!writing.empty()) fs::remove(writing, ignored);
@@ -242,7 +294,7 @@ std::vector<fs::path> SplitIntoScenes(const fs::path& source, const std::vector<
       throw SplitError(e.what());
     }
   }
-  return placed;
+  return result;
 }
 
 }  // namespace korvid::split

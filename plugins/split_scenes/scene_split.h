@@ -28,8 +28,10 @@ class SplitError : public std::runtime_error {
 std::vector<std::uint64_t> ReadSceneStarts(const std::filesystem::path& scnFile);
 
 struct WrittenScene {
-  std::filesystem::path file;         // where the scene was written
-  std::optional<media::TDatecode> datecode;  // its first frame's, when it has one
+  std::filesystem::path file;  // where the scene was written
+  // Its first frame's, when that is a real date and time (a damaged pack
+  // can read as the 13th month or 61 minutes).
+  std::optional<media::TDatecode> datecode;
 };
 
 struct SplitHooks {
@@ -39,14 +41,20 @@ struct SplitHooks {
   std::function<std::filesystem::path(const WrittenScene&)> place;
 };
 
+struct SplitResult {
+  std::vector<std::filesystem::path> placed;
+  // Empty or short DV chunks (dropped frames), each written as the whole
+  // frame before it, or after it where none came before.
+  std::uint64_t framesReplaced = 0;
+};
+
 // Writes the scenes of `source` that start at `starts` (as ReadSceneStarts
 // gives them), each first under a temporary name in `folder`, then placed.
 // Starts beyond the video's frames, or out of order, mean the scene file
 // belongs to another version of the video: SplitError, nothing written.
-// Returns the placed files. A stop or a failure removes the scene being
-// written and throws SplitError; scenes placed before stay.
-std::vector<std::filesystem::path> SplitIntoScenes(const std::filesystem::path& source,
-                                                   const std::vector<std::uint64_t>& starts,
-                                                   const std::filesystem::path& folder, const SplitHooks& hooks);
+// A stop or a failure removes the scene being written and throws
+// SplitError; scenes placed before stay.
+SplitResult SplitIntoScenes(const std::filesystem::path& source, const std::vector<std::uint64_t>& starts,
+                            const std::filesystem::path& folder, const SplitHooks& hooks);
 
 }  // namespace korvid::split

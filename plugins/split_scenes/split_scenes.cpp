@@ -1,7 +1,9 @@
 // "Split into scenes": a Korvid plug-in that writes one AVI per scene of a
 // video's scene file, each named after the recording date of its first
-// frame. The DV frames and sound chunks are copied unchanged, so the
-// scenes put back together are the source, bit for bit.
+// frame (a scene without a real one after the video and its number). The
+// DV frames and sound chunks are copied unchanged, dropped frames mended
+// as conversions mend them, so the scenes put back together are the
+// source, bit for bit.
 
 #include <unistd.h>
 
@@ -32,7 +34,7 @@ bool HostUsable(const korvid_call& call) {
   return call.host != nullptr && call.host->struct_size >= sizeof(korvid_host) && call.file != nullptr;
 }
 
-// A scene without a recording date keeps the source's name with its number.
+// A scene without a real recording date keeps the source's name with its number.
 fs::path PlaceUndated(const fs::path& written, const fs::path& source, int number) {
   const std::string base = (source.parent_path() / source.stem()).string() + "_scene" + std::to_string(number);
   for (int n = 0; n < 1000; ++n) {
@@ -90,8 +92,15 @@ void SplitExecution(korvid_call* call) {
       if (failed) throw SplitError(out);
       return out;
     };
-    korvid::split::SplitIntoScenes(source, korvid::split::ReadSceneStarts(SceneFileOf(*call->file)),
-                                   source.parent_path(), hooks);
+    const korvid::split::SplitResult result = korvid::split::SplitIntoScenes(
+        source, korvid::split::ReadSceneStarts(SceneFileOf(*call->file)), source.parent_path(), hooks);
+    // Conversions mend dropped frames the same way and say so; so does the split.
+    if (result.framesReplaced > 0) {
+      const std::string report = source.string() + ": " + std::to_string(result.placed.size()) +
+                                 " scenes written; " + std::to_string(result.framesReplaced) +
+                                 " damaged frames were replaced by the frame next to them.";
+      host.warn(host.context, report.c_str());
+    }
   } catch (const std::exception& e) {
     WriteText(e.what(), call->error, call->error_bytes);
   }

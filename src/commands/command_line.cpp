@@ -146,6 +146,26 @@ std::string UnknownSwitchLetter(std::string_view parameter, const SwitchTable& t
   return {};
 }
 
+std::string SwitchTakenFault(std::string_view switchText, const FileActionRegistry& registry) {
+  using resources::Fill;
+  using resources::Text;
+  const std::string text = media::AsciiLower(switchText);
+  if (text.empty()) return {};
+  for (const FixedSwitch& fixed : kFixedSwitches)
+    if (text.find(fixed.letter) != std::string::npos) return Fill(Text::kSwitchHoldsFixedLetter, {fixed.letter, fixed.caption});
+  for (const std::string_view prefix : {"+", "/"})
+    if (text.find(prefix) != std::string::npos) return Fill(Text::kSwitchHoldsPrefix, {prefix});
+  for (int i = 0; i < registry.Count(); ++i) {
+    const tFileAction& other = registry.At(i);
+    const std::string taken = other.Switch();
+    if (taken.empty() || (text.find(taken) == std::string::npos && taken.find(text) == std::string::npos)) continue;
+    std::string_view caption = other.Caption.empty() ? other.Name() : other.Caption;
+    while (!caption.empty() && caption.back() == ' ') caption.remove_suffix(1);
+    return Fill(Text::kSwitchTaken, {caption, taken});
+  }
+  return {};
+}
+
 bool SwitchHas(std::string_view parameter, std::string_view text) {
   return !text.empty() && media::AsciiLower(parameter).find(media::AsciiLower(text)) != std::string::npos;
 }

@@ -51,6 +51,12 @@ struct CommandLineRow {
 // commands.
 std::string UnknownSwitchLetter(std::string_view parameter, const SwitchTable& table);
 
+// Why `switchText` cannot be a plug-in action's switch: it holds a fixed
+// letter or a switch prefix, or it holds (or is held by) the switch of a
+// command of `registry`. Switch texts count as substrings, so either would
+// run the other command too. Empty when it is free.
+std::string SwitchTakenFault(std::string_view switchText, const FileActionRegistry& registry);
+
 // The About panel's rows: one per table entry whose action has a caption,
 // and the four fixed switches, sorted without regard to case, each once.
 std::vector<CommandLineRow> CommandLineRows(const SwitchTable& table, const ActionList& actions);

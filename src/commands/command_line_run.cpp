@@ -118,9 +118,7 @@ int RunCommandLineWithoutWindow(const std::vector<std::string>& parameters, cons
                        .defaults = {.documentsFolder = env.documentsFolder},
                        .missingFilters = env.missingFilters,
                        .dataHome = env.dataHome});
-  for (const PluginListing& plugin : session.Plugins())
-    if (plugin.faulty)
-      env.err << resources::Fill(resources::Text::kPluginSkipped, {plugin.file.string(), plugin.skipped});
+  env.err << PluginStartNotes(session.Plugins());
   // Checked once the plug-ins are loaded; nothing has run or been saved yet.
   const std::string refused = RefusedSwitches(parameters, session.Commands().registry);
   if (!refused.empty()) {

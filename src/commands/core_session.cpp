@@ -81,6 +81,11 @@ void CoreSession::SetDisplayDatecodeFormat(const std::string& format) {
 
 void CoreSession::SetSendTo(bool on) {
   preferences_.values().sendTo = on;
+  // The desktop would drop such an entry without a word; the user hears why.
+  if (const std::string fault = DesktopEntryFault(sendTo_.executable); on && !fault.empty()) {
+    host_.Ask(MessageKind::kWarning, resources::Fill(resources::Text::kSendToNotWritten, {fault}), Buttons::kOk);
+    return;
+  }
   ApplySendTo(on, sendTo_);
 }
 

@@ -132,13 +132,23 @@ std::int32_t MoveToDatecodeName(void* context, const char* written, const korvid
   }
 }
 
+void Warn(void* context, const char* text) {
+  try {
+    if (text == nullptr) return;
+    const std::string said = CutUtf8(std::string_view(text, ::strnlen(text, kTextBytes)), kTextBytes - 1);
+    if (!said.empty()) ServicesOf(context).host.Ask(MessageKind::kWarning, said, Buttons::kOk);
+  } catch (...) {
+    // nothing may be thrown into the plug-in; the warning is lost
+  }
+}
+
 // The buffers and views of one handler call.
 class Call {
  public:
   Call(const TParam& param, const media::TAfficherFichier* entry, PluginServices& services)
       : param_(CParam(param)), text_(kTextBytes, '\0'), error_(kTextBytes, '\0') {
     if (entry != nullptr) info_ = FileInfoOf(*entry);
-    host_ = {sizeof(korvid_host), &services, &Progress, &MoveToDatecodeName};
+    host_ = {sizeof(korvid_host), &services, &Progress, &MoveToDatecodeName, &Warn};
     call_ = {sizeof(korvid_call), &param_, entry != nullptr ? &info_ : nullptr, &host_, 1, 1, KORVID_UPDATE_NONE,
              text_.data(), static_cast<std::uint32_t>(kTextBytes), error_.data(),
              static_cast<std::uint32_t>(kTextBytes)};

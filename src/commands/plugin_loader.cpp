@@ -8,6 +8,8 @@
 #include <optional>
 #include <system_error>
 
+#include "commands/command_line.h"
+#include "commands/shared_object_check.h"
 #include "resources/product.h"
 #include "resources/string_table.h"
 
@@ -92,6 +94,11 @@ void PluginSet::Load(const std::vector<fs::path>& folders, FileActionRegistry& r
 PluginListing PluginSet::LoadLibrary(const fs::path& file, FileActionRegistry& registry) {
   PluginListing listing;
   listing.file = file;
+  listing.skipped = SharedObjectFault(file);
+  if (!listing.skipped.empty()) {
+    listing.faulty = true;
+    return listing;
+  }
   void* const handle = OpenLibrary(file, listing.skipped);
   if (handle == nullptr) return listing;
 
@@ -139,11 +146,28 @@ PluginListing PluginSet::LoadLibrary(const fs::path& file, FileActionRegistry& r
     }
   }
   for (const korvid_file_action* action : declared) {
-    registry.Add(actions_.emplace_back(MakePluginFileAction(*action, services_)));
+    tFileAction& added = actions_.emplace_back(MakePluginFileAction(*action, services_));
+    // The action keeps its menu item; only a switch that would also run
+    // another command, or a fixed letter, is taken away.
+    if (const std::string taken = SwitchTakenFault(added.Switch(), registry); !taken.empty()) {
+      listing.notes.push_back(
+          Fill(Text::kPluginSwitchDropped, {file.string(), added.Switch(), added.Name(), taken}));
+      added.SetSwitch("");
+    }
+    registry.Add(added);
     ++listing.actions;
   }
   listing.accepted = true;
   return listing;
+}
+
+std::string PluginStartNotes(const std::vector<PluginListing>& listings) {
+  std::string text;
+  for (const PluginListing& listing : listings) {
+    if (listing.faulty) text += Fill(Text::kPluginSkipped, {listing.file.string(), listing.skipped});
+    for (const std::string& note : listing.notes) text += note;
+  }
+  return text;
 }
 
 std::vector<std::string> PluginPageLines(const std::vector<PluginListing>& listings) {

@@ -25,9 +25,13 @@ struct PluginListing {
   std::string description;
   int actions = 0;      // file actions registered
   std::string skipped;  // why the library was not accepted; empty when it was
-  // Skipped for answering nonsense, not merely for being no plug-in of
-  // ours: worth telling even where no panel lists the plug-ins.
+  // Skipped for being no whole library or for answering nonsense, not
+  // merely for being no plug-in of ours: worth telling even where no panel
+  // lists the plug-ins.
   bool faulty = false;
+  // What was changed in an accepted library's actions (a switch dropped),
+  // each a line for standard error.
+  std::vector<std::string> notes;
 };
 
 // The plug-in folders of a program whose executable is `executable`:
@@ -59,6 +63,10 @@ class PluginSet {
   std::deque<tFileAction> actions_;  // the registry points into it
   std::vector<PluginListing> listings_;
 };
+
+// The lines for standard error about the libraries tried: each faulty one
+// skipped, with its reason, and the notes of the accepted ones.
+std::string PluginStartNotes(const std::vector<PluginListing>& listings);
 
 // The page's lines for the accepted libraries: "Korvid uses the following
 // plug-ins:", then per library its title "file (n actions):", version and

@@ -6,9 +6,12 @@
 #include <span>
 #include <system_error>
 
+#include <QStringDecoder>
+
 #include "commands/user_data_home.h"
 #include "media/atomic_output.h"
 #include "resources/product.h"
+#include "resources/string_table.h"
 #include "resources/user_error.h"
 
 namespace korvid::commands {
@@ -69,9 +72,22 @@ fs::path OpenWithEntryPath(const fs::path& dataHome) { return dataHome / "applic
 
 fs::path SendToEntryPath(const fs::path& dataHome) { return dataHome / "Thunar" / "sendto" / kEntryName; }
 
-std::string DesktopEntryText(const fs::path& executable) {
+std::string DesktopEntryFault(const fs::path& executable) {
+  using resources::Fill;
+  using resources::Text;
   const std::string program = executable.string();
-  if (program.empty() || program.find_first_of("\r\n") != std::string::npos) return {};
+  if (program.empty()) return std::string(resources::Str(Text::kSendToNoProgram));
+  QStringDecoder utf8(QStringDecoder::Utf8);
+  const QString decoded = utf8.decode(QByteArrayView(program.data(), static_cast<qsizetype>(program.size())));
+  if (utf8.hasError()) return Fill(Text::kSendToPathNotUtf8, {decoded.toStdString()});
+  for (const char c : program)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return Fill(Text::kSendToPathControl, {program});
+  return {};
+}
+
+std::string DesktopEntryText(const fs::path& executable) {
+  if (!DesktopEntryFault(executable).empty()) return {};
+  const std::string program = executable.string();
   const std::string name(resources::kProductName);
   return "[Desktop Entry]\n"
          "Type=Application\n"

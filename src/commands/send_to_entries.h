@@ -19,8 +19,13 @@ struct SendToPlaces {
 std::filesystem::path OpenWithEntryPath(const std::filesystem::path& dataHome);
 std::filesystem::path SendToEntryPath(const std::filesystem::path& dataHome);
 
+// Why no desktop entry can name `executable`: entries are UTF-8 text whose
+// values hold no control characters (a tab, a line break), and the desktop
+// drops an entry that breaks either rule. Empty when one can.
+std::string DesktopEntryFault(const std::filesystem::path& executable);
+
 // The entry's text, the program's path quoted for the Exec key; empty when
-// no entry can name it (a line break in the path).
+// DesktopEntryFault names a reason.
 std::string DesktopEntryText(const std::filesystem::path& executable);
 
 // Writes both entries (replacing what they held) when `on`, removes them

@@ -5,7 +5,9 @@
 #include <QSaveFile>
 #include <QString>
 
+#include <climits>
 #include <fstream>
+#include <optional>
 
 #include "settings/process_flags.h"
 #include "settings/system_locale.h"
@@ -46,10 +48,34 @@ std::string_view WithoutByteOrderMark(std::string_view line) {
   return line;
 }
 
+// No path the system opens is longer (PATH_MAX counts the closing zero).
+constexpr std::size_t kLongestPath = PATH_MAX - 1;
+// A line is read into memory up to the longest path with room for its
+// indentation and line end; the rest of a longer line is only skipped.
+constexpr std::size_t kLongestLine = kLongestPath + 64;
+
 std::string EntryPathOf(std::string_view raw, bool first) {
+  if (raw.size() > kLongestLine) return {};
   const std::string_view line = Trim(first ? WithoutByteOrderMark(raw) : raw);
-  if (line.empty() || line.front() == '#') return {};
+  if (line.empty() || line.front() == '#' || line.size() > kLongestPath) return {};
   return std::string(line);
+}
+
+// The next line of `in` without its "\n", or nothing at the end. A line
+// longer than kLongestLine comes back cut to kLongestLine + 1 bytes, which
+// EntryPathOf skips: a file of one endless line costs no more memory.
+std::optional<std::string> ReadBoundedLine(std::istream& in) {
+  std::streambuf& buffer = *in.rdbuf();
+  std::string line;
+  for (int c = buffer.sbumpc();; c = buffer.sbumpc()) {
+    if (c == std::char_traits<char>::eof()) {
+      if (line.empty()) return std::nullopt;
+      break;
+    }
+    if (c == '\n') break;
+    if (line.size() <= kLongestLine) line.push_back(static_cast<char>(c));
+  }
+  return line;
 }
 
 }  // namespace
@@ -127,12 +153,13 @@ void LoadPlaylist(VideoList& list, const std::filesystem::path& path) {
   list.BeginBatch(resources::Fill(Text::kOpenPlaylist, {path.string()}));
   if (!settings::Flags().AbortCommand) {
     std::ifstream in(path, std::ios::binary);
-    std::string raw;
     bool first = true;
     while (in && !settings::Flags().AbortCommand) {
       list.View().ProcessEvents();
-      if (settings::Flags().AbortCommand || !std::getline(in, raw)) break;
-      const std::string entry = EntryPathOf(raw, first);
+      if (settings::Flags().AbortCommand) break;
+      const std::optional<std::string> raw = ReadBoundedLine(in);
+      if (!raw) break;
+      const std::string entry = EntryPathOf(*raw, first);
       first = false;
       if (!entry.empty()) list.AddFile(entry);
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <span>
 
+#include "media/avi_stream.h"
 #include "media/le_bytes.h"
 
 namespace korvid::media {
@@ -116,6 +117,11 @@ class TAviParam::Walk {
   }
 
   bool WalkStrl(std::uint64_t pos, std::uint64_t end) {
+    // A crafted header of millions of empty stream lists would otherwise
+    // cost memory and time in proportion, on the window's thread.
+    if (out_.streams.size() == kMaxAviStreams)
+      throw FileError(file_.Path().string() + " declares more than " + std::to_string(kMaxAviStreams) +
+                      " streams, more than an AVI file can hold");
     out_.streams.emplace_back();
     const auto index = static_cast<std::int32_t>(out_.streams.size() - 1);
     TAvistream& stream = out_.streams.back();

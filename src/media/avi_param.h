@@ -51,7 +51,7 @@ struct AviChunkPlace {
 class TAviParam {
  public:
   // Opens, reads and closes the file; throws FileError when it cannot be
-  // opened or read.
+  // opened or read, or declares more than kMaxAviStreams streams.
   explicit TAviParam(const std::filesystem::path& path);
   // Walks an already open file.
   explicit TAviParam(const BinaryFile& file);

@@ -5,6 +5,7 @@
 // any other codec.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -13,6 +14,9 @@
 #include "media/dv_frame.h"
 
 namespace korvid::media {
+
+// Chunk names carry the stream's number in two digits ("00dc" ... "99wb").
+inline constexpr std::size_t kMaxAviStreams = 99;
 
 struct AviVideoFormat {
   DvSystem system = DvSystem::k625_50;

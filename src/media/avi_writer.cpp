@@ -266,7 +266,8 @@ AviWriter::~AviWriter() = default;
 
 AviWriter AviWriter::Create(const std::filesystem::path& path, std::vector<AviStream> streams,
                             const AviWriterOptions& options) {
-  if (streams.empty() || streams.size() > 99) throw std::invalid_argument("an AVI file needs 1 to 99 streams");
+  if (streams.empty() || streams.size() > kMaxAviStreams)
+    throw std::invalid_argument("an AVI file needs 1 to " + std::to_string(kMaxAviStreams) + " streams");
   if (options.riff_part_limit == 0 || options.riff_part_limit > kMaxPartLimit)
     throw std::invalid_argument("the RIFF part limit must be between 1 byte and 3 GiB");
   if (options.max_parts == 0 || options.max_parts > 1u << 20)

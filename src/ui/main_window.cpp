@@ -19,6 +19,7 @@
 #include <QToolBar>
 
 #include <filesystem>
+#include <iostream>
 #include <set>
 
 #include "commands/command_line.h"
@@ -61,6 +62,7 @@ TUIForm::TUIForm(WindowSetup setup) : setup_(std::move(setup)) {
   core.frameRateChooser = frameRateForm_;
   core.codecChooser = codecForm_;
   session_ = std::make_unique<commands::CoreSession>(std::move(core));
+  std::cerr << commands::PluginStartNotes(session_->Plugins());
   session_->Context().lockListCommands = [this](bool locked) {
     listLocked_ = locked;
     RefreshActions();

@@ -135,6 +135,29 @@ TEST_F(BoundedInputTest, SpecialFilesAreNamedAndSkippedWithoutHanging) {
   EXPECT_TRUE(S_ISFIFO(facts.st_mode));
 }
 
+// Every empty "strl" list is a stream: a header of a million of them once
+// cost memory and time in proportion. The file is refused at the writer's
+// own limit, with that reason, and a file at the limit is read as before.
+TEST_F(BoundedInputTest, StreamsBeyondTheWritersLimitAreRefusedWithTheirReason) {
+  const auto declaring = [](std::size_t streams) {
+    std::vector<test::Bytes> header{test::Chunk("avih", test::AvihData(40000, 0, 0))};
+    for (std::size_t k = 0; k < streams; ++k) header.push_back(test::List("LIST", "strl", {}));
+    return test::List("RIFF", "AVI ", {test::List("LIST", "hdrl", header)});
+  };
+  const fs::path many = work_ / "many.avi";
+  test::WriteWholeFile(many, declaring(100));
+  const fs::path limit = work_ / "limit.avi";
+  test::WriteWholeFile(limit, declaring(99));
+
+  const test::ShellResult refused = Korvid("--datecode " + test::Quoted(many));
+  EXPECT_EQ(refused.exit_code, 1) << refused.output;
+  EXPECT_NE(refused.output.find(many.string() + " declares more than 99 streams"), std::string::npos)
+      << refused.output;
+  const test::ShellResult read = Korvid("--datecode " + test::Quoted(limit));
+  EXPECT_EQ(read.exit_code, 1) << read.output;
+  EXPECT_NE(read.output.find("Error (no video stream)"), std::string::npos) << read.output;
+}
+
 TEST_F(BoundedInputTest, HeaderExtremesAndDamagedFramesStayDefined) {
   // The most negative bitmap height has no positive twin.
   const fs::path tall = work_ / "tall.avi";

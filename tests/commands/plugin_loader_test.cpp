@@ -55,9 +55,10 @@ class PluginSessionTest : public ::testing::Test {
 };
 
 TEST_F(PluginSessionTest, WellFormedLibrariesAreListedAndTheRestSkippedWithTheirReason) {
-  ASSERT_EQ(listings_.size(), 10u);
-  const std::map<std::string, int> accepted{
-      {"accepted.vlk", 1}, {"capitals.vlk", 1}, {"zero_actions.vlk", 0}, {"builtin_name.vlk", 1}};
+  ASSERT_EQ(listings_.size(), 12u);
+  const std::map<std::string, int> accepted{{"accepted.vlk", 1},     {"capitals.vlk", 1},
+                                            {"zero_actions.vlk", 0}, {"builtin_name.vlk", 1},
+                                            {"switch_hidden.vlk", 1}, {"switch_rename.vlk", 1}};
   for (const auto& [file, listing] : listings_) {
     SCOPED_TRACE(file);
     const auto it = accepted.find(file);
@@ -109,6 +110,17 @@ TEST_F(PluginSessionTest, PluginActionsBecomeCommandsExceptUnderATakenName) {
   EXPECT_FALSE(hasSwitch("y", "pmRenameScAn"));
   // Skipped libraries add nothing.
   EXPECT_EQ(commands.registry.Find("NoHandlers"), nullptr);
+
+  // A switch that a fixed letter or a built-in holds is dropped; the
+  // command keeps its menu item.
+  for (const char* name : {"pmSwitchHidden", "pmSwitchRename"}) {
+    SCOPED_TRACE(name);
+    EXPECT_NE(commands.actions.Find(name), nullptr);
+    EXPECT_FALSE(std::any_of(commands.switches.begin(), commands.switches.end(),
+                             [&](const SwitchEntry& e) { return e.actionName == name; }));
+  }
+  EXPECT_EQ(listings_["switch_hidden.vlk"].notes.size(), 1u);
+  EXPECT_TRUE(listings_["accepted.vlk"].notes.empty());
 }
 
 // A build tree or a portable copy looks beside the executable only; an

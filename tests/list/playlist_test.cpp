@@ -2,8 +2,11 @@
 // and loading into another order.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <climits>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -183,6 +186,35 @@ TEST_F(PlaylistTest, AbortStopsALoadBetweenTwoLines) {
   list::LoadPlaylist(*list, playlist);
   EXPECT_EQ(list->Count(), 1);
   EXPECT_FALSE(commands::Flags().AbortCommand);
+}
+
+// The most memory this process has held so far, in KiB.
+long PeakKib() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
+// A line without an end in sight (256 MiB of a sparse file) once went into
+// memory whole. Lines longer than any path are skipped, the long one
+// without being held; the entries around them still load.
+TEST_F(PlaylistTest, LinesLongerThanAnyPathAreSkippedWithoutBeingHeld) {
+  const auto a = test::PlaceSample("pal_type1.avi", dir_ / "a.avi");
+  const auto b = test::PlaceSample("pal_type1.avi", dir_ / "b.avi");
+  const fs::path playlist = dir_ / "long.txt";
+  WriteText(playlist, "     " + a.string() + "\r\n     /none/");
+  constexpr std::uintmax_t kLineBytes = std::uintmax_t{256} << 20;
+  fs::resize_file(playlist, kLineBytes);
+  {
+    std::ofstream out(playlist, std::ios::binary | std::ios::app);
+    // One byte too long to be a path, then one that is.
+    out << "x.avi\r\n     /" << std::string(PATH_MAX - 1, 'y') << "\r\n     " << b.string() << "\r\n";
+  }
+  auto list = MakeList(1);
+  const long before = PeakKib();
+  list::LoadPlaylist(*list, playlist);
+  EXPECT_LT(PeakKib() - before, 64 * 1024);
+  EXPECT_EQ(Paths(*list), (std::vector<std::string>{a.string(), b.string()}));
 }
 
 TEST(DefaultPlaylistTest, LivesInThePlaylistFolder) {

@@ -14,6 +14,8 @@
 #include "media/avi_stream_analysis.h"
 #include "media/avi_writer.h"
 #include "media/dv_frame.h"
+#include "media/dv_pack_scan.h"
+#include "media/dv_pack_writer.h"
 #include "sample_clip.h"
 #include "settings/date_time_format.h"
 #include "support/avi_probe.h"
@@ -143,6 +145,80 @@ TEST_F(SplitScenesTest, RealCamcorderFrames) {
   ExpectScenes(clip, {{DefaultName(sony) + ".avi", sony, 20},
                       {DefaultName(older) + ".avi", older, 20},
                       {DefaultName(sony) + "(1).avi", sony, 20}});
+}
+
+// A tape's damage after its scene file was made: the second scene starts
+// on a frame whose date reads as the 13th month, and the third holds a
+// dropped (empty) chunk and a short one. The split names the undatable
+// scene after the video and its number, writes every scene whole with the
+// frame before standing in for each damaged one, and says how many.
+TEST_F(SplitScenesTest, DamagedFramesAreMendedAndImpossibleDatesNameNoScene) {
+  KORVID_REQUIRE_REAL_FIXTURES();
+  const auto perfect = test::ReadWholeFile(test::RealFixturesDir() / "sony_perfect.dv");
+  const auto other = test::ReadWholeFile(test::RealFixturesDir() / "sony_subcode_errors.dv");
+  ASSERT_EQ(perfect.size(), media::FrameBytes(media::DvSystem::k525_60));
+  std::vector<std::uint8_t> thirteenth = other;
+  auto date = media::FindUsablePack(thirteenth, media::kRecordingDatePack);
+  ASSERT_TRUE(date.has_value());
+  date->pack[3] = static_cast<std::uint8_t>((date->pack[3] & 0xE0) | 0x13);
+  ASSERT_TRUE(media::WritePack(thirteenth, date->pack));
+  media::TDatecode read;
+  media::ReadFrameDatecode(thirteenth, read);
+  ASSERT_EQ(read.month, 13);
+
+  const fs::path clip = work_ / "tape.avi";
+  // A type 1 stream the writer lets hold damaged chunks.
+  media::AviStream stream = media::DvInterleavedStream({media::DvSystem::k525_60, false});
+  stream.dv_system.reset();
+  const auto info = media::DvInfoFromFrame(perfect);
+  stream.format.assign(info.begin(), info.end());
+  const auto write = [&clip, &stream](const std::vector<std::vector<std::uint8_t>>& frames) {
+    auto writer = media::AviWriter::Create(clip, {stream});
+    for (const auto& frame : frames) writer.WriteChunk(0, frame);
+    writer.Close();
+  };
+  std::vector<std::vector<std::uint8_t>> frames;
+  for (const auto* frame : {&perfect, &other, &perfect})
+    for (int k = 0; k < 20; ++k) frames.push_back(*frame);
+  write(frames);
+  const auto run = [this](const std::string& switches, const fs::path& file) {
+    return test::RunCommand({"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM",
+                             "HOME=" + home_.path().string(), "XDG_CONFIG_HOME=" + (home_ / ".config").string(),
+                             "sh", "-c", "exec \"$0\" \"$@\" 2>&1", KORVID_BINARY_DIR "/src/korvid", "+h",
+                             switches, file.string()});
+  };
+  const test::CommandResult scanned = run("+s", clip);
+  ASSERT_EQ(scanned.exit_code, 0) << scanned.output;
+
+  frames[20] = thirteenth;
+  frames[45].clear();
+  frames[46].resize(1000);
+  write(frames);
+  const test::CommandResult result = run("+u", clip);
+  ASSERT_EQ(result.exit_code, 0) << result.output;
+  EXPECT_NE(result.output.find(clip.string() + ": 3 scenes written; 2 damaged frames were replaced"),
+            std::string::npos)
+      << result.output;
+  const settings::DateTimeValue sony{2024, 7, 8, 19, 55, 58};
+  const std::vector<std::string> names{DefaultName(sony) + ".avi", "tape_scene2.avi", DefaultName(sony) + "(1).avi"};
+  std::vector<std::string> written;
+  for (const auto& entry : fs::directory_iterator(work_.path()))
+    if (entry.path() != clip && entry.path().extension() != ".scn") written.push_back(entry.path().filename());
+  std::sort(written.begin(), written.end());
+  std::vector<std::string> expected = names;
+  std::sort(expected.begin(), expected.end());
+  ASSERT_EQ(written, expected) << result.output;
+  for (const std::string& name : names) {
+    SCOPED_TRACE(name);
+    const auto probed = test::ProbeFile(work_ / name);
+    ASSERT_TRUE(probed.has_value());
+    ASSERT_FALSE(probed->streams.empty());
+    EXPECT_EQ(probed->streams[0].read_frames, 20);
+  }
+  // The mended scene holds the same frames as the first: the stand-ins are
+  // the whole frame before them.
+  EXPECT_TRUE(test::ExtractStream(work_ / names[2], "v:0", "rawvideo") ==
+              test::ExtractStream(work_ / names[0], "v:0", "rawvideo"));
 }
 
 // Escape while the second scene is written: it is removed, the first

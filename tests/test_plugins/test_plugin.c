@@ -20,6 +20,9 @@
 #ifndef PLUGIN_SWITCH
 #define PLUGIN_SWITCH "k"
 #endif
+#ifndef PLUGIN_MARK
+#define PLUGIN_MARK "k"
+#endif
 
 #ifdef PLUGIN_NO_EXPORTS
 /* A library, but none of the five exports. */
@@ -31,10 +34,10 @@ static void put(const char *text, char *buffer, int32_t size) {
 }
 
 #ifndef PLUGIN_NO_HANDLERS
-/* Leaves a mark beside the file, so that a run is seen from outside. */
+/* Leaves a mark beside the file ("FILE.k"), so that a run is seen from outside. */
 static void touch_execution(struct korvid_call *call) {
   char path[4096];
-  snprintf(path, sizeof path, "%s.k", call->file->full_name);
+  snprintf(path, sizeof path, "%s." PLUGIN_MARK, call->file->full_name);
   FILE *mark = fopen(path, "w");
   if (mark == NULL) {
     snprintf(call->error, call->error_bytes, "cannot write %s", path);
