@@ -23,6 +23,9 @@ constexpr int kSoundBufferMs = 200;
 // second, so that the first Play would stall.
 constexpr int kSilenceTickMs = 10;
 constexpr int kSilenceLeadMs = 30;
+// While playing, the file is checked for another program's rewriting
+// this often.
+constexpr int kRewriteCheckMs = 200;
 // With no file open the device is let go after a while.
 constexpr int kSoundKeptMs = 10'000;
 
@@ -180,8 +183,12 @@ void PlayerEngine::Tick() {
     return;
   }
   if (!feed_) return;
-  // Each batch of reads first makes sure the index still fits the file.
-  if (Rewritten(shown_, true)) return;
+  // A batch of reads first makes sure the index still fits the file; a
+  // file still being written is opened again only so often.
+  if (!checked_.isValid() || checked_.elapsed() >= kRewriteCheckMs) {
+    checked_.start();
+    if (Rewritten(shown_, true)) return;
+  }
   try {
     while (pending_.size() < kFramesAhead) {
       std::optional<graphs::PlaybackFrame> next = feed_->TryNext();

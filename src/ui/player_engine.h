@@ -94,6 +94,7 @@ class PlayerEngine : public QObject {
   QTimer timer_;
   QTimer release_;  // lets the device go a while after the last file
   QElapsedTimer wall_;
+  QElapsedTimer checked_;  // since the file was last checked while playing
   // Decoded frames whose time has not come yet.
   std::deque<graphs::PlaybackFrame> pending_;
   std::int64_t shown_ = -1;
