@@ -1,5 +1,8 @@
 // The player frame playing a long PAL DV clip: time from OpenInPlayer to
-// frame 0 on screen, time from a step to its frame on screen, the CPU the
+// frame 0 on screen, time from a step to its frame on screen, the delay
+// from the first Play after opening a file to its sound starting and its
+// picture moving, the time from a move of the dragged track bar handle to
+// the frame under it on screen, the CPU the
 // process uses while playing at 25 frames a second, and how far the picture
 // on screen is from the sound clock, and the sound clock from the wall
 // clock, after a long run. For comparison, ffmpeg decoding the same clip at
@@ -18,6 +21,10 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QMouseEvent>
+#include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
@@ -87,7 +94,75 @@ int main(int argc, char** argv) {
     open_ms.push_back(MsSince(start));
   }
 
+  // The first Play after each opening: how far the sound clock, which the
+  // pictures follow, stays behind the wall clock once both run (the delay
+  // until the sound is heard), and the time until the second frame is on
+  // screen. The first of all opens the sound server's connection and is
+  // told apart.
+  std::vector<double> sound_ms;
+  std::vector<double> moving_ms;
+  double first_sound_ms = -1;
+  bool played_with_sound = true;
+  for (int run = 0; run < 6; ++run) {
+    frame.ClearPlayer();
+    if (!frame.OpenInPlayer(entry)) {
+      std::printf("cannot open %s\n", clip.c_str());
+      return 1;
+    }
+    const auto start = Clock::now();
+    frame.PlayStop();
+    const double base = frame.Engine().ClockMs();
+    double moved = -1;
+    while (MsSince(start) < 2000) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+      if (moved < 0 && frame.Engine().ShownFrame() >= 1) moved = MsSince(start);
+    }
+    const double behind = MsSince(start) - (frame.Engine().ClockMs() - base);
+    played_with_sound = played_with_sound && frame.Engine().UsesSoundClock();
+    frame.PausePlayer();
+    if (run == 0) {
+      first_sound_ms = behind;
+      continue;
+    }
+    sound_ms.push_back(behind);
+    moving_ms.push_back(moved);
+  }
+
   const std::int64_t frames = frame.Engine().Source()->FrameCount();
+
+  // Dragging the track bar's handle across the bar, 4 pixels a move.
+  frame.GoToStart();
+  std::vector<double> scrub_ms;
+  {
+    QSlider& bar = *frame.tb;
+    QStyleOptionSlider option;
+    option.initFrom(&bar);
+    option.orientation = Qt::Horizontal;
+    option.minimum = bar.minimum();
+    option.maximum = bar.maximum();
+    option.sliderPosition = bar.value();
+    const QPoint handle =
+        bar.style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, &bar).center();
+    const auto mouse = [&](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+      QMouseEvent event(type, at, bar.mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+      QCoreApplication::sendEvent(&bar, &event);
+    };
+    mouse(QEvent::MouseButtonPress, handle, Qt::LeftButton);
+    for (int x = handle.x() + 4; x < bar.width() - 4; x += 4) {
+      const auto start = Clock::now();
+      mouse(QEvent::MouseMove, QPoint(x, handle.y()), Qt::LeftButton);
+      const std::int64_t under =
+          std::min(frames - 1, static_cast<std::int64_t>(bar.sliderPosition()) * frames / bar.maximum());
+      if (frame.Engine().ShownFrame() != under) {
+        std::printf("the frame under the handle (%lld) is not on screen (%lld)\n", static_cast<long long>(under),
+                    static_cast<long long>(frame.Engine().ShownFrame()));
+        return 1;
+      }
+      scrub_ms.push_back(MsSince(start));
+    }
+    mouse(QEvent::MouseButtonRelease, QPoint(bar.width() - 8, handle.y()), Qt::NoButton);
+  }
+
   std::vector<double> step_ms;
   std::mt19937 random(15);
   std::uniform_int_distribution<std::int64_t> pick(1, frames - 2);
@@ -140,6 +215,14 @@ int main(int argc, char** argv) {
               *std::max_element(open_ms.begin(), open_ms.end()));
   std::printf("step to its frame on screen: median %.2f ms, max %.2f ms (100 seeks, 100 one-frame steps)\n",
               Median(step_ms), *std::max_element(step_ms.begin(), step_ms.end()));
+  std::printf("first Play after opening, to its sound: median %.1f ms, max %.1f ms (5 files; the first of the process "
+              "%.1f ms)%s\n",
+              Median(sound_ms), *std::max_element(sound_ms.begin(), sound_ms.end()), first_sound_ms,
+              played_with_sound ? "" : " [no sound device: system clock]");
+  std::printf("first Play after opening, to its second frame on screen: median %.1f ms, max %.1f ms\n",
+              Median(moving_ms), *std::max_element(moving_ms.begin(), moving_ms.end()));
+  std::printf("track bar dragged: handle move to the frame under it on screen: median %.2f ms, max %.2f ms (%zu moves)\n",
+              Median(scrub_ms), *std::max_element(scrub_ms.begin(), scrub_ms.end()), scrub_ms.size());
   std::printf("played %.1f s (%s clock): %lld frames shown of %.0f due, frame on screen %lld\n", wall_ms / 1000,
               sound_clock ? "sound" : "system", static_cast<long long>(shown), clock_ms / 40.0,
               static_cast<long long>(on_screen));

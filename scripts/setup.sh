@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev qt6-multimedia-dev qt6-svg-dev libgl-dev
   libavcodec-dev libavfilter-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev
   ffmpeg mediainfo dvgrab desktop-file-utils
-  xvfb xauth ccache imagemagick pulseaudio
+  xvfb xauth ccache imagemagick pulseaudio xdotool
   fonts-liberation2 fontconfig
 )
 if [ "${1:-}" = "fuzz" ]; then packages+=(clang libclang-rt-14-dev); fi

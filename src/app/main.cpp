@@ -17,6 +17,7 @@
 #include "commands/command_line_run.h"
 #include "commands/housekeeping_commands.h"
 #include "commands/user_data_home.h"
+#include "graphs/ffmpeg_log.h"
 #include "graphs/frames_command.h"
 #include "list/info_report.h"
 #include "media/first_frame.h"
@@ -160,6 +161,7 @@ int main(int argc, char** argv) {
     PrintUsage();
     return 0;
   }
+  korvid::graphs::SendFfmpegMessagesTo(korvid::graphs::DefaultLogPath());
   if (args.empty() || args[0].rfind("--", 0) != 0) {
     const bool hidden = korvid::commands::DecideRunKind(args) == korvid::commands::RunKind::kHidden;
     if (!hidden && HasDisplay()) return RunWindow(argc, argv, args);

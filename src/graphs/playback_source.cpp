@@ -70,6 +70,7 @@ PlaybackSource::PlaybackSource(const std::filesystem::path& path)
     OpenDv();
     if (!IsDv()) OpenOtherVideo();
     frame_count_ = static_cast<std::int64_t>(index_.FramesOf(*video_stream_).size());
+    if (IsDv()) DropCutLastFrames();
   }
   OpenSound();
   if (!HasVideo() && !HasSound())
@@ -93,6 +94,19 @@ void PlaybackSource::OpenDv() {
     dv_decoder_.emplace();
   } catch (const media::MediaError& error) {
     throw PlaybackError(PlaybackStage::kNoDecoder, error.what());
+  }
+}
+
+void PlaybackSource::DropCutLastFrames() {
+  // A file cut short (a capture that stopped, a copy that failed) ends in
+  // a frame only partly there: the last position is the last whole frame.
+  const auto frames = index_.FramesOf(*video_stream_);
+  const std::uint64_t file_size = file_.Size();
+  const std::size_t bytes = media::FrameBytes(*dv_system_);
+  while (frame_count_ > 1) {
+    const media::FrameLocation& last = frames[static_cast<std::size_t>(frame_count_ - 1)];
+    if (last.size >= bytes || last.offset + last.size < file_size) break;
+    --frame_count_;
   }
 }
 

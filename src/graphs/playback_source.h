@@ -58,6 +58,7 @@ class PlaybackSource {
  private:
   void OpenDv();
   void OpenOtherVideo();
+  void DropCutLastFrames();
   void OpenSound();
   void ReadDvFrame(std::int64_t k, PlaybackFrame& out);
   void ReadOtherPicture(std::int64_t k, PlaybackFrame& out);

@@ -44,6 +44,13 @@ namespace korvid::ui {
 
 using resources::Text;
 
+namespace {
+
+// How long a remark of the player stays in the status bar.
+constexpr int kPlayerRemarkMs = 5000;
+
+}  // namespace
+
 TUIForm::TUIForm(WindowSetup setup) : setup_(std::move(setup)) {
   setObjectName(QStringLiteral("TUIForm"));
   setWindowTitle(QString::fromStdString(commands::WindowCaption()));
@@ -165,6 +172,9 @@ void TUIForm::BuildLayout() {
 void TUIForm::BuildPlayerFrame() {
   player_ = new TBaseFrame(session_->Preferences().values(), settings::SystemLocaleFormats(), central_);
   player_->setObjectName(QStringLiteral("BaseFrame"));
+  player_->SetInlayReady(session_->Availability().inlayReady);
+  connect(player_, &TBaseFrame::StatusMessage, this,
+          [this](const QString& text) { statusBar()->showMessage(text, kPlayerRemarkMs); });
   player_->move(0, 36);
   player_->show();
   // The empty-list help covers the frame while the list is empty.
@@ -258,6 +268,7 @@ void TUIForm::SetGauge(int percent) { player_->SetGauge(percent); }
 
 void TUIForm::ReleasePlayerFile() {
   playerEntry_.reset();
+  playerRecord_ = nullptr;
   player_->ReleasePlayerFile();
 }
 
@@ -342,6 +353,7 @@ void TUIForm::ShowCurrentEntry(const media::TAfficherFichier* record) { ShowInPl
 
 void TUIForm::StopPlayback() {
   playerEntry_.reset();
+  playerRecord_ = nullptr;
   if (player_ != nullptr) player_->ClearPlayer();
 }
 
@@ -352,12 +364,14 @@ void TUIForm::ShowInPlayer(const media::TAfficherFichier* record) {
     if (playerEntry_) StopPlayback();
     return;
   }
-  // The same file, unchanged and still open: its position stays.
-  const bool same = playerEntry_ && player_->Engine().IsOpen() && playerEntry_->fullName == record->fullName &&
-                    playerEntry_->sizeKey == record->sizeKey && playerEntry_->dateKey == record->dateKey &&
-                    playerEntry_->hasSceneFile == record->hasSceneFile;
+  // The same record of the same file, unchanged and still open: its
+  // position stays. A command that changed the file made a new record.
+  const bool same = playerRecord_ == record && playerEntry_ && player_->Engine().IsOpen() &&
+                    playerEntry_->fullName == record->fullName && playerEntry_->sizeKey == record->sizeKey &&
+                    playerEntry_->dateKey == record->dateKey && playerEntry_->hasSceneFile == record->hasSceneFile;
   if (same) return;
   playerEntry_ = *record;
+  playerRecord_ = record;
   player_->OpenInPlayer(*record);
 }
 

@@ -151,6 +151,8 @@ class TUIForm final : public QMainWindow, public commands::CommandHost, public l
   QLabel* status_ = nullptr;
   // The entry open in the player, to leave it alone when it comes again.
   std::optional<media::TAfficherFichier> playerEntry_;
+  // The list's record it was opened from; compared, never read.
+  const media::TAfficherFichier* playerRecord_ = nullptr;
   QMenu* copyMenu_ = nullptr;
   std::unique_ptr<WindowPanels> panels_;
 

@@ -101,8 +101,14 @@ void TUIForm::BindPlayerActions() {
       {"ReculeHigh", &TBaseFrame::MinuteBackward},    {"AvanceScene", &TBaseFrame::SceneForward},
       {"ReculeScene", &TBaseFrame::SceneBackward},    {"avAvanceFin", &TBaseFrame::GoToEnd},
       {"avReculeDebut", &TBaseFrame::GoToStart}};
-  for (const auto& [name, slot] : steps)
+  QList<QAction*> fullScreen;
+  for (const auto& [name, slot] : steps) {
     if (commands::WindowAction* action = actions.Find(name)) action->onExecute = [player, slot] { (player->*slot)(); };
+    if (QAction* shown = Action(name)) fullScreen.append(shown);
+  }
+  for (const char* name : {"amAfficherDatecode", "amAfficherSliders"})
+    if (QAction* shown = Action(name)) fullScreen.append(shown);
+  player->SetFullScreenActions(fullScreen);
   // The overlay's two commands are file actions run on the current entry.
   commands::Tch& ch = session_->Commands().ch;
   const auto toggle = [](TBaseFrame* frame, void (TBaseFrame::*slot)()) {

@@ -52,6 +52,7 @@ TBaseFrame::TBaseFrame(settings::Preferences& prefs, settings::LocaleFormats loc
   engine_.SetMuted(prefs_.muteOn);
   connect(&engine_, &PlayerEngine::FrameShown, this, &TBaseFrame::OnFrameShown);
   connect(&engine_, &PlayerEngine::ReachedEnd, this, &TBaseFrame::OnReachedEnd);
+  connect(&engine_, &PlayerEngine::Failed, this, &TBaseFrame::OnPlaybackFailed);
   ClearPlayer();
 }
 
@@ -98,19 +99,12 @@ void TBaseFrame::BuildWidgets() {
   vw = new VideoSurface(this);
   vw->setToolTip(UiText(Text::kPlayerVideoHint));
   connect(vw, &VideoSurface::Clicked, this, &TBaseFrame::PlaceInlayAt);
-  // Full screen, the video is a window of its own: these keys reach it there.
-  const auto key = [&](QKeySequence sequence, auto slot) {
-    auto* shortcut = new QShortcut(sequence, vw);
-    shortcut->setContext(Qt::WindowShortcut);
-    shortcut->setEnabled(false);
-    fullScreenKeys_.push_back(shortcut);
-    connect(shortcut, &QShortcut::activated, this, slot);
-  };
-  key(QKeySequence(Qt::Key_Escape), [this] {
+  leaveFullScreen_ = new QShortcut(QKeySequence(Qt::Key_Escape), vw);
+  leaveFullScreen_->setContext(Qt::WindowShortcut);
+  leaveFullScreen_->setEnabled(false);
+  connect(leaveFullScreen_, &QShortcut::activated, this, [this] {
     if (fullScreen_) ToggleFullScreen();
   });
-  key(QKeySequence(Qt::ALT | Qt::Key_Return), &TBaseFrame::ToggleFullScreen);
-  key(QKeySequence(Qt::Key_Space), &TBaseFrame::PlayStop);
 
   incrustHorz = new QSlider(Qt::Horizontal, this);
   incrustVert = new QSlider(Qt::Vertical, this);
@@ -146,7 +140,10 @@ void TBaseFrame::BuildWidgets() {
   tb = new QSlider(Qt::Horizontal, this);
   tb->setRange(0, kSliderRange);
   tb->setGeometry(kTrackBarRect);
-  connect(tb, &QSlider::sliderReleased, this, &TBaseFrame::SeekToTrackBar);
+  connect(tb, &QSlider::sliderPressed, this, &TBaseFrame::ScrubStarted);
+  // Moved, the handle has not yet given the track bar its value.
+  connect(tb, &QSlider::sliderMoved, this, &TBaseFrame::SeekToTrackBarAt);
+  connect(tb, &QSlider::sliderReleased, this, &TBaseFrame::ScrubFinished);
   connect(tb, &QSlider::actionTriggered, this, [this](int action) {
     if (action != QAbstractSlider::SliderMove) QMetaObject::invokeMethod(this, &TBaseFrame::SeekToTrackBar, Qt::QueuedConnection);
   });
@@ -241,13 +238,15 @@ void TBaseFrame::SetPlayerVisible(bool visible) {
   vw->setVisible(visible);
   tb->setVisible(visible);
   labTimeStamp->setVisible(visible);
-  incrustHorz->setVisible(visible && prefs_.inlaySlidersVisible);
-  incrustVert->setVisible(visible && prefs_.inlaySlidersVisible);
+  incrustHorz->setVisible(visible && inlayReady_ && prefs_.inlaySlidersVisible);
+  incrustVert->setVisible(visible && inlayReady_ && prefs_.inlaySlidersVisible);
   reBaseFrame->setVisible(!visible);
 }
 
 bool TBaseFrame::OpenInPlayer(const media::TAfficherFichier& entry) {
-  if (!entry_ || entry_->fullName != entry.fullName) ShowEntry(entry);
+  // A command may have rewritten the file under the same name: the labels
+  // are the record's, whatever the path.
+  ShowEntry(entry);
   if (interrupted_) {
     ShowPlayerMessage(PlayerStage::kInterrupted);
     return false;
@@ -280,8 +279,10 @@ bool TBaseFrame::OpenInPlayer(const media::TAfficherFichier& entry) {
     // Our decoder plays DV whatever the handler code says: the picture
     // shows, and its hint says how to make the file play elsewhere.
     stage_ = PlayerStage::kOddDvCodec;
-    vw->setToolTip(FromUtf8(resources::Str(Text::kPlayerTheFileSpaced)) + FromUtf8(media::AsciiLower(entry.fullName)) +
-                   "\n" + FromUtf8(resources::Fill(Text::kPlayerOddDvCodec, {entry.codec})));
+    const QString path = FromUtf8(resources::Str(Text::kPlayerTheFileSpaced)) + FromUtf8(media::AsciiLower(entry.fullName));
+    const QString advice = FromUtf8(resources::Fill(Text::kPlayerOddDvCodec, {entry.codec}));
+    vw->setToolTip(path + "\n" + advice);
+    Q_EMIT StatusMessage(path + " " + advice);
   }
   return true;
 }
@@ -392,7 +393,7 @@ void TBaseFrame::OnFrameShown(const graphs::PlaybackFrame& frame) {
 
 void TBaseFrame::Redraw() {
   if (picture_.isNull()) return;
-  vw->SetPicture(overlay_.Compose(picture_, packs_), aspect_);
+  vw->SetPicture(inlayReady_ ? overlay_.Compose(picture_, packs_) : picture_, aspect_);
 }
 
 void TBaseFrame::ShowDatecode(const std::optional<graphs::FramePacks>& packs) {
@@ -408,6 +409,21 @@ void TBaseFrame::OverlaySettingsChanged() {
   overlay_.Configure(prefs_);
   ShowDatecode(packs_);
   if (!IsPlaying()) Redraw();
+}
+
+void TBaseFrame::SetInlayReady(bool ready) {
+  inlayReady_ = ready;
+  if (!ready) {
+    incrustHorz->hide();
+    incrustVert->hide();
+  }
+  Redraw();
+}
+
+void TBaseFrame::OnPlaybackFailed(int stage) {
+  // Whatever happened to the file, the frame says so in place of the picture.
+  ShowPlayerMessage(static_cast<PlayerStage>(stage));
+  Q_EMIT PlayingChanged(false);
 }
 
 double TBaseFrame::PositionFps() const {

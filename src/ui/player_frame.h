@@ -9,9 +9,9 @@
 // the *Changed signals tell it which captions to show.
 
 #include <QFrame>
+#include <QList>
 #include <cstdint>
 #include <optional>
-#include <vector>
 
 #include "graphs/playback_frame.h"
 #include "media/video_record.h"
@@ -20,6 +20,7 @@
 #include "ui/player_engine.h"
 #include "ui/player_overlay.h"
 
+class QAction;
 class QLabel;
 class QProgressBar;
 class QShortcut;
@@ -68,6 +69,13 @@ class TBaseFrame : public QFrame {
   // format: the overlay and the datecode label follow, and a paused
   // picture is drawn again.
   void OverlaySettingsChanged();
+
+  // Without the overlay's components the picture is shown plain and the
+  // overlay's commands do nothing.
+  void SetInlayReady(bool ready);
+  // The window's player commands: full screen, the video window answers
+  // their keys as the main window does.
+  void SetFullScreenActions(QList<QAction*> actions) { fullScreenActions_ = std::move(actions); }
 
   // A command's progress takes the track bar's place while it runs.
   void ShowGauge(bool visible);
@@ -137,6 +145,8 @@ class TBaseFrame : public QFrame {
   void SlidersChanged(bool shown);
   // A click on the file name (the window opens its folder).
   void FileNameClicked();
+  // A passing remark for the status bar.
+  void StatusMessage(const QString& text);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -154,6 +164,10 @@ class TBaseFrame : public QFrame {
   void OnReachedEnd();
   void Redraw();
   void SeekToTrackBar();
+  void SeekToTrackBarAt(int value);
+  void ScrubStarted();
+  void ScrubFinished();
+  void OnPlaybackFailed(int stage);
   void MoveTo(std::int64_t frame);
   void PlaceInlayFromSliders();
   void PlaceInlayAt(int x_thousandths, int y_thousandths);
@@ -170,13 +184,15 @@ class TBaseFrame : public QFrame {
   bool fullScreen_ = false;
   bool sliderPlays_ = false;  // a slider drag runs the paused video silently
   bool moved_ = false;        // the next frame shown is where the user moved to
+  bool scrubPlays_ = false;   // playing resumes when the track bar is let go
+  bool inlayReady_ = true;
   graphs::DisplayAspect aspect_;
   // The frame on screen, kept to redraw it when the overlay changes.
   QImage picture_;
   std::optional<graphs::FramePacks> packs_;
-  // The video window's own keys, live only while it is full screen: in the
-  // main window the same keys belong to the window's actions.
-  std::vector<QShortcut*> fullScreenKeys_;
+  // Escape leaves full screen: in the main window the key aborts commands.
+  QShortcut* leaveFullScreen_ = nullptr;
+  QList<QAction*> fullScreenActions_;
 };
 
 }  // namespace korvid::ui

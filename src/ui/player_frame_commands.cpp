@@ -1,6 +1,7 @@
 // The player commands of the frame: play, the steps, full screen, sound
 // and the datecode overlay.
 
+#include <QAction>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QShortcut>
@@ -133,7 +134,15 @@ void TBaseFrame::ToggleFullScreen() {
     incrustHorz->raise();
     incrustVert->raise();
   }
-  for (QShortcut* key : fullScreenKeys_) key->setEnabled(fullScreen_);
+  // The video window is then a window of its own: the window's player
+  // commands go with it, so that their keys act there as they do at home.
+  leaveFullScreen_->setEnabled(fullScreen_);
+  for (QAction* action : fullScreenActions_) {
+    if (fullScreen_)
+      vw->addAction(action);
+    else
+      vw->removeAction(action);
+  }
   Q_EMIT FullScreenChanged(fullScreen_);
 }
 
@@ -149,9 +158,12 @@ void TBaseFrame::SetDatecodeShown(bool shown) {
   Q_EMIT DatecodeChanged(shown);
 }
 
-void TBaseFrame::ToggleDatecode() { SetDatecodeShown(!prefs_.inlayOn); }
+void TBaseFrame::ToggleDatecode() {
+  if (inlayReady_) SetDatecodeShown(!prefs_.inlayOn);
+}
 
 void TBaseFrame::ToggleSliders() {
+  if (!inlayReady_) return;
   prefs_.inlaySlidersVisible = !prefs_.inlaySlidersVisible;
   if (prefs_.inlaySlidersVisible && !prefs_.inlayOn) SetDatecodeShown(true);
   const bool shown = prefs_.inlaySlidersVisible && vw->isVisible() && !fullScreen_;
@@ -168,7 +180,7 @@ void TBaseFrame::PlaceInlayFromSliders() {
 }
 
 void TBaseFrame::PlaceInlayAt(int x_thousandths, int y_thousandths) {
-  if (!prefs_.inlaySlidersVisible) return;
+  if (!inlayReady_ || !prefs_.inlaySlidersVisible) return;
   {
     const QSignalBlocker h(incrustHorz);
     const QSignalBlocker v(incrustVert);
@@ -178,10 +190,26 @@ void TBaseFrame::PlaceInlayAt(int x_thousandths, int y_thousandths) {
   PlaceInlayFromSliders();
 }
 
-void TBaseFrame::SeekToTrackBar() {
+void TBaseFrame::SeekToTrackBar() { SeekToTrackBarAt(tb->value()); }
+
+void TBaseFrame::SeekToTrackBarAt(int value) {
   const graphs::PlaybackSource* source = engine_.Source();
   if (source == nullptr) return;
-  SeekToFrame(tb->value() * source->FrameCount() / tb->maximum());
+  SeekToFrame(value * source->FrameCount() / tb->maximum());
+}
+
+// While the handle is dragged the picture follows it paused, one frame
+// decoded for each place it passes; playing goes on from where it is let go.
+void TBaseFrame::ScrubStarted() {
+  scrubPlays_ = engine_.IsPlaying();
+  if (scrubPlays_) engine_.Pause();
+}
+
+void TBaseFrame::ScrubFinished() {
+  SeekToTrackBar();
+  if (!scrubPlays_) return;
+  scrubPlays_ = false;
+  engine_.Play();
 }
 
 }  // namespace korvid::ui

@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QRegularExpression>
 #include <QTextEdit>
 #include <algorithm>
@@ -13,7 +15,9 @@
 
 #include "commands/scene_files.h"
 #include "graphs/player_steps.h"
+#include "media/avi_frame_index.h"
 #include "media/avi_stream_analysis.h"
+#include "media/binary_file.h"
 #include "media/avi_stream_locator.h"
 #include "media/le_bytes.h"
 #include "sample_clip.h"
@@ -339,6 +343,124 @@ TEST_F(PlayerLabels, AutomaticInlayShowsTheDatecodeForItsSecondsFromEachJumpAndS
 
 // The message in place of the picture, as one line of text.
 std::string Message(const TBaseFrame& frame) { return frame.reBaseFrame->toPlainText().toStdString(); }
+
+// Dragging the handle shows, before it is let go, the frame under it with
+// its own labels; a drag while playing pauses and plays on from the drop.
+TEST_F(PlayerLabels, DraggingTheTrackBarShowsTheFrameUnderTheHandle) {
+  const samples::DvClipSpec spec = DistinctClip(media::DvSystem::k625_50, 2, 100);
+  const auto path = dir_ / spec.file_name;
+  samples::WriteDvClip(path, spec);
+  frame_.show();
+  ASSERT_TRUE(frame_.OpenInPlayer(Analysed(path)));
+  QSlider& bar = *frame_.tb;
+  const auto handleNow = [&bar] {
+    QStyleOptionSlider option;
+    option.initFrom(&bar);
+    option.orientation = Qt::Horizontal;
+    option.minimum = bar.minimum();
+    option.maximum = bar.maximum();
+    option.sliderPosition = bar.value();
+    return bar.style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, &bar).center();
+  };
+  const QPoint handle = handleNow();
+  const auto mouse = [&](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+    QMouseEvent event(type, at, bar.mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+    QCoreApplication::sendEvent(&bar, &event);
+  };
+  mouse(QEvent::MouseButtonPress, handle, Qt::LeftButton);
+  ASSERT_TRUE(bar.isSliderDown());
+  for (const int dx : {40, 120, 70}) {
+    mouse(QEvent::MouseMove, handle + QPoint(dx, 0), Qt::LeftButton);
+    ASSERT_TRUE(bar.isSliderDown());
+    const std::int64_t under = static_cast<std::int64_t>(bar.sliderPosition()) * 100 / bar.maximum();
+    ASSERT_GT(under, 0);
+    ExpectLabelsOf(spec, 25, under, "dragging");
+  }
+  mouse(QEvent::MouseButtonRelease, handle + QPoint(70, 0), Qt::NoButton);
+  const std::int64_t dropped = frame_.Engine().ShownFrame();
+  ExpectLabelsOf(spec, 25, static_cast<std::int64_t>(bar.value()) * 100 / bar.maximum(), "let go");
+
+  frame_.PlayStop();
+  ASSERT_TRUE(frame_.IsPlaying());
+  const QPoint playing = handleNow();
+  mouse(QEvent::MouseButtonPress, playing, Qt::LeftButton);
+  ASSERT_TRUE(bar.isSliderDown());
+  EXPECT_FALSE(frame_.Engine().IsPlaying()) << "the picture follows the handle, not the clock";
+  mouse(QEvent::MouseMove, playing - QPoint(40, 0), Qt::LeftButton);
+  mouse(QEvent::MouseButtonRelease, playing - QPoint(40, 0), Qt::NoButton);
+  EXPECT_TRUE(frame_.IsPlaying());
+  EXPECT_LT(frame_.Engine().ShownFrame(), dropped - 5);
+  frame_.PausePlayer();
+}
+
+// Another program rewrites the open file: the next read notices, and the
+// file is opened again as it now is, or, no longer playable, stops with
+// the stage that fails.
+TEST_F(PlayerLabels, AFileRewrittenWhileOpenIsOpenedAgainOrStopsWithItsStage) {
+  const samples::DvClipSpec first = DistinctClip(media::DvSystem::k625_50, 2, 100);
+  samples::DvClipSpec second = DistinctClip(media::DvSystem::k625_50, 1, 60);
+  second.file_name = "second.avi";
+  second.start = {2011, 3, 9, 8, 30, 0};
+  second.start_timecode = {1, 10, 0, 0};
+  const auto path = dir_ / first.file_name;
+  samples::WriteDvClip(path, first);
+  samples::WriteDvClip(dir_ / second.file_name, second);
+  ASSERT_TRUE(frame_.OpenInPlayer(Analysed(path)));
+  frame_.SeekToFrame(80);
+  ExpectLabelsOf(first, 25, 80, "before");
+
+  // Rewritten in place, shorter: the step lands in the new file.
+  test::WriteWholeFile(path, test::ReadWholeFile(dir_ / second.file_name));
+  frame_.FrameBackward();
+  EXPECT_EQ(frame_.Engine().Source()->FrameCount(), 60);
+  ExpectLabelsOf(second, 25, 59, "rewritten in place, shorter: the new end");
+
+  // Replaced while playing: it plays on in the new file.
+  const auto other = dir_ / "replacement.avi";
+  samples::WriteDvClip(other, first);
+  frame_.GoToStart();
+  frame_.PlayStop();
+  RunEventsFor(5000, [&] { return frame_.Engine().ShownFrame() > 2; });
+  std::filesystem::rename(other, path);
+  RunEventsFor(5000, [&] { return frame_.Engine().Source() != nullptr && frame_.Engine().Source()->FrameCount() == 100; });
+  ASSERT_TRUE(frame_.IsPlaying());
+  RunEventsFor(200);
+  ExpectLabelsMatchPosition(first, 25);
+  frame_.PausePlayer();
+
+  // No longer an AVI file: the stage text.
+  test::WriteWholeFile(path, std::vector<std::uint8_t>(5000, 'x'));
+  frame_.FrameForward();
+  EXPECT_EQ(frame_.FailureStage(), PlayerStage::kNotAvi);
+  EXPECT_FALSE(frame_.Engine().IsOpen());
+  EXPECT_NE(Message(frame_).find("seems not to be a correct AVI file"), std::string::npos) << Message(frame_);
+}
+
+// A capture cut short, without its index: its end is the last frame that
+// is wholly in the file, picture and labels alike.
+TEST_F(PlayerLabels, GoToEndOfACutFileLandsOnTheLastWholeFrame) {
+  const samples::DvClipSpec spec = DistinctClip(media::DvSystem::k625_50, 2, 60);
+  const auto path = dir_ / spec.file_name;
+  samples::WriteDvClip(path, spec);
+  std::uint64_t cut = 0;
+  {
+    const media::BinaryFile file(path, media::BinaryFile::Mode::kRead);
+    const media::AviFrameIndex index = media::AviFrameIndex::Load(file);
+    const auto frames = index.FramesOf(0);
+    ASSERT_EQ(frames.size(), 60u);
+    cut = frames[59].offset + frames[59].size / 3;  // the index and most of frame 59 gone
+  }
+  std::filesystem::resize_file(path, cut);
+  ASSERT_TRUE(frame_.OpenInPlayer(Analysed(path)));
+  frame_.GoToEnd();
+  ExpectLabelsOf(spec, 25, 58, "end");
+  const QImage last = frame_.vw->Picture();
+  frame_.FrameBackward();
+  frame_.GoToEnd();
+  EXPECT_EQ(frame_.vw->Picture(), last) << "the picture is that of the position shown";
+  frame_.FrameForward();
+  ExpectLabelsOf(spec, 25, 58, "a step past the end");
+}
 
 TEST_F(PlayerLabels, FailureStagesOnRealFiles) {
   // 0: sound only: the message, and the sound plays with the position in milliseconds.
