@@ -190,10 +190,15 @@ constexpr auto kActions = std::to_array<BuiltInAction>({
     // The window's afPictrel runs the frame grabber, named after the program.
     {"Pictrel", {}, {}, "F3", "", kCurrentEntry, {},
      {nullptr, Run<Housekeeping, PictrelExecution>, nullptr, General<HousekeepingPrefs, PictrelGeneralCondition>}},
+    // Their executions come from the player.
     {"AfficherDatecode", T::kAfficherDatecodeCaption, {}, "F12", "", kCurrentEntry,
-     {"amAfficherDatecode", {}, T::kShowDatecodeHint}},
+     {"amAfficherDatecode", {}, T::kShowDatecodeHint},
+     {nullptr, nullptr, Test<EntryOnly, AfficherDatecodeFileCondition>,
+      General<Availability, IncrusterDatecodeGeneralCondition>}},
     {"AfficherSliders", T::kAfficherSlidersCaption, {}, "", "", kCurrentEntry,
-     {"amAfficherSliders", T::kamAfficherSlidersCaption}},
+     {"amAfficherSliders", T::kamAfficherSlidersCaption},
+     {nullptr, nullptr, Test<EntryOnly, AfficherDatecodeFileCondition>,
+      General<Availability, IncrusterDatecodeGeneralCondition>}},
     {"DecalerHoraire", T::kDecalerHoraireCaption, T::kDecalerHoraireProgress, "", "", kSelectionLocked,
      {"amDecalerHoraire", T::kamDecalerHoraireCaption},
      {Ask<ConversionPrefs, DecalerHoraireConfirmation>, Run<Conversions, DecalerHoraireExecution>,
