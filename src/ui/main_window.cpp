@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
@@ -328,14 +329,28 @@ void TUIForm::SetListEnabled(bool enabled) {
 
 // --- The list's view ----------------------------------------------------------
 
+// While the model takes a row change the view may move its own focus; the
+// list's rows differ from the view's until the change is made, so that
+// move is not the user's and the list's selection and focus win after it.
+void TUIForm::ApplyRowChange(const std::function<void()>& change, int first, int last) {
+  {
+    const QScopedValueRollback<bool> guard(syncingSelection_, true);
+    change();
+  }
+  SyncSelectionToView(first, last);
+}
+
 // A new row may come in selected ("Select when opening").
 void TUIForm::RowInserted(int row, list::EntryId id) {
-  model_->RowInserted(row, id);
-  SyncSelectionToView(row, row);
+  ApplyRowChange([this, row, id] { model_->RowInserted(row, id); }, row, row);
 }
-void TUIForm::RowRemoved(int row, list::EntryId) { model_->RowRemoved(row); }
+void TUIForm::RowRemoved(int row, list::EntryId) {
+  ApplyRowChange([this, row] { model_->RowRemoved(row); }, 0, -1);
+}
 void TUIForm::RowChanged(int row) { model_->RowChanged(row); }
-void TUIForm::RowMoved(int from, int to) { model_->RowMoved(from, to); }
+void TUIForm::RowMoved(int from, int to) {
+  ApplyRowChange([this, from, to] { model_->RowMoved(from, to); }, to, to);
+}
 void TUIForm::SelectionChanged(int first, int last) { SyncSelectionToView(first, last); }
 void TUIForm::FocusChanged(int) {
   SyncSelectionToView(0, -1);

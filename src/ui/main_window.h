@@ -9,6 +9,7 @@
 #include <QDeadlineTimer>
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -126,6 +127,7 @@ class TUIForm final : public QMainWindow, public commands::CommandHost, public l
   void TogglePanel(bool about);
   void PlaceSecondToolbar();
   void ShowStatus(const QString& text);
+  void ApplyRowChange(const std::function<void()>& change, int first, int last);
   // Rows first..last take the list's selection; the current row its focus.
   void SyncSelectionToView(int first, int last);
   void SelectionFromView();

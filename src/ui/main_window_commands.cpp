@@ -122,7 +122,7 @@ void TUIForm::BindPlayerActions() {
     SetCaption("avMute", player_->MuteCaption());
     const settings::Preferences& values = session_->Preferences().values();
     if (QAction* mute = Action("avMute")) {
-      mute->setToolTip(player_->MuteHint());
+      mute->setToolTip(player_->MuteHint().replace(QLatin1String("\r\n"), QLatin1String("\n")));
       mute->setIcon(SoundIcon(values.muteOn));
     }
     SetCaption("amAfficherDatecode", player_->DatecodeCaption());
