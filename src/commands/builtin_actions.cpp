@@ -190,13 +190,16 @@ constexpr auto kActions = std::to_array<BuiltInAction>({
     // The window's afPictrel runs the frame grabber, named after the program.
     {"Pictrel", {}, {}, "F3", "", kCurrentEntry, {},
      {nullptr, Run<Housekeeping, PictrelExecution>, nullptr, General<HousekeepingPrefs, PictrelGeneralCondition>}},
-    // The player's overlay needs what the burnt-in inlay needs.
+    // Their executions come from the player; the overlay needs what the
+    // burnt-in inlay needs.
     {"AfficherDatecode", T::kAfficherDatecodeCaption, {}, "F12", "", kCurrentEntry,
      {"amAfficherDatecode", {}, T::kShowDatecodeHint},
-     {nullptr, nullptr, nullptr, General<Availability, IncrusterDatecodeGeneralCondition>}},
+     {nullptr, nullptr, Test<EntryOnly, AfficherDatecodeFileCondition>,
+      General<Availability, IncrusterDatecodeGeneralCondition>}},
     {"AfficherSliders", T::kAfficherSlidersCaption, {}, "", "", kCurrentEntry,
      {"amAfficherSliders", T::kamAfficherSlidersCaption},
-     {nullptr, nullptr, nullptr, General<Availability, IncrusterDatecodeGeneralCondition>}},
+     {nullptr, nullptr, Test<EntryOnly, AfficherDatecodeFileCondition>,
+      General<Availability, IncrusterDatecodeGeneralCondition>}},
     {"DecalerHoraire", T::kDecalerHoraireCaption, T::kDecalerHoraireProgress, "", "", kSelectionLocked,
      {"amDecalerHoraire", T::kamDecalerHoraireCaption},
      {Ask<ConversionPrefs, DecalerHoraireConfirmation>, Run<Conversions, DecalerHoraireExecution>,

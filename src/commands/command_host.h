@@ -34,6 +34,9 @@ class CommandHost {
   virtual Answer Ask(MessageKind kind, const std::string& text, Buttons buttons) = 0;
   // First panel of the status bar.
   virtual void SetStatusText(const std::string& text) = 0;
+  // A failure the user should see without a box: it stays in the status
+  // bar for a while after the run ends.
+  virtual void ShowNote(const std::string& text) { SetStatusText(text); }
   // The gauge takes the place of the player's position slider while shown.
   virtual void ShowGauge(bool visible) = 0;
   // The list control is disabled while a run goes over the selection.

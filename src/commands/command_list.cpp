@@ -2,6 +2,9 @@
 
 #include <cctype>
 #include <filesystem>
+#include <set>
+
+#include "media/video_record.h"
 
 namespace korvid::commands {
 namespace {
@@ -16,6 +19,10 @@ CommandListItem* ItemOf(const WindowAction& action, CommandList& list) {
   return &list.items[static_cast<std::size_t>(action.Tag)];
 }
 
+std::string ItemText(const std::string& caption, const std::string& shortcut) {
+  return shortcut.empty() ? caption : caption + " (" + shortcut + ")";
+}
+
 }  // namespace
 
 bool CommandList::Checked(int tag) const {
@@ -25,12 +32,19 @@ bool CommandList::Checked(int tag) const {
 
 CommandList BuildCommandList(ActionList& actions) {
   CommandList list;
+  // A key two commands share acts for the first of them in the action
+  // list (the window's rule): the later one is listed without it.
+  std::set<std::string> taken;
   for (WindowAction& action : actions) {
     action.Tag = -1;
+    const std::string key = media::AsciiLower(action.shortcut);
+    const bool keyActs = !key.empty() && !taken.contains(key);
+    for (const std::string* own : {&action.shortcut, &action.secondShortcut})
+      if (!own->empty()) taken.insert(media::AsciiLower(*own));
     if (!action.Visible || action.caption.empty()) continue;
     CommandListItem item;
-    item.text = action.caption;
-    if (!action.shortcut.empty()) item.text += " (" + action.shortcut + ")";
+    item.shortcut = keyActs ? action.shortcut : std::string();
+    item.text = ItemText(action.caption, item.shortcut);
     item.actionName = action.name;
     item.greyed = StartsWithAf(action.name);
     action.Tag = static_cast<int>(list.items.size());
@@ -67,7 +81,10 @@ void ApplyFrameGrabber(const std::string& program, ActionList& actions, CommandL
   std::error_code error;
   const bool present = !program.empty() && std::filesystem::is_regular_file(program, error);
   action->caption = "Open with " + std::filesystem::path(program).stem().string();
-  if (CommandListItem* item = ItemOf(*action, list)) item->checked = present;
+  if (CommandListItem* item = ItemOf(*action, list)) {
+    item->checked = present;
+    item->text = ItemText(action->caption, item->shortcut);
+  }
 }
 
 }  // namespace korvid::commands

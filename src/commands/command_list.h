@@ -15,7 +15,8 @@
 namespace korvid::commands {
 
 struct CommandListItem {
-  std::string text;  // caption, then " (shortcut)" when there is one
+  std::string text;      // caption, then " (shortcut)" when there is one
+  std::string shortcut;  // the key shown: empty where another command has it
   std::string actionName;
   bool checked = true;
   bool greyed = false;  // window commands ("af"), never unchecked

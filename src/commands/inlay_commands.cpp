@@ -51,9 +51,18 @@ std::string IncrusterDatecodeConfirmation(const media::TAfficherFichier& entry,
   return ReplaceQuestion(ConversionOutputPath(entry.fullName, kInlaySuffix, preferences));
 }
 
+bool InlayApplies(const media::TAfficherFichier& entry) {
+  return entry.isDV && (entry.dvType == 2 || entry.codec == "dvsd");
+}
+
 void IncrusterDatecodeFileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled) {
-  enabled = entry.isDV && (entry.dvType == 2 || entry.codec == "dvsd");
+  enabled = InlayApplies(entry);
   visible = enabled;
+}
+
+void AfficherDatecodeFileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled) {
+  visible = true;
+  enabled = InlayApplies(entry);
 }
 
 void IncrusterDatecodeGeneralCondition(const graphs::FilterAvailability& availability, bool& visible) {

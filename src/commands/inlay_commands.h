@@ -28,8 +28,15 @@ InlayFilters InlayFilterSettings(const media::TAfficherFichier& entry, const set
 
 std::string IncrusterDatecodeConfirmation(const media::TAfficherFichier& entry,
                                           const settings::Preferences& preferences);
+// The overlay filters read DV type 2, and type 1 under the "dvsd" code.
+bool InlayApplies(const media::TAfficherFichier& entry);
+
 void IncrusterDatecodeFileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled);
 void IncrusterDatecodeGeneralCondition(const graphs::FilterAvailability& availability, bool& visible);
+// The player's overlay and its position sliders: always shown for the
+// current entry, usable where the overlay applies; offered at all only
+// with the overlay filters (IncrusterDatecodeGeneralCondition).
+void AfficherDatecodeFileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled);
 // utAdd with the output after a run (an aborted one too); otherwise it
 // throws, as RunConversion does.
 TchUpdateType IncrusterDatecodeExecution(const media::TAfficherFichier& entry, std::string& newfichier,

@@ -1,5 +1,6 @@
 #include "commands/runners.h"
 
+#include <filesystem>
 #include <vector>
 
 #include "commands/command_skipped.h"
@@ -229,7 +230,13 @@ void ExecuteOnEntry(const tFileAction& action, const media::TAfficherFichier* en
     Tell(context, entry, FileOutcome::Kind::kSkipped, skipped.what());
     return;
   } catch (const UserError& error) {
-    context.host.Ask(MessageKind::kError, error.what(), Buttons::kOk);
+    // A file gone from the disk since it was listed is no fault of the
+    // command: the status bar says so and the entry stays as it is.
+    std::error_code missing;
+    if (entry != nullptr && !std::filesystem::exists(entry->fullName, missing))
+      context.host.ShowNote(error.what());
+    else
+      context.host.Ask(MessageKind::kError, error.what(), Buttons::kOk);
     Tell(context, entry, FileOutcome::Kind::kFailed, error.what());
     return;
   }

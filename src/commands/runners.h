@@ -6,7 +6,8 @@
 // list's view; the abort flags are polled between files.
 //
 // An execution that throws a UserError failed on its file: the host shows
-// the error's text and the run goes on with the next file. One that throws
+// the error's text (as a note in the status bar when the file is gone from
+// the disk) and the run goes on with the next file. One that throws
 // CommandSkipped left its file alone on purpose. Anything else thrown is a
 // fault of the program and is not caught here.
 //

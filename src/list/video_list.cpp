@@ -290,10 +290,10 @@ void VideoList::BeginBatch(const std::string& message) {
 void VideoList::EndBatch() {
   view_.BatchEnded();
   if (!hadCurrentAtBatchStart_ && !entries_.empty()) {
-    if (SelectedCount() == 0) {
-      FocusRow(0);
-      SelectRow(0, true);
-    }
+    // The entry the information panel shows is one of those selected.
+    const std::vector<int> selected = SelectedIndexes();
+    FocusRow(selected.empty() ? 0 : selected.front());
+    SelectRow(Focus(), true);
     RefreshListStatus();
     view_.RefreshActions();
     view_.ShowCurrentEntry(Current());

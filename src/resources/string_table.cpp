@@ -80,6 +80,7 @@ constexpr std::array<Entry, kTextCount> kTexts = {{
     {Text::kBrowsingFolder, "Browsing %s"},
     {Text::kLoadingAllAviFiles, "Loading all AVI files"},
     {Text::kOpenPlaylist, "Open the playlist %s"},
+    {Text::kOpenFolderDialogTitle, "Select the folder containing the AVI files to open"},
 
     {Text::kListCaptionOne, "%s file of %s"},
     {Text::kListCaptionMany, "%s files of %s"},

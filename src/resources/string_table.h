@@ -78,6 +78,7 @@ enum class Text {
   kBrowsingFolder,
   kLoadingAllAviFiles,
   kOpenPlaylist,
+  kOpenFolderDialogTitle,
 
   // Caption and hint of the list; the first %s is the selected count, the second the total.
   kListCaptionOne,

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
@@ -156,8 +157,11 @@ StoreLocation StoreLocation::ForCurrentUser() {
 }
 
 std::string UserDocumentsFolder() {
+  // The platform names ~/Documents even on a home without one: saving the
+  // default playlist there would fail.
   const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-  return (documents.isEmpty() ? QDir::homePath() : documents).toStdString();
+  const bool exists = !documents.isEmpty() && QFileInfo(documents).isDir();
+  return (exists ? documents : QDir::homePath()).toStdString();
 }
 
 Preferences LoadPreferences(const StoreLocation& location, const DefaultEnvironment& environment) {

@@ -24,7 +24,8 @@ struct StoreLocation {
   static StoreLocation ForCurrentUser();
 };
 
-// The user's documents folder, the home folder when the system names none.
+// The user's documents folder (XDG), the home folder when it names none
+// or the folder does not exist.
 std::string UserDocumentsFolder();
 
 // Never fails: whatever is missing or unreadable takes its default.

@@ -38,5 +38,7 @@ QIcon ActionIcon(const commands::WindowAction& action) {
 }
 
 QIcon ApplicationIcon() { return Resource("korvid.svg"); }
+QIcon SoundIcon(bool muted) { return Resource(muted ? "sound_off.svg" : "sound.svg"); }
+QIcon DatecodeIcon(bool shown) { return Resource(shown ? "datecode_hide.svg" : "datecode.svg"); }
 
 }  // namespace korvid::ui

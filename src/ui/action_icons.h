@@ -11,5 +11,9 @@ namespace korvid::ui {
 // only that; none for the rest.
 QIcon ActionIcon(const commands::WindowAction& action);
 QIcon ApplicationIcon();
+// The two toggles show their state: the speaker struck through while the
+// sound is off, the datecode crossed out while it is shown (a click hides it).
+QIcon SoundIcon(bool muted);
+QIcon DatecodeIcon(bool shown);
 
 }  // namespace korvid::ui

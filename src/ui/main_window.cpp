@@ -14,6 +14,8 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScopedValueRollback>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -34,6 +36,7 @@
 #include "ui/codec_form.h"
 #include "ui/frame_rate_form.h"
 #include "ui/main_window_panels.h"
+#include "ui/main_window_placement.h"
 #include "ui/options_frame.h"
 #include "ui/player_frame.h"
 #include "ui/riff_form.h"
@@ -64,6 +67,13 @@ TUIForm::TUIForm(WindowSetup setup) : setup_(std::move(setup)) {
   commands::CoreSessionSetup core{
       .host = *this, .listView = *this, .launcher = launcher_, .riffView = *riffForm_, .store = setup_.store};
   core.defaults.documentsFolder = setup_.documentsFolder;
+  // A first start centres the window; the list starts hidden.
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    core.defaults.screenWidth = screen->geometry().width();
+    core.defaults.screenHeight = screen->geometry().height();
+  }
+  core.defaults.windowWidth = kListLeft;
+  core.defaults.windowHeight = kClientHeight + statusBar()->height() + menuBar()->sizeHint().height();
   core.missingFilters = setup_.missingFilters;
   core.dataHome = setup_.dataHome;
   core.frameRateChooser = frameRateForm_;
@@ -86,9 +96,15 @@ TUIForm::TUIForm(WindowSetup setup) : setup_(std::move(setup)) {
   panels_->options->SetHooks({Action("avPlayStop"), Action("afOptions"), [this] { RefreshActions(); }});
   // The menu bar keeps its height while a panel hides every menu.
   menuBar()->setFixedHeight(menuBar()->sizeHint().height());
+  // A fixed size: only minimising, no maximise button.
+  fixedHeight_ = menuBar()->height() + kClientHeight + statusBar()->height();
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
-  // The window starts with the list hidden.
+  // The window starts with the list hidden, where it was left.
   SetClientWidth(kListLeft);
+  const settings::Preferences& stored = session_->Preferences().values();
+  move(PositionOnScreen(QPoint(stored.left, stored.top), size()));
   const commands::RunKind kind = commands::DecideRunKind(setup_.parameters);
   if (kind == commands::RunKind::kNone) session_->List().RefreshListStatus();
 
@@ -210,7 +226,11 @@ QWidget* TUIForm::EmptyListHelp() const { return panels_->emptyHelp; }
 bool TUIForm::ListShown() const { return width() > kListLeft; }
 
 void TUIForm::SetClientWidth(int width) {
-  setFixedWidth(width);
+  if (fixedHeight_ > 0)
+    setFixedSize(width, fixedHeight_);
+  else
+    setFixedWidth(width);
+  ShowStatus(statusFull_);
   PlaceSecondToolbar();
 }
 
@@ -218,7 +238,8 @@ void TUIForm::PlaceSecondToolbar() {
   int visible = 0;
   for (QAction* action : toolBar2_->actions())
     if (action->isVisible()) ++visible;
-  toolBar2_->move(width() - visible * kButtonWidth, 0);
+  // A small margin keeps the last image off the window's edge.
+  toolBar2_->move(width() - visible * kButtonWidth - kToolbarMargin, 0);
   // Above the panels too: Settings, About and Quit stay at hand.
   toolBar2_->raise();
 }
@@ -259,8 +280,23 @@ commands::Answer TUIForm::Ask(commands::MessageKind kind, const std::string& tex
 }
 
 void TUIForm::SetStatusText(const std::string& text) {
-  const QString shown = QString::fromStdString(text);
+  noteUntil_ = QDeadlineTimer();
+  ShowStatus(QString::fromStdString(text));
+}
+
+void TUIForm::ShowNote(const std::string& text) {
+  ShowStatus(QString::fromStdString(text));
+  noteUntil_.setRemainingTime(kNoteMilliseconds);
+  QTimer::singleShot(kNoteMilliseconds + 50, this, &TUIForm::Idle);
+}
+
+// A long folder path keeps both ends in sight: its middle gives way.
+void TUIForm::ShowStatus(const QString& text) {
+  statusFull_ = text;
+  const int room = width() - kStatusMargin;
+  const QString shown = status_->fontMetrics().elidedText(text, Qt::ElideMiddle, room);
   if (status_->text() != shown) status_->setText(shown);
+  status_->setToolTip(shown != text ? text : QString());
 }
 
 void TUIForm::ShowGauge(bool visible) { player_->ShowGauge(visible); }
@@ -306,10 +342,28 @@ void TUIForm::SetListEnabled(bool enabled) {
 
 // --- The list's view ----------------------------------------------------------
 
-void TUIForm::RowInserted(int row, list::EntryId id) { model_->RowInserted(row, id); }
-void TUIForm::RowRemoved(int row, list::EntryId) { model_->RowRemoved(row); }
+// While the model takes a row change the view may move its own focus; the
+// list's rows differ from the view's until the change is made, so that
+// move is not the user's and the list's selection and focus win after it.
+void TUIForm::ApplyRowChange(const std::function<void()>& change, int first, int last) {
+  {
+    const QScopedValueRollback<bool> guard(syncingSelection_, true);
+    change();
+  }
+  SyncSelectionToView(first, last);
+}
+
+// A new row may come in selected ("Select when opening").
+void TUIForm::RowInserted(int row, list::EntryId id) {
+  ApplyRowChange([this, row, id] { model_->RowInserted(row, id); }, row, row);
+}
+void TUIForm::RowRemoved(int row, list::EntryId) {
+  ApplyRowChange([this, row] { model_->RowRemoved(row); }, 0, -1);
+}
 void TUIForm::RowChanged(int row) { model_->RowChanged(row); }
-void TUIForm::RowMoved(int from, int to) { model_->RowMoved(from, to); }
+void TUIForm::RowMoved(int from, int to) {
+  ApplyRowChange([this, from, to] { model_->RowMoved(from, to); }, to, to);
+}
 void TUIForm::SelectionChanged(int first, int last) { SyncSelectionToView(first, last); }
 void TUIForm::FocusChanged(int) {
   SyncSelectionToView(0, -1);
@@ -386,8 +440,9 @@ void TUIForm::SyncSelectionToView(int first, int last) {
     if (selected->isSelected(at) != list.Entry(row).selected)
       selected->select(at, list.Entry(row).selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
   }
-  if (list.Focus() >= 0 && list.Focus() < model_->rowCount())
-    selected->setCurrentIndex(model_->index(list.Focus()), QItemSelectionModel::NoUpdate);
+  const QModelIndex focus = list.Focus() >= 0 && list.Focus() < model_->rowCount() ? model_->index(list.Focus())
+                                                                                    : QModelIndex();
+  if (selected->currentIndex() != focus) selected->setCurrentIndex(focus, QItemSelectionModel::NoUpdate);
   syncingSelection_ = false;
 }
 
@@ -401,6 +456,8 @@ void TUIForm::SelectionFromView() {
   list.SetFocus(current.isValid() ? current.row() : -1);
   list.CurrentEntryChanged();
   syncingSelection_ = false;
+  // The list keeps its focused entry selected, whatever the click did.
+  SyncSelectionToView(0, list.Count() - 1);
 }
 
 // --- Start-up and shutdown ------------------------------------------------------
@@ -473,6 +530,9 @@ void TUIForm::closeEvent(QCloseEvent* event) {
   if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
     disconnect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TUIForm::Idle);
   riffForm_->close();
+  settings::Preferences& values = session_->Preferences().values();
+  values.top = pos().y();
+  values.left = pos().x();
   const std::string unsaved = session_->Shutdown();
   if (!unsaved.empty()) Ask(commands::MessageKind::kWarning, unsaved, commands::Buttons::kOk);
   event->accept();
@@ -482,7 +542,7 @@ void TUIForm::Idle() {
   if (running_ > 0 || closing_ || QApplication::activeModalWidget() != nullptr) return;
   commands::ProcessFlags& flags = session_->Context().flags;
   flags.ClearAborts();
-  SetStatusText(std::string(resources::Str(Text::kReady)));
+  if (noteUntil_.hasExpired()) SetStatusText(std::string(resources::Str(Text::kReady)));
   if (isActiveWindow() && lb_->isEnabled() && !PanelShown() && !lb_->hasFocus()) lb_->setFocus();
 }
 

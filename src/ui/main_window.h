@@ -6,8 +6,10 @@
 // toolbars and shortcuts. The window is the command host and the list's
 // view of the core session it starts and shuts down.
 
+#include <QDeadlineTimer>
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -69,6 +71,7 @@ class TUIForm final : public QMainWindow, public commands::CommandHost, public l
   // commands::CommandHost
   commands::Answer Ask(commands::MessageKind kind, const std::string& text, commands::Buttons buttons) override;
   void SetStatusText(const std::string& text) override;
+  void ShowNote(const std::string& text) override;
   void ShowGauge(bool visible) override;
   void SetGauge(int percent) override;
   void ProcessEvents(int max_wait_ms) override;
@@ -123,6 +126,8 @@ class TUIForm final : public QMainWindow, public commands::CommandHost, public l
   void ShowList();
   void TogglePanel(bool about);
   void PlaceSecondToolbar();
+  void ShowStatus(const QString& text);
+  void ApplyRowChange(const std::function<void()>& change, int first, int last);
   // Rows first..last take the list's selection; the current row its focus.
   void SyncSelectionToView(int first, int last);
   void SelectionFromView();
@@ -162,6 +167,14 @@ class TUIForm final : public QMainWindow, public commands::CommandHost, public l
   list::ViewState listState_ = list::ViewState::kEmptyList;
   bool listLocked_ = false;
   int running_ = 0;  // commands and batches under way: no idle work
+  int fixedHeight_ = 0;  // menu bar, client area and status bar
+  // The status text in full, shortened to the window's width on screen.
+  QString statusFull_;
+  // A note stays until then rather than giving way to "Ready".
+  QDeadlineTimer noteUntil_;
+  static constexpr int kNoteMilliseconds = 6000;
+  static constexpr int kStatusMargin = 16;
+  static constexpr int kToolbarMargin = 4;
   bool firstPaintDone_ = false;
   bool syncingSelection_ = false;
   bool closing_ = false;

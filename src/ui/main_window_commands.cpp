@@ -25,6 +25,7 @@
 #include "ui/main_window.h"
 #include "ui/player_frame.h"
 #include "ui/ui_text.h"
+#include "ui/video_surface.h"
 
 namespace korvid::ui {
 
@@ -125,8 +126,18 @@ void TUIForm::BindPlayerActions() {
     SetCaption("avPlayStop", player_->PlayStopCaption());
     SetCaption("avFullscreen", player_->FullScreenCaption());
     SetCaption("avMute", player_->MuteCaption());
-    if (QAction* mute = Action("avMute")) mute->setToolTip(player_->MuteHint());
+    const settings::Preferences& values = session_->Preferences().values();
+    if (QAction* mute = Action("avMute")) {
+      mute->setToolTip(player_->MuteHint().replace(QLatin1String("\r\n"), QLatin1String("\n")));
+      mute->setIcon(SoundIcon(values.muteOn));
+    }
     SetCaption("amAfficherDatecode", player_->DatecodeCaption());
+    if (QAction* datecode = Action("amAfficherDatecode")) {
+      // Shown, the hint names what a click does now.
+      const commands::WindowAction* model = session_->Commands().actions.Find("amAfficherDatecode");
+      datecode->setToolTip(values.inlayOn || model == nullptr ? player_->DatecodeCaption() : HintText(model->hint));
+      datecode->setIcon(DatecodeIcon(values.inlayOn));
+    }
     SetCaption("amAfficherSliders", player_->SlidersCaption());
   };
   captions();
@@ -208,11 +219,25 @@ void TUIForm::BuildMenus() {
               item("afOuvrirDossierPrefere"), item("afOuvrirTout"), separator, item("afBasculerListe"), sort,
               item("afSelectionnerTout"), separator, item("afSauverListe"), item("afViderListe"), item("afQuitter")},
              new QMenu(this));
-  for (QWidget* host : {static_cast<QWidget*>(central_), EmptyListHelp()}) {
+  // The help's text box would offer its own Copy and Select All menu.
+  auto* helpText = EmptyListHelp()->findChild<QWidget*>(QStringLiteral("Memo1"));
+  for (QWidget* host : {static_cast<QWidget*>(central_), EmptyListHelp(), helpText}) {
+    if (host == nullptr) continue;
     host->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(host, &QWidget::customContextMenuRequested, this,
             [host, windowMenu](const QPoint& at) { windowMenu->popup(host->mapToGlobal(at)); });
   }
+  QMenu* videoMenu = MenuOf({item("avPlayStop"), item("avMute"), item("amAfficherDatecode"),
+                             item("amAfficherSliders"), item("avFullscreen")},
+                            new QMenu(this));
+  videoMenu->setObjectName(QStringLiteral("VideoPopup"));
+  windowMenu->setObjectName(QStringLiteral("WindowPopup"));
+  listMenu->setObjectName(QStringLiteral("ListPopup"));
+  // Also when the picture is full screen: the menu opens where it was asked.
+  QWidget* picture = player_->vw;
+  picture->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(picture, &QWidget::customContextMenuRequested, this,
+          [picture, videoMenu](const QPoint& at) { videoMenu->popup(picture->mapToGlobal(at)); });
   connect(lb_, &QWidget::customContextMenuRequested, this,
           [this, listMenu](const QPoint& at) { listMenu->popup(lb_->viewport()->mapToGlobal(at)); });
 }
@@ -267,6 +292,11 @@ void TUIForm::RefreshActions() {
     QAction* action = actions_[static_cast<std::size_t>(i)];
     if (action->isVisible() != source.Visible) action->setVisible(source.Visible);
     if (action->isEnabled() != source.Enabled) action->setEnabled(source.Enabled);
+    // Captions the settings change ("Open with" and the program's name).
+    if (const QString caption = Q(source.caption); action->text() != caption) {
+      action->setText(caption);
+      if (source.hint.empty()) action->setToolTip(caption);
+    }
     if (action->isCheckable() && action->isChecked() != source.checked) action->setChecked(source.checked);
   }
   for (std::size_t i = 0; i < topMenus_.size() && i < commands.menu.size(); ++i) {
@@ -358,7 +388,8 @@ void TUIForm::OpenFiles() {
 
 void TUIForm::OpenFolder() {
   settings::Preferences& values = session_->Preferences().values();
-  const QString folder = QFileDialog::getExistingDirectory(this, QString(), Q(values.openFolder));
+  const QString folder =
+      QFileDialog::getExistingDirectory(this, UiText(Text::kOpenFolderDialogTitle), Q(values.openFolder));
   if (folder.isEmpty()) return;
   list::ScanFolderIntoList(session_->List(), folder.toStdString(), std::string(resources::Str(Text::kLoadingFiles)));
 }

@@ -35,7 +35,7 @@ constexpr QRect kTrackBarRect{12, 352, 260, 20};
 constexpr QRect kTimeStampRect{12, 374, 260, 16};
 constexpr QRect kMessageRect{4, kVideoTop - 4, 278, 188};
 constexpr int kNameFontPixels = 13;
-constexpr int kSmallestNameFont = 8;
+constexpr int kSmallestNameFont = 10;
 constexpr int kSliderRange = 1000;
 constexpr int kSliderStep = 100;
 
@@ -181,7 +181,8 @@ void TBaseFrame::ShowEntry(const media::TAfficherFichier& entry) {
   const int wide = QFontMetrics(nameFont).horizontalAdvance(name);
   if (wide > room) nameFont.setPixelSize(std::max(kSmallestNameFont, room * kNameFontPixels / wide));
   LabNom->setFont(nameFont);
-  LabNom->setText(name);
+  // Still too long at the smallest size: the middle of the name gives way.
+  LabNom->setText(QFontMetrics(nameFont).elidedText(name, Qt::ElideMiddle, room));
 
   ShowDatecode(std::nullopt);
   labscn->setVisible(entry.hasSceneFile);

@@ -163,6 +163,8 @@ TEST_F(ActionStatesTest, CommandListShowsShortcutsGreysWindowCommandsAndKeepsCho
             "Fix a time difference");
   // afPictrel has a caption ("Open with ") and so is listed.
   EXPECT_GE(Action("afPictrel").Tag, 0);
+  // Ctrl+Q quits: the list shows no key where the key does not act.
+  EXPECT_EQ(commandList_.items[static_cast<std::size_t>(Action("amPurgerNom").Tag)].text, "Shorten the name");
 
   RestoreCommandChoices({{"amRenameScAn", 0}, {"afQuitter", 0}, {"amNoSuchThing", 0}, {"amPal", 1}}, actions_,
                         commandList_);
@@ -180,6 +182,7 @@ TEST_F(ActionStatesTest, CommandListShowsShortcutsGreysWindowCommandsAndKeepsCho
 
   ApplyFrameGrabber((dir_ / "grabber.exe").string(), actions_, commandList_);
   EXPECT_EQ(Action("afPictrel").caption, "Open with grabber");
+  EXPECT_EQ(commandList_.items[static_cast<std::size_t>(Action("afPictrel").Tag)].text, "Open with grabber (F2)");
   EXPECT_FALSE(commandList_.Checked(Action("afPictrel").Tag));
 }
 

@@ -1,7 +1,9 @@
 #include "settings/preferences_store.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -321,6 +323,49 @@ TEST_F(PreferenceSessionTest, SaveAtExitFollowsThePreference) {
   session.values().renameRoot = "AtExit_";
   session.SaveAtExitIfWanted(FixedStamp());
   EXPECT_EQ(LoadPreferences(location_, kEnvironment).renameRoot, "AtExit_");
+}
+
+// Every folder default starts in the documents folder the desktop names
+// (XDG user dirs), or in the home folder when there is no such folder:
+// the default playlist saved at exit must find somewhere to go.
+TEST(UserDocumentsFolderTest, IsTheXdgDocumentsFolderWhenItExistsElseHome) {
+  test::TempDir home;
+  const auto restore = [](const char* name, const char* value) {
+    if (value != nullptr) setenv(name, value, 1); else unsetenv(name);
+  };
+  const std::string oldHome = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
+  const char* oldConfig = std::getenv("XDG_CONFIG_HOME");
+  const std::string keptConfig = oldConfig != nullptr ? oldConfig : "";
+  setenv("HOME", home.path().c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (home.path() / ".config").c_str(), 1);
+
+  const auto folders = [] {
+    PreferenceSession session(StoreLocation{fs::path(std::getenv("HOME")) / "store"});
+    DefaultEnvironment environment = kEnvironment;
+    environment.documentsFolder = UserDocumentsFolder();
+    session.Load(environment);
+    const Preferences& p = session.values();
+    return std::vector<std::string>{p.openFolder, p.autoOpenFolder, p.outputFolder, p.playlistFolder};
+  };
+  const std::string homeFolder = home.path().string() + "/";
+  EXPECT_EQ(folders(), std::vector<std::string>(4, homeFolder));
+
+  fs::create_directories(home.path() / "Documents");
+  EXPECT_EQ(folders(), std::vector<std::string>(4, homeFolder + "Documents/"));
+
+  // The user's own name for the folder.
+  fs::create_directories(home.path() / ".config");
+  fs::create_directories(home.path() / "Dokumente");
+  {
+    std::ofstream dirs(home.path() / ".config" / "user-dirs.dirs");
+    dirs << "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n";
+  }
+  EXPECT_EQ(folders(), std::vector<std::string>(4, homeFolder + "Dokumente/"));
+  fs::remove(home.path() / "Dokumente");
+  EXPECT_EQ(folders(), std::vector<std::string>(4, homeFolder));
+
+  restore("HOME", oldHome.empty() ? nullptr : oldHome.c_str());
+  restore("XDG_CONFIG_HOME", oldConfig != nullptr ? keptConfig.c_str() : nullptr);
 }
 
 }  // namespace

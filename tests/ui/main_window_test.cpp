@@ -7,29 +7,41 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QEventLoop>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QTextEdit>
+#include <QToolBar>
+#include <QToolButton>
 #include <QUrl>
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "commands/window_actions.h"
+#include "settings/preferences_store.h"
 #include "sample_clip.h"
 #include "support/sample_set.h"
 #include "support/test_env.h"
+#include "ui/action_icons.h"
 #include "ui/main_window.h"
 #include "ui/player_frame.h"
 #include "ui/video_surface.h"
@@ -51,14 +63,49 @@ class MainWindowTest : public ::testing::Test {
     QApplication::clipboard()->clear();
   }
 
-  void Open(std::vector<std::string> parameters = {}) {
-    window_ = std::make_unique<TUIForm>(WindowSetup{settings::StoreLocation{home_ / ".config"},
-                                                    home_.path().string(), "", std::move(parameters)});
+  void Open(std::vector<std::string> parameters = {}, std::string missingFilters = "") {
+    window_ = std::make_unique<TUIForm>(WindowSetup{settings::StoreLocation{home_ / ".config"}, home_.path().string(),
+                                                    std::move(missingFilters), std::move(parameters)});
     window_->show();
     window_->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
     QTest::qWait(20);
   }
+
+  // The stored preferences, changed, for the next start.
+  void Store(const std::function<void(settings::Preferences&)>& change) {
+    const settings::StoreLocation location{home_ / ".config"};
+    settings::DefaultEnvironment environment;
+    environment.documentsFolder = home_.path().string();
+    settings::Preferences values = settings::LoadPreferences(location, environment);
+    change(values);
+    settings::SavePreferences(location, values, settings::CurrentSaveStamp("5.3.6"));
+  }
+  settings::Preferences Stored() const {
+    return settings::LoadPreferences(settings::StoreLocation{home_ / ".config"}, {});
+  }
+
+  // The rows the list control highlights are the list's selection, and the
+  // row with its focus is the list's current entry.
+  void ExpectSelectionShown() const {
+    const list::VideoList& list = window_->Session().List();
+    const QItemSelectionModel* shown = window_->ListControl()->selectionModel();
+    std::vector<int> highlighted;
+    for (int row = 0; row < window_->ListControl()->model()->rowCount(); ++row)
+      if (shown->isRowSelected(row)) highlighted.push_back(row);
+    EXPECT_EQ(highlighted, list.SelectedIndexes());
+    EXPECT_EQ(shown->currentIndex().isValid() ? shown->currentIndex().row() : -1, list.Focus());
+  }
+
+  void ClickRow(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QListView* view = window_->ListControl();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, modifiers, view->visualRect(view->model()->index(row, 0)).center());
+    if (modifiers != Qt::NoModifier) QTest::keyRelease(window_->windowHandle(), Qt::Key_Control, Qt::NoModifier);
+    QTest::qWait(10);
+    ExpectSelectionShown();
+  }
+
+  QString Caption() const { return window_->ListCaption()->text(); }
 
   std::string Clip(const std::string& name) {
     const fs::path target = work_ / name;
@@ -74,6 +121,7 @@ class MainWindowTest : public ::testing::Test {
     QTest::keyClick(window_->windowHandle(), static_cast<Qt::Key>(key), modifiers);
     if (modifiers != Qt::NoModifier) QTest::keyRelease(window_->windowHandle(), Qt::Key_Control, Qt::NoModifier);
     QTest::qWait(10);
+    ExpectSelectionShown();
   }
 
   // Runs the event loop as the program does, so that it waits for events.
@@ -115,6 +163,11 @@ class MainWindowTest : public ::testing::Test {
     answerer_.setInterval(20);
     answerer_.callOnTimeout([this] {
       for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (auto* dialog = qobject_cast<QFileDialog*>(top); dialog != nullptr && dialog->isVisible()) {
+          dialogTitles_.push_back(dialog->windowTitle().toStdString());
+          dialog->reject();
+          return;
+        }
         auto* box = qobject_cast<QMessageBox*>(top);
         if (box == nullptr || !box->isVisible()) continue;
         questions_.push_back(box->text().toStdString());
@@ -143,12 +196,14 @@ class MainWindowTest : public ::testing::Test {
     QApplication::sendEvent(window_.get(), &drop);
     delete data;
     QTest::qWait(10);
+    ExpectSelectionShown();
   }
 
   test::TempDir home_;
   test::TempDir work_;
   std::unique_ptr<TUIForm> window_;
   std::vector<std::string> questions_;
+  std::vector<std::string> dialogTitles_;
   QTimer answerer_;
   QMessageBox::StandardButton answer_ = QMessageBox::No;
 };
@@ -344,6 +399,226 @@ TEST_F(MainWindowTest, CtrlQQuitsAndRenamesNothing) {
   EXPECT_FALSE(window_->isVisible());
   EXPECT_TRUE(questions_.empty());
   EXPECT_TRUE(fs::exists(clip));
+}
+
+
+// What the list control highlights is the selection the caption counts,
+// the information panel shows and commands act on, whatever changed it:
+// files selected as they come in, a menu closed with Escape, clicks with
+// and without Ctrl, emptying the list and filling it again.
+TEST_F(MainWindowTest, TheHighlightedRowsAreTheSelectionCommandsActOn) {
+  for (const char* name : {"a.avi", "b.avi", "c.avi"}) Clip(std::string("preferred/") + name);
+  window_.reset();
+  Store([this](settings::Preferences& p) {
+    p.selectOnOpen = true;
+    p.autoOpenFolder = (work_ / "preferred").string();
+  });
+  Open();
+  const auto loadPreferred = [this] {
+    Key(Qt::Key_F7);
+    ASSERT_EQ(Rows(), (std::vector<std::string>{"a.avi", "b.avi", "c.avi"}));
+    EXPECT_TRUE(Caption().startsWith(QStringLiteral("3 files of 3"))) << Caption().toStdString();
+    EXPECT_EQ(window_->Player()->LabNom->text(), "a.avi");
+  };
+  loadPreferred();
+
+  QMenu* files = window_->menuBar()->actions().front()->menu();
+  files->popup(window_->mapToGlobal(QPoint(10, 10)));
+  QTest::qWait(10);
+  QTest::keyClick(files, Qt::Key_Escape);
+  FallIdle();
+  ExpectSelectionShown();
+  EXPECT_TRUE(Caption().startsWith(QStringLiteral("3 files of 3"))) << Caption().toStdString();
+
+  // The focused row stays selected: a Ctrl+click cannot take it out.
+  ClickRow(0, Qt::ControlModifier);
+  EXPECT_TRUE(Caption().startsWith(QStringLiteral("3 files of 3"))) << Caption().toStdString();
+  ClickRow(1);
+  EXPECT_TRUE(Caption().startsWith(QStringLiteral("1 file of 3"))) << Caption().toStdString();
+  ClickRow(2, Qt::ControlModifier);
+  EXPECT_TRUE(Caption().startsWith(QStringLiteral("2 files of 3"))) << Caption().toStdString();
+  EXPECT_EQ(window_->Player()->LabNom->text(), "c.avi");
+  Key(Qt::Key_Delete);  // "Remove the file": the two highlighted ones
+  EXPECT_EQ(Rows(), (std::vector<std::string>{"a.avi"}));
+
+  Key(Qt::Key_Delete, Qt::ControlModifier);  // hidden with one file: nothing
+  window_->Action("afOuvrirDossierPrefere")->trigger();
+  ExpectSelectionShown();
+  ASSERT_EQ(Rows().size(), 3u);
+  Key(Qt::Key_Delete, Qt::ControlModifier);
+  EXPECT_TRUE(Rows().empty());
+  loadPreferred();
+}
+
+// The picture has the video menu, the empty-list help the window's one
+// (not its text box's Copy and Select All), and the video menu is the way
+// to the inlay position sliders.
+TEST_F(MainWindowTest, RightClicksOpenTheVideoMenuOnThePictureAndTheWindowMenuOnTheHelp) {
+  const auto menuAt = [](QWidget* widget) {
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(20, 20), widget->mapToGlobal(QPoint(20, 20)));
+    QApplication::sendEvent(widget, &event);
+    QTest::qWait(10);
+    std::vector<std::string> items;
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (menu == nullptr) return items;
+    for (const QAction* item : menu->actions())
+      if (item->isVisible() && !item->isSeparator()) items.push_back(item->text().trimmed().toStdString());
+    menu->close();
+    return items;
+  };
+  auto* help = window_->EmptyListHelp()->findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
+  ASSERT_NE(help, nullptr);
+  EXPECT_EQ(menuAt(help->viewport()),
+            (std::vector<std::string>{"Open...", "Paste", "Open the preferred folder", "Settings", "About...", "Quit"}));
+
+  Drop({Clip("a.avi")});
+  EXPECT_EQ(menuAt(window_->Player()->vw), (std::vector<std::string>{"Play", "Sound off", "Display the datecode",
+                                                                     "Modify the position of inlay", "Fullscreen"}));
+  auto* video = window_->findChild<QMenu*>(QStringLiteral("VideoPopup"));
+  ASSERT_NE(video, nullptr);
+  EXPECT_FALSE(window_->Player()->incrustHorz->isVisible());
+  video->actions().at(3)->trigger();
+  EXPECT_TRUE(window_->Player()->incrustHorz->isVisible());
+  EXPECT_TRUE(window_->Session().Preferences().values().inlayOn);
+}
+
+// The window opens where it was closed, unless that place is on no
+// screen any more; then it is centred.
+TEST_F(MainWindowTest, TheWindowReturnsWhereItWasLeftWhileThatIsOnAScreen) {
+  window_->move(120, 80);
+  window_->close();
+  EXPECT_EQ(Stored().left, 120);
+  EXPECT_EQ(Stored().top, 80);
+  window_.reset();
+  Open();
+  EXPECT_EQ(window_->pos(), QPoint(120, 80));
+
+  window_.reset();
+  Store([](settings::Preferences& p) {
+    p.left = 5000;
+    p.top = -3000;
+  });
+  Open();
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  EXPECT_TRUE(screen.contains(window_->frameGeometry())) << window_->x() << "," << window_->y();
+  EXPECT_EQ(window_->x(), screen.left() + (screen.width() - window_->width()) / 2);
+}
+
+// A fixed window: no maximise button, the same size whatever is asked,
+// and no band between the client area and the status bar.
+TEST_F(MainWindowTest, TheWindowHasAFixedSizeAndOnlyMinimise) {
+  for (const bool shown : {false, true}) {
+    if (shown) Drop({Clip("a.avi"), Clip("b.avi")});
+    EXPECT_EQ(window_->ListShown(), shown);
+    EXPECT_EQ(window_->minimumSize(), window_->maximumSize());
+    window_->resize(window_->width() + 50, window_->height() + 80);
+    QTest::qWait(10);
+    EXPECT_EQ(window_->size(), window_->minimumSize());
+    const QWidget* client = window_->centralWidget();
+    EXPECT_EQ(client->geometry().bottom() + 1, window_->statusBar()->geometry().top());
+    EXPECT_EQ(window_->menuBar()->geometry().bottom() + 1, client->geometry().top());
+  }
+  EXPECT_FALSE(window_->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+  EXPECT_TRUE(window_->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+}
+
+// Ctrl+M and F12 show their state in image, caption and hint; F12 acts
+// only on DV the overlay can read, and without the overlay filters it is
+// neither offered nor listed.
+TEST_F(MainWindowTest, TogglesShowTheirStateAndTheDatecodeOverlayOnlyWhereItApplies) {
+  const fs::path mjpeg = work_ / "mjpeg.avi";
+  fs::copy_file(test::StandardSample("mjpeg_not_dv.avi"), mjpeg);
+  Drop({Clip("dv.avi"), mjpeg.string()});
+  ASSERT_EQ(Rows(), (std::vector<std::string>{"dv.avi", "mjpeg.avi"}));
+  const auto image = [](const QIcon& icon) { return icon.pixmap(25, 25).toImage(); };
+  QAction* mute = window_->Action("avMute");
+  QAction* datecode = window_->Action("amAfficherDatecode");
+  const settings::Preferences& values = window_->Session().Preferences().values();
+
+  EXPECT_EQ(image(mute->icon()), image(SoundIcon(false)));
+  Key(Qt::Key_M, Qt::ControlModifier);
+  EXPECT_TRUE(values.muteOn);
+  EXPECT_EQ(image(mute->icon()), image(SoundIcon(true)));
+  EXPECT_NE(image(SoundIcon(true)), image(SoundIcon(false)));
+  EXPECT_EQ(mute->toolTip(), "Sound is Off.\nClick to turn the sound On.");
+
+  ASSERT_TRUE(Offered("amAfficherDatecode"));
+  EXPECT_EQ(image(datecode->icon()), image(DatecodeIcon(false)));
+  Key(Qt::Key_F12);
+  EXPECT_TRUE(values.inlayOn);
+  EXPECT_EQ(datecode->text(), "Hide the datecode");
+  EXPECT_EQ(datecode->toolTip(), "Hide the datecode");
+  EXPECT_EQ(image(datecode->icon()), image(DatecodeIcon(true)));
+  EXPECT_NE(image(DatecodeIcon(true)), image(DatecodeIcon(false)));
+  Key(Qt::Key_F12);
+  EXPECT_FALSE(values.inlayOn);
+  EXPECT_EQ(datecode->text(), "Display the datecode");
+
+  ClickRow(1);
+  EXPECT_TRUE(datecode->isVisible());
+  EXPECT_FALSE(datecode->isEnabled());
+  Key(Qt::Key_F12);
+  EXPECT_FALSE(values.inlayOn);
+
+  window_.reset();
+  Open({}, "Marovec Layrin3;Marovec Calenox2;Marovec Dixmark;Marovec Horolan");
+  Drop({(work_ / "dv.avi").string()});
+  datecode = window_->Action("amAfficherDatecode");
+  EXPECT_FALSE(datecode->isVisible());
+  EXPECT_FALSE(window_->Action("amAfficherSliders")->isVisible());
+  EXPECT_LT(window_->Session().Commands().actions.Find("amAfficherDatecode")->Tag, 0);
+  Key(Qt::Key_F12);
+  EXPECT_FALSE(window_->Session().Preferences().values().inlayOn);
+}
+
+// The folder dialog's own title; the status text, the file name and the
+// Quit image kept inside the window; "Open with" named as soon as the
+// frame grabber is chosen; a listed file gone from the disk, converted,
+// told in the status bar and left listed.
+TEST_F(MainWindowTest, SmallerPointsOfTheWindow) {
+  Key(Qt::Key_L, Qt::ControlModifier);
+  EXPECT_EQ(dialogTitles_, (std::vector<std::string>{"Select the folder containing the AVI files to open"}));
+
+  const std::string longName(120, 'n');
+  const std::string gone = Clip(longName + ".avi");
+  Drop({gone, Clip("b.avi")});
+  ClickRow(1);
+  const QLabel* name = window_->Player()->LabNom;
+  EXPECT_TRUE(name->text().contains(QChar(0x2026))) << name->text().toStdString();
+  EXPECT_LE(name->fontMetrics().horizontalAdvance(name->text()), name->parentWidget()->width());
+  EXPECT_GE(name->font().pixelSize(), 10);
+
+  const std::string folder = "/" + std::string(40, 'f') + "/" + std::string(40, 'g') + "/last";
+  window_->SetStatusText("Browsing " + folder);
+  const QLabel* status = window_->StatusText();
+  EXPECT_TRUE(status->text().startsWith(QStringLiteral("Browsing /"))) << status->text().toStdString();
+  EXPECT_TRUE(status->text().endsWith(QStringLiteral("/last"))) << status->text().toStdString();
+  EXPECT_LE(status->fontMetrics().horizontalAdvance(status->text()), status->width());
+
+  auto* bar = window_->findChild<QToolBar*>(QStringLiteral("ToolBar2"));
+  const QWidget* quit = bar->widgetForAction(window_->Action("afQuitter"));
+  EXPECT_LT(quit->mapTo(window_.get(), QPoint(quit->width(), 0)).x(), window_->width());
+
+  const fs::path grabber = work_ / "grabber.sh";
+  { std::ofstream(grabber) << "#!/bin/sh\n"; }
+  auto* field = window_->findChild<QLineEdit*>(QStringLiteral("feFichierPictrel"));
+  ASSERT_NE(field, nullptr);
+  field->setText(QString::fromStdString(grabber.string()));
+  Q_EMIT field->editingFinished();
+  window_->update();
+  QTest::qWait(10);
+  EXPECT_EQ(window_->Action("afPictrel")->text(), "Open with grabber");
+
+  fs::remove(gone);
+  ClickRow(1);
+  window_->Action("amDVType1")->trigger();
+  EXPECT_TRUE(questions_.empty());  // no error box
+  FallIdle();
+  EXPECT_TRUE(status->toolTip().contains(QString::fromStdString(longName)) ||
+              status->text().contains(QStringLiteral("No such file")))
+      << status->text().toStdString();
+  EXPECT_NE(status->text(), "Ready");
+  EXPECT_EQ(Rows().size(), 2u);
 }
 
 }  // namespace
