@@ -65,16 +65,25 @@ std::string OneLine(const std::string& text) {
   return out;
 }
 
+// Every name a report line shows passes here.
+std::string ShownName(const std::string& path) { return path; }
+
 void PrintStep(std::ostream& out, const SwitchStep& step) {
   using resources::Text;
-  out << step.caption << ": " << step.file;
+  out << step.caption << ": " << ShownName(step.file);
   switch (step.outcome) {
     case SwitchStep::Outcome::kDone:
-      out << (step.detail.empty() ? std::string(resources::Str(Text::kStepDone))
-                                  : resources::Fill(Text::kStepMade, {step.detail}));
+      if (step.written.empty()) {
+        out << resources::Str(Text::kStepDone);
+        break;
+      }
+      for (std::size_t i = 0; i < step.written.size(); ++i)
+        out << (i == 0 ? ": " : ", ")
+            << resources::Fill(step.written[i].replaced ? Text::kStepReplaced : Text::kStepMade,
+                               {ShownName(step.written[i].path)});
       break;
     case SwitchStep::Outcome::kSkipped: out << resources::Fill(Text::kStepSkipped, {OneLine(step.detail)}); break;
-    case SwitchStep::Outcome::kRenamed: out << resources::Fill(Text::kStepRenamed, {step.detail}); break;
+    case SwitchStep::Outcome::kRenamed: out << resources::Fill(Text::kStepRenamed, {ShownName(step.detail)}); break;
     case SwitchStep::Outcome::kRemoved: out << resources::Str(Text::kStepRemoved); break;
     case SwitchStep::Outcome::kTrashed: out << resources::Str(Text::kStepTrashed); break;
     case SwitchStep::Outcome::kFailed: out << resources::Fill(Text::kStepFailed, {OneLine(step.detail)}); break;

@@ -4,6 +4,7 @@
 
 #include "commands/command_skipped.h"
 #include "commands/file_action_skips.h"
+#include "commands/run_outputs.h"
 #include "resources/string_table.h"
 #include "resources/user_error.h"
 
@@ -171,10 +172,11 @@ class GaugeShown {
 };
 
 // Holds CommandRunning for the length of a run; refused when another run
-// already holds it.
+// already holds it. A run's outputs never replace one another.
 class OneRunAtATime {
  public:
-  explicit OneRunAtATime(ProcessFlags& flags) : flags_(flags), refused_(flags.CommandRunning.exchange(true)) {}
+  explicit OneRunAtATime(ProcessFlags& flags)
+      : flags_(flags), refused_(flags.CommandRunning.exchange(true)), outputs_(Outputs()) {}
   ~OneRunAtATime() {
     if (!refused_) flags_.CommandRunning = false;
   }
@@ -185,6 +187,7 @@ class OneRunAtATime {
  private:
   ProcessFlags& flags_;
   bool refused_;
+  RunOutputs::Scope outputs_;
 };
 
 }  // namespace

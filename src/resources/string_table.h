@@ -402,6 +402,7 @@ enum class Text {
   kSwitchHelp,
   kStepDone,
   kStepMade,
+  kStepReplaced,
   kStepSkipped,
   kStepRenamed,
   kStepRemoved,
