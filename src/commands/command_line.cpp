@@ -117,6 +117,7 @@ void RunOneSwitch(const WindowAction& action, SwitchRun& run) {
   std::vector<list::EntryId> captured;
   for (int i = 0; i < list.Count(); ++i) captured.push_back(list.Entry(i).id);
   for (const list::EntryId id : captured) {
+    if (run.context.flags.Stopping()) return;
     const int index = list.IndexOfId(id);
     if (index < 0) continue;
     const std::string path = list.Entry(index).record->fullName;

@@ -11,6 +11,7 @@
 #include "commands/core_session.h"
 #include "commands/desktop_launcher.h"
 #include "commands/headless_host.h"
+#include "commands/stop_signals.h"
 #include "list/file_sources.h"
 #include "resources/product.h"
 #include "resources/string_table.h"
@@ -39,6 +40,7 @@ Listed ListParameters(list::VideoList& list, const std::vector<std::string>& par
   Listed listed;
   list.BeginBatch(std::string(resources::Str(resources::Text::kLoadingFiles)));
   for (const std::string& parameter : parameters) {
+    if (Flags().Stopping()) break;
     if (IsSwitchParameter(parameter)) continue;
     struct stat facts {};
     if (::lstat(parameter.c_str(), &facts) != 0) {
@@ -166,6 +168,10 @@ int RunCommandLineWithoutWindow(const std::vector<std::string>& parameters, cons
   if (!unsaved.empty()) {
     env.err << unsaved;
     failed = true;
+  }
+  if (const int signal = session.Context().flags.StopSignal.load(); signal != 0) {
+    env.err << StoppedMessage(signal);
+    return StoppedExitStatus(signal);
   }
   return failed ? 1 : 0;
 }

@@ -88,7 +88,7 @@ void RunOverSelection(const tFileAction& action, RunContext& context, SelectionS
       list.SetSelected(index, true);
       if (style.locked) list.CurrentEntryChanged();
       context.host.ProcessEvents(0);
-      if (context.flags.AbortCommand) break;
+      if (context.flags.AbortCommand || context.flags.Stopping()) break;
       if (!style.locked) list.RefreshListStatus();
       // Events may have changed the list meanwhile.
       const int now = list.IndexOfId(id);
