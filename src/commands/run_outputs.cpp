@@ -41,6 +41,8 @@ std::filesystem::path RunOutputs::NameFor(const std::filesystem::path& wanted) c
 }
 
 void RunOutputs::Wrote(const std::filesystem::path& path, bool replaced) {
+  // A handler called outside any run (a test) has no run to remember it.
+  if (depth_ == 0) return;
   written_.push_back({path.string(), replaced});
 }
 

@@ -38,7 +38,7 @@ class RunOutputs {
   std::filesystem::path NameFor(const std::filesystem::path& wanted) const;
   // Whether a file is at `path` now: taken before writing, for Wrote.
   static bool Occupied(const std::filesystem::path& path);
-  // `path` now holds a whole output of this run.
+  // `path` now holds a whole output of this run (outside a run: nothing).
   void Wrote(const std::filesystem::path& path, bool replaced);
   const std::vector<WrittenOutput>& Written() const { return written_; }
 
