@@ -28,7 +28,14 @@ void WriteText(std::string_view text, char* out, std::size_t bytes) {
   out[n] = '\0';
 }
 
-fs::path SceneFileOf(const korvid_file_info& file) { return fs::path(file.full_name).replace_extension(".scn"); }
+// A video whose name differs from another's of its folder only in the case
+// of its extension keeps its scene file under its whole name (clip.AVI.scn).
+fs::path SceneFileOf(const korvid_file_info& file) {
+  fs::path whole = std::string(file.full_name) + ".scn";
+  std::error_code ignored;
+  if (fs::exists(whole, ignored)) return whole;
+  return fs::path(file.full_name).replace_extension(".scn");
+}
 
 bool HostUsable(const korvid_call& call) {
   return call.host != nullptr && call.host->struct_size >= sizeof(korvid_host) && call.file != nullptr;

@@ -5,17 +5,22 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QSocketNotifier>
 
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "commands/clean_command.h"
 #include "commands/command_line.h"
 #include "commands/command_line_run.h"
 #include "commands/housekeeping_commands.h"
+#include "commands/process_flags.h"
+#include "commands/stop_signals.h"
 #include "commands/user_data_home.h"
 #include "graphs/ffmpeg_log.h"
 #include "graphs/frames_command.h"
@@ -36,12 +41,15 @@ void PrintUsage() {
       "       korvid [FILE.avi|FOLDER...]   the window, with the files listed\n"
       "       korvid [+SWITCHES] FILE.avi|FOLDER...  list the files and run the commands the switches name\n"
       "              (+h runs without any question and quits; korvid /? lists the switches;\n"
-      "              one line per file and command; exit status 1 when one failed, 2 for an unknown switch)\n"
+      "              one line per file and command; exit status 1 when one failed, 2 for an unknown switch;\n"
+      "              SIGINT, SIGTERM or SIGHUP stop the running command: 128 + the signal)\n"
       "       korvid --datecode FILE.avi...   datecode and timecode of each file's first frame\n"
       "       korvid --info [--json] PATH...  information of each AVI file; folders are scanned\n"
       "       korvid --frames [--json] FILE.avi  one line per frame: position, timecode, datecode,\n"
       "              scene starts and damaged blocks (CSV, or JSON lines)\n"
-      "       korvid --riff FILE...           the RIFF structure of each file\n");
+      "       korvid --riff FILE...           the RIFF structure of each file\n"
+      "       korvid --clean [--yes] FOLDER...  list the temporary files interrupted runs left\n"
+      "              in the folders (and below), with their sizes; --yes removes them\n");
 }
 
 // Datecodes look as the information panel shows them: the user's display
@@ -127,6 +135,7 @@ void DropQtNotes(QtMsgType type, const QMessageLogContext&, const QString& messa
 // A command-line run draws text (the datecode inlay) but shows nothing, so
 // it renders off screen whether or not a display is there.
 int RunCommandLine(int argc, char** argv, const std::vector<std::string>& parameters) {
+  korvid::commands::InstallStopSignals(korvid::commands::Flags());
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
   qInstallMessageHandler(DropQtNotes);
   QGuiApplication application(argc, argv);
@@ -143,13 +152,30 @@ bool HasDisplay() {
 }
 
 int RunWindow(int argc, char** argv, const std::vector<std::string>& parameters) {
+  korvid::commands::ProcessFlags& flags = korvid::commands::Flags();
+  korvid::commands::InstallStopSignals(flags);
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Korvid"));
   korvid::ui::TUIForm window({korvid::settings::StoreLocation::ForCurrentUser(),
                               korvid::settings::UserDocumentsFolder(), EnvironmentValue("KORVID_MISSING_FILTERS"),
                               parameters, korvid::commands::UserDataHome()});
+  // A stop signal closes the window as its close button does: a running
+  // command stops at its next poll, and the shutdown saves what it saves.
+  std::optional<QSocketNotifier> stop;
+  if (const int fd = korvid::commands::StopSignalDescriptor(); fd >= 0) {
+    stop.emplace(fd, QSocketNotifier::Read);
+    QObject::connect(&*stop, &QSocketNotifier::activated, &window, [&stop, &window] {
+      stop->setEnabled(false);
+      window.close();
+    });
+  }
   window.show();
-  return QApplication::exec();
+  const int status = QApplication::exec();
+  if (const int signal = flags.StopSignal.load(); signal != 0) {
+    std::fputs(korvid::commands::StoppedMessage(signal).c_str(), stderr);
+    return korvid::commands::StoppedExitStatus(signal);
+  }
+  return status;
 }
 
 }  // namespace
@@ -192,6 +218,9 @@ int main(int argc, char** argv) {
   }
   if (args[0] == "--frames") {
     return korvid::graphs::RunFramesCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
+  }
+  if (args[0] == "--clean") {
+    return korvid::commands::RunCleanCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
   }
   if (args[0] == "--info") {
     return korvid::list::RunInfoCommand({args.begin() + 1, args.end()}, UserDatecodeFormat(), std::cout,

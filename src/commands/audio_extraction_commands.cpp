@@ -8,7 +8,7 @@ namespace korvid::commands {
 
 std::string ExtraireAudioConfirmation(const media::TAfficherFichier& entry,
                                       const settings::Preferences& preferences) {
-  return ReplaceQuestion(ConversionOutputPath(entry.fullName, kWavSuffix, preferences));
+  return ReplaceQuestion(CompanionOutputPath(entry.fullName, kWavSuffix, preferences));
 }
 
 void ExtraireAudioFileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled) {
@@ -23,7 +23,7 @@ void ExtraireAudioGeneralCondition(const graphs::FilterAvailability& availabilit
 TchUpdateType ExtraireAudioExecution(const media::TAfficherFichier& entry, std::string& newfichier,
                                      ConversionServices& services) {
   newfichier.clear();
-  const std::filesystem::path output = ConversionOutputPath(entry.fullName, kWavSuffix, services.preferences);
+  const std::filesystem::path output = CompanionOutputPath(entry.fullName, kWavSuffix, services.preferences);
   // A file without sound builds nothing: the job's constructor refuses it.
   RunConversion(services, [&] { return std::make_unique<graphs::AudioExtractionJob>(entry.fullName, output); });
   newfichier = output.string();

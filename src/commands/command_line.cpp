@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <optional>
 #include <set>
 
@@ -51,16 +52,24 @@ bool PassesCondition(const tFileAction* fileAction, const media::TAfficherFichie
   return enabled;
 }
 
+// `written`: what the command wrote; a file it added to the list without
+// telling (a plug-in's) counts as made.
 SwitchStep Outcome(const std::string& caption, const std::string& file, const std::vector<std::string>& before,
-                   const std::vector<std::string>& after) {
-  SwitchStep step{caption, file, SwitchStep::Outcome::kDone, {}};
+                   const std::vector<std::string>& after, std::vector<WrittenOutput> written) {
+  SwitchStep step{caption, file, SwitchStep::Outcome::kDone, {}, {}};
   const std::set<std::string> old(before.begin(), before.end());
   const std::set<std::string> now(after.begin(), after.end());
   std::vector<std::string> added;
   for (const std::string& path : after)
     if (!old.contains(path)) added.push_back(path);
   if (now.contains(file)) {
-    for (const std::string& path : added) step.detail += (step.detail.empty() ? "" : ", ") + path;
+    for (const std::string& path : added) {
+      const bool told = std::any_of(written.begin(), written.end(), [&path](const WrittenOutput& output) {
+        return std::filesystem::path(output.path).lexically_normal() == std::filesystem::path(path).lexically_normal();
+      });
+      if (!told) written.push_back({path, false});
+    }
+    step.written = std::move(written);
     return step;
   }
   step.outcome = added.size() == 1 ? SwitchStep::Outcome::kRenamed : SwitchStep::Outcome::kRemoved;
@@ -71,7 +80,7 @@ SwitchStep Outcome(const std::string& caption, const std::string& file, const st
 // What the runner said about `path`, when it said anything.
 SwitchStep Told(const std::string& caption, const std::string& path, const FileOutcome& outcome) {
   const bool failed = outcome.kind == FileOutcome::Kind::kFailed;
-  return {caption, path, failed ? SwitchStep::Outcome::kFailed : SwitchStep::Outcome::kSkipped, outcome.text};
+  return {caption, path, failed ? SwitchStep::Outcome::kFailed : SwitchStep::Outcome::kSkipped, outcome.text, {}};
 }
 
 void RunOneFile(const WindowAction& action, const std::string& path, bool deletes, SwitchRun& run) {
@@ -82,6 +91,7 @@ void RunOneFile(const WindowAction& action, const std::string& path, bool delete
     if (previous) previous(outcome);
   };
   const std::vector<std::string> before = ListedPaths(run.context.list);
+  const std::size_t firstWritten = Outputs().Written().size();
   try {
     TriggerAction(action, run.registry, run.context);
   } catch (...) {
@@ -91,7 +101,9 @@ void RunOneFile(const WindowAction& action, const std::string& path, bool delete
   run.context.told = previous;
   const bool leftAlone = told && told->kind != FileOutcome::Kind::kDone;
   SwitchStep step = leftAlone ? Told(action.caption, path, *told)
-                              : Outcome(action.caption, path, before, ListedPaths(run.context.list));
+                              : Outcome(action.caption, path, before, ListedPaths(run.context.list),
+                                        {Outputs().Written().begin() + static_cast<std::ptrdiff_t>(firstWritten),
+                                         Outputs().Written().end()});
   if (step.outcome == SwitchStep::Outcome::kRemoved && deletes) step.outcome = SwitchStep::Outcome::kTrashed;
   if (step.outcome == SwitchStep::Outcome::kRenamed && run.named.contains(path)) run.named.insert(step.detail);
   if (run.report) run.report(step);
@@ -105,6 +117,7 @@ void RunOneSwitch(const WindowAction& action, SwitchRun& run) {
   std::vector<list::EntryId> captured;
   for (int i = 0; i < list.Count(); ++i) captured.push_back(list.Entry(i).id);
   for (const list::EntryId id : captured) {
+    if (run.context.flags.Stopping()) return;
     const int index = list.IndexOfId(id);
     if (index < 0) continue;
     const std::string path = list.Entry(index).record->fullName;
@@ -115,7 +128,7 @@ void RunOneSwitch(const WindowAction& action, SwitchRun& run) {
     else if (!PassesCondition(fileAction, *list.Entry(index).record))
       skipped = ConditionFailedText(fileAction->Name());
     if (!skipped.empty()) {
-      if (run.report) run.report({action.caption, path, SwitchStep::Outcome::kSkipped, skipped});
+      if (run.report) run.report({action.caption, path, SwitchStep::Outcome::kSkipped, skipped, {}});
       continue;
     }
     RunOneFile(action, path, deletes, run);
@@ -246,6 +259,7 @@ void TriggerAction(const WindowAction& action, const FileActionRegistry& registr
 }
 
 void RunSwitches(const std::vector<std::string>& parameters, const SwitchTable& table, SwitchRun& run) {
+  const RunOutputs::Scope outputs(Outputs());
   for (const std::string& parameter : parameters) {
     if (!IsSwitchParameter(parameter)) continue;
     for (const SwitchEntry& entry : table) {

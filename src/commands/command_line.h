@@ -13,6 +13,7 @@
 
 #include "commands/command_list.h"
 #include "commands/file_action_registry.h"
+#include "commands/run_outputs.h"
 #include "commands/runners.h"
 #include "commands/window_actions.h"
 
@@ -82,9 +83,10 @@ struct SwitchStep {
   std::string caption;  // the command's
   std::string file;     // the entry's full path when its turn came
   enum class Outcome { kDone, kSkipped, kRenamed, kRemoved, kTrashed, kFailed } outcome = Outcome::kDone;
-  // The new path (renamed), the files added (done), why (skipped) or the
-  // error's text (failed).
+  // The new path (renamed), why (skipped) or the error's text (failed).
   std::string detail;
+  // Done: the files the command wrote or added to the list, in order.
+  std::vector<WrittenOutput> written;
 };
 
 struct SwitchRun {
@@ -102,7 +104,8 @@ struct SwitchRun {
 // For each switch parameter in order and each table entry it holds, in
 // table order: the command runs once on each file that was listed when the
 // switch began and passes its condition, in list order. Files the command
-// added, renamed or removed are not run again by that switch. A deleting
+// added, renamed or removed are not run again by that switch. The whole is
+// one run: none of its outputs replaces another (RunOutputs). A deleting
 // command skips the files not named on the command line.
 void RunSwitches(const std::vector<std::string>& parameters, const SwitchTable& table, SwitchRun& run);
 

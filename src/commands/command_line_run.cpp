@@ -11,6 +11,7 @@
 #include "commands/core_session.h"
 #include "commands/desktop_launcher.h"
 #include "commands/headless_host.h"
+#include "commands/stop_signals.h"
 #include "list/file_sources.h"
 #include "resources/product.h"
 #include "resources/string_table.h"
@@ -39,6 +40,7 @@ Listed ListParameters(list::VideoList& list, const std::vector<std::string>& par
   Listed listed;
   list.BeginBatch(std::string(resources::Str(resources::Text::kLoadingFiles)));
   for (const std::string& parameter : parameters) {
+    if (Flags().Stopping()) break;
     if (IsSwitchParameter(parameter)) continue;
     struct stat facts {};
     if (::lstat(parameter.c_str(), &facts) != 0) {
@@ -65,16 +67,25 @@ std::string OneLine(const std::string& text) {
   return out;
 }
 
+// Every name a report line shows passes here.
+std::string ShownName(const std::string& path) { return path; }
+
 void PrintStep(std::ostream& out, const SwitchStep& step) {
   using resources::Text;
-  out << step.caption << ": " << step.file;
+  out << step.caption << ": " << ShownName(step.file);
   switch (step.outcome) {
     case SwitchStep::Outcome::kDone:
-      out << (step.detail.empty() ? std::string(resources::Str(Text::kStepDone))
-                                  : resources::Fill(Text::kStepMade, {step.detail}));
+      if (step.written.empty()) {
+        out << resources::Str(Text::kStepDone);
+        break;
+      }
+      for (std::size_t i = 0; i < step.written.size(); ++i)
+        out << (i == 0 ? ": " : ", ")
+            << resources::Fill(step.written[i].replaced ? Text::kStepReplaced : Text::kStepMade,
+                               {ShownName(step.written[i].path)});
       break;
     case SwitchStep::Outcome::kSkipped: out << resources::Fill(Text::kStepSkipped, {OneLine(step.detail)}); break;
-    case SwitchStep::Outcome::kRenamed: out << resources::Fill(Text::kStepRenamed, {step.detail}); break;
+    case SwitchStep::Outcome::kRenamed: out << resources::Fill(Text::kStepRenamed, {ShownName(step.detail)}); break;
     case SwitchStep::Outcome::kRemoved: out << resources::Str(Text::kStepRemoved); break;
     case SwitchStep::Outcome::kTrashed: out << resources::Str(Text::kStepTrashed); break;
     case SwitchStep::Outcome::kFailed: out << resources::Fill(Text::kStepFailed, {OneLine(step.detail)}); break;
@@ -155,6 +166,10 @@ int RunCommandLineWithoutWindow(const std::vector<std::string>& parameters, cons
   if (!unsaved.empty()) {
     env.err << unsaved;
     failed = true;
+  }
+  if (const int signal = session.Context().flags.StopSignal.load(); signal != 0) {
+    env.err << StoppedMessage(signal);
+    return StoppedExitStatus(signal);
   }
   return failed ? 1 : 0;
 }

@@ -10,6 +10,7 @@
 #include "graphs/dv_type_jobs.h"
 #include "graphs/recompress_job.h"
 #include "graphs/standard_conversion_job.h"
+#include "media/companion_files.h"
 #include "resources/string_table.h"
 
 namespace korvid::commands {
@@ -69,13 +70,28 @@ bool DvWithSystem(const media::TAfficherFichier& entry, media::TvSystem system) 
 
 }  // namespace
 
+namespace {
+
+std::filesystem::path InOutputFolder(const std::filesystem::path& source, const std::filesystem::path& name,
+                                     const settings::Preferences& preferences) {
+  const bool beside = preferences.saveInSameFolder || preferences.outputFolder.empty();
+  return Outputs().NameFor((beside ? source.parent_path() : std::filesystem::path(preferences.outputFolder)) / name);
+}
+
+}  // namespace
+
 std::filesystem::path ConversionOutputPath(const std::filesystem::path& source, std::string_view suffix,
                                            const settings::Preferences& preferences) {
   std::filesystem::path name = source.filename();
   name.replace_extension();
   name += std::string(suffix);
-  if (preferences.saveInSameFolder || preferences.outputFolder.empty()) return source.parent_path() / name;
-  return std::filesystem::path(preferences.outputFolder) / name;
+  return InOutputFolder(source, name, preferences);
+}
+
+std::filesystem::path CompanionOutputPath(const std::filesystem::path& source, std::string_view suffix,
+                                          const settings::Preferences& preferences) {
+  return InOutputFolder(source, std::filesystem::path(media::CompanionPath(source.string(), suffix)).filename(),
+                        preferences);
 }
 
 void RunConversion(ConversionServices& services, const JobMaker& make) {
@@ -84,8 +100,11 @@ void RunConversion(ConversionServices& services, const JobMaker& make) {
     job = make();
     const std::int64_t duration = job->Duration();
     if (duration <= 0) throw CommandSkipped(job->Output().string() + " was not made: the source holds no frames");
+    const bool existed = RunOutputs::Occupied(job->Output());
     RunJob(*job, services.host, services.flags.AbortCommand, services.timer.interval_ms,
            ConversionTick(services.host, services.timer, duration));
+    // A stopped job still made its shorter output.
+    Outputs().Wrote(job->Output(), existed);
   } catch (const graphs::NothingToConvert& nothing) {
     throw CommandSkipped(nothing.what());
   }

@@ -12,6 +12,7 @@
 #include "commands/command_host.h"
 #include "commands/job_runner.h"
 #include "commands/process_flags.h"
+#include "commands/run_outputs.h"
 #include "commands/update_type.h"
 #include "graphs/filter_availability.h"
 #include "graphs/conversion_job.h"
@@ -39,8 +40,13 @@ struct ConversionServices {
 // The source's name with its extension replaced by `suffix`, beside the
 // source when "Sauver dans le même dossier" is set, else in "Dossier pour
 // Sauver" (beside the source too while that folder is not chosen).
+// A name this run has already written gets a "(n)" counter (RunOutputs).
 std::filesystem::path ConversionOutputPath(const std::filesystem::path& source, std::string_view suffix,
                                            const settings::Preferences& preferences);
+// The same for the files that belong to the source (the sound, subtitles,
+// the frame log, the MP4): named as media::CompanionPath names them.
+std::filesystem::path CompanionOutputPath(const std::filesystem::path& source, std::string_view suffix,
+                                          const settings::Preferences& preferences);
 
 using JobMaker = std::function<std::unique_ptr<graphs::ConversionJob>()>;
 

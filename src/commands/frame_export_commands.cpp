@@ -7,6 +7,7 @@
 
 #include "commands/command_skipped.h"
 #include "commands/conversion_commands.h"
+#include "commands/run_outputs.h"
 #include "graphs/datecode_cues.h"
 #include "graphs/frame_log.h"
 #include "graphs/scene_scan.h"
@@ -53,11 +54,11 @@ void WriteText(media::AtomicOutput& output, std::uint64_t& end, const std::strin
 }  // namespace
 
 std::filesystem::path SubtitlesPath(const media::TAfficherFichier& entry, const settings::Preferences& preferences) {
-  return ConversionOutputPath(entry.fullName, kSubtitlesSuffix, preferences);
+  return CompanionOutputPath(entry.fullName, kSubtitlesSuffix, preferences);
 }
 
 std::filesystem::path FrameLogPath(const media::TAfficherFichier& entry, const settings::Preferences& preferences) {
-  return ConversionOutputPath(entry.fullName, kFrameLogSuffix, preferences);
+  return CompanionOutputPath(entry.fullName, kFrameLogSuffix, preferences);
 }
 
 std::string SubtitlesConfirmation(const media::TAfficherFichier& entry, const FrameExportServices& services) {
@@ -80,7 +81,9 @@ TchUpdateType SubtitlesExecution(const media::TAfficherFichier& entry, std::stri
                                  FrameExportServices& services) {
   newfichier = entry.fullName;
   graphs::SceneFrameReader reader = OpenFrames(entry, graphs::FrameReading::kPacks);
-  media::AtomicOutput output(SubtitlesPath(entry, services.preferences), entry.fullName);
+  const std::filesystem::path path = SubtitlesPath(entry, services.preferences);
+  const bool existed = RunOutputs::Occupied(path);
+  media::AtomicOutput output(path, entry.fullName);
   graphs::DatecodeCueBuilder cues;
   ScanEveryFrame(reader, entry, services.scenes, [&cues](const graphs::ScannedFrame& frame) {
     if (frame.read) cues.Add(static_cast<std::int64_t>(frame.frame), frame.packs.datecode);
@@ -88,6 +91,7 @@ TchUpdateType SubtitlesExecution(const media::TAfficherFichier& entry, std::stri
   std::uint64_t end = 0;
   WriteText(output, end, graphs::SrtText(cues.Finish(), reader.Rate(), services.scenes.datecodeFormat));
   output.Commit();
+  Outputs().Wrote(path, existed);
   return utNone;
 }
 
@@ -95,7 +99,9 @@ TchUpdateType FrameLogExecution(const media::TAfficherFichier& entry, std::strin
                                 FrameExportServices& services) {
   newfichier = entry.fullName;
   graphs::SceneFrameReader reader = OpenFrames(entry, graphs::FrameReading::kWholeFrame);
-  media::AtomicOutput output(FrameLogPath(entry, services.preferences), entry.fullName);
+  const std::filesystem::path path = FrameLogPath(entry, services.preferences);
+  const bool existed = RunOutputs::Occupied(path);
+  media::AtomicOutput output(path, entry.fullName);
   graphs::FrameLogFormatter log(reader.Rate(), graphs::FrameLogStyle::kCsv);
   std::string pending = log.Header();
   std::uint64_t end = 0;
@@ -107,6 +113,7 @@ TchUpdateType FrameLogExecution(const media::TAfficherFichier& entry, std::strin
   });
   WriteText(output, end, pending);
   output.Commit();
+  Outputs().Wrote(path, existed);
   return utNone;
 }
 

@@ -13,7 +13,7 @@
 namespace korvid::commands {
 
 std::string ExporterMp4Confirmation(const media::TAfficherFichier& entry, const settings::Preferences& preferences) {
-  return ReplaceQuestion(ConversionOutputPath(entry.fullName, kMp4Suffix, preferences));
+  return ReplaceQuestion(CompanionOutputPath(entry.fullName, kMp4Suffix, preferences));
 }
 
 void ExporterMp4FileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled) {
@@ -24,7 +24,7 @@ void ExporterMp4FileCondition(const media::TAfficherFichier& entry, bool& visibl
 TchUpdateType ExporterMp4Execution(const media::TAfficherFichier& entry, std::string& newfichier,
                                    ConversionServices& services) {
   newfichier.clear();
-  const std::filesystem::path output = ConversionOutputPath(entry.fullName, kMp4Suffix, services.preferences);
+  const std::filesystem::path output = CompanionOutputPath(entry.fullName, kMp4Suffix, services.preferences);
   graphs::Mp4ExportOptions options{services.preferences.mp4Quality, services.preferences.displayDatecodeFormat,
                                    settings::SystemLocaleFormats(), std::nullopt};
   long long recorded = 0;

@@ -5,6 +5,7 @@
 
 #include "commands/command_skipped.h"
 #include "commands/file_action_skips.h"
+#include "commands/run_outputs.h"
 #include "resources/string_table.h"
 #include "resources/user_error.h"
 
@@ -88,7 +89,7 @@ void RunOverSelection(const tFileAction& action, RunContext& context, SelectionS
       list.SetSelected(index, true);
       if (style.locked) list.CurrentEntryChanged();
       context.host.ProcessEvents(0);
-      if (context.flags.AbortCommand) break;
+      if (context.flags.AbortCommand || context.flags.Stopping()) break;
       if (!style.locked) list.RefreshListStatus();
       // Events may have changed the list meanwhile.
       const int now = list.IndexOfId(id);
@@ -172,10 +173,11 @@ class GaugeShown {
 };
 
 // Holds CommandRunning for the length of a run; refused when another run
-// already holds it.
+// already holds it. A run's outputs never replace one another.
 class OneRunAtATime {
  public:
-  explicit OneRunAtATime(ProcessFlags& flags) : flags_(flags), refused_(flags.CommandRunning.exchange(true)) {}
+  explicit OneRunAtATime(ProcessFlags& flags)
+      : flags_(flags), refused_(flags.CommandRunning.exchange(true)), outputs_(Outputs()) {}
   ~OneRunAtATime() {
     if (!refused_) flags_.CommandRunning = false;
   }
@@ -186,6 +188,7 @@ class OneRunAtATime {
  private:
   ProcessFlags& flags_;
   bool refused_;
+  RunOutputs::Scope outputs_;
 };
 
 }  // namespace

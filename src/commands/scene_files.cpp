@@ -9,6 +9,8 @@
 
 #include <QString>
 
+#include "commands/run_outputs.h"
+#include "media/companion_files.h"
 #include "media/le_bytes.h"
 #include "settings/system_locale.h"
 #include "resources/product.h"
@@ -59,8 +61,8 @@ std::string ReplaceExtension(std::string_view fullName, std::string_view replace
   return out;
 }
 
-std::string SceneFilePath(std::string_view fullName) { return ReplaceExtension(fullName, ".scn"); }
-std::string SceneTextPath(std::string_view fullName) { return ReplaceExtension(fullName, "_scn.txt"); }
+std::string SceneFilePath(std::string_view fullName) { return media::CompanionPath(fullName, ".scn"); }
+std::string SceneTextPath(std::string_view fullName) { return media::CompanionPath(fullName, "_scn.txt"); }
 
 std::vector<std::uint8_t> ScnHeader(std::string_view path) {
   std::vector<std::uint8_t> out;
@@ -144,7 +146,9 @@ bool ScnFileWriter::OpenSceneOutput(const media::TAfficherFichier& entry) {
   scenes_ = 0;
   // A longer path would not fit its length byte: the file would be corrupt.
   if (!Refusal(entry).empty()) return false;
-  file_.emplace(std::filesystem::path(SceneFilePath(entry.fullName)), std::filesystem::path(entry.fullName));
+  const std::filesystem::path path = SceneFilePath(entry.fullName);
+  existed_ = RunOutputs::Occupied(path);
+  file_.emplace(path, std::filesystem::path(entry.fullName));
   source_ = entry.fullName;
   const std::vector<std::uint8_t> header = ScnHeader(source_);
   file_->File().WriteAt(0, header);
@@ -171,6 +175,7 @@ void ScnFileWriter::CloseSceneOutput() {
   std::uint8_t count[2] = {static_cast<std::uint8_t>(scenes_), static_cast<std::uint8_t>(scenes_ >> 8)};
   output->File().WriteAt(count_position_, count);
   output->Commit();
+  Outputs().Wrote(output->Target(), existed_);
 }
 
 void ScnFileWriter::AbandonSceneOutput() { file_.reset(); }
@@ -226,7 +231,9 @@ bool SceneTextWriter::OpenSceneOutput(const media::TAfficherFichier& entry) {
   file_.reset();
   end_ = 0;
   number_ = 0;
-  file_.emplace(std::filesystem::path(SceneTextPath(entry.fullName)), std::filesystem::path(entry.fullName));
+  const std::filesystem::path path = SceneTextPath(entry.fullName);
+  existed_ = RunOutputs::Occupied(path);
+  file_.emplace(path, std::filesystem::path(entry.fullName));
   for (const std::string& line : SceneTextHeaderLines(entry.fullName, resources::kProductVersion)) WriteLine(line);
   return true;
 }
@@ -246,6 +253,7 @@ void SceneTextWriter::CloseSceneOutput() {
     file_.reset();
     throw;
   }
+  Outputs().Wrote(file_->Target(), existed_);
   file_.reset();
 }
 

@@ -44,8 +44,9 @@ class SceneWriter {
 // `fullName` with its extension (the part from the last dot of the last
 // path element) replaced by `replacement`, which brings its own dot.
 std::string ReplaceExtension(std::string_view fullName, std::string_view replacement);
-std::string SceneFilePath(std::string_view fullName);  // ".scn"
-std::string SceneTextPath(std::string_view fullName);  // "_scn.txt"
+// The video's own ".scn" and "_scn.txt" (media::CompanionPath).
+std::string SceneFilePath(std::string_view fullName);
+std::string SceneTextPath(std::string_view fullName);
 
 // The scene file keeps the path's length in one byte.
 inline constexpr std::size_t kMaxScnPathBytes = 254;
@@ -82,6 +83,7 @@ class ScnFileWriter final : public SceneWriter {
   std::uint64_t count_position_ = 0;
   std::uint64_t end_ = 0;
   std::int32_t scenes_ = 0;
+  bool existed_ = false;
 };
 
 // The maker's address in the closing lines of the text export.
@@ -114,6 +116,7 @@ class SceneTextWriter final : public SceneWriter {
   std::optional<media::AtomicOutput> file_;
   std::uint64_t end_ = 0;
   int number_ = 0;
+  bool existed_ = false;
 };
 
 // The local date and time now, whole seconds.

@@ -23,7 +23,11 @@ std::string SortKeyOf(const media::TAfficherFichier& record, int order) {
   }
   // A record without directory facts has no size or date key; its path
   // still tells it apart from every other file.
-  return key->empty() ? media::AsciiLower(record.fullName) : *key;
+  std::string sortKey = key->empty() ? media::AsciiLower(record.fullName) : *key;
+  // The keys hold the path in lower case, but clip.avi and clip.AVI are two
+  // files here: the exact path keeps them two entries.
+  if (media::AsciiLower(record.fullName) != record.fullName) sortKey += record.fullName;
+  return sortKey;
 }
 
 bool IsAdmissiblePath(const fs::path& path) {

@@ -24,11 +24,14 @@ std::string RandomTail() {
   return text;
 }
 
+constexpr std::string_view kTemporaryMarker = ".korvid-";
+constexpr std::size_t kTailDigits = 16;
+
 // Hidden and not ending in ".avi", so that folder scans pass it by.
 std::filesystem::path TemporaryName(const std::filesystem::path& target) {
   std::string name = target.filename().string();
   if (name.size() > kKeptNameBytes) name.resize(kKeptNameBytes);
-  return target.parent_path() / ("." + name + ".korvid-" + RandomTail());
+  return target.parent_path() / ("." + name + std::string(kTemporaryMarker) + RandomTail());
 }
 
 void RefuseOwnSource(const std::filesystem::path& target, const std::filesystem::path& source) {
@@ -52,6 +55,15 @@ void SyncFolder(const std::filesystem::path& folder) {
 
 }  // namespace
 
+bool IsTemporaryName(std::string_view fileName) {
+  const std::size_t tail = kTemporaryMarker.size() + kTailDigits;
+  if (fileName.size() < 2 + tail || fileName.front() != '.') return false;
+  if (fileName.substr(fileName.size() - tail, kTemporaryMarker.size()) != kTemporaryMarker) return false;
+  for (const char c : fileName.substr(fileName.size() - kTailDigits))
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+  return true;
+}
+
 AtomicOutput::AtomicOutput(std::filesystem::path target, std::filesystem::path source)
     : target_(std::move(target)), source_(std::move(source)) {
   RefuseOwnSource(target_, source_);
@@ -60,6 +72,8 @@ AtomicOutput::AtomicOutput(std::filesystem::path target, std::filesystem::path s
     try {
       file_.emplace(temporary_, BinaryFile::Mode::kCreateNew);
       file_->ReportAs(target_);
+      // A fresh file no one else has open: the lock cannot be refused.
+      file_->LockExclusive();
     } catch (const FileError&) {
       const int reason = errno;
       if (reason != EEXIST || attempt + 1 >= kNameAttempts)

@@ -7,11 +7,18 @@
 
 #include <filesystem>
 #include <optional>
+#include <string_view>
 
 #include "media/binary_file.h"
 
 namespace korvid::media {
 
+// Whether `fileName` (no folder) has the form of the temporaries below:
+// ".NAME.korvid-" and sixteen hexadecimal digits.
+bool IsTemporaryName(std::string_view fileName);
+
+// A temporary that a running AtomicOutput is writing is locked (flock):
+// whoever cleans up leaves it alone. The temporary is kept open.
 class AtomicOutput {
  public:
   // Creates the temporary. Throws FileError when it cannot be created or

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "media/avi_frame_index.h"
+#include "media/companion_files.h"
 #include "media/dv_audio.h"
 #include "media/dv_frame.h"
 #include "media/dv_pack_scan.h"
@@ -228,7 +229,7 @@ TAfficherFichier AnalyseFile(const std::filesystem::path& path, const DatecodeFo
   SetFileFacts(record);
   std::error_code error;
   record.hasSceneFile =
-      std::filesystem::exists(std::filesystem::path(record.fullName).replace_extension(".scn"), error);
+      std::filesystem::exists(CompanionPath(record.fullName, ".scn"), error);
 
   AviVerdict verdict = AviVerdict::kReadError;
   std::string codec;

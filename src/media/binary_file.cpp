@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -151,6 +152,8 @@ void BinaryFile::Truncate(std::uint64_t size) {
 void BinaryFile::Sync() {
   if (::fsync(fd_) != 0) throw FileError(Describe(path_, "cannot sync"));
 }
+
+bool BinaryFile::LockExclusive() noexcept { return ::flock(fd_, LOCK_EX | LOCK_NB) == 0; }
 
 void BinaryFile::AdviseSequential() const noexcept { ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL); }
 

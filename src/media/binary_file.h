@@ -50,6 +50,9 @@ class BinaryFile {
   void WriteAt(std::uint64_t offset, std::initializer_list<std::span<const std::uint8_t>> parts);
   void Truncate(std::uint64_t size);
   void Sync();
+  // An advisory lock on the whole file, held while this object keeps it
+  // open; false when another open file holds one.
+  bool LockExclusive() noexcept;
   // Hints for the system's cache. They change no byte and report nothing:
   // a failure shows in the reads, writes and Sync that follow.
   // The file is read front to back: the system may read further ahead.

@@ -16,6 +16,12 @@ struct ProcessFlags {
   // A runner is applying a command: one started meanwhile (from the events
   // the run processes) is refused rather than run inside it.
   std::atomic<bool> CommandRunning{false};
+  // The number of the signal (SIGINT, SIGTERM, SIGHUP) that asked the
+  // process to end, 0 while none did: it raised both aborts, and no loop
+  // starts anything more. Never cleared.
+  std::atomic<int> StopSignal{0};
+
+  bool Stopping() const { return StopSignal.load() != 0; }
 
   void ClearAborts() {
     AbortCommand = false;

@@ -291,7 +291,9 @@ TEST_F(SwitchRunTest, InlayMakesOneOutputPerSourceAndNeverInlaysAnOutput) {
   EXPECT_EQ(List().Count(), 4);
   ASSERT_EQ(steps_.size(), 2u);
   EXPECT_EQ(steps_[0].outcome, SwitchStep::Outcome::kDone);
-  EXPECT_EQ(steps_[0].detail, (dir_ / "a_in.avi").string());
+  ASSERT_EQ(steps_[0].written.size(), 1u);
+  EXPECT_EQ(steps_[0].written[0].path, (dir_ / "a_in.avi").string());
+  EXPECT_FALSE(steps_[0].written[0].replaced);
 }
 
 // The runner switches the progress timer on for a command with a status
