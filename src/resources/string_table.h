@@ -99,8 +99,8 @@ enum class Text {
   kPlaylistByFiledate,
   kPlaylistByDatecode,
   kPlaylistDoneOn,
-  kPlaylistCannotCreate,
   kPlaylistCannotWrite,
+  kCannotWriteFile,
 
   // Captions of the built-in file actions.
   kDossierParentCaption,
@@ -423,6 +423,8 @@ enum class Text {
   kSkipAnsweredNo,
   kSkipFoundByScan,
   kPathNotFound,
+  kPathTooLong,
+  kNotRegularFile,
   kUnknownSwitch,
   kRenameFailed,
   kFileDateFailed,
