@@ -10,31 +10,10 @@ void AppendHex(std::string& out, unsigned char byte) {
   out += kDigits[byte & 0xF];
 }
 
-bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
-
-// The length of the well-formed UTF-8 sequence at the start of `text`, or 0.
-std::size_t SequenceLength(std::string_view text) {
-  const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(0);
-  std::size_t length = 0;
-  unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;  // no surrogates
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (text.size() < length || byte(1) < low || byte(1) > high) return 0;
-  for (std::size_t i = 2; i < length; ++i)
-    if (!IsContinuation(byte(i))) return 0;
-  return length;
+// U+0080 to U+009F in UTF-8: they steer terminals as ESC does.
+bool StartsC1Control(std::string_view text) {
+  return text.size() >= 2 && static_cast<unsigned char>(text[0]) == 0xC2 &&
+         static_cast<unsigned char>(text[1]) >= 0x80 && static_cast<unsigned char>(text[1]) <= 0x9F;
 }
 
 }  // namespace
@@ -43,20 +22,13 @@ std::string Printable(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   while (!text.empty()) {
-    const auto byte = static_cast<unsigned char>(text.front());
-    if (byte >= 0x80) {
-      const std::size_t length = SequenceLength(text);
-      // The C1 controls (U+0080 to U+009F) steer terminals as ESC does.
-      const bool control = length == 2 && byte == 0xC2 && static_cast<unsigned char>(text[1]) < 0xA0;
-      const std::size_t take = length == 0 ? 1 : length;
-      if (length == 0 || control) {
-        for (std::size_t i = 0; i < take; ++i) AppendHex(out, static_cast<unsigned char>(text[i]));
-      } else {
-        out.append(text.substr(0, take));
-      }
-      text.remove_prefix(take);
+    if (StartsC1Control(text)) {
+      AppendHex(out, static_cast<unsigned char>(text[0]));
+      AppendHex(out, static_cast<unsigned char>(text[1]));
+      text.remove_prefix(2);
       continue;
     }
+    const auto byte = static_cast<unsigned char>(text.front());
     text.remove_prefix(1);
     switch (byte) {
       case '\\': out += "\\\\"; continue;
@@ -69,6 +41,8 @@ std::string Printable(std::string_view text) {
       case '\r': out += "\\r"; continue;
       default: break;
     }
+    // Bytes that are no UTF-8 stay as they are: a name in an older
+    // encoding is still the path to give back to the program.
     if (byte < 0x20 || byte == 0x7F) {
       AppendHex(out, byte);
     } else {

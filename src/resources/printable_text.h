@@ -1,9 +1,9 @@
 #pragma once
 // Names and captions as a terminal may show them: a file name is any bytes
 // but "/" and NUL, so one printed raw could break a report line in two or
-// send escape sequences to the terminal. Control characters, the
-// backslash and bytes that are not UTF-8 are written as escapes ("\n",
-// "\t", "\\", "\x1b"), the way ls and stat quote names; other text stays.
+// send escape sequences to the terminal. Control characters (those of
+// UTF-8's C1 range too) and the backslash are written as escapes ("\n",
+// "\t", "\\", "\x1b"), the way ls and stat quote names; other bytes stay.
 
 #include <string>
 #include <string_view>

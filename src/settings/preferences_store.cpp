@@ -19,6 +19,7 @@
 #include <QVariant>
 
 #include "settings/file_replacement.h"
+#include "settings/preference_checks.h"
 #include "settings/system_locale.h"
 #include "resources/string_table.h"
 
@@ -40,7 +41,7 @@ bool FileExists(const fs::path& path) {
 }
 
 std::optional<int> AsInt32(const QVariant& value) {
-  if (!value.isValid()) return std::nullopt;
+  if (!value.isValid() || !IsPlainStoredValue(value)) return std::nullopt;
   bool ok = false;
   const qlonglong number = value.toLongLong(&ok);
   if (!ok || number < INT_MIN || number > INT_MAX) return std::nullopt;
@@ -48,7 +49,7 @@ std::optional<int> AsInt32(const QVariant& value) {
 }
 
 std::optional<std::string> AsText(const QVariant& value) {
-  if (!value.isValid()) return std::nullopt;
+  if (!value.isValid() || !IsPlainStoredValue(value)) return std::nullopt;
   // A hand-edited file may hold a text with unquoted commas, read as a list.
   if (value.typeId() == QMetaType::QStringList) {
     return value.toStringList().join(QStringLiteral(", ")).toStdString();
@@ -74,7 +75,7 @@ void ReadValues(QSettings& settings, std::span<const ValueSpec<Owner>> specs, Ow
             if (n) owner.*field.member = *n != 0;
           } else {
             const std::optional<std::string> text = AsText(stored);
-            if (text) owner.*field.member = *text;
+            if (text && IsValidText(field, *text)) owner.*field.member = *text;
             if (field.emptyTakesDefault && (owner.*field.member).empty()) {
               owner.*field.member = DefaultOf(field, environment);
             }
@@ -122,7 +123,8 @@ std::vector<ActionChoice> ReadActions(QSettings& settings) {
 std::string RegisteredFrameGrabber(const StoreLocation& location) {
   if (!FileExists(location.FrameGrabberFile())) return {};
   QSettings registration(PathText(location.FrameGrabberFile()), QSettings::NativeFormat);
-  return AsText(registration.value(Q(kFrameGrabberExecutableValue))).value_or(std::string());
+  const std::string program = AsText(registration.value(Q(kFrameGrabberExecutableValue))).value_or(std::string());
+  return HasControlCharacter(program) ? std::string() : program;
 }
 
 std::string RunningExecutable() {
