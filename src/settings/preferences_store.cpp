@@ -142,7 +142,6 @@ bool IsEmptyFolder(const fs::path& folder) {
   return fs::is_directory(folder, ec) && fs::is_empty(folder, ec) && !ec;
 }
 
-
 void WriteAll(QSettings& settings, const Preferences& preferences, const SaveStamp& stamp) {
   settings.setValue(Q(kVersionValue), Q(VersionValueText(stamp.version)));
   settings.setValue(Q(kLastSaveValue), Q(FormatDateTime(kLastSaveFormat, stamp.savedAt, stamp.locale)));
