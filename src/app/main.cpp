@@ -28,12 +28,15 @@
 #include "media/first_frame.h"
 #include "media/riff_report.h"
 #include "media/video_record.h"
+#include "resources/printable_text.h"
 #include "resources/product.h"
 #include "settings/preferences_store.h"
 #include "settings/system_locale.h"
 #include "ui/main_window.h"
 
 namespace {
+
+using korvid::resources::Printable;
 
 void PrintUsage() {
   std::printf(
@@ -87,14 +90,14 @@ int PrintDatecodes(const std::vector<std::string>& files) {
       std::string why;
       const auto packs = korvid::media::ReadFirstFramePacks(file, &why);
       if (!packs) {
-        std::printf("%s\tError (%s)\n", file.c_str(), why.c_str());
+        std::printf("%s\tError (%s)\n", Printable(file).c_str(), why.c_str());
         status = 1;
         continue;
       }
-      std::printf("%s\tdatecode %s\ttimecode %s%s\n", file.c_str(), DatecodeText(packs->datecode).c_str(),
+      std::printf("%s\tdatecode %s\ttimecode %s%s\n", Printable(file).c_str(), DatecodeText(packs->datecode).c_str(),
                   TimecodeText(packs->timecode).c_str(), packs->wide ? "\t16:9" : "");
     } catch (const std::exception& e) {
-      std::printf("%s\tError (%s)\n", file.c_str(), e.what());
+      std::printf("%s\tError (%s)\n", Printable(file).c_str(), Printable(e.what()).c_str());
       status = 1;
     }
   }
@@ -109,12 +112,12 @@ int PrintRiffReports(const std::vector<std::string>& files) {
     try {
       const korvid::media::RiffReport report = korvid::media::BuildRiffReport(file, stamp);
       if (report.lines.empty()) {
-        std::fprintf(stderr, "korvid: %s cannot be read\n", file.c_str());
+        std::fprintf(stderr, "korvid: %s cannot be read\n", Printable(file).c_str());
         status = 1;
       }
       for (const auto& line : report.lines) std::printf("%s\n", line.c_str());
     } catch (const std::exception& e) {
-      std::fprintf(stderr, "korvid: %s: %s\n", file.c_str(), e.what());
+      std::fprintf(stderr, "korvid: %s: %s\n", Printable(file).c_str(), Printable(e.what()).c_str());
       status = 1;
     }
   }

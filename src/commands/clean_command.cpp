@@ -11,7 +11,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "media/atomic_output.h"
+#include "settings/file_replacement.h"
+#include "resources/printable_text.h"
 #include "resources/string_table.h"
 
 namespace korvid::commands {
@@ -21,7 +22,7 @@ namespace fs = std::filesystem;
 using resources::Text;
 
 // Every name this command prints passes here.
-std::string ShownName(const fs::path& path) { return path.string(); }
+std::string ShownName(const fs::path& path) { return resources::Printable(path.string()); }
 
 // Whether a running AtomicOutput holds the file's lock. A file that cannot
 // be opened is not known to be in use.
@@ -61,7 +62,7 @@ void CleanFolder(const fs::path& folder, bool remove, Tally& tally, std::ostream
   for (; !error && walk != fs::recursive_directory_iterator(); walk.increment(error)) {
     const fs::directory_entry& entry = *walk;
     std::error_code ignored;
-    if (!media::IsTemporaryName(entry.path().filename().string()) || !entry.is_regular_file(ignored) ||
+    if (!settings::IsTemporaryName(entry.path().filename().string()) || !entry.is_regular_file(ignored) ||
         entry.is_symlink(ignored))
       continue;
     struct stat facts {};

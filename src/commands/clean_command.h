@@ -1,7 +1,7 @@
 #pragma once
 // `korvid --clean [--yes] FOLDER...`: what a killed run or a power cut left
 // behind is never removed unasked. The temporaries of Korvid's own naming
-// (media::IsTemporaryName) in the folders and their subfolders are listed
+// (settings::IsTemporaryName) in the folders and their subfolders are listed
 // with their sizes and, with --yes, removed; one that a running Korvid is
 // still writing is named and kept.
 

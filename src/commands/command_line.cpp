@@ -22,6 +22,8 @@ bool Exists(std::string_view path) {
   return ::lstat(std::string(path).c_str(), &facts) == 0;
 }
 
+constexpr std::string_view kHelpParameter = "/?";
+
 struct FixedSwitch {
   std::string_view caption;
   std::string_view letter;
@@ -139,8 +141,7 @@ void RunOneSwitch(const WindowAction& action, SwitchRun& run) {
 
 bool IsSwitchParameter(std::string_view parameter) {
   if (parameter.empty() || parameter.find('.') != std::string_view::npos || Exists(parameter)) return false;
-  if (parameter.front() == '+') return true;
-  return parameter.front() == '/' && parameter.find('/', 1) == std::string_view::npos;
+  return parameter.front() == '+' || parameter == kHelpParameter;
 }
 
 std::string UnknownSwitchLetter(std::string_view parameter, const SwitchTable& table) {

@@ -1,5 +1,5 @@
 #pragma once
-// The command line: files to list and switch parameters ("+rd", "/m")
+// The command line: files to list and switch parameters ("+rd", "+m")
 // whose letters name commands to run on every listed file. The switch
 // table maps switch texts to window actions; the fixed letters h (hidden
 // run), m (no confirmation), c (close after the commands) and ? (help) are
@@ -21,8 +21,9 @@ namespace korvid::commands {
 
 // A parameter that names anything that exists is a path, whatever it
 // looks like (a folder called "+new"). Otherwise it is a switch parameter
-// when it begins with "+" and holds no ".", or when it begins with "/" and
-// holds no "." and no second "/" (so /home/me/clips stays a path).
+// when it begins with "+" and holds no ".", or when it is "/?" (the help
+// asked the old way). Every other parameter beginning with "/" is a path:
+// a mistyped absolute path must never turn into commands.
 bool IsSwitchParameter(std::string_view parameter);
 
 // Whether a switch parameter holds `text` (compared in lower case).

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <climits>
 #include <exception>
 #include <set>
 #include <utility>
@@ -13,6 +15,7 @@
 #include "commands/headless_host.h"
 #include "commands/stop_signals.h"
 #include "list/file_sources.h"
+#include "resources/printable_text.h"
 #include "resources/product.h"
 #include "resources/string_table.h"
 
@@ -27,26 +30,42 @@ class NoRiffReportView final : public RiffReportView {
   void CloseReport() override {}
 };
 
-// The files named on the command line itself, and whether one of them was missing.
+// The files named on the command line itself, and whether one of them
+// could not be taken.
 struct Listed {
   std::set<std::string> named;
   bool missing = false;
 };
 
+// Why a parameter that is no switch names nothing to list or scan, or
+// Text::kCount when it names a folder or a regular file (through a link too).
+resources::Text UnusablePath(const std::string& parameter, bool& folder) {
+  struct stat facts {};
+  if (parameter.size() >= PATH_MAX) return resources::Text::kPathTooLong;
+  if (::stat(parameter.c_str(), &facts) != 0) {
+    if (errno == ENAMETOOLONG) return resources::Text::kPathTooLong;
+    // A link that leads nowhere names nothing either.
+    return resources::Text::kPathNotFound;
+  }
+  folder = S_ISDIR(facts.st_mode);
+  if (!folder && !S_ISREG(facts.st_mode)) return resources::Text::kNotRegularFile;
+  return resources::Text::kCount;
+}
+
 // Folders are scanned for AVI files as "Open a folder..." does; every
 // other parameter is offered to the list as it stands. A path that names
-// nothing is reported on `out`.
+// nothing, or nothing that can be read as a file, is reported on `out`.
 Listed ListParameters(list::VideoList& list, const std::vector<std::string>& parameters, std::ostream& out) {
   Listed listed;
   list.BeginBatch(std::string(resources::Str(resources::Text::kLoadingFiles)));
   for (const std::string& parameter : parameters) {
     if (Flags().Stopping()) break;
     if (IsSwitchParameter(parameter)) continue;
-    struct stat facts {};
-    if (::lstat(parameter.c_str(), &facts) != 0) {
-      out << resources::Fill(resources::Text::kPathNotFound, {parameter}) << '\n';
+    bool folder = false;
+    if (const resources::Text why = UnusablePath(parameter, folder); why != resources::Text::kCount) {
+      out << resources::Fill(why, {resources::Printable(parameter)}) << '\n';
       listed.missing = true;
-    } else if (::stat(parameter.c_str(), &facts) == 0 && S_ISDIR(facts.st_mode)) {
+    } else if (folder) {
       if (!list::ScanInBatch(list, parameter, false)) break;
     } else {
       const int index = list.AddFile(parameter);
@@ -57,22 +76,23 @@ Listed ListParameters(list::VideoList& list, const std::vector<std::string>& par
   return listed;
 }
 
-// An error's text may run over several lines; the report keeps one per step.
+// An error's text may run over several lines; the report keeps one per
+// step, and whatever else it holds of a file name is shown escaped.
 std::string OneLine(const std::string& text) {
   std::string out;
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
     out += text[i] == '\n' || text[i] == '\r' ? ' ' : text[i];
   }
-  return out;
+  return resources::Printable(out);
 }
 
 // Every name a report line shows passes here.
-std::string ShownName(const std::string& path) { return path; }
+std::string ShownName(const std::string& path) { return resources::Printable(path); }
 
 void PrintStep(std::ostream& out, const SwitchStep& step) {
   using resources::Text;
-  out << step.caption << ": " << ShownName(step.file);
+  out << resources::Printable(step.caption) << ": " << ShownName(step.file);
   switch (step.outcome) {
     case SwitchStep::Outcome::kDone:
       if (step.written.empty()) {
@@ -103,7 +123,9 @@ std::string RefusedSwitches(const std::vector<std::string>& parameters, const Fi
   for (const std::string& parameter : parameters) {
     if (!IsSwitchParameter(parameter)) continue;
     const std::string letter = UnknownSwitchLetter(parameter, known);
-    if (!letter.empty()) return resources::Fill(resources::Text::kUnknownSwitch, {letter, parameter});
+    if (!letter.empty())
+      return resources::Fill(resources::Text::kUnknownSwitch,
+                             {resources::Printable(letter), resources::Printable(parameter)});
   }
   return {};
 }
@@ -111,7 +133,7 @@ std::string RefusedSwitches(const std::vector<std::string>& parameters, const Fi
 std::vector<std::string> CommandLineHelpLines(const SwitchTable& switches, const ActionList& actions) {
   std::vector<std::string> lines;
   for (const CommandLineRow& row : CommandLineRows(switches, actions))
-    lines.push_back(row.function + "\t" + row.key);
+    lines.push_back(resources::Printable(row.function) + "\t" + resources::Printable(row.key));
   return lines;
 }
 
@@ -162,7 +184,7 @@ int RunCommandLineWithoutWindow(const std::vector<std::string>& parameters, cons
     env.err << "korvid: " << e.what() << '\n';
     failed = true;
   }
-  const std::string unsaved = session.Shutdown();
+  const std::string unsaved = session.Shutdown(CoreSession::DefaultPlaylist::kLeaveAlone);
   if (!unsaved.empty()) {
     env.err << unsaved;
     failed = true;

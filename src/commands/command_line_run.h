@@ -1,8 +1,8 @@
 #pragma once
 // A start of the program with parameters and no window: the files are
 // listed, the switches run their commands, and the shutdown saves the
-// preferences and the default playlist as their preferences ask. Needs no
-// display, so it works over SSH and in CI.
+// preferences as they ask; the default playlist, which such a run never
+// loads, is left as it is. Needs no display, so it works over SSH and in CI.
 
 #include <ostream>
 #include <string>
@@ -30,10 +30,9 @@ struct CommandLineEnvironment {
 // such; a visible run says that the window is not part of this build and
 // runs its switches the same way, questions answered No unless "m" is
 // given. "?" prints the switches on `out` and runs nothing. Returns the
-// exit status: 0 when every command that ran succeeded; 1 when one failed,
-// a listed path names nothing or the default playlist could not be saved;
-// 2 when a switch parameter holds a letter that is no switch (then nothing
-// runs at all).
+// exit status: 0 when every command that ran succeeded; 1 when one failed
+// or a listed path is missing, too long or no regular file; 2 when a switch
+// parameter holds a letter that is no switch (then nothing runs at all).
 int RunCommandLineWithoutWindow(const std::vector<std::string>& parameters, const CommandLineEnvironment& env);
 
 // The message refusing a run whose switch parameters hold a letter that no

@@ -89,7 +89,7 @@ void CoreSession::SetSendTo(bool on) {
   ApplySendTo(on, sendTo_);
 }
 
-std::string CoreSession::Shutdown() {
+std::string CoreSession::Shutdown(DefaultPlaylist playlist) {
   if (shutDown_) return {};
   shutDown_ = true;
   flags_.AbortCommand = true;
@@ -100,7 +100,7 @@ std::string CoreSession::Shutdown() {
     values.actions = CollectCommandChoices(commands_.actions, commands_.commandList);
     preferences_.SaveAtExitIfWanted(settings::CurrentSaveStamp(std::string(resources::kProductVersion)));
   }
-  if (!values.saveListOnQuit) return {};
+  if (!values.saveListOnQuit || playlist == DefaultPlaylist::kLeaveAlone) return {};
   try {
     list::SavePlaylist(list_, list::DefaultPlaylistPath(values.playlistFolder),
                        list::CurrentPlaylistStamp(values.displayDatecodeFormat));

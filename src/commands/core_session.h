@@ -107,10 +107,12 @@ class CoreSession {
 
   // Closing, which is never refused: a loop still running stops at its next
   // poll, then the preferences (with the command choices) and the default
-  // playlist are saved when their preferences say so. Only the first call
-  // does anything. Returns the text for the user when the default playlist
-  // could not be saved, else empty.
-  std::string Shutdown();
+  // playlist are saved when their preferences say so. A run without the
+  // window never loaded the default playlist and so never replaces it.
+  // Only the first call does anything. Returns the text for the user when
+  // the default playlist could not be saved, else empty.
+  enum class DefaultPlaylist { kSaveWhenAsked, kLeaveAlone };
+  std::string Shutdown(DefaultPlaylist playlist = DefaultPlaylist::kSaveWhenAsked);
 
  private:
   ProcessFlags& flags_;

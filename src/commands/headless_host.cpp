@@ -3,13 +3,22 @@
 #include <algorithm>
 #include <chrono>
 
+#include "resources/printable_text.h"
+
 namespace korvid::commands {
 
 std::string PlainLines(const std::string& text) {
   std::string out;
-  for (const char c : text)
-    if (c != '\r') out += c;
-  return out;
+  std::size_t start = 0;
+  for (;;) {
+    std::size_t end = text.find('\n', start);
+    std::size_t lineEnd = end == std::string::npos ? text.size() : end;
+    if (lineEnd > start && text[lineEnd - 1] == '\r') --lineEnd;
+    out += resources::Printable(std::string_view(text).substr(start, lineEnd - start));
+    if (end == std::string::npos) return out;
+    out += '\n';
+    start = end + 1;
+  }
 }
 
 Answer HeadlessHost::Ask(MessageKind kind, const std::string& text, Buttons buttons) {

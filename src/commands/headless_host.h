@@ -41,7 +41,8 @@ class HeadlessHost final : public CommandHost {
   bool woken_ = false;
 };
 
-// The text as one line per line: "\r\n" becomes "\n".
+// The text as one line per line: "\r\n" becomes "\n"; within a line,
+// control characters (of a file name the text quotes) are shown escaped.
 std::string PlainLines(const std::string& text);
 
 }  // namespace korvid::commands

@@ -10,6 +10,7 @@
 
 #include "commands/command_line.h"
 #include "commands/shared_object_check.h"
+#include "resources/printable_text.h"
 #include "resources/product.h"
 #include "resources/string_table.h"
 
@@ -151,7 +152,8 @@ PluginListing PluginSet::LoadLibrary(const fs::path& file, FileActionRegistry& r
     // another command, or a fixed letter, is taken away.
     if (const std::string taken = SwitchTakenFault(added.Switch(), registry); !taken.empty()) {
       listing.notes.push_back(
-          Fill(Text::kPluginSwitchDropped, {file.string(), added.Switch(), added.Name(), taken}));
+          Fill(Text::kPluginSwitchDropped, {resources::Printable(file.string()), resources::Printable(added.Switch()),
+                                           resources::Printable(added.Name()), taken}));
       added.SetSwitch("");
     }
     registry.Add(added);
@@ -164,7 +166,11 @@ PluginListing PluginSet::LoadLibrary(const fs::path& file, FileActionRegistry& r
 std::string PluginStartNotes(const std::vector<PluginListing>& listings) {
   std::string text;
   for (const PluginListing& listing : listings) {
-    if (listing.faulty) text += Fill(Text::kPluginSkipped, {listing.file.string(), listing.skipped});
+    // Names and reasons come from the plug-in's file and texts: escaped, they
+    // cannot forge lines of their own.
+    if (listing.faulty)
+      text += Fill(Text::kPluginSkipped,
+                   {resources::Printable(listing.file.string()), resources::Printable(listing.skipped)});
     for (const std::string& note : listing.notes) text += note;
   }
   return text;

@@ -13,7 +13,9 @@
 #include "commands/file_action.h"
 #include "commands/scene_files.h"
 #include "media/binary_file.h"
+#include "resources/printable_text.h"
 #include "resources/string_table.h"
+#include "settings/preference_checks.h"
 
 namespace korvid::commands {
 namespace {
@@ -21,6 +23,9 @@ namespace {
 // Enough for any folder a person fills; a bound so that a hostile folder
 // that keeps creating names cannot hold the command forever.
 constexpr int kMaxMoveAttempts = 1000;
+// The counters a free name is looked for with; a folder where all are
+// taken ends the search instead of holding the command for ever.
+constexpr long long kMaxNameCounter = 10000;
 
 bool ExistsAt(const std::string& path) {
   struct stat info {};
@@ -80,6 +85,29 @@ std::string ChosenName(const media::TAfficherFichier& entry, const std::string& 
   throw media::FileError(resources::Fill(text, values));
 }
 
+// The name part "Rename" gives: the root and the formatted datecode.
+std::string RenameScAnNamePart(const media::TAfficherFichier& entry, const RenameServices& services) {
+  if (!entry.datecode) return {};
+  return services.preferences.renameRoot +
+         settings::FormatDateTime(services.preferences.renameFormat, *entry.datecode, services.locale);
+}
+
+// Why a name part made from the preferences cannot be part of a file name,
+// or empty: a separator would move the file into another folder, and a
+// control character (a NUL cuts the name the system sees) breaks the name.
+std::string_view BuiltNameProblem(std::string_view part) {
+  if (part.find('/') != std::string_view::npos) return resources::Str(resources::Text::kNameHoldsSeparator);
+  if (settings::HasControlCharacter(part)) return resources::Str(resources::Text::kNameHoldsControl);
+  return {};
+}
+
+// Refuses, with the reason, to rename to a name the preferences broke.
+void RefuseBuiltName(const media::TAfficherFichier& entry, std::string_view part, const std::string& target) {
+  const std::string_view why = BuiltNameProblem(part);
+  if (!why.empty())
+    ThrowFileError(resources::Text::kRenameFailed, {entry.fullName, resources::Printable(target), why});
+}
+
 }  // namespace
 
 std::string StemOf(std::string_view fullName) {
@@ -95,7 +123,12 @@ std::string UniqueTargetName(std::string_view base, std::string_view extension) 
   const auto taken = [&extension](const std::string& name) {
     return ExistsAt(name + std::string(extension)) || AnyVideoAt(name) || ExistsAt(name + ".scn");
   };
-  for (long long n = 1; taken(candidate); ++n) candidate = std::string(base) + "(" + std::to_string(n) + ")";
+  for (long long n = 1; taken(candidate); ++n) {
+    if (n > kMaxNameCounter)
+      ThrowFileError(resources::Text::kNoFreeName,
+                     {resources::Printable(std::string(base) + std::string(extension)), std::to_string(kMaxNameCounter)});
+    candidate = std::string(base) + "(" + std::to_string(n) + ")";
+  }
   return candidate;
 }
 
@@ -117,6 +150,12 @@ MoveOutcome MoveNoReplace(const std::string& from, const std::string& to) {
 
 RenameOutcome RenameWithCompanion(const std::string& fullName, const std::string& base, std::string target) {
   const std::string extension = ExtensionOf(fullName);
+  // The system reads a name up to its first NUL: what follows, the
+  // extension included, would be lost.
+  if (target.find('\0') != std::string::npos)
+    ThrowFileError(resources::Text::kRenameFailed,
+                   {fullName, resources::Printable(target + extension),
+                    resources::Fill(resources::Text::kNameLosesExtension, {extension})});
   for (int attempt = 0;; ++attempt) {
     const MoveOutcome moved = MoveNoReplace(fullName, target + extension);
     if (moved == MoveOutcome::kMoved) break;
@@ -167,11 +206,19 @@ void PurgerNomFileCondition(const media::TAfficherFichier& entry, bool& visible,
   visible = enabled = PurgedStem(stem) != stem;
 }
 
-std::string AjouterDateCodeBase(const media::TAfficherFichier& entry, const RenameServices& services) {
-  if (!entry.datecode) return {};
+// The datecode text "Add datecode" appends, with the characters names
+// should not hold replaced.
+std::string AddedDatecodeText(const media::TAfficherFichier& entry, const RenameServices& services) {
   std::string text = settings::FormatDateTime(services.preferences.addDatecodeFormat, *entry.datecode, services.locale);
   for (char& c : text)
     if (std::string_view("<>:\"/\\|").find(c) != std::string_view::npos) c = '.';
+  return text;
+}
+
+std::string AjouterDateCodeBase(const media::TAfficherFichier& entry, const RenameServices& services) {
+  if (!entry.datecode) return {};
+  const std::string text = AddedDatecodeText(entry, services);
+  if (!BuiltNameProblem(text).empty()) return {};
   return StemOf(entry.fullName) + "_" + text;
 }
 
@@ -182,12 +229,8 @@ std::string AjouterTimecodeBase(const media::TAfficherFichier& entry) {
 }
 
 std::string RenameScAnBase(const media::TAfficherFichier& entry, const RenameServices& services) {
-  if (!entry.datecode) return {};
-  const std::string namePart =
-      services.preferences.renameRoot +
-      settings::FormatDateTime(services.preferences.renameFormat, *entry.datecode, services.locale);
-  // A separator in the name part would move the file into another folder.
-  if (namePart.empty() || namePart.find('/') != std::string::npos) return {};
+  const std::string namePart = RenameScAnNamePart(entry, services);
+  if (namePart.empty() || !BuiltNameProblem(namePart).empty()) return {};
   return FolderOf(entry.fullName) + namePart;
 }
 
@@ -247,6 +290,10 @@ std::string FileDateConfirmation(const media::TAfficherFichier& entry, const set
 
 TchUpdateType AjouterDateCodeExecution(const media::TAfficherFichier& entry, std::string& newfichier,
                                        const RenameServices& services) {
+  if (entry.datecode) {
+    const std::string text = AddedDatecodeText(entry, services);
+    RefuseBuiltName(entry, text, StemOf(entry.fullName) + "_" + text + ExtensionOf(entry.fullName));
+  }
   return RenameTo(entry, AjouterDateCodeBase(entry, services), newfichier);
 }
 
@@ -263,6 +310,8 @@ TchUpdateType PurgerNomExecution(const media::TAfficherFichier& entry, std::stri
 
 TchUpdateType RenameScAnExecution(const media::TAfficherFichier& entry, std::string& newfichier,
                                   const RenameServices& services) {
+  const std::string namePart = RenameScAnNamePart(entry, services);
+  RefuseBuiltName(entry, namePart, FolderOf(entry.fullName) + namePart + ExtensionOf(entry.fullName));
   return RenameTo(entry, RenameScAnBase(entry, services), newfichier);
 }
 

@@ -31,7 +31,8 @@ std::string StemOf(std::string_view fullName);
 std::string ExtensionOf(std::string_view fullName);
 // The first of base, base(1), base(2)... for which neither base + extension,
 // nor a video under any case of ".avi", nor base + ".scn" exists, so that a
-// renamed video never meets a stale scene file or shares one.
+// renamed video never meets a stale scene file or shares one. Throws
+// FileError when the counters run out.
 std::string UniqueTargetName(std::string_view base, std::string_view extension);
 
 enum class MoveOutcome { kMoved, kTargetExists, kFailed };
@@ -55,7 +56,9 @@ void AjouterTimecodeFileCondition(const media::TAfficherFichier& entry, bool& vi
 void PurgerNomFileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled);
 
 // The base names before UniqueTargetName; empty when the command cannot
-// name the file (no datecode, a name part that would leave the folder).
+// name the file (no datecode, a name part from the preferences that would
+// leave the folder or holds a control character: the executions then
+// refuse with the reason).
 std::string AjouterDateCodeBase(const media::TAfficherFichier& entry, const RenameServices& services);
 std::string AjouterTimecodeBase(const media::TAfficherFichier& entry);
 // The stem with its removable "_" segments cut from the end; never cuts

@@ -1,18 +1,16 @@
 #include "commands/send_to_entries.h"
 
-#include <cstdint>
 #include <fstream>
 #include <iterator>
-#include <span>
 #include <system_error>
 
 #include <QStringDecoder>
 
 #include "commands/user_data_home.h"
-#include "media/atomic_output.h"
 #include "resources/product.h"
 #include "resources/string_table.h"
 #include "resources/user_error.h"
+#include "settings/file_replacement.h"
 
 namespace korvid::commands {
 namespace {
@@ -47,14 +45,7 @@ bool WriteEntry(const fs::path& path, const std::string& text) {
   std::ifstream current(path, std::ios::binary);
   if (current && std::string(std::istreambuf_iterator<char>(current), {}) == text) return true;
   if (!MakePrivateFolders(path.parent_path().string())) return false;
-  try {
-    media::AtomicOutput output(path);
-    output.File().WriteAt(0, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-    output.Commit();
-  } catch (const UserError&) {
-    return false;
-  }
-  return true;
+  return settings::ReplaceFile(path, text) == 0;
 }
 
 // Only a file (or a link) of that name goes; a folder there is not ours.

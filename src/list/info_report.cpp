@@ -14,6 +14,7 @@
 #include "list/dir_scan.h"
 #include "list/video_list.h"
 #include "media/avi_stream_analysis.h"
+#include "resources/printable_text.h"
 
 namespace korvid::list {
 
@@ -120,7 +121,7 @@ std::string InfoTable(const std::vector<media::TAfficherFichier>& records) {
   std::vector<Row> rows;
   rows.push_back({"Name", "Datecode", "Timecode", "Codec", "Image", "Duration", "Fps", "Audio"});
   for (const media::TAfficherFichier& r : records)
-    rows.push_back({r.name, r.datecodeText, r.timecodeText, CodecColumn(r), r.imageText,
+    rows.push_back({resources::Printable(r.name), r.datecodeText, r.timecodeText, CodecColumn(r), r.imageText,
                     r.durationText.empty() ? std::string(media::kNotAvailableText) : r.durationText,
                     FpsColumn(r.fps), r.audioText});
 
@@ -195,8 +196,10 @@ int RunInfoCommand(const std::vector<std::string>& arguments, const media::Datec
   }
 
   const InfoPaths found = InfoFiles(paths);
-  for (const std::string& path : found.missing) err << "korvid: " << path << ": no such file or folder\n";
-  for (const std::string& path : found.notRegular) err << "korvid: " << path << ": not a regular file, skipped\n";
+  for (const std::string& path : found.missing)
+    err << "korvid: " << resources::Printable(path) << ": no such file or folder\n";
+  for (const std::string& path : found.notRegular)
+    err << "korvid: " << resources::Printable(path) << ": not a regular file, skipped\n";
 
   std::vector<media::TAfficherFichier> records;
   records.reserve(found.files.size());

@@ -2,13 +2,14 @@
 
 #include <QDateTime>
 #include <QFile>
-#include <QSaveFile>
 #include <QString>
 
 #include <climits>
+#include <cstring>
 #include <fstream>
 #include <optional>
 
+#include "settings/file_replacement.h"
 #include "settings/process_flags.h"
 #include "settings/system_locale.h"
 #include "resources/product.h"
@@ -137,14 +138,8 @@ void SavePlaylist(VideoList& list, const std::filesystem::path& path, const Play
   for (int i = 0; i < list.Count(); ++i) paths.push_back(list.Entry(i).record->fullName);
   const std::string text = PlaylistText(paths, list.Order(), stamp);
 
-  QSaveFile file(QFile::decodeName(path.c_str()));
-  if (!file.open(QIODevice::WriteOnly))
-    throw PlaylistError(
-        resources::Fill(Text::kPlaylistCannotCreate, {path.string(), file.errorString().toStdString()}));
-  if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) ||
-      !file.commit())
-    throw PlaylistError(
-        resources::Fill(Text::kPlaylistCannotWrite, {path.string(), file.errorString().toStdString()}));
+  if (const int why = settings::ReplaceFile(path, text); why != 0)
+    throw PlaylistError(resources::Fill(Text::kPlaylistCannotWrite, {path.string(), std::strerror(why)}));
 }
 
 void LoadPlaylist(VideoList& list, const std::filesystem::path& path) {

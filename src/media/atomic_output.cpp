@@ -1,10 +1,10 @@
 #include "media/atomic_output.h"
 
+#include "settings/file_replacement.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <random>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,26 +13,7 @@
 namespace korvid::media {
 namespace {
 
-// Leaves room in a 255-byte file name for the marker and the random tail.
-constexpr std::size_t kKeptNameBytes = 200;
 constexpr int kNameAttempts = 100;
-
-std::string RandomTail() {
-  static thread_local std::mt19937_64 generator{std::random_device{}()};
-  char text[17];
-  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(generator()));
-  return text;
-}
-
-constexpr std::string_view kTemporaryMarker = ".korvid-";
-constexpr std::size_t kTailDigits = 16;
-
-// Hidden and not ending in ".avi", so that folder scans pass it by.
-std::filesystem::path TemporaryName(const std::filesystem::path& target) {
-  std::string name = target.filename().string();
-  if (name.size() > kKeptNameBytes) name.resize(kKeptNameBytes);
-  return target.parent_path() / ("." + name + std::string(kTemporaryMarker) + RandomTail());
-}
 
 void RefuseOwnSource(const std::filesystem::path& target, const std::filesystem::path& source) {
   if (source.empty()) return;
@@ -44,31 +25,13 @@ void RefuseOwnSource(const std::filesystem::path& target, const std::filesystem:
                     " itself");
 }
 
-void SyncFolder(const std::filesystem::path& folder) {
-  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  // The rename is done; a folder that cannot be flushed changes nothing the
-  // user could act on.
-  ::fsync(fd);
-  ::close(fd);
-}
-
 }  // namespace
-
-bool IsTemporaryName(std::string_view fileName) {
-  const std::size_t tail = kTemporaryMarker.size() + kTailDigits;
-  if (fileName.size() < 2 + tail || fileName.front() != '.') return false;
-  if (fileName.substr(fileName.size() - tail, kTemporaryMarker.size()) != kTemporaryMarker) return false;
-  for (const char c : fileName.substr(fileName.size() - kTailDigits))
-    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
-  return true;
-}
 
 AtomicOutput::AtomicOutput(std::filesystem::path target, std::filesystem::path source)
     : target_(std::move(target)), source_(std::move(source)) {
   RefuseOwnSource(target_, source_);
   for (int attempt = 0; !file_; ++attempt) {
-    temporary_ = TemporaryName(target_);
+    temporary_ = settings::TemporaryPathFor(target_);
     try {
       file_.emplace(temporary_, BinaryFile::Mode::kCreateNew);
       file_->ReportAs(target_);
@@ -125,7 +88,8 @@ void AtomicOutput::Commit() {
     throw;
   }
   state_ = State::kCommitted;
-  SyncFolder(target_.parent_path());
+  if (const int why = settings::SyncFolder(target_.parent_path()); why != 0)
+    throw FileError("cannot write " + target_.string() + ": " + std::strerror(why));
 }
 
 }  // namespace korvid::media

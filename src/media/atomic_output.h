@@ -13,10 +13,6 @@
 
 namespace korvid::media {
 
-// Whether `fileName` (no folder) has the form of the temporaries below:
-// ".NAME.korvid-" and sixteen hexadecimal digits.
-bool IsTemporaryName(std::string_view fileName);
-
 // A temporary that a running AtomicOutput is writing is locked (flock):
 // whoever cleans up leaves it alone. The temporary is kept open.
 class AtomicOutput {

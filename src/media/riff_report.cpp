@@ -1,12 +1,14 @@
 #include "media/riff_report.h"
 
 #include <cstdio>
+#include <cstring>
 #include <system_error>
 
-#include "media/atomic_output.h"
 #include "media/binary_file.h"
 #include "media/le_bytes.h"
 #include "media/riff_walk.h"
+#include "resources/string_table.h"
+#include "settings/file_replacement.h"
 
 namespace korvid::media {
 namespace {
@@ -297,9 +299,8 @@ RiffReport BuildRiffReport(const std::filesystem::path& path, const RiffReportSt
 void SaveRiffReport(const std::vector<std::string>& lines, const std::filesystem::path& target) {
   std::string text;
   for (const std::string& line : lines) text += line + "\r\n";
-  AtomicOutput output(target);
-  output.File().WriteAt(0, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-  output.Commit();
+  if (const int why = settings::ReplaceFile(target, text); why != 0)
+    throw FileError(resources::Fill(resources::Text::kCannotWriteFile, {target.string(), std::strerror(why)}));
 }
 
 std::filesystem::path RiffReportLogPath(const std::filesystem::path& analysed) {

@@ -1,6 +1,8 @@
 #include "settings/preferences_store.h"
 
 #include <climits>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <type_traits>
 #include <system_error>
@@ -14,8 +16,11 @@
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QVariant>
 
+#include "settings/file_replacement.h"
+#include "settings/preference_checks.h"
 #include "settings/system_locale.h"
 #include "resources/string_table.h"
 
@@ -37,7 +42,7 @@ bool FileExists(const fs::path& path) {
 }
 
 std::optional<int> AsInt32(const QVariant& value) {
-  if (!value.isValid()) return std::nullopt;
+  if (!value.isValid() || !IsPlainStoredValue(value)) return std::nullopt;
   bool ok = false;
   const qlonglong number = value.toLongLong(&ok);
   if (!ok || number < INT_MIN || number > INT_MAX) return std::nullopt;
@@ -45,7 +50,7 @@ std::optional<int> AsInt32(const QVariant& value) {
 }
 
 std::optional<std::string> AsText(const QVariant& value) {
-  if (!value.isValid()) return std::nullopt;
+  if (!value.isValid() || !IsPlainStoredValue(value)) return std::nullopt;
   // A hand-edited file may hold a text with unquoted commas, read as a list.
   if (value.typeId() == QMetaType::QStringList) {
     return value.toStringList().join(QStringLiteral(", ")).toStdString();
@@ -71,7 +76,7 @@ void ReadValues(QSettings& settings, std::span<const ValueSpec<Owner>> specs, Ow
             if (n) owner.*field.member = *n != 0;
           } else {
             const std::optional<std::string> text = AsText(stored);
-            if (text) owner.*field.member = *text;
+            if (text && IsValidText(field, *text)) owner.*field.member = *text;
             if (field.emptyTakesDefault && (owner.*field.member).empty()) {
               owner.*field.member = DefaultOf(field, environment);
             }
@@ -119,7 +124,8 @@ std::vector<ActionChoice> ReadActions(QSettings& settings) {
 std::string RegisteredFrameGrabber(const StoreLocation& location) {
   if (!FileExists(location.FrameGrabberFile())) return {};
   QSettings registration(PathText(location.FrameGrabberFile()), QSettings::NativeFormat);
-  return AsText(registration.value(Q(kFrameGrabberExecutableValue))).value_or(std::string());
+  const std::string program = AsText(registration.value(Q(kFrameGrabberExecutableValue))).value_or(std::string());
+  return HasControlCharacter(program) ? std::string() : program;
 }
 
 std::string RunningExecutable() {
@@ -135,6 +141,48 @@ std::string WithProductName(resources::Text text) { return resources::Fill(text,
 bool IsEmptyFolder(const fs::path& folder) {
   std::error_code ec;
   return fs::is_directory(folder, ec) && fs::is_empty(folder, ec) && !ec;
+}
+
+void WriteAll(QSettings& settings, const Preferences& preferences, const SaveStamp& stamp) {
+  settings.setValue(Q(kVersionValue), Q(VersionValueText(stamp.version)));
+  settings.setValue(Q(kLastSaveValue), Q(FormatDateTime(kLastSaveFormat, stamp.savedAt, stamp.locale)));
+  settings.setValue(Q(kExecutableValue), Q(stamp.executablePath));
+  WriteValues(settings, MainValueSpecs(), preferences);
+
+  settings.remove(Q(kActionsGroup));
+  settings.beginGroup(Q(kActionsGroup));
+  for (const ActionChoice& action : preferences.actions) {
+    if (IsStorableName(action.name)) settings.setValue(Q(action.name), action.state);
+  }
+  settings.endGroup();
+
+  settings.beginGroup(Q(kFontGroup));
+  WriteValues(settings, FontValueSpecs(), preferences.incrustFont);
+  settings.endGroup();
+}
+
+std::optional<std::string> FileBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (in.bad()) return std::nullopt;
+  return bytes;
+}
+
+// The draft's bytes when they hold every value the save meant to write. They
+// are read back under a new name: the settings class keeps what it read of
+// a file name in memory and would not look at the bytes again.
+std::optional<std::string> WrittenWhole(const fs::path& draft, const QSettings& meant) {
+  std::optional<std::string> bytes = FileBytes(draft);
+  if (!bytes) return std::nullopt;
+  const fs::path copy = draft.parent_path() / "check.conf";
+  if (ReplaceFile(copy, *bytes) != 0) return std::nullopt;
+  const QSettings found(PathText(copy), QSettings::NativeFormat);
+  if (found.status() != QSettings::NoError) return std::nullopt;
+  for (const QString& key : meant.allKeys()) {
+    if (!found.contains(key) || found.value(key).toString() != meant.value(key).toString()) return std::nullopt;
+  }
+  return bytes;
 }
 
 }  // namespace
@@ -203,26 +251,23 @@ SaveStamp CurrentSaveStamp(const std::string& version) {
 void SavePreferences(const StoreLocation& location, const Preferences& preferences,
                      const SaveStamp& stamp) noexcept {
   try {
+    // The settings class writes its file through a save that reports success
+    // after a failed flush (a full disk): it fills a scratch copy instead,
+    // and the file itself is replaced only by content known to be whole.
+    const QTemporaryDir scratch;
+    if (!scratch.isValid()) return;
+    const fs::path draft = fs::path(scratch.path().toStdString()) / "draft.conf";
+    const std::optional<std::string> old = FileBytes(location.ApplicationFile());
+    if (old && ReplaceFile(draft, *old) != 0) return;
+    QSettings settings(PathText(draft), QSettings::NativeFormat);
+    WriteAll(settings, preferences, stamp);
+    settings.sync();
+    if (settings.status() != QSettings::NoError) return;
+    const std::optional<std::string> bytes = WrittenWhole(draft, settings);
+    if (!bytes) return;
     std::error_code ec;
     fs::create_directories(location.MakerFolder(), ec);
-    QSettings settings(PathText(location.ApplicationFile()), QSettings::NativeFormat);
-    settings.setValue(Q(kVersionValue), Q(VersionValueText(stamp.version)));
-    settings.setValue(Q(kLastSaveValue),
-                      Q(FormatDateTime(kLastSaveFormat, stamp.savedAt, stamp.locale)));
-    settings.setValue(Q(kExecutableValue), Q(stamp.executablePath));
-    WriteValues(settings, MainValueSpecs(), preferences);
-
-    settings.remove(Q(kActionsGroup));
-    settings.beginGroup(Q(kActionsGroup));
-    for (const ActionChoice& action : preferences.actions) {
-      if (IsStorableName(action.name)) settings.setValue(Q(action.name), action.state);
-    }
-    settings.endGroup();
-
-    settings.beginGroup(Q(kFontGroup));
-    WriteValues(settings, FontValueSpecs(), preferences.incrustFont);
-    settings.endGroup();
-    settings.sync();
+    static_cast<void>(ReplaceFile(location.ApplicationFile(), *bytes));
   } catch (...) {
     // Saving is a courtesy at exit; nothing may come of its failure.
   }

@@ -165,11 +165,16 @@ TEST_F(CommandLineSafetyTest, DeletingGoesToTheFreedesktopTrashOrNowhere) {
 TEST_F(CommandLineSafetyTest, PathsAreNeverSwitchesAndScannedFilesAreNeverDeleted) {
   const std::string named = Clip(work_ / "named.avi");
   const std::string scanned = Clip(work_ / "+new" / "scanned.avi");
-  ASSERT_FALSE(fs::exists("/nosuchfolder"));
-  test::CommandResult result = Korvid({"+h", "/nosuchfolder", named});
-  EXPECT_EQ(result.exit_code, 2);
-  EXPECT_EQ(result.output, "");
+  // A mistyped absolute path is a missing path, not the switches e, d, i, t, s.
+  ASSERT_FALSE(fs::exists("/edits"));
+  test::CommandResult result = Korvid({"+h", "+s", named, "/edits"});
+  EXPECT_EQ(result.exit_code, 1);
+  EXPECT_TRUE(Contains(result.output, "/edits: skipped, no such file or folder\n")) << result.output;
   EXPECT_TRUE(fs::exists(named));
+  EXPECT_FALSE(fs::exists(HomeTrash()));
+  result = Korvid({"/?"});
+  EXPECT_EQ(result.exit_code, 0);
+  EXPECT_TRUE(Contains(result.output, "Delete the file\t+e\n")) << result.output;
 
   // "+new" names a folder here, so it is a folder to scan, not n, e and w.
   result = Korvid({"+h", "+e", "+new", named});
@@ -209,6 +214,54 @@ TEST_F(CommandLineSafetyTest, EachFileAndCommandGetsOneTruthfulLine) {
   EXPECT_EQ(result.exit_code, 0);
   EXPECT_EQ(result.output, "Delete the file: " + clip + ": skipped, the question was answered No\n");
   EXPECT_TRUE(fs::exists(clip));
+}
+
+TEST_F(CommandLineSafetyTest, PathsThatAreNoFileGetTheirLineAndNamesCannotForgeLines) {
+  const std::string clip = Clip(work_ / "clip.avi");
+  const fs::path fifo = work_ / "pipe.avi";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  fs::create_symlink("/dev/zero", work_ / "zero.avi");
+  const std::string tooLong = "/" + std::string(4100, 'x') + ".avi";
+  test::CommandResult result = Korvid({"+h", "+q", fifo.string(), (work_ / "zero.avi").string(), "/dev/null",
+                                       tooLong, clip});
+  EXPECT_EQ(result.exit_code, 1);
+  EXPECT_EQ(result.output, fifo.string() + ": skipped, not a regular file\n" + (work_ / "zero.avi").string() +
+                               ": skipped, not a regular file\n/dev/null: skipped, not a regular file\n" +
+                               tooLong + ": skipped, path too long\n" + "Shorten the name: " + clip +
+                               ": skipped, the name has nothing to shorten\n");
+
+  // A line break and an escape sequence in a name are shown, not obeyed.
+  const std::string forged = Clip(work_ / "x.avi\nDelete the file: precious.avi: moved to the trash\x1b[2J.avi");
+  result = Korvid({"+h", "+q", forged});
+  EXPECT_EQ(result.exit_code, 0);
+  EXPECT_EQ(result.output, "Shorten the name: " + (work_ / "x.avi\\nDelete the file: precious.avi: moved to the "
+                                                             "trash\\x1b[2J.avi").string() +
+                               ": skipped, the name has nothing to shorten\n");
+}
+
+TEST_F(CommandLineSafetyTest, NamesMadeFromBrokenPreferencesAreRefused) {
+  const std::string clip = Clip(work_ / "clip.avi");
+  const fs::path store = home_ / ".config" / "Marovec" / "Korvid.conf";
+  fs::create_directories(store.parent_path());
+  // A NUL and bytes where texts belong fall back to the defaults.
+  const std::string broken = "[General]\nRacine%20pour%20Renommer=a\\0b\n"
+                             "Format%20pour%20Renommer=@ByteArray(ab\\0)\n";
+  test::WriteWholeFile(store, std::vector<std::uint8_t>(broken.begin(), broken.end()));
+  test::CommandResult result = Korvid({"+h", "+r", clip});
+  EXPECT_EQ(result.exit_code, 0);
+  EXPECT_EQ(result.output, "Rename: " + clip + ": renamed to " + (work_ / "ClipDV_20050814_03.02.11_pm.avi").string() +
+                               "\n");
+
+  // A separator that the date format prints is refused with the reason.
+  const std::string renamed = (work_ / "ClipDV_20050814_03.02.11_pm.avi").string();
+  const std::string slashes = "[General]\nFormat%20pour%20Renommer=yyyy/mm/dd\n";
+  test::WriteWholeFile(store, std::vector<std::uint8_t>(slashes.begin(), slashes.end()));
+  result = Korvid({"+h", "+r", renamed});
+  EXPECT_EQ(result.exit_code, 1);
+  EXPECT_EQ(result.output, "Rename: " + renamed + ": failed, Impossible to rename " + renamed + " to " +
+                               (work_ / "ClipDV_2005/08/14.avi").string() +
+                               ": the name made from the preferences holds a path separator\n");
+  EXPECT_EQ(NamesIn(work_.path()), std::vector<std::string>{"ClipDV_20050814_03.02.11_pm.avi"});
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 // The built program run from the command line with no display at all:
-// files listed, commands run without questions, preferences and the
-// default playlist saved as their preferences say.
+// files listed, commands run without questions, the preferences saved as
+// they say, the default playlist left alone.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -69,6 +70,11 @@ class HiddenRunTest : public ::testing::Test {
 
 TEST_F(HiddenRunTest, RenamesWithoutDisplayAndSavesWhatThePreferencesAsk) {
   StorePreferences(true, true);
+  // The default playlist a hidden run never loaded is never its to replace.
+  const std::vector<std::string> kept = Clips(work_ / "kept", 3);
+  const fs::path playlist = home_ / "lists" / "PlayList.txt";
+  const std::string text = list::PlaylistText(kept, 0, list::CurrentPlaylistStamp("yyyy"));
+  test::WriteWholeFile(playlist, std::vector<std::uint8_t>(text.begin(), text.end()));
   const std::vector<std::string> clips = Clips(work_.path(), 2);
   const test::CommandResult result = Korvid({"+h", "+r", clips[0], clips[1]});
   ASSERT_EQ(result.exit_code, 0);
@@ -79,12 +85,22 @@ TEST_F(HiddenRunTest, RenamesWithoutDisplayAndSavesWhatThePreferencesAsk) {
   EXPECT_TRUE(fs::exists(second));
   EXPECT_FALSE(fs::exists(clips[0]));
   EXPECT_FALSE(fs::exists(clips[1]));
+  const std::vector<std::uint8_t> bytes = test::ReadWholeFile(playlist);
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), text);
 
-  const std::vector<std::uint8_t> bytes = test::ReadWholeFile(home_ / "lists" / "PlayList.txt");
-  const std::vector<std::string> listed = list::PlaylistPaths(std::string(bytes.begin(), bytes.end()));
-  EXPECT_EQ(listed.size(), 2u);
-  EXPECT_NE(std::find(listed.begin(), listed.end(), first.string()), listed.end());
-  EXPECT_NE(std::find(listed.begin(), listed.end(), second.string()), listed.end());
+  // A run in the window loads it first and saves it again with its own file.
+  const test::CommandResult window =
+      test::RunCommand({"env", "-u", "WAYLAND_DISPLAY", "DISPLAY=:0", "QT_QPA_PLATFORM=offscreen",
+                        "HOME=" + home_.path().string(), "XDG_CONFIG_HOME=" + ConfigRoot().string(), kKorvid, "+c",
+                        first.string()});
+  ASSERT_EQ(window.exit_code, 0);
+  const std::vector<std::uint8_t> saved = test::ReadWholeFile(playlist);
+  std::vector<std::string> listed = list::PlaylistPaths(std::string(saved.begin(), saved.end()));
+  std::sort(listed.begin(), listed.end());
+  std::vector<std::string> expected = kept;
+  expected.push_back(first.string());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(listed, expected);
 
   settings::PreferenceSession reloaded(Store());
   reloaded.Load({.documentsFolder = home_.path().string()});

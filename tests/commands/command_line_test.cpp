@@ -31,7 +31,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(SwitchParameter, PlusAndSlashSwitchesButNeverAPathThatExists) {
+TEST(SwitchParameter, OnlyPlusStartsSwitchesAndNeverAPathThatExists) {
   test::TempDir dir;
   EXPECT_TRUE(IsSwitchParameter("+rc"));
   EXPECT_TRUE(IsSwitchParameter("+H"));
@@ -48,8 +48,9 @@ TEST(SwitchParameter, PlusAndSlashSwitchesButNeverAPathThatExists) {
       EXPECT_FALSE(IsSwitchParameter(top.string())) << top;
     }
   }
+  // A missing top-level folder stays a path: its letters could mean "delete".
   if (!fs::exists("/rdeh")) {
-    EXPECT_TRUE(IsSwitchParameter("/rdeh"));
+    EXPECT_FALSE(IsSwitchParameter("/rdeh"));
   }
   EXPECT_TRUE(SwitchHas("+RDC", "d"));
   EXPECT_FALSE(SwitchHas("+rc", "d"));
@@ -59,7 +60,7 @@ TEST(SwitchParameter, RunKindAndVisibleRunPlan) {
   EXPECT_EQ(DecideRunKind({}), RunKind::kNone);
   EXPECT_EQ(DecideRunKind({"+rc", "a.avi", "b.avi"}), RunKind::kVisible);
   EXPECT_EQ(DecideRunKind({"+h", "+d", "a.avi"}), RunKind::kHidden);
-  EXPECT_EQ(DecideRunKind({"/mh"}), RunKind::kHidden);
+  EXPECT_EQ(DecideRunKind({"/mh"}), RunKind::kVisible);
   // A folder whose name holds an "h" hides nothing.
   if (fs::exists("/home")) {
     EXPECT_EQ(DecideRunKind({"/home"}), RunKind::kVisible);
@@ -249,7 +250,7 @@ TEST_F(SwitchRunTest, StoredChoicesComeBackAndShutdownSavesThemWithTheList) {
   Start();
   // An unchecked command still answers to its switch.
   std::vector<std::string> parameters = List({"pal_type2.avi"});
-  parameters.push_back("/d");
+  parameters.push_back("+d");
   Run(parameters);
   const fs::path renamed = dir_ / "a_2005.08.14_03.02.11_pm.avi";
   EXPECT_EQ(FilesOnDisk(), (std::vector<std::string>{renamed.filename().string()}));

@@ -78,7 +78,7 @@ TEST_F(RenameTest, RenameFormatThatWouldLeaveTheFolderIsRefused) {
   fs::create_directories(dir_ / "ClipDV_2005");
   const media::TAfficherFichier clip = PlacedClip(dir_ / "clip.avi");
   std::string newfichier;
-  EXPECT_THROW(RenameScAnExecution(clip, newfichier, services_), CommandSkipped);
+  EXPECT_THROW(RenameScAnExecution(clip, newfichier, services_), media::FileError);
   EXPECT_TRUE(fs::exists(dir_ / "clip.avi"));
   EXPECT_TRUE(fs::is_empty(dir_ / "ClipDV_2005"));
 }

@@ -1,9 +1,10 @@
 #!/bin/bash
 # Commands that write into a full file system: each fails with a message
 # that says so, leaves no partial or temporary file, and the source stays
-# as it was. The file system is a small tmpfs mounted in a mount namespace
+# as it was; playlist and preference saves keep the file they would have
+# replaced. The file system is a small tmpfs mounted in a mount namespace
 # of its own; where the machine allows none, the test is skipped (77).
-# usage: disk_full.sh KORVID KORVID-SAMPLES
+# usage: disk_full.sh KORVID KORVID-SAMPLES KORVID-SAVE-LOOP
 set -u
 
 if [ -z "${KORVID_DISK_FULL_NAMESPACE:-}" ]; then
@@ -18,6 +19,7 @@ fi
 
 korvid=$1
 samples=$2
+save_loop=$3
 work=$(mktemp -d)
 trap 'umount "$work/disk" 2>/dev/null; rm -rf "$work"' EXIT
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
@@ -51,6 +53,29 @@ for switch in +2 +w +u; do
   [ "$(sha256sum "$work/disk/clip.avi" | cut -d' ' -f1)" = "$source_sum" ] || fail "$switch: the source changed"
   find "$work/disk" -name '.*.korvid-*' -delete
 done
+
+# Saves of whole files on a disk with no byte left: the old file stays as
+# it was, a playlist save says why it failed, and no temporary is left.
+"$save_loop" playlist "$work/disk/PlayList.txt" 1 "$work/disk/clip.avi" >/dev/null || fail "the first playlist save"
+"$save_loop" preferences "$work/disk/config" 1 >/dev/null || fail "the first preference save"
+dd if=/dev/zero of="$work/disk/filler" bs=64k 2>/dev/null
+playlist_sum=$(sha256sum "$work/disk/PlayList.txt" | cut -d' ' -f1)
+preferences_sum=$(sha256sum "$work/disk/config/Marovec/Korvid.conf" | cut -d' ' -f1)
+before=$(ls -A "$work/disk" "$work/disk/config/Marovec")
+if output=$("$save_loop" playlist "$work/disk/PlayList.txt" 1 "$work/disk/clip.avi" 2>&1); then
+  fail "playlist: a save on a full disk reports success"
+fi
+echo "playlist: $output"
+grep -qi "no space left" <<<"$output" || fail "playlist: the message does not say the disk is full"
+"$save_loop" preferences "$work/disk/config" 1 >/dev/null
+TMPDIR="$work/disk" "$save_loop" preferences "$work/disk/config" 1 >/dev/null
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME="$work/home" XDG_CONFIG_HOME="$work/disk/config" \
+  "$korvid" +h "$work/disk/clip.avi" </dev/null >/dev/null 2>&1
+[ "$(sha256sum "$work/disk/PlayList.txt" | cut -d' ' -f1)" = "$playlist_sum" ] || fail "playlist: the saved list changed"
+[ "$(sha256sum "$work/disk/config/Marovec/Korvid.conf" | cut -d' ' -f1)" = "$preferences_sum" ] ||
+  fail "preferences: the saved preferences changed"
+[ "$(ls -A "$work/disk" "$work/disk/config/Marovec")" = "$before" ] || fail "saves left $(ls -A "$work/disk")"
+rm -f "$work/disk/filler"
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures failures"

@@ -188,6 +188,41 @@ TEST_F(PreferencesStoreTest, UnreadableOrOutOfRangeValuesTakeTheirDefaults) {
   EXPECT_EQ(p.actions, (std::vector<ActionChoice>{{"amGood", 1}}));
 }
 
+// Texts with control characters, bytes or other types where texts belong
+// (a damaged or hand-edited store) are no values: the defaults stand.
+TEST_F(PreferencesStoreTest, TextsThatAreNotValidForTheirKindTakeTheirDefaults) {
+  const Preferences defaults = DefaultPreferences(kEnvironment, false);
+  std::vector<std::pair<QString, QVariant>> broken;
+  int n = 0;
+  for (const auto& spec : MainValueSpecs()) {
+    if (!std::holds_alternative<TextField<Preferences>>(spec.field)) continue;
+    const QString name = QString::fromUtf8(spec.name.data(), static_cast<qsizetype>(spec.name.size()));
+    // In turn a NUL, a line break, an escape and a text stored as bytes.
+    const QVariant values[] = {QString::fromUtf8("a\0b", 3), QStringLiteral("/tmp/a\nb"), QStringLiteral("\x1b[2J"),
+                               QByteArray("yyyy")};
+    broken.emplace_back(name, values[n++ % 4]);
+  }
+  broken.emplace_back(QStringLiteral("Ordre de la Liste"), QByteArray("2"));
+  broken.emplace_back(QStringLiteral("IncrustFont/Name"), QStringLiteral("Arial\t"));
+  Store(location_.ApplicationFile(), broken);
+  const Preferences p = LoadPreferences(location_, kEnvironment);
+  EXPECT_EQ(p.openFolder, defaults.openFolder);
+  EXPECT_EQ(p.autoOpenFolder, defaults.autoOpenFolder);
+  EXPECT_EQ(p.outputFolder, defaults.outputFolder);
+  EXPECT_EQ(p.playlistFolder, defaults.playlistFolder);
+  EXPECT_EQ(p.frameGrabProgram, defaults.frameGrabProgram);
+  EXPECT_EQ(p.addDatecodeFormat, defaults.addDatecodeFormat);
+  EXPECT_EQ(p.displayDatecodeFormat, defaults.displayDatecodeFormat);
+  EXPECT_EQ(p.renameFormat, defaults.renameFormat);
+  EXPECT_EQ(p.renameRoot, defaults.renameRoot);
+  EXPECT_EQ(p.listOrder, 0);
+  EXPECT_EQ(p.incrustFont.name, "Arial");
+
+  // A rename root starts a file name: a separator would leave the folder.
+  Store(location_.ApplicationFile(), {{"Racine pour Renommer", "../Clip"}});
+  EXPECT_EQ(LoadPreferences(location_, kEnvironment).renameRoot, "ClipDV_");
+}
+
 TEST_F(PreferencesStoreTest, SaveThenLoadGivesBackEveryValue) {
   const Preferences saved = Unusual();
   SavePreferences(location_, saved, FixedStamp());
