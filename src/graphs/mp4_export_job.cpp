@@ -16,6 +16,7 @@
 #include "graphs/sound_feed.h"
 #include "graphs/square_pixel_filter.h"
 #include "media/atomic_output.h"
+#include "media/first_frame.h"
 #include "media/dv_audio_sample_count.h"
 
 extern "C" {
@@ -69,11 +70,13 @@ RecordingMarks ReadMarks(const std::filesystem::path& path) {
     SceneFrameReader reader(path);
     RecordingMarks marks;
     if (reader.FrameCount() == 0) return marks;
-    std::optional<FramePacks> first;
+    // The scenes start from what the file is listed with, as the scene list
+    // and the subtitles do.
+    std::optional<media::FirstFramePacks> first;
     try {
-      first = reader.Read(0);
+      first = media::ReadFirstFramePacks(path);
     } catch (const media::FileError&) {
-      // an unreadable first frame starts the scan without a date
+      // an unreadable start begins the scan without a date
     }
     SceneDetector detector;
     detector.Begin(first ? RecordingValue(first->datecode) : std::nullopt,
