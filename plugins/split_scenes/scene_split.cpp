@@ -11,7 +11,7 @@
 #include "media/avi_writer.h"
 #include "media/binary_file.h"
 #include "media/dv_frame.h"
-#include "media/dv_pack_scan.h"
+#include "media/dv_frame_facts.h"
 #include "media/le_bytes.h"
 
 namespace korvid::split {
@@ -119,7 +119,7 @@ media::AviStream SoundCopy(const media::TAvistream& stream) {
 
 media::AviStream DvCopy(const media::TAvistream& stream, std::span<const std::uint8_t> firstFrame,
                         media::DvSystem system) {
-  const media::AviVideoFormat format{system, media::IsFrameWideScreen(firstFrame)};
+  const media::AviVideoFormat format{system, media::ReadDvFrameFacts(firstFrame).wide};
   media::AviStream out = stream.FccType() == Fourcc("iavs") ? media::DvInterleavedStream(format)
                                                              : media::DvVideoStream(format);
   const StreamTiming timing = TimingOf(stream);
@@ -211,8 +211,7 @@ std::vector<fs::path> SplitIntoScenes(const fs::path& source, const std::vector<
         const std::vector<std::uint8_t> frame = Chunk(file, frames[f]);
         if (frame.size() != frameBytes) throw SplitError("frame " + std::to_string(f) + " of " + source.string() + " is damaged");
         if (f == begin) {
-          media::TDatecode datecode;
-          media::ReadFrameDatecode(frame, datecode);
+          const media::TDatecode datecode = media::ReadDvFrameFacts(frame).datecode;
           if (media::HasDatecode(datecode)) written.datecode = datecode;
         }
         writer.WriteChunk(dvOutput, frame);
