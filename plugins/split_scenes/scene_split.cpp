@@ -11,7 +11,7 @@
 #include "media/avi_writer.h"
 #include "media/binary_file.h"
 #include "media/dv_frame.h"
-#include "media/dv_pack_scan.h"
+#include "media/dv_frame_facts.h"
 #include "media/le_bytes.h"
 #include "settings/date_time_format.h"
 
@@ -120,7 +120,7 @@ media::AviStream SoundCopy(const media::TAvistream& stream) {
 
 media::AviStream DvCopy(const media::TAvistream& stream, std::span<const std::uint8_t> firstFrame,
                         media::DvSystem system) {
-  const media::AviVideoFormat format{system, media::IsFrameWideScreen(firstFrame)};
+  const media::AviVideoFormat format{system, media::ReadDvFrameFacts(firstFrame).wide};
   media::AviStream out = stream.FccType() == Fourcc("iavs") ? media::DvInterleavedStream(format)
                                                              : media::DvVideoStream(format);
   const StreamTiming timing = TimingOf(stream);
@@ -262,8 +262,7 @@ SplitResult SplitIntoScenes(const fs::path& source, const std::vector<std::uint6
       for (std::uint64_t f = begin; f < end; ++f) {
         const std::vector<std::uint8_t>& frame = whole.Read(f);
         if (f == begin) {
-          media::TDatecode datecode;
-          media::ReadFrameDatecode(frame, datecode);
+          const media::TDatecode datecode = media::ReadDvFrameFacts(frame).datecode;
           if (IsRealDate(datecode)) written.datecode = datecode;
         }
         writer.WriteChunk(dvOutput, frame);

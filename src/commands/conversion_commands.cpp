@@ -113,6 +113,9 @@ void RunConversion(ConversionServices& services, const JobMaker& make) {
                       resources::Fill(resources::Text::kDamagedFramesReplaced,
                                       {job->Output().string(), std::to_string(replaced)}),
                       Buttons::kOk);
+  if (job->FramesKeptOwnSound())
+    services.host.Ask(MessageKind::kWarning,
+                      resources::Fill(resources::Text::kFramesKeptOwnSound, {job->Output().string()}), Buttons::kOk);
 }
 
 std::string ReplaceQuestion(const std::filesystem::path& output) {

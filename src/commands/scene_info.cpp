@@ -23,9 +23,7 @@ TSceneInfo MakeSceneInfo(const graphs::DetectedScene& scene, double fps, const m
   info.StartFrame = scene.startFrame;
   info.EndFrame = scene.endFrame;
   if (scene.datecode) info.DatecodeText = settings::FormatDateTime(format.format, *scene.datecode, format.locale);
-  // "-.." is a frame without timecode, "N/A" the listing's word for none.
-  if (!scene.timecodeText.empty() && scene.timecodeText[0] != '-' && scene.timecodeText[0] != 'N')
-    info.TimecodeText = scene.timecodeText;
+  info.TimecodeText = graphs::ShownTimecodeText(scene);
   info.StartText = FramesToText(scene.startFrame, fps);
   info.EndText = FramesToText(scene.endFrame, fps);
   info.DurationText = FramesToText(std::int64_t{scene.endFrame} - scene.startFrame, fps);

@@ -12,7 +12,7 @@
 #include "media/avi_frame_index.h"
 #include "media/avi_param.h"
 #include "media/dv_audio.h"
-#include "media/dv_audio_sample_count.h"
+#include "media/dv_frame_sound.h"
 #include "media/le_bytes.h"
 
 extern "C" {
@@ -54,12 +54,6 @@ std::optional<StoredFormat> StoredPcmFormat(std::span<const std::uint8_t> strf) 
   format.block = *block;
   format.bytes_per_second = *rate * *block;
   return format;
-}
-
-media::DvAudioRate DvRateOf(int hz) {
-  return hz == 44100 ? media::DvAudioRate::k44100
-         : hz == 32000 ? media::DvAudioRate::k32000
-                       : media::DvAudioRate::k48000;
 }
 
 std::span<const std::uint8_t> BytesOf(const std::vector<std::int16_t>& pcm) {
@@ -194,27 +188,12 @@ void AudioExtractionJob::DecodeDvFrames(JobProgress& progress) {
 
   PcmRateConverter converter(out_rate, 2);
   std::vector<std::uint8_t> frame;
-  media::DvAudioFrame audio;
+  media::DvFrameSound sound(source.System(), out_rate);
   std::vector<std::int16_t> out;
-  std::vector<std::int16_t> silence;
-  int last_rate = out_rate;
   for (std::size_t k = 0; k < source.FrameCount() && !progress.StopRequested(); ++k) {
-    bool decoded = false;
-    if (source.ReadFrame(k, frame)) {
-      try {
-        media::DecodeDvAudio(frame, audio);
-        decoded = !audio.pcm[0].empty();
-      } catch (const media::DvAudioError&) {
-      }
-    }
-    if (decoded) {
-      last_rate = audio.info.sample_rate;
-      converter.Convert(audio.pcm[0], last_rate, out);
-    } else {
-      // A frame without readable sound keeps its time as silence.
-      silence.assign(media::SamplesForFrame(source.System(), DvRateOf(last_rate), k) * 2, 0);
-      converter.Convert(silence, last_rate, out);
-    }
+    const bool read = source.ReadFrame(k, frame);
+    sound.Read(read ? std::span<const std::uint8_t>(frame) : std::span<const std::uint8_t>(), k);
+    converter.Convert(sound.Pair(0), sound.Rate(), out);
     writer.Write(BytesOf(out));
     out.clear();
     progress.SetPosition(DvFramesTicks(source.System(), k + 1));

@@ -4,7 +4,7 @@
 
 #include "graphs/scene_detector.h"
 #include "media/datecode_shift.h"
-#include "media/dv_packs.h"
+#include "media/dv_frame_facts.h"
 
 namespace korvid::graphs {
 
@@ -57,8 +57,7 @@ void Calenox::Restart() {
 }
 
 std::string Calenox::Next(std::span<const std::uint8_t> frame) {
-  media::TDatecode dc;
-  if (frame.size() >= media::kMinPackFrameBytes) media::ReadDatecode(frame, dc);
+  const media::TDatecode dc = media::ReadDvFrameFacts(frame).datecode;
   const std::optional<settings::DateTimeValue> value = RecordingValue(media::ShiftDatecode(dc, hours_));
   since_jump_ = jumps_.Feed(value) ? 0 : since_jump_ + 1;
 

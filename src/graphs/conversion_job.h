@@ -47,6 +47,9 @@ class ConversionJob : public Job {
   virtual const std::filesystem::path& Output() const = 0;
   // Damaged source frames that the frame before them stood in for.
   virtual std::uint64_t FramesReplaced() const { return 0; }
+  // The frames went out with the sound they carried, not the source's
+  // sound stream, which did not fit them.
+  virtual bool FramesKeptOwnSound() const { return false; }
 };
 
 // Frame time of `frames` frames at rate/scale frames a second, in ticks.

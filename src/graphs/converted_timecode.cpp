@@ -1,5 +1,6 @@
 #include "graphs/converted_timecode.h"
 
+#include "media/dv_frame_facts.h"
 #include "media/dv_pack_scan.h"
 #include "media/dv_pack_writer.h"
 #include "media/timecode_count.h"
@@ -17,12 +18,13 @@ media::TTimecode ConvertedTimecode::Restart(media::TTimecode tc) const {
 
 std::optional<media::DvPack> ConvertedTimecode::Next(std::uint64_t sourceIndex,
                                                      std::span<const std::uint8_t> source) {
+  const media::TTimecode tc = media::ReadDvFrameFacts(source).timecode;
+  // The pack the timecode came from: the base of the one written, with its flags.
   const auto found = media::FindUsablePack(source, media::kTimecodePack);
-  if (!found) {
+  if (!media::HasTimecode(tc) || !found) {
     running_ = false;
     return std::nullopt;
   }
-  const media::TTimecode tc = media::DecodeTimecodePack(found->pack);
   const bool sourceDrops = (found->pack[1] & media::kDropFrameFlag) != 0;
   const std::int64_t sourceNumber = media::TimecodeFrameNumber(tc, from_, sourceDrops);
   const std::int64_t day = media::TimecodeFramesPerDay(from_, sourceDrops);

@@ -2,6 +2,7 @@
 
 #include "media/datecode_shift.h"
 #include "media/dv_frame.h"
+#include "media/dv_frame_facts.h"
 #include "media/dv_pack_scan.h"
 #include "media/dv_pack_writer.h"
 
@@ -82,7 +83,7 @@ bool Dixmark::Process(std::span<std::uint8_t> output, std::span<const std::uint8
   // Everything is read from the source before the output is touched, so
   // the two may share one buffer.
   const auto timecode = media::FindUsablePack(source, media::kTimecodePack);
-  const bool sourceWide = media::IsFrameWideScreen(source);
+  const bool sourceWide = media::ReadDvFrameFacts(source).wide;
 
   CopyDatecode(output, source, sameFrame);
   if (!sameFrame) {
@@ -93,7 +94,7 @@ bool Dixmark::Process(std::span<std::uint8_t> output, std::span<const std::uint8
     }
   }
   const std::optional<bool> wide = wide_ ? wide_ : sameFrame ? std::nullopt : std::optional<bool>(sourceWide);
-  if (wide && media::IsFrameWideScreen(output) != *wide) media::WriteWideScreen(output, *wide);
+  if (wide && media::ReadDvFrameFacts(output).wide != *wide) media::WriteWideScreen(output, *wide);
   return true;
 }
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "graphs/conversion_job.h"
-#include "media/dv_packs.h"
+#include "media/dv_frame_facts.h"
 #include "media/le_bytes.h"
 
 namespace korvid::graphs {
@@ -22,18 +22,12 @@ DvSource::DvSource(const std::filesystem::path& path)
   for (std::size_t s = 0; s < param_.streams.size(); ++s)
     if (param_.streams[s].FccType() == media::FourCC("auds")) audio_streams_.push_back(s);
 
-  // The system comes from the first frame that has a header block.
-  std::vector<std::uint8_t> head(media::kMinPackFrameBytes);
-  for (std::size_t k = 0; k < frames_.size(); ++k) {
-    const std::size_t got = index_.ReadFrameStart(file_, *dv, k, head);
-    if (got < media::kMinPackFrameBytes) continue;
-    const auto system = media::DetectDvSystem(std::span(head).first(got));
-    if (!system || frames_[k].size != media::FrameBytes(*system)) continue;
-    system_ = *system;
-    wide_ = media::IsWideScreen(head);
-    return;
-  }
-  throw NothingToConvert(path.string() + " holds no whole DV frame");
+  std::vector<std::uint8_t> frame;
+  if (!media::FindFirstUsableFrame(file_, index_, *dv, frame))
+    throw NothingToConvert(path.string() + " holds no whole DV frame at its start");
+  first_ = media::ReadDvFrameFacts(frame);
+  system_ = *first_.system;
+  wide_ = first_.wide;
 }
 
 std::size_t ReadSourceBytes(const media::BinaryFile& source, std::uint64_t size_at_open, std::uint64_t offset,
@@ -44,6 +38,11 @@ std::size_t ReadSourceBytes(const media::BinaryFile& source, std::uint64_t size_
   if (got < expected)
     throw media::FileError(source.Path().string() + " became shorter while it was being read");
   return got;
+}
+
+std::size_t DvSource::ReadFrameHead(std::size_t k, std::span<std::uint8_t> out) const {
+  if (k >= frames_.size()) return 0;
+  return ReadBytes(frames_[k].offset, out.first(std::min<std::size_t>(out.size(), frames_[k].size)));
 }
 
 bool DvSource::ReadFrame(std::size_t k, std::vector<std::uint8_t>& out) const {

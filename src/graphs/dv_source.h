@@ -14,6 +14,7 @@
 #include "media/avi_param.h"
 #include "media/binary_file.h"
 #include "media/dv_frame.h"
+#include "media/dv_frame_facts.h"
 
 namespace korvid::graphs {
 
@@ -27,12 +28,14 @@ std::size_t ReadSourceBytes(const media::BinaryFile& source, std::uint64_t size_
 class DvSource {
  public:
   // Throws NothingToConvert when the file is not an AVI with a DV stream
-  // whose first whole frame names its TV system.
+  // that has a usable first frame (media::ReadFileFirstFacts).
   explicit DvSource(const std::filesystem::path& path);
 
   media::DvSystem System() const { return system_; }
   bool Interleaved() const { return interleaved_; }  // type 1
-  bool Wide() const { return wide_; }                // of the first frame
+  bool Wide() const { return wide_; }                // of the first usable frame
+  // The facts of its first usable frame (media::FindFirstUsableFrame).
+  const media::DvFrameFacts& FirstFacts() const { return first_; }
   std::size_t FrameCount() const { return frames_.size(); }
   // The auds streams, in file order.
   const std::vector<std::size_t>& AudioStreams() const { return audio_streams_; }
@@ -46,6 +49,10 @@ class DvSource {
   // Damaged frames the frame before them stood in for, over every
   // DvFrameSequence of this source.
   std::uint64_t FramesReplaced() const { return replaced_.load(std::memory_order_relaxed); }
+
+  // The first bytes of frame k, as many as `out` holds or the chunk has;
+  // 0 for a frame the file does not have.
+  std::size_t ReadFrameHead(std::size_t k, std::span<std::uint8_t> out) const;
 
   const media::BinaryFile& File() const { return file_; }
   // ReadSourceBytes on this source.
@@ -64,6 +71,7 @@ class DvSource {
   media::DvSystem system_ = media::DvSystem::k625_50;
   bool interleaved_ = false;
   bool wide_ = false;
+  media::DvFrameFacts first_;
   std::vector<std::size_t> audio_streams_;
   mutable std::atomic<std::uint64_t> replaced_{0};
   friend class DvFrameSequence;

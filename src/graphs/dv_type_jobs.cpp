@@ -13,6 +13,8 @@
 #include "media/avi_writer.h"
 #include "media/dv_audio_encoder.h"
 #include "media/dv_audio_sample_count.h"
+#include "media/dv_frame_facts.h"
+#include "media/dv_frame_sound.h"
 
 namespace korvid::graphs {
 
@@ -22,15 +24,9 @@ std::span<const std::uint8_t> AsBytes(std::span<const std::int16_t> pcm) {
   return {reinterpret_cast<const std::uint8_t*>(pcm.data()), pcm.size_bytes()};
 }
 
-media::DvAudioRate RateFromHz(int hz) {
-  if (hz == 44100) return media::DvAudioRate::k44100;
-  if (hz == 32000) return media::DvAudioRate::k32000;
-  return media::DvAudioRate::k48000;
-}
-
 // The sound mode for a source whose frames carry no readable sound.
 media::DvAudioMode ModeForRate(int hz) {
-  switch (RateFromHz(hz)) {
+  switch (media::DvAudioRateOfHz(hz)) {
     case media::DvAudioRate::k44100: return media::DvAudioMode::k44k16Bit2Ch;
     case media::DvAudioRate::k32000: return media::DvAudioMode::k32k16Bit2Ch;
     default: return media::DvAudioMode::k48k16Bit2Ch;
@@ -41,6 +37,27 @@ bool SameSamples(std::span<const std::int16_t> carried, std::span<const std::int
   return std::equal(carried.begin(), carried.end(), wanted.begin(), wanted.end());
 }
 
+// Whether the frames' own sound, at the stream's rate, and `stream` differ
+// in length by half a frame or more. Only the pack area of each frame is read.
+bool StreamMisfitsFrames(const DvSource& source, std::size_t stream, int rate) {
+  const media::TAviParam& param = source.Param();
+  const AviPcmReader reader(source.File(), param, source.Index(), stream);
+  if (reader.SampleRate() != rate) return false;
+  const media::DvSystem system = source.System();
+  const media::DvAudioRate code = media::DvAudioRateOfHz(rate);
+  // Sequence 0 up to its fourth audio block, where the source pack lies.
+  std::vector<std::uint8_t> head(media::DifBlockOffset(0, media::AudioBlockIndex(3)) + media::kDifBlockBytes);
+  std::uint64_t frames_total = 0;
+  for (std::size_t k = 0; k < source.FrameCount(); ++k) {
+    const std::size_t got = source.ReadFrameHead(k, head);
+    const auto sound = media::ReadDvFrameFacts(std::span<const std::uint8_t>(head).first(got)).sound;
+    frames_total += sound && sound->sample_rate == rate ? sound->samples : media::SamplesForFrame(system, code, k);
+  }
+  const std::uint64_t stream_total = reader.TotalFrames();
+  const std::uint64_t gap = stream_total > frames_total ? stream_total - frames_total : frames_total - stream_total;
+  return gap >= media::SampleLimits(system, code).min / 2;
+}
+
 }  // namespace
 
 media::DvAudioMode AudioModeOf(const media::DvAudioInfo& info) {
@@ -48,15 +65,14 @@ media::DvAudioMode AudioModeOf(const media::DvAudioInfo& info) {
   return ModeForRate(info.sample_rate);
 }
 
-std::optional<media::DvAudioInfo> FirstAudioInfo(const DvSource& source, std::size_t look) {
+std::optional<media::DvAudioInfo> FirstAudioInfo(const DvSource& source) {
+  if (source.FirstFacts().sound) return source.FirstFacts().sound;
+  // A first frame whose sound was lost: the next frames of the look tell.
   std::vector<std::uint8_t> frame;
-  const std::size_t last = std::min(source.FrameCount(), look);
+  const std::size_t last = std::min(source.FrameCount(), media::kFirstFramesLook);
   for (std::size_t k = 0; k < last; ++k) {
     if (!source.ReadFrame(k, frame)) continue;
-    try {
-      return media::ReadDvAudioInfo(frame);
-    } catch (const media::DvAudioError&) {
-    }
+    if (auto sound = media::ReadDvFrameFacts(frame).sound) return sound;
   }
   return std::nullopt;
 }
@@ -82,34 +98,19 @@ void Type1To2Job::Run(JobProgress& progress) {
 
   std::vector<PcmRateConverter> converters;
   for (std::size_t p = 0; p < pairs; ++p) converters.emplace_back(out_rate, 2);
-  const media::DvAudioRate silence_rate = RateFromHz(out_rate);
   std::array<std::vector<std::int16_t>, 2> chunks;
-  std::vector<std::int16_t> silence;
   DvFrameSequence sequence(source_);
   std::vector<std::uint8_t> frame;
-  media::DvAudioFrame audio;
+  media::DvFrameSound sound(system, out_rate);
 
   for (std::size_t k = 0; k < source_.FrameCount() && !progress.StopRequested(); ++k) {
     bool damaged = false;
     if (!sequence.Read(k, frame, damaged)) continue;
-    bool have_sound = false;
-    if (pairs > 0 && !damaged) {
-      try {
-        media::DecodeDvAudio(frame, audio);
-        have_sound = true;
-      } catch (const media::DvAudioError&) {
-      }
-    }
+    if (pairs > 0) sound.Read(damaged ? std::span<const std::uint8_t>() : std::span<const std::uint8_t>(frame), k);
     writer.WriteVideoFrame(frame);
     for (std::size_t p = 0; p < pairs; ++p) {
       chunks[p].clear();
-      if (have_sound && !audio.pcm[p].empty()) {
-        converters[p].Convert(audio.pcm[p], audio.info.sample_rate, chunks[p]);
-      } else {
-        // A frame without readable sound still lasts its time.
-        silence.assign(media::SamplesForFrame(system, silence_rate, k) * 2, 0);
-        converters[p].Convert(silence, out_rate, chunks[p]);
-      }
+      converters[p].Convert(sound.Pair(p), sound.Rate(), chunks[p]);
       if (!chunks[p].empty()) writer.WriteAudio(p, AsBytes(chunks[p]));
     }
     progress.SetPosition(DvFramesTicks(system, k + 1));
@@ -141,8 +142,9 @@ void Type2To1Job::Run(JobProgress& progress) {
       mode = ModeForRate(format ? format->sample_rate : 48000);
     }
     const int rate = media::SampleRateHz(media::RateOf(mode));
+    kept_own_sound_ = first && StreamMisfitsFrames(source_, streams[0], rate);
     const std::size_t wanted = std::min<std::size_t>(streams.size(), static_cast<std::size_t>(media::PairsOf(mode)));
-    for (std::size_t p = 0; p < wanted; ++p) feeds.push_back(std::make_unique<AviSoundFeed>(source_, streams[p], rate));
+    for (std::size_t p = 0; p < wanted && !kept_own_sound_; ++p) feeds.push_back(std::make_unique<AviSoundFeed>(source_, streams[p], rate));
   }
   const int frame_rate_hz = media::SampleRateHz(media::RateOf(mode));
 

@@ -8,7 +8,10 @@
 //    frames in the frames' own sound mode (resampled when its rate differs),
 //    each frame getting as many samples as it already declares. A frame
 //    that already carries that PCM goes out bit for bit; one in the same
-//    mode keeps its own AAUX packs and gets new samples only.
+//    mode keeps its own AAUX packs and gets new samples only. A stream at
+//    the frames' rate whose length differs from theirs by half a frame or
+//    more (a writer dropped a frame's samples) would shift all later sound:
+//    the frames then keep their own sound, already in their DIF blocks.
 
 #include <cstdint>
 #include <filesystem>
@@ -43,17 +46,20 @@ class Type2To1Job : public ConversionJob {
   void Run(JobProgress& progress) override;
   const std::filesystem::path& Output() const override { return output_; }
   std::uint64_t FramesReplaced() const override { return source_.FramesReplaced(); }
+  bool FramesKeptOwnSound() const override { return kept_own_sound_; }
 
  private:
   DvSource source_;
   std::filesystem::path output_;
+  bool kept_own_sound_ = false;
 };
 
 // The sound mode a frame's description stands for.
 media::DvAudioMode AudioModeOf(const media::DvAudioInfo& info);
-// The description of the first frame (of the first `look` frames) whose
-// sound can be read; nothing for a silent source.
-std::optional<media::DvAudioInfo> FirstAudioInfo(const DvSource& source, std::size_t look = 50);
+// The sound of the source's first usable frame, else of the first frame
+// within media::kFirstFramesLook whose sound can be read; nothing for a
+// silent source.
+std::optional<media::DvAudioInfo> FirstAudioInfo(const DvSource& source);
 
 // Duration of `frames` frames of `system`, in ticks.
 std::int64_t DvFramesTicks(media::DvSystem system, std::uint64_t frames);

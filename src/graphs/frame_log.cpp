@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "graphs/frame_time.h"
 #include "graphs/scene_detector.h"
@@ -57,7 +58,9 @@ struct Field {
 
 }  // namespace
 
-FrameLogFormatter::FrameLogFormatter(media::FrameRate rate, FrameLogStyle style) : rate_(rate), style_(style) {}
+FrameLogFormatter::FrameLogFormatter(media::FrameRate rate, FrameLogStyle style,
+                                     std::optional<media::DvAudioInfo> file_sound)
+    : rate_(rate), style_(style), file_sound_(std::move(file_sound)) {}
 
 std::string FrameLogFormatter::Header() const {
   if (style_ != FrameLogStyle::kCsv) return {};
@@ -72,7 +75,7 @@ std::string FrameLogFormatter::Header() const {
 void FrameLogFormatter::Append(const ScannedFrame& frame, std::string& out) {
   const auto flag = [&](bool value) { return Field{frame.read ? (value ? "1" : "0") : "", Kind::kFlag}; };
   std::optional<media::DifBlockErrors> errors;
-  if (frame.read && !frame.bytes.empty() && media::DetectDvSystem(frame.bytes)) errors = counter_.Count(frame.bytes);
+  if (frame.read && !frame.bytes.empty() && media::DetectDvSystem(frame.bytes)) errors = counter_.Count(frame.bytes, file_sound_);
   const std::array<Field, kColumns.size()> fields{{
       {std::to_string(frame.frame)},
       {FramePositionText(static_cast<std::int64_t>(frame.frame), rate_), Kind::kText},

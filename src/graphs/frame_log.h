@@ -4,6 +4,7 @@
 // there, how its datecode was found, and the damage marked in its blocks.
 // As CSV for a file and as JSON lines for scripts.
 
+#include <optional>
 #include <string>
 
 #include "graphs/scene_scan.h"
@@ -16,7 +17,9 @@ enum class FrameLogStyle { kCsv, kJsonLines };
 
 class FrameLogFormatter {
  public:
-  FrameLogFormatter(media::FrameRate rate, FrameLogStyle style);
+  // `file_sound`: the sound format of the file's first usable frame, for
+  // counting the audio errors of frames that lost their own description.
+  FrameLogFormatter(media::FrameRate rate, FrameLogStyle style, std::optional<media::DvAudioInfo> file_sound = {});
 
   // The CSV header line with its line break; empty for JSON lines.
   std::string Header() const;
@@ -27,6 +30,7 @@ class FrameLogFormatter {
  private:
   media::FrameRate rate_;
   FrameLogStyle style_;
+  std::optional<media::DvAudioInfo> file_sound_;
   media::DifBlockErrorCounter counter_;
 };
 

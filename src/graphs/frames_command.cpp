@@ -29,7 +29,7 @@ int RunFramesCommand(const std::vector<std::string>& arguments, std::ostream& ou
     err << "korvid: " << e.what() << "\n";
     return 1;
   }
-  FrameLogFormatter log(reader->Rate(), json ? FrameLogStyle::kJsonLines : FrameLogStyle::kCsv);
+  FrameLogFormatter log(reader->Rate(), json ? FrameLogStyle::kJsonLines : FrameLogStyle::kCsv, reader->FileSound());
   std::string pending = log.Header();
   SceneDetector detector;
   detector.Begin(std::nullopt, {});

@@ -16,6 +16,7 @@
 #include "graphs/sound_feed.h"
 #include "graphs/square_pixel_filter.h"
 #include "media/atomic_output.h"
+#include "media/first_frame.h"
 #include "media/dv_audio_sample_count.h"
 
 extern "C" {
@@ -69,11 +70,13 @@ RecordingMarks ReadMarks(const std::filesystem::path& path) {
     SceneFrameReader reader(path);
     RecordingMarks marks;
     if (reader.FrameCount() == 0) return marks;
-    std::optional<FramePacks> first;
+    // The scenes start from what the file is listed with, as the scene list
+    // and the subtitles do.
+    std::optional<media::FirstFramePacks> first;
     try {
-      first = reader.Read(0);
+      first = media::ReadFirstFramePacks(path);
     } catch (const media::FileError&) {
-      // an unreadable first frame starts the scan without a date
+      // an unreadable start begins the scan without a date
     }
     SceneDetector detector;
     detector.Begin(first ? RecordingValue(first->datecode) : std::nullopt,
@@ -266,7 +269,7 @@ void AddChapters(AVFormatContext& file, const std::vector<DetectedScene>& scenes
     chapter->start = scene.startFrame;
     chapter->end = std::int64_t{scene.endFrame} + 1;
     std::string title = DateText(scene.datecode, options);
-    if (title.empty()) title = scene.timecodeText;
+    if (title.empty()) title = ShownTimecodeText(scene);
     av_dict_set(&chapter->metadata, "title", title.c_str(), 0);
   }
 }
@@ -344,6 +347,7 @@ void Mp4ExportJob::Run(JobProgress& progress) {
   // second one: x264 then gets its pictures as fast as it takes them.
   std::size_t done = 0;
   std::size_t next_cue = 0;
+  std::optional<std::int64_t> last_picture_pts;
   RunTwoStages<FilteredFrame>(
       kQueuedFrames,
       [&](BoundedQueue<FilteredFrame>& queue) {
@@ -396,6 +400,10 @@ void Mp4ExportJob::Run(JobProgress& progress) {
           // The DV decoder marks every picture as a key picture; x264 would
           // obey and make every picture one.
           shown->pict_type = AV_PICTURE_TYPE_NONE;
+          // The deinterlacer stamps both fields of a lone frame with the
+          // frame's own time: each picture gets a time of its own.
+          if (last_picture_pts && shown->pts <= *last_picture_pts) shown->pts = *last_picture_pts + 1;
+          last_picture_pts = shown->pts;
           CheckAv(avcodec_send_frame(picture.encoder.get(), shown.get()), "encode the picture");
           WritePackets(picture, *file, *packet, 1);
         }

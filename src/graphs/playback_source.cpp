@@ -5,8 +5,7 @@
 #include <string>
 
 #include "graphs/decoder_opener.h"
-#include "media/dv_audio_sample_count.h"
-#include "media/dv_pack_scan.h"
+#include "media/dv_frame_facts.h"
 #include "media/le_bytes.h"
 
 extern "C" {
@@ -18,8 +17,6 @@ namespace korvid::graphs {
 namespace {
 
 constexpr FrameRate kSoundStretchRate{25, 1};  // 40 ms
-// A damaged start is looked past for this many frames to learn the DV system.
-constexpr std::size_t kSystemLookFrames = 25;
 
 media::BinaryFile OpenReadable(const std::filesystem::path& path) {
   try {
@@ -35,12 +32,6 @@ media::TFriendlyAviParam WalkHeaders(const media::BinaryFile& file) {
   } catch (const media::FileError& error) {
     throw PlaybackError(PlaybackStage::kUnreadable, error.what());
   }
-}
-
-media::DvAudioRate DvRateOf(int hz) {
-  return hz == 44100 ? media::DvAudioRate::k44100
-         : hz == 32000 ? media::DvAudioRate::k32000
-                       : media::DvAudioRate::k48000;
 }
 
 DisplayAspect AspectOf(const AVFrame& picture) {
@@ -78,16 +69,13 @@ PlaybackSource::PlaybackSource(const std::filesystem::path& path)
 }
 
 void PlaybackSource::OpenDv() {
-  const auto frames = index_.FramesOf(*video_stream_);
-  std::vector<std::uint8_t> head(media::kMinPackFrameBytes);
-  for (std::size_t k = 0; k < std::min(frames.size(), kSystemLookFrames); ++k) {
-    const std::size_t got = index_.ReadFrameStart(file_, *video_stream_, k, head);
-    const auto system = media::DetectDvSystem(std::span(head).first(got));
-    if (!system || frames[k].size != media::FrameBytes(*system)) continue;
-    dv_system_ = system;
-    break;
+  try {
+    if (!media::FindFirstUsableFrame(file_, index_, *video_stream_, frame_bytes_)) return;
+  } catch (const media::FileError& error) {
+    throw PlaybackError(PlaybackStage::kUnreadable, error.what());
   }
-  if (!dv_system_) return;
+  dv_system_ = media::DetectDvSystem(frame_bytes_);
+  dv_sound_reader_.emplace(*dv_system_, 48000);
   rate_ = *dv_system_ == media::DvSystem::k625_50 ? FrameRate{25, 1} : FrameRate{30000, 1001};
   dv_sound_ = param_.streams[*video_stream_].FccType() == media::FourCC("iavs");
   try {
@@ -179,32 +167,22 @@ void PlaybackSource::ReadDvFrame(std::int64_t k, PlaybackFrame& out) {
   const bool whole = where.size == bytes && file_.ReadExactAt(where.offset, frame_bytes_) &&
                      media::DetectDvSystem(frame_bytes_) == dv_system_;
   if (whole) {
+    const media::DvFrameFacts facts = media::ReadDvFrameFacts(frame_bytes_);
     FramePacks packs;
-    packs.timecode = media::ReadFrameTimecode(frame_bytes_);
-    media::ReadFrameDatecode(frame_bytes_, packs.datecode);
-    packs.wide = media::IsFrameWideScreen(frame_bytes_);
+    packs.timecode = facts.timecode;
+    packs.datecode = facts.datecode;
+    packs.wide = facts.wide;
     out.packs = packs;
     out.aspect = packs.wide ? DisplayAspect{16, 9} : DisplayAspect{4, 3};
     if (dv_decoder_->Decode(frame_bytes_, picture_)) out.picture = converter_.ToImage(*picture_);
   }
   if (!dv_sound_) return;
   out.sound.channels = 2;
-  if (whole) {
-    try {
-      media::DecodeDvAudio(frame_bytes_, dv_audio_);
-      if (!dv_audio_.pcm[0].empty()) {
-        last_dv_rate_ = dv_audio_.info.sample_rate;
-        out.sound.sample_rate = last_dv_rate_;
-        out.sound.samples = dv_audio_.pcm[0];
-        return;
-      }
-    } catch (const media::DvAudioError&) {
-    }
-  }
-  // A frame without readable sound keeps its time as silence.
-  out.sound.sample_rate = last_dv_rate_;
-  out.sound.samples.assign(
-      media::SamplesForFrame(*dv_system_, DvRateOf(last_dv_rate_), static_cast<std::uint64_t>(k)) * 2, 0);
+  dv_sound_reader_->Read(whole ? std::span<const std::uint8_t>(frame_bytes_) : std::span<const std::uint8_t>(),
+                         static_cast<std::uint64_t>(k));
+  const std::span<const std::int16_t> samples = dv_sound_reader_->Pair(0);
+  out.sound.sample_rate = dv_sound_reader_->Rate();
+  out.sound.samples.assign(samples.begin(), samples.end());
 }
 
 void PlaybackSource::ReadOtherPicture(std::int64_t k, PlaybackFrame& out) {

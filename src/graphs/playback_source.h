@@ -23,7 +23,7 @@
 #include "media/avi_frame_index.h"
 #include "media/avi_param.h"
 #include "media/binary_file.h"
-#include "media/dv_audio.h"
+#include "media/dv_frame_sound.h"
 #include "media/dv_frame.h"
 
 namespace korvid::graphs {
@@ -83,9 +83,8 @@ class PlaybackSource {
   std::optional<FfmpegSoundReader> decoded_sound_;  // any other
 
   std::vector<std::uint8_t> frame_bytes_;
-  media::DvAudioFrame dv_audio_;
+  std::optional<media::DvFrameSound> dv_sound_reader_;
   media::FramePtr picture_;
-  int last_dv_rate_ = 48000;
 };
 
 }  // namespace korvid::graphs

@@ -69,4 +69,10 @@ DetectedScene SceneDetector::Finish(std::int32_t lastFrame) const {
   return scene;
 }
 
+std::string ShownTimecodeText(const DetectedScene& scene) {
+  const std::string& text = scene.timecodeText;
+  if (text.empty() || text[0] == '-' || text[0] == 'N') return {};
+  return text;
+}
+
 }  // namespace korvid::graphs

@@ -38,6 +38,11 @@ struct DetectedScene {
   std::string timecodeText;                         // of the scene's first frame
 };
 
+// The scene's timecode as scene lists and chapter titles show it: empty
+// for "-.." (a first frame without timecode) and "N/A" (the listing's word
+// for none).
+std::string ShownTimecodeText(const DetectedScene& scene);
+
 struct FrameOutcome {
   bool ignored = false;  // the frame's date fields form no real date: it is skipped
   bool jump = false;     // its time jumped from the previous frame's

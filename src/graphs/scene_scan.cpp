@@ -10,7 +10,7 @@
 #include "media/avi_stream_analysis.h"
 #include "media/datecode_shift.h"
 #include "media/dv_frame.h"
-#include "media/dv_pack_scan.h"
+#include "media/dv_frame_facts.h"
 
 namespace korvid::graphs {
 namespace {
@@ -46,6 +46,9 @@ SceneFrameReader::SceneFrameReader(const std::filesystem::path& path, FrameReadi
     const media::StreamAnalysis analysis = media::AnalyseAviStreams(file_, param);
     if (analysis.video && analysis.video->frame_rate != 0 && analysis.video->frame_scale != 0)
       rate_ = {analysis.video->frame_rate, analysis.video->frame_scale};
+    std::vector<std::uint8_t> first;
+    if (media::FindFirstUsableFrame(file_, index_, stream_, first))
+      file_sound_ = media::ReadDvFrameFacts(first).sound;
   } catch (const media::FileError& e) {
     throw SceneScanError(e.what());
   }
@@ -66,9 +69,10 @@ FramePacks SceneFrameReader::Read(std::size_t frame) {
   }
   const std::size_t got = head.size();
   // Bytes of another codec could pass for packs anywhere.
-  if (!media::DetectDvSystem(head)) return packs;
-  media::ReadFrameDatecode(head, packs.datecode);
-  packs.timecode = media::ReadFrameTimecode(head);
+  const media::DvFrameFacts head_facts = media::ReadDvFrameFacts(head);
+  if (!head_facts.system) return packs;
+  packs.datecode = head_facts.datecode;
+  packs.timecode = head_facts.timecode;
   if (media::IsCalendarDatecode(packs.datecode)) return packs;
 
   // A dropout in the first sequence: the camcorder repeated its packs in
@@ -79,10 +83,10 @@ FramePacks SceneFrameReader::Read(std::size_t frame) {
     whole_.resize(size);
     frame_bytes = {whole_.data(), index_.ReadFrameStart(file_, stream_, frame, whole_)};
   }
-  media::ReadFrameDatecode(frame_bytes, packs.datecode);
-  if (!media::HasTimecode(packs.timecode)) packs.timecode = media::ReadFrameTimecode(frame_bytes);
-  packs.datecodeFromLaterSequence =
-      media::HasDatecode(packs.datecode) && media::DatecodeFromLaterSequence(frame_bytes);
+  const media::DvFrameFacts facts = media::ReadDvFrameFacts(frame_bytes);
+  packs.datecode = facts.datecode;
+  if (!media::HasTimecode(packs.timecode)) packs.timecode = facts.timecode;
+  packs.datecodeFromLaterSequence = media::HasDatecode(packs.datecode) && facts.datecodeFromLaterSequence;
   return packs;
 }
 

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <vector>
@@ -21,6 +22,7 @@
 #include "media/avi_frame_index.h"
 #include "media/avi_stream.h"
 #include "media/binary_file.h"
+#include "media/dv_audio.h"
 #include "media/dv_packs.h"
 #include "resources/user_error.h"
 
@@ -59,6 +61,8 @@ class SceneFrameReader {
   std::size_t FrameCount() const { return frames_; }
   // The video stream's frame rate as players time it.
   media::FrameRate Rate() const { return rate_; }
+  // The sound format of the file's first usable frame, when it has one.
+  const std::optional<media::DvAudioInfo>& FileSound() const { return file_sound_; }
   // Throws media::FileError on a read error, std::out_of_range past the end.
   FramePacks Read(std::size_t frame);
   // With kWholeFrame, the bytes of the frame Read last returned; else empty.
@@ -73,6 +77,7 @@ class SceneFrameReader {
   std::size_t frames_ = 0;
   FrameReading reading_ = FrameReading::kPacks;
   media::FrameRate rate_{25, 1};
+  std::optional<media::DvAudioInfo> file_sound_;
   std::vector<std::uint8_t> head_;
   std::vector<std::uint8_t> whole_;
   std::size_t whole_bytes_ = 0;

@@ -1,7 +1,6 @@
 #include "graphs/sound_feed.h"
 
 #include "graphs/dv_type_jobs.h"
-#include "media/dv_audio_sample_count.h"
 
 namespace korvid::graphs {
 
@@ -31,28 +30,16 @@ int AviSoundFeed::Pull(std::vector<std::int16_t>& out) {
 }
 
 DvFrameSoundFeed::DvFrameSoundFeed(const DvSource& source, int rate, std::size_t pair)
-    : SoundFeed(rate), source_(source), pair_(pair), last_rate_(rate) {}
+    : SoundFeed(rate), source_(source), pair_(pair), sound_(source.System(), rate) {}
 
 int DvFrameSoundFeed::Pull(std::vector<std::int16_t>& out) {
   if (next_ >= source_.FrameCount()) return 0;
   const std::size_t k = next_++;
-  if (source_.ReadFrame(k, frame_)) {
-    try {
-      media::DecodeDvAudio(frame_, audio_);
-      if (pair_ < audio_.pcm.size() && !audio_.pcm[pair_].empty()) {
-        out.insert(out.end(), audio_.pcm[pair_].begin(), audio_.pcm[pair_].end());
-        last_rate_ = audio_.info.sample_rate;
-        return last_rate_;
-      }
-    } catch (const media::DvAudioError&) {
-    }
-  }
-  // The frame's time in silence, at the rate of the sound around it.
-  const auto rate = last_rate_ == 44100 ? media::DvAudioRate::k44100
-                    : last_rate_ == 32000 ? media::DvAudioRate::k32000
-                                          : media::DvAudioRate::k48000;
-  out.resize(out.size() + media::SamplesForFrame(source_.System(), rate, k) * 2, 0);
-  return media::SampleRateHz(rate);
+  const bool read = source_.ReadFrame(k, frame_);
+  sound_.Read(read ? std::span<const std::uint8_t>(frame_) : std::span<const std::uint8_t>(), k);
+  const std::span<const std::int16_t> samples = sound_.Pair(pair_);
+  out.insert(out.end(), samples.begin(), samples.end());
+  return sound_.Rate();
 }
 
 std::unique_ptr<SoundFeed> MakeSoundFeed(const DvSource& source, int rate) {

@@ -12,7 +12,7 @@
 #include "graphs/avi_pcm_reader.h"
 #include "graphs/dv_source.h"
 #include "graphs/pcm_rate_converter.h"
-#include "media/dv_audio.h"
+#include "media/dv_frame_sound.h"
 
 namespace korvid::graphs {
 
@@ -64,9 +64,8 @@ class DvFrameSoundFeed : public SoundFeed {
   const DvSource& source_;
   std::size_t pair_;
   std::size_t next_ = 0;
-  int last_rate_;
   std::vector<std::uint8_t> frame_;
-  media::DvAudioFrame audio_;
+  media::DvFrameSound sound_;
 };
 
 // The feed a DV source's sound comes from: its first auds stream when it

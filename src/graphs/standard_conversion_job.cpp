@@ -14,6 +14,7 @@
 #include "media/avi_writer.h"
 #include "media/dv_audio_encoder.h"
 #include "media/dv_audio_sample_count.h"
+#include "media/dv_pack_carry.h"
 #include "media/dv_video_encoder.h"
 
 namespace korvid::graphs {
@@ -137,12 +138,14 @@ void StandardConversionJob::Run(JobProgress& progress) {
       },
       [&](ScaledPicture item) {
         std::vector<std::uint8_t> frame = encoder.Encode(*item.picture);
+        media::CarryVideoPacks(frame, item.source_frame);
         if (dixmark_ && dixmark_->Process(frame, item.source_frame))
           timecode.Write(frame, item.source_index, item.source_frame);
         if (sound) {
           const std::size_t count = media::SamplesForFrame(target_, media::DvAudioRate::k48000, item.index);
           const std::span<const std::int16_t> pcm = sound->Take(count);
           media::EncodeDvAudio(frame, media::DvAudioMode::k48k16Bit2Ch, pcm);
+          media::CarryAudioPacks(frame, item.source_frame);
           writer.WriteVideoFrame(frame);
           if (!type1) writer.WriteAudio(0, {reinterpret_cast<const std::uint8_t*>(pcm.data()), pcm.size_bytes()});
         } else {

@@ -12,6 +12,7 @@
 #include "media/companion_files.h"
 #include "media/dv_audio.h"
 #include "media/dv_frame.h"
+#include "media/dv_frame_facts.h"
 #include "media/dv_pack_scan.h"
 #include "media/le_bytes.h"
 
@@ -108,16 +109,6 @@ std::int64_t AudioDuration(const TAvistream& stream, const AudioFormatResult& au
                       HeaderField(stream, kStrhRate));
 }
 
-// The first chunk of the DV-carrying stream, when it starts like a DV frame.
-std::vector<std::uint8_t> FirstDvFrame(const BinaryFile& file, const AviFrameIndex& index,
-                                       std::size_t stream) {
-  if (index.FramesOf(stream).empty()) return {};
-  std::vector<std::uint8_t> frame(FrameBytes(DvSystem::k625_50));
-  frame.resize(index.ReadFrameStart(file, stream, 0, frame));
-  if (!DetectDvSystem(frame)) return {};
-  return frame;
-}
-
 std::uint32_t PackWord(const DvPack& pack) { return LoadLE32(pack.data() + 1); }
 
 // The DV format block's VAUX source word; a writer that left it blank is
@@ -147,39 +138,36 @@ VideoFormatResult DvPicture(DvSystem system) {
 }
 
 // And for its sound: 16-bit PCM, one stereo pair, whatever the tape holds.
-std::optional<AudioFormatResult> DvSound(std::span<const std::uint8_t> frame) {
-  try {
-    const DvAudioInfo info = ReadDvAudioInfo(frame);
-    AudioFormatResult audio;
-    audio.format_tag = kPcmTag;
-    audio.channels = static_cast<std::uint16_t>(std::min(info.channels, 2));
-    audio.sample_rate = static_cast<std::uint32_t>(info.sample_rate);
-    audio.bits_per_sample = 16;
-    audio.block_align = static_cast<std::uint16_t>(audio.channels * 2u);
-    audio.average_bytes_per_second = audio.sample_rate * audio.block_align;
-    return audio;
-  } catch (const DvAudioError&) {
-    return std::nullopt;
-  }
+std::optional<AudioFormatResult> DvSound(const std::optional<DvAudioInfo>& sound) {
+  if (!sound) return std::nullopt;
+  const DvAudioInfo& info = *sound;
+  AudioFormatResult audio;
+  audio.format_tag = kPcmTag;
+  audio.channels = static_cast<std::uint16_t>(std::min(info.channels, 2));
+  audio.sample_rate = static_cast<std::uint32_t>(info.sample_rate);
+  audio.bits_per_sample = 16;
+  audio.block_align = static_cast<std::uint16_t>(audio.channels * 2u);
+  audio.average_bytes_per_second = audio.sample_rate * audio.block_align;
+  return audio;
 }
 
-void AnalyseInterleaved(const TAvistream& stream, std::span<const std::uint8_t> frame,
+void AnalyseInterleaved(const TAvistream& stream, const std::optional<FileFirstFacts>& first,
                         std::uint64_t frames, StreamAnalysis& out) {
-  out.dv = DvFormat(stream, frame);
-  const std::optional<DvSystem> system = DetectDvSystem(frame);
-  if (!system) return;
-  out.video = DvPicture(*system);
+  out.dv = DvFormat(stream, first ? std::span<const std::uint8_t>(first->frame) : std::span<const std::uint8_t>());
+  if (!first || !first->facts.system) return;
+  out.video = DvPicture(*first->facts.system);
   out.video_frames = frames;
   out.video_duration = FramesDuration(frames, out.video->frame_period);
   out.audio_duration = out.video_duration;
-  if (!out.audio) out.audio = DvSound(frame);
+  if (!out.audio) out.audio = DvSound(first->facts.sound);
 }
 
-void DecodeFirstFrame(std::span<const std::uint8_t> frame, StreamAnalysis& out) {
-  if (frame.empty()) return;
-  out.first_timecode = ReadFrameTimecode(frame);
-  ReadFrameDatecode(frame, out.first_datecode);
-  out.first_wide = IsFrameWideScreen(frame);
+void DecodeFirstFrame(const std::optional<FileFirstFacts>& first, StreamAnalysis& out) {
+  if (!first) return;
+  out.first_timecode = first->facts.timecode;
+  out.first_datecode = first->facts.datecode;
+  out.first_wide = first->facts.wide;
+  if (first->facts.sound) out.first_sound_bits = first->facts.sound->bits;
 }
 
 StreamAnalysis Analyse(const BinaryFile& file, const TAviParam& param) {
@@ -187,10 +175,10 @@ StreamAnalysis Analyse(const BinaryFile& file, const TAviParam& param) {
   out.stream_count = static_cast<std::int32_t>(param.streams.size());
   const AviFrameIndex index = AviFrameIndex::Load(file, param);
 
-  std::vector<std::uint8_t> first_frame;
+  std::optional<FileFirstFacts> first;
   if (const std::optional<std::size_t> dv_stream = FindDvVideoStream(param))
-    first_frame = FirstDvFrame(file, index, *dv_stream);
-  DecodeFirstFrame(first_frame, out);
+    first = ReadFileFirstFacts(file, index, *dv_stream);
+  DecodeFirstFrame(first, out);
 
   for (std::size_t s = 0; s < param.streams.size(); ++s) {
     const TAvistream& stream = param.streams[s];
@@ -206,7 +194,7 @@ StreamAnalysis Analyse(const BinaryFile& file, const TAviParam& param) {
       if (out.audio) out.audio_duration = AudioDuration(stream, *out.audio, index, s);
     } else if (type == FourCC("iavs") && !out.dv) {
       // Only the first iavs stream is the one whose frame was read.
-      AnalyseInterleaved(stream, first_frame, VideoFrameCount(stream, index, s), out);
+      AnalyseInterleaved(stream, first, VideoFrameCount(stream, index, s), out);
     }
   }
   out.succeeded = true;

@@ -4,6 +4,7 @@
 
 #include "media/dv_audio.h"
 #include "media/dv_audio_layout.h"
+#include "media/dv_frame_facts.h"
 
 namespace korvid::media {
 namespace {
@@ -39,14 +40,13 @@ const DifBlockErrorCounter::SampleTable& DifBlockErrorCounter::TableFor(DvSystem
   return tables_.back();
 }
 
-std::optional<std::size_t> DifBlockErrorCounter::CountAudio(std::span<const std::uint8_t> frame, DvSystem system) {
+std::optional<std::size_t> DifBlockErrorCounter::CountAudio(std::span<const std::uint8_t> frame, DvSystem system,
+                                                            const std::optional<DvAudioInfo>& file_sound) {
   if (frame.size() < FrameBytes(system)) return std::nullopt;
-  DvAudioInfo info;
-  try {
-    info = ReadDvAudioInfo(frame);
-  } catch (const DvAudioError&) {
-    return std::nullopt;
-  }
+  std::optional<DvAudioInfo> sound = ReadDvFrameFacts(frame).sound;
+  if (!sound && file_sound && file_sound->system == system) sound = file_sound;
+  if (!sound) return std::nullopt;
+  const DvAudioInfo& info = *sound;
   const std::size_t groupBytes = info.bits == 16 ? 2 : 3;
   const SampleTable& table = TableFor(system, groupBytes);
   const std::size_t samples = std::min(info.samples, table.offsets[0].size());
@@ -61,7 +61,8 @@ std::optional<std::size_t> DifBlockErrorCounter::CountAudio(std::span<const std:
   return static_cast<std::size_t>(std::count(marked_.begin(), marked_.end(), std::uint8_t{1}));
 }
 
-DifBlockErrors DifBlockErrorCounter::Count(std::span<const std::uint8_t> frame) {
+DifBlockErrors DifBlockErrorCounter::Count(std::span<const std::uint8_t> frame,
+                                           const std::optional<DvAudioInfo>& file_sound) {
   DifBlockErrors errors;
   const std::optional<DvSystem> system = DetectDvSystem(frame);
   if (!system) return errors;
@@ -72,7 +73,7 @@ DifBlockErrors DifBlockErrorCounter::Count(std::span<const std::uint8_t> frame) 
     if (inSequence < kFirstMediaBlock || IsAudioBlock(inSequence)) continue;
     if ((frame[b * kDifBlockBytes + 3] & 0xF0) != 0) ++errors.videoBlocksMarked;
   }
-  errors.audioBlocksWithErrors = CountAudio(frame, *system);
+  errors.audioBlocksWithErrors = CountAudio(frame, *system, file_sound);
   return errors;
 }
 

@@ -12,13 +12,14 @@
 #include <span>
 #include <vector>
 
+#include "media/dv_audio.h"
 #include "media/dv_frame.h"
 
 namespace korvid::media {
 
 struct DifBlockErrors {
   std::size_t videoBlocksMarked = 0;
-  // Nothing when the frame's sound format cannot be read or the frame is cut short.
+  // Nothing when no sound format is known for the frame or it is cut short.
   std::optional<std::size_t> audioBlocksWithErrors;
 };
 
@@ -26,8 +27,11 @@ struct DifBlockErrors {
 class DifBlockErrorCounter {
  public:
   // Counts over the whole frames of the buffer; a buffer that does not
-  // start with a DIF header block counts nothing.
-  DifBlockErrors Count(std::span<const std::uint8_t> frame);
+  // start with a DIF header block counts nothing. The audio samples are
+  // read in the frame's own format or, when it has no usable AAUX source
+  // pack, in `file_sound` (the file's, when known): a frame whose packs
+  // were lost with its sound still has its error codes counted.
+  DifBlockErrors Count(std::span<const std::uint8_t> frame, const std::optional<DvAudioInfo>& file_sound = {});
 
  private:
   struct SampleTable {
@@ -36,7 +40,8 @@ class DifBlockErrorCounter {
     std::vector<std::uint32_t> offsets[2];  // frame offset of sample n, per half
   };
   const SampleTable& TableFor(DvSystem system, std::size_t groupBytes);
-  std::optional<std::size_t> CountAudio(std::span<const std::uint8_t> frame, DvSystem system);
+  std::optional<std::size_t> CountAudio(std::span<const std::uint8_t> frame, DvSystem system,
+                                        const std::optional<DvAudioInfo>& file_sound);
 
   std::vector<SampleTable> tables_;
   std::vector<std::uint8_t> marked_;

@@ -30,16 +30,6 @@ std::optional<std::size_t> FixedOffset(std::uint8_t header) {
   }
 }
 
-// A usable copy anywhere, else the pack at the fixed position as it
-// stands: a date pack that is present but no date (a blank one decodes as
-// 2065/25) is still not "undated", and the caller judges its digits.
-std::optional<DvPack> UsableOrFixedPack(std::span<const std::uint8_t> frame, std::uint8_t header) {
-  if (const auto found = FindUsablePack(frame, header)) return found->pack;
-  const auto fixed = FixedOffset(header);
-  if (!fixed || frame.size() < kMinPackFrameBytes || frame[*fixed] != header) return std::nullopt;
-  return PackAt(frame, *fixed);
-}
-
 }  // namespace
 
 bool IsUsablePack(const DvPack& pack, std::uint8_t header) {
@@ -77,36 +67,6 @@ std::optional<FoundPack> FindUsablePack(std::span<const std::uint8_t> frame, std
     if (IsUsablePack(pack, header)) found = FoundPack{pack, slot.sequence};
   });
   return found;
-}
-
-TTimecode ReadFrameTimecode(std::span<const std::uint8_t> frame) {
-  const auto found = FindUsablePack(frame, kTimecodePack);
-  return found ? DecodeTimecodePack(found->pack) : TTimecode{};
-}
-
-void ReadFrameDatecode(std::span<const std::uint8_t> frame, TDatecode& out) {
-  const auto date = UsableOrFixedPack(frame, kRecordingDatePack);
-  const auto time = date ? UsableOrFixedPack(frame, kRecordingTimePack) : std::nullopt;
-  if (!date || !time) {
-    out.year = kNoDatecodeYear;
-    return;
-  }
-  DecodeDatePack(*date, out);
-  DecodeTimePack(*time, out);
-}
-
-bool DatecodeFromLaterSequence(std::span<const std::uint8_t> frame) {
-  const auto date = FindUsablePack(frame, kRecordingDatePack);
-  const auto time = FindUsablePack(frame, kRecordingTimePack);
-  return (date && date->sequence > 0) || (time && time->sequence > 0);
-}
-
-bool IsFrameWideScreen(std::span<const std::uint8_t> frame) {
-  const auto found = FindUsablePack(frame, kVideoControlPack);
-  if (!found) return false;
-  // The sequence's own header block precedes the VAUX block it came from.
-  const std::uint8_t ap3 = frame[DifBlockOffset(found->sequence, 0) + kHeaderAppIdOffset];
-  return IsWideDisplay(found->pack, ap3);
 }
 
 }  // namespace korvid::media

@@ -1,9 +1,9 @@
 #pragma once
-// Pack readers for frames from damaged tape. They agree with the plain
-// readers of dv_packs.h whenever the first DIF sequence holds a usable pack
-// at its fixed position; otherwise they look through every subcode and
-// VAUX slot of the frame for a usable copy, since a camcorder repeats its
-// packs in every sequence.
+// Finding a usable copy of a pack in a frame from damaged tape: the fixed
+// first-sequence position when it holds one, else every subcode and VAUX
+// slot of the frame, since a camcorder repeats its packs in every sequence.
+// What the packs mean is read by dv_frame_facts.h alone; writers use this
+// to see what a frame already carries.
 
 #include <cstddef>
 #include <cstdint>
@@ -27,14 +27,5 @@ struct FoundPack {
 // The first usable pack with `header`: the fixed first-sequence position the
 // plain readers use when it holds one, else the first in frame order.
 std::optional<FoundPack> FindUsablePack(std::span<const std::uint8_t> frame, std::uint8_t header);
-
-TTimecode ReadFrameTimecode(std::span<const std::uint8_t> frame);
-// Like ReadDatecode: without a datecode only `out.year` is written (-1).
-// Date and time may come from different copies when one is damaged.
-void ReadFrameDatecode(std::span<const std::uint8_t> frame, TDatecode& out);
-// Whether ReadFrameDatecode takes the date or the time from a DIF sequence
-// after the first, the first one's copies being unusable.
-bool DatecodeFromLaterSequence(std::span<const std::uint8_t> frame);
-bool IsFrameWideScreen(std::span<const std::uint8_t> frame);
 
 }  // namespace korvid::media

@@ -46,28 +46,4 @@ bool IsWideDisplay(const DvPack& controlPack, std::uint8_t ap3) {
   return disp == 2 || ((ap3 & 0x07) == 0 && disp == 7);
 }
 
-TTimecode ReadTimecode(std::span<const std::uint8_t> frame) {
-  if (frame.size() < kMinPackFrameBytes) return TTimecode{};
-  const DvPack pack = PackAt(frame, kFirstTimecodeOffset);
-  if (pack[0] != kTimecodePack || pack[2] == 0xFF) return TTimecode{};
-  return DecodeTimecodePack(pack);
-}
-
-void ReadDatecode(std::span<const std::uint8_t> frame, TDatecode& out) {
-  if (frame.size() < kMinPackFrameBytes || frame[kFirstDateOffset] != kRecordingDatePack ||
-      frame[kFirstTimeOffset] != kRecordingTimePack) {
-    out.year = kNoDatecodeYear;
-    return;
-  }
-  DecodeDatePack(PackAt(frame, kFirstDateOffset), out);
-  DecodeTimePack(PackAt(frame, kFirstTimeOffset), out);
-}
-
-bool IsWideScreen(std::span<const std::uint8_t> frame) {
-  if (frame.size() < kMinPackFrameBytes || frame[kFirstControlOffset] != kVideoControlPack) {
-    return false;
-  }
-  return IsWideDisplay(PackAt(frame, kFirstControlOffset), frame[kHeaderAppIdOffset]);
-}
-
 }  // namespace korvid::media

@@ -1,8 +1,7 @@
 #pragma once
 // The auxiliary packs a camcorder writes into every DV frame (IEC 61834-4):
-// five bytes each, a header byte naming the pack and four data bytes. The
-// plain readers here look only at the fixed positions of the first DIF
-// sequence; dv_pack_scan.h searches the whole frame of a damaged tape.
+// five bytes each, a header byte naming the pack and four data bytes. What
+// a frame's packs say is read by dv_frame_facts.h.
 
 #include <array>
 #include <cstddef>
@@ -58,13 +57,9 @@ inline constexpr std::size_t kFirstDateOffset = 458;     // VAUX block 2, pack 1
 inline constexpr std::size_t kFirstTimeOffset = 463;     // VAUX block 2, pack 12
 inline constexpr std::size_t kMinPackFrameBytes = 468;
 
-TTimecode ReadTimecode(std::span<const std::uint8_t> frame);
-// When the frame has no datecode only `out.year` is written (-1).
-void ReadDatecode(std::span<const std::uint8_t> frame, TDatecode& out);
-bool IsWideScreen(std::span<const std::uint8_t> frame);
-
-// Digit decoding of single packs, shared by the plain and the searching
-// readers. The digits are taken as they stand, without range checks.
+// Digit decoding of single packs, for the frame reader (dv_frame_facts.h)
+// and the writers that move a pack's value. The digits are taken as they
+// stand, without range checks.
 TTimecode DecodeTimecodePack(const DvPack& pack);
 void DecodeDatePack(const DvPack& pack, TDatecode& out);  // year, month, day
 void DecodeTimePack(const DvPack& pack, TDatecode& out);  // hour, minute, second

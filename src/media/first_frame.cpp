@@ -1,12 +1,9 @@
 #include "media/first_frame.h"
 
-#include <vector>
-
 #include "media/avi_frame_index.h"
 #include "media/avi_param.h"
 #include "media/binary_file.h"
-#include "media/dv_frame.h"
-#include "media/dv_pack_scan.h"
+#include "media/dv_frame_facts.h"
 
 namespace korvid::media {
 namespace {
@@ -26,14 +23,9 @@ std::optional<FirstFramePacks> ReadFirstFramePacks(const std::filesystem::path& 
   const BinaryFile file(path, BinaryFile::Mode::kRead);
   const AviFrameIndex index = AviFrameIndex::Load(file, param);
   if (index.FramesOf(*stream).empty()) return Fail(why, "no video frame");
-  std::vector<std::uint8_t> frame(FrameBytes(DvSystem::k625_50));
-  frame.resize(index.ReadFrameStart(file, *stream, 0, frame));
-  if (!DetectDvSystem(frame)) return Fail(why, "the video is not DV");
-  FirstFramePacks packs;
-  packs.timecode = ReadFrameTimecode(frame);
-  ReadFrameDatecode(frame, packs.datecode);
-  packs.wide = IsFrameWideScreen(frame);
-  return packs;
+  const auto first = ReadFileFirstFacts(file, index, *stream);
+  if (!first) return Fail(why, "the video is not DV");
+  return FirstFramePacks{first->facts.timecode, first->facts.datecode, first->facts.wide};
 }
 
 }  // namespace korvid::media

@@ -1,7 +1,7 @@
 #pragma once
-// The recording date and time, timecode and aspect of the first DV frame of
-// an AVI file, read through the frame index: one positioned read of the
-// frame whatever the file's length.
+// The recording date and time, timecode and aspect an AVI file is listed
+// with (the first-frame rule of dv_frame_facts.h), read through the frame
+// index: a few positioned reads whatever the file's length.
 
 #include <filesystem>
 #include <optional>

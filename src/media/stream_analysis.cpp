@@ -174,7 +174,10 @@ void FillAnalysisFields(AviVerdict verdict, const std::string& codec,
     // A failed file keeps its "Error" texts and sorts last, whatever
     // partial results the analysis left.
     if (!failed) FillDatecode(analysis, format, record);
-    if (record.sampleRate == 32000 && record.bitsPerSample == 16)
+    // 12-bit tape sound reaches the list as 16-bit PCM; the frame's own
+    // source pack tells it from true 16-bit sound when it has one.
+    const bool twelve_bit = analysis.first_sound_bits.value_or(12) == 12;
+    if (record.sampleRate == 32000 && record.bitsPerSample == 16 && twelve_bit)
       record.audioText = "32000Hz 12(16) bits " + record.channelsText;
   }
   record.datecodeNameKey = record.datecodeKey + AsciiLower(record.name + record.fullName);

@@ -56,6 +56,9 @@ struct StreamAnalysis {
   TTimecode first_timecode;  // hours 255: none
   TDatecode first_datecode;  // year below 1: none
   bool first_wide = false;
+  // Bits per sample the first frame's AAUX source pack gives (12 or 16);
+  // nothing without one.
+  std::optional<int> first_sound_bits;
 };
 
 // What the AVI reader said about the file.

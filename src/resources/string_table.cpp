@@ -379,6 +379,8 @@ constexpr std::array<Entry, kTextCount> kTexts = {{
     {Text::kRateFormOkHint, "Apply the new framerate."},
     {Text::kRateFormCancelHint, "Cancel the command \"Fix the framerate\" \nwithout applying the modification."},
     {Text::kDamagedFramesReplaced, "%s: %s damaged frames were replaced by the frame before them."},
+    {Text::kFramesKeptOwnSound,
+     "%s: the sound stream and the frames' own sound differ in length, so every frame kept its own sound."},
 
     {Text::kCommandLineTitle, "Command Line"},
     {Text::kSwitchCloseAfterCommands, "Close after commands"},

@@ -394,6 +394,7 @@ enum class Text {
 
   // Conversions: what a finished run tells beyond its output.
   kDamagedFramesReplaced,
+  kFramesKeptOwnSound,
 
   // Command line: help, switch captions and the unattended run report.
   kCommandLineTitle,

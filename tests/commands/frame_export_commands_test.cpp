@@ -7,8 +7,12 @@
 #include <string>
 
 #include "commands/command_skipped.h"
+#include "commands/mp4_export_commands.h"
 #include "graphs/scene_detector.h"
+#include "media/avi_stream_analysis.h"
 #include "sample_clip.h"
+#include "support/avi_probe.h"
+#include "support/dv_pack_frames.h"
 #include "support/sample_set.h"
 #include "support/scripted_host.h"
 #include "support/test_env.h"
@@ -66,6 +70,59 @@ TEST(FrameExportCommands, SubtitlesGoToTheOutputFolderWithTheDisplayFormat) {
   mjpeg.isDV = false;
   EXPECT_THROW(FrameLogExecution(mjpeg, newfichier, services), CommandSkipped);
   EXPECT_EQ(std::distance(fs::directory_iterator(dir / "out"), fs::directory_iterator()), 1);
+}
+
+}  // namespace
+}  // namespace korvid::commands
+
+namespace korvid::commands {
+namespace {
+
+// ffmpeg's frames dated 2003-05-06 07:08:09 but the first, which lost its
+// date: the file is listed, given subtitles and exported with the date of
+// the frames after it.
+TEST(FrameExportCommands, AnUndatedFirstFrameStillDatesTheSubtitlesAndTheMp4) {
+  KORVID_REQUIRE_PROGRAM("ffmpeg");
+  KORVID_REQUIRE_PROGRAM("ffprobe");
+  const test::TempDir dir;
+  std::vector<std::uint8_t> dv = test::MakeFfmpegDv(dir / "late.dv", media::DvSystem::k625_50, 10,
+                                                    {"-metadata", "creation_time=2003-05-06T07:08:09"});
+  ASSERT_EQ(dv.size(), 10 * media::FrameBytes(media::DvSystem::k625_50));
+  test::BlankDatePacks(std::span<std::uint8_t>(dv).first(media::FrameBytes(media::DvSystem::k625_50)));
+  test::WriteWholeFile(dir / "late.dv", dv);
+  const fs::path clip = dir / "late.avi";
+  ASSERT_EQ(test::RunShell("ffmpeg -v error -y -i " + test::Quoted(dir / "late.dv") + " -c copy " + test::Quoted(clip))
+                .exit_code,
+            0);
+  const media::DatecodeFormat iso{"yyyy-mm-dd hh:nn:ss", settings::EnglishLocaleFormats()};
+  const media::TAfficherFichier entry = media::AnalyseFile(clip, iso);
+  EXPECT_EQ(entry.datecodeText, "2003-05-06 07:08:09");
+
+  bool visible = false;
+  bool enabled = false;
+  SubtitlesFileCondition(entry, visible, enabled);
+  EXPECT_TRUE(enabled);
+  test::ScriptedHost host;
+  std::atomic<bool> abort{false};
+  graphs::SceneDetector detector;
+  SceneScanServices scenes{host, abort, detector, iso, {}, {}, 1};
+  settings::Preferences preferences;
+  FrameExportServices services{scenes, preferences};
+  std::string newfichier;
+  SubtitlesExecution(entry, newfichier, services);
+  const std::vector<std::uint8_t> srt = test::ReadWholeFile(dir / "late.srt");
+  EXPECT_NE(std::string(srt.begin(), srt.end()).find("2003-05-06 07:08:09"), std::string::npos);
+
+  ConvertTimer timer;
+  graphs::FilterAvailability availability;
+  ProcessFlags flags;
+  ConversionServices conversion{timer, preferences, availability, host, flags};
+  ExporterMp4Execution(entry, newfichier, conversion);
+  const auto tags = test::RunShell("ffprobe -v error -show_entries format_tags=creation_time -of csv=p=0 " +
+                                   test::Quoted(dir / "late.mp4"));
+  ASSERT_EQ(tags.exit_code, 0);
+  // Written in UTC from the local recording time: the same day or one beside it.
+  EXPECT_EQ(tags.output.substr(0, 9), "2003-05-0") << tags.output;
 }
 
 }  // namespace

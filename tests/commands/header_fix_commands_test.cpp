@@ -361,8 +361,8 @@ TEST(DecalerHoraire, EveryFrameIsShiftedAcrossMidnightWithPictureAndSoundUntouch
       ASSERT_TRUE(after.ReadFrame(k, b));
       media::TDatecode old_dc;
       media::TDatecode new_dc;
-      media::ReadDatecode(a, old_dc);
-      media::ReadDatecode(b, new_dc);
+      old_dc = test::FixedDatecode(a);
+      new_dc = test::FixedDatecode(b);
       EXPECT_EQ(new_dc, media::ShiftDatecode(old_dc, c.hours)) << "frame " << k;
       EXPECT_EQ(DifBlocksOfKind(b, 4), DifBlocksOfKind(a, 4)) << "video of frame " << k;
       EXPECT_EQ(media::DecodeDvAudio(b).pcm[0], media::DecodeDvAudio(a).pcm[0]) << "sound of frame " << k;

@@ -18,6 +18,7 @@
 #include "media/avi_writer.h"
 #include "media/dv_frame.h"
 #include "media/dv_packs.h"
+#include "support/dv_pack_frames.h"
 #include "sample_clip.h"
 #include "support/sample_set.h"
 #include "support/scripted_host.h"
@@ -327,8 +328,7 @@ TEST_F(SceneCommands, DamagedFirstSequenceDoesNotCutAScene) {
 
     Bytes head(media::kDifSequenceBytes);
     ASSERT_EQ(index.ReadFrameStart(file, stream, 20, head), head.size());
-    media::TDatecode plain;
-    media::ReadDatecode(head, plain);
+    const media::TDatecode plain = test::FixedDatecode(head);
     ASSERT_FALSE(media::HasDatecode(plain)) << "the damage must hide the first sequence's date";
   }
   SceneScanServices services = Services();

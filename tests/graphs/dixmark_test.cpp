@@ -3,7 +3,7 @@
 #include <set>
 
 #include "media/dv_pack_layout.h"
-#include "media/dv_pack_scan.h"
+#include "media/dv_frame_facts.h"
 #include "media/dv_pack_writer.h"
 #include "support/dv_pack_frames.h"
 #include "support/test_env.h"
@@ -16,9 +16,7 @@ using media::TDatecode;
 using media::TTimecode;
 
 TDatecode DatecodeOf(std::span<const std::uint8_t> frame) {
-  TDatecode dc;
-  media::ReadDatecode(frame, dc);
-  return dc;
+  return test::FixedDatecode(frame);
 }
 
 std::vector<std::uint8_t> SourceFrame(DvSystem system, const TDatecode& dc, bool wide = false) {
@@ -77,12 +75,11 @@ TEST(Dixmark, CopiesAndShiftsPacksOntoAFrameOfTheOtherSystem) {
   auto output = test::BlankDvFrame(DvSystem::k525_60);
   ASSERT_TRUE(ForConversion(3, true).Process(output, source));
   EXPECT_EQ(DatecodeOf(output), (TDatecode{2005, 1, 1, 1, 10, 20}));
-  EXPECT_EQ(media::ReadTimecode(output), (TTimecode{1, 2, 3, 4}));
-  EXPECT_TRUE(media::IsWideScreen(output));
+  EXPECT_EQ(test::FixedTimecode(output), (TTimecode{1, 2, 3, 4}));
+  EXPECT_TRUE(test::FixedWide(output));
   // The last sequence of the shorter output got its copy too.
   test::BlankFirstSequencePacks(output);
-  TDatecode last;
-  media::ReadFrameDatecode(output, last);
+  const TDatecode last = media::ReadDvFrameFacts(output).datecode;
   EXPECT_EQ(last.year, 2005);
 }
 
@@ -90,13 +87,13 @@ TEST(Dixmark, ClearsTheWideFlagOrCopiesItWhenNotTold) {
   const auto source = SourceFrame(DvSystem::k625_50, {2004, 5, 6, 7, 8, 9}, true);
   auto output = source;
   ASSERT_TRUE(ForConversion(0, false).Process(output, source));
-  EXPECT_FALSE(media::IsWideScreen(output));
+  EXPECT_FALSE(test::FixedWide(output));
 
   Dixmark plain;
   plain.SetEnabled(1);
   auto fresh = test::BlankDvFrame(DvSystem::k625_50);
   ASSERT_TRUE(plain.Process(fresh, source));
-  EXPECT_TRUE(media::IsWideScreen(fresh));
+  EXPECT_TRUE(test::FixedWide(fresh));
   EXPECT_EQ(DatecodeOf(fresh), (TDatecode{2004, 5, 6, 7, 8, 9}));
 }
 
@@ -105,8 +102,7 @@ TEST(Dixmark, UndatedSourceGivesUndatedOutput) {
   media::ClearDatecode(source);
   auto output = SourceFrame(DvSystem::k625_50, {2010, 1, 1, 1, 1, 1});
   ASSERT_TRUE(ForConversion(5, false).Process(output, source));
-  TDatecode dc;
-  media::ReadFrameDatecode(output, dc);
+  const TDatecode dc = media::ReadDvFrameFacts(output).datecode;
   EXPECT_FALSE(media::HasDatecode(dc));
 
   // In place, a frame without a datecode is left exactly as it was.
@@ -141,8 +137,8 @@ TEST(Dixmark, FixesARealFrameInPlaceTouchingOnlyDateAndTimePacks) {
   auto frame = original;
   ASSERT_TRUE(ForHeaderFix(5).ProcessInPlace(frame));
   EXPECT_EQ(DatecodeOf(frame), (TDatecode{2024, 7, 9, 0, 55, 58}));
-  EXPECT_EQ(media::ReadTimecode(frame), media::ReadTimecode(original));
-  EXPECT_FALSE(media::IsWideScreen(frame));
+  EXPECT_EQ(test::FixedTimecode(frame), test::FixedTimecode(original));
+  EXPECT_FALSE(test::FixedWide(frame));
 
   std::vector<bool> inDatePack(frame.size(), false);
   media::ForEachPackSlot(frame, [&](const media::PackSlot& slot) {
@@ -158,8 +154,7 @@ TEST(Dixmark, FixesARealFrameInPlaceTouchingOnlyDateAndTimePacks) {
   }
   // The damaged-tape reader finds the moved time in every sequence.
   test::BlankFirstSequencePacks(frame);
-  TDatecode dc;
-  media::ReadFrameDatecode(frame, dc);
+  const TDatecode dc = media::ReadDvFrameFacts(frame).datecode;
   EXPECT_EQ(dc, (TDatecode{2024, 7, 9, 0, 55, 58}));
 }
 

@@ -9,6 +9,8 @@
 #include "graphs/avi_pcm_reader.h"
 #include "media/avi_writer.h"
 #include "media/dv_audio.h"
+#include "media/dv_audio_encoder.h"
+#include "media/dv_audio_sample_count.h"
 #include "media/dv_packs.h"
 #include "support/avi_probe.h"
 #include "support/dv_pack_frames.h"
@@ -230,6 +232,68 @@ TEST(DvSource, RefusesWhatIsNotDv) {
   EXPECT_THROW(DvSource(StandardSample("mjpeg_not_dv.avi")), ConversionError);
   test::WriteWholeFile(dir / "junk.avi", std::vector<std::uint8_t>(1000, 7));
   EXPECT_THROW(DvSource(dir / "junk.avi"), ConversionError);
+}
+
+}  // namespace
+}  // namespace korvid::graphs
+
+namespace korvid::graphs {
+namespace {
+
+// A type-2 file whose sound stream lacks the 1,068 samples of frame 10, a
+// frame whose sound holds the error markers of a head clog: the frames keep
+// their own sound, byte for byte, and the job says so. With the whole
+// stream nothing is said.
+TEST(Type2To1Job, FramesKeepTheirOwnSoundWhenTheStreamMisfitsThem) {
+  KORVID_REQUIRE_PROGRAM("ffmpeg");
+  TempDir dir;
+  const media::DvSystem ntsc = media::DvSystem::k525_60;
+  const std::size_t bytes = media::FrameBytes(ntsc);
+  std::vector<std::uint8_t> dv = test::MakeFfmpegDv(dir / "clip.dv", ntsc, 30, {});
+  ASSERT_EQ(dv.size(), 30 * bytes);
+  std::vector<std::vector<std::uint8_t>> frames;
+  for (std::size_t k = 0; k < 30; ++k) {
+    std::vector<std::uint8_t> frame(dv.begin() + static_cast<std::ptrdiff_t>(k * bytes),
+                                    dv.begin() + static_cast<std::ptrdiff_t>((k + 1) * bytes));
+    std::vector<std::int16_t> pcm(2 * media::SamplesForFrame(ntsc, media::DvAudioRate::k32000, k));
+    for (std::size_t n = 0; n < pcm.size(); ++n) pcm[n] = static_cast<std::int16_t>(100 * k + n % 50);
+    media::EncodeDvAudio(frame, media::DvAudioMode::k32k16Bit2Ch, pcm);
+    if (k == 10)
+      for (std::size_t at = 0; at + 80 <= frame.size(); at += 80)
+        if ((frame[at] >> 5) == 3) {
+          frame[at + 8] = 0x80;  // the 16-bit error code of a lost sample
+          frame[at + 9] = 0x00;
+        }
+    frames.push_back(std::move(frame));
+  }
+  for (const bool drop : {true, false}) {
+    SCOPED_TRACE(drop ? "frame 10's samples dropped" : "whole stream");
+    const auto source = dir / (drop ? "short.avi" : "whole.avi");
+    {
+      auto writer = media::AviWriter::CreateType2(source, {ntsc, false}, {{32000, 2, 16}});
+      for (std::size_t k = 0; k < frames.size(); ++k) {
+        writer.WriteVideoFrame(frames[k]);
+        if (drop && k == 10) continue;
+        const auto pcm = media::DecodeDvAudio(frames[k]).pcm[0];
+        writer.WriteAudio(0, {reinterpret_cast<const std::uint8_t*>(pcm.data()), pcm.size() * 2});
+      }
+      writer.Close();
+    }
+    const auto output = dir / (drop ? "short_type1.avi" : "whole_type1.avi");
+    Type2To1Job job(source, output);
+    Convert(job);
+    EXPECT_EQ(job.FramesKeptOwnSound(), drop);
+    const auto written = AllFrames(output);
+    ASSERT_EQ(written.size(), frames.size());
+    if (drop) {
+      for (std::size_t k = 0; k < frames.size(); ++k) EXPECT_EQ(written[k], frames[k]) << "frame " << k;
+    }
+    if (test::UseProgram("ffprobe")) {
+      const auto probed = test::ProbeFile(output);
+      ASSERT_TRUE(probed);
+      EXPECT_EQ(probed->streams.at(0).read_frames, 30);
+    }
+  }
 }
 
 }  // namespace

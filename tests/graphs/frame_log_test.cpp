@@ -208,6 +208,38 @@ TEST(FrameLogTest, RealAndTwelveBitFramesCountAsTheirBlocksSay) {
   EXPECT_EQ(counter.Count(frame).audioBlocksWithErrors, 12u);
 }
 
+// A frame whose AAUX source packs were lost with its sound (every sample
+// the 12-bit error code) is counted in the file's sample format.
+TEST(FrameLogTest, FramesWithoutAnAudioSourcePackCountInTheFilesFormat) {
+  const test::TempDir dir;
+  const fs::path clip = test::CopyStandardSample("pal_32k_12bit.avi", dir.path());
+  std::vector<std::uint8_t> file = test::ReadWholeFile(clip);
+  media::FrameLocation where;
+  {
+    const media::BinaryFile opened(clip, media::BinaryFile::Mode::kRead);
+    const media::TAviParam param(opened);
+    where = media::AviFrameIndex::Load(opened, param).FramesOf(*media::FindDvVideoStream(param))[3];
+  }
+  std::size_t audio_blocks = 0;
+  for (std::size_t at = where.offset; at + kBlock <= where.offset + where.size; at += kBlock) {
+    if (SectionType(&file[at]) != 3) continue;
+    ++audio_blocks;
+    std::fill_n(file.begin() + static_cast<std::ptrdiff_t>(at + 3), 5, 0xFF);  // the AAUX pack
+    for (std::size_t b = at + 8; b + 3 <= at + kBlock; b += 3) {
+      file[b] = 0x80;
+      file[b + 1] = 0x80;
+      file[b + 2] = 0x00;
+    }
+  }
+  ASSERT_EQ(audio_blocks, 108u);
+  test::WriteWholeFile(clip, file);
+
+  const std::vector<Row> rows = FrameRows(clip);
+  ASSERT_GT(rows.size(), 4u);
+  EXPECT_EQ(rows[3][8], "108");
+  EXPECT_EQ(rows[2][8], "0");
+}
+
 TEST(FrameTimeTest, NtscTimesStayExact) {
   const media::FrameRate ntsc{30000, 1001};
   EXPECT_EQ(graphs::FramePositionText(29, ntsc), "00:00:00:29");

@@ -4,6 +4,7 @@
 
 #include "graphs/avi_pcm_reader.h"
 #include "media/dv_packs.h"
+#include "support/dv_pack_frames.h"
 #include "support/sample_set.h"
 #include "support/test_env.h"
 
@@ -45,11 +46,11 @@ TEST(HeaderRewriteJob, ShiftsEveryDatecodeAndKeepsTheTimecode) {
     ASSERT_TRUE(fixed.ReadFrame(k, after));
     media::TDatecode a;
     media::TDatecode b;
-    media::ReadDatecode(before, a);
-    media::ReadDatecode(after, b);
+    a = test::FixedDatecode(before);
+    b = test::FixedDatecode(after);
     EXPECT_EQ((b.hour + 3) % 24, a.hour) << "frame " << k;
     EXPECT_EQ(b.minute, a.minute);
-    EXPECT_EQ(media::ReadTimecode(after), media::ReadTimecode(before));
+    EXPECT_EQ(test::FixedTimecode(after), test::FixedTimecode(before));
   }
 }
 

@@ -10,6 +10,7 @@
 #include "graphs/horolan.h"
 #include "graphs/inlay_job.h"
 #include "graphs/layrin.h"
+#include "graphs/scene_scan.h"
 #include "media/avi_writer.h"
 #include "media/dv_audio.h"
 #include "media/dv_pack_scan.h"
@@ -52,6 +53,36 @@ TEST(Calenox, WritesEachFramesShiftedDatecodeInTheDisplayFormat) {
   EXPECT_EQ(undated[20], "");
   EXPECT_EQ(undated[44], "");
   EXPECT_EQ(undated[45], "15:02");
+}
+
+// A dropout over the first sequence's date packs (bytes 458-467) of frames
+// 25-49: the inlay reads the other copies, as the frame log does, so every
+// frame gets its text.
+TEST(Calenox, ReadsTheDatecodeWhereTheFrameLogDoes) {
+  KORVID_REQUIRE_PROGRAM("ffmpeg");
+  TempDir dir;
+  std::vector<std::uint8_t> dv = test::MakeFfmpegDv(dir / "clip.dv", media::DvSystem::k625_50, 60,
+                                                    {"-metadata", "creation_time=2004-05-06T07:08:09"});
+  const std::size_t bytes = media::FrameBytes(media::DvSystem::k625_50);
+  ASSERT_EQ(dv.size(), 60 * bytes);
+  for (std::size_t k = 25; k < 50; ++k) std::fill_n(dv.begin() + static_cast<std::ptrdiff_t>(k * bytes + 458), 10, 0xFF);
+  test::WriteWholeFile(dir / "clip.dv", dv);
+  const auto clip = dir / "clip.avi";
+  ASSERT_EQ(test::RunShell("ffmpeg -v error -y -i " + test::Quoted(dir / "clip.dv") + " -c copy " + test::Quoted(clip))
+                .exit_code,
+            0);
+
+  Calenox calenox;
+  calenox.SetFormat("yyyy-mm-dd hh:nn:ss");
+  const auto texts = TextsOf(clip, calenox);
+  ASSERT_EQ(texts.size(), 60u);
+  SceneFrameReader reader(clip);
+  for (std::size_t k = 0; k < texts.size(); ++k) {
+    const std::span<const std::uint8_t> frame(dv.data() + k * bytes, bytes);
+    EXPECT_EQ(media::HasDatecode(test::FixedDatecode(frame)), k < 25 || k >= 50) << k;
+    ASSERT_TRUE(media::HasDatecode(reader.Read(k).datecode)) << k;
+    EXPECT_EQ(texts[k].substr(0, 16), "2004-05-06 07:08") << k;
+  }
 }
 
 TEST(Calenox, AutomaticInlayShowsTheTextOnlyAfterEachJump) {
@@ -229,8 +260,8 @@ TEST(InlayFilterSettings, RoundedDurationAndShiftOnlyWhenNeeded) {
     auto output = test::BlankDvFrame(media::DvSystem::k525_60);
     EXPECT_TRUE(dixmark.Process(output, source));
     media::TDatecode got;
-    media::ReadDatecode(output, got);
-    EXPECT_FALSE(media::IsWideScreen(output));
+    got = test::FixedDatecode(output);
+    EXPECT_FALSE(test::FixedWide(output));
     return got;
   };
   EXPECT_EQ(rewritten(filters.dixmark), dc);
@@ -312,10 +343,10 @@ TEST(IncrusterDatecode, TheTextIsInThePictureAndTheHeaderIsTheSources) {
       ASSERT_TRUE(output.ReadFrame(k, b));
       media::TDatecode da;
       media::TDatecode db;
-      media::ReadDatecode(a, da);
-      media::ReadDatecode(b, db);
+      da = test::FixedDatecode(a);
+      db = test::FixedDatecode(b);
       EXPECT_EQ(db, da);
-      EXPECT_EQ(media::ReadTimecode(b), media::ReadTimecode(a));
+      EXPECT_EQ(test::FixedTimecode(b), test::FixedTimecode(a));
       EXPECT_EQ(media::DecodeDvAudio(b).pcm[0], media::DecodeDvAudio(a).pcm[0]);
       media::FramePtr pa;
       media::FramePtr pb;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <ostream>
 
 #include "graphs/dv_type_jobs.h"
@@ -89,9 +90,9 @@ TEST(StandardConversionJob, PalType2BecomesNtscType2WithTheSourcesDatecodes) {
   std::vector<std::uint8_t> frame;
   ASSERT_TRUE(converted.ReadFrame(30, frame));
   media::TDatecode datecode;
-  media::ReadDatecode(frame, datecode);
+  datecode = test::FixedDatecode(frame);
   EXPECT_EQ(datecode, (media::TDatecode{2005, 8, 14, 17, 2, 12}));
-  EXPECT_FALSE(media::IsWideScreen(frame));
+  EXPECT_FALSE(test::FixedWide(frame));
 }
 
 TEST(StandardConversionJob, NtscBecomesPalAndKeepsType1And16By9) {
@@ -177,6 +178,74 @@ std::vector<std::size_t> Restarts(const std::vector<Label>& labels, int fps) {
 // PAL frames from 00:00:58:00, a new recording from 05:00:00:10 at frame 60;
 // to NTSC and back. Each output counts at its own rate (NTSC drop-frame,
 // through a dropped minute start) and restarts once, at the new recording.
+// The packs of sequence 0, read by the test itself: VAUX slots of blocks
+// 3-5 (15 packs from byte 3 each) and the AAUX pack of each audio block.
+std::map<std::uint8_t, std::vector<std::uint8_t>> FirstSequencePacks(std::span<const std::uint8_t> frame,
+                                                                     bool audio) {
+  std::map<std::uint8_t, std::vector<std::uint8_t>> packs;
+  const auto take = [&](std::size_t at) {
+    if (frame[at] != 0xFF) packs.emplace(frame[at], std::vector<std::uint8_t>(frame.begin() + at, frame.begin() + at + 5));
+  };
+  if (audio) {
+    for (std::size_t a = 0; a < 9; ++a) take((6 + 16 * a) * 80 + 3);
+  } else {
+    for (std::size_t b = 3; b < 6; ++b)
+      for (std::size_t p = 0; p < 15; ++p) take(b * 80 + 3 + 5 * p);
+  }
+  return packs;
+}
+
+// A camcorder's frames keep their camera packs and their consumer APT
+// through PAL and back: only the system bits and sample counts change.
+TEST(StandardConversionJob, RealFramesKeepEveryPackAndTheirApt) {
+  KORVID_REQUIRE_REAL_FIXTURES();
+  TempDir dir;
+  const auto real = test::ReadRealFixture("sony_perfect.dv");
+  ASSERT_EQ(real.size(), media::FrameBytes(DvSystem::k525_60));
+  const auto source = dir / "sony.avi";
+  {
+    auto writer = media::AviWriter::CreateType1(source, {DvSystem::k525_60, false});
+    for (int k = 0; k < 12; ++k) writer.WriteVideoFrame(real);
+    writer.Close();
+  }
+  const auto vaux = FirstSequencePacks(real, false);
+  const auto aaux = FirstSequencePacks(real, true);
+  ASSERT_TRUE(vaux.count(0x70));
+  ASSERT_EQ(real[4] & 7, 0);
+
+  const auto pal = dir / "pal.avi";
+  StandardConversionJob to_pal(source, pal, DvSystem::k625_50, StandardRewriter(0, false));
+  Convert(to_pal);
+  const auto ntsc = dir / "ntsc.avi";
+  StandardConversionJob to_ntsc(pal, ntsc, DvSystem::k525_60, StandardRewriter(0, false));
+  Convert(to_ntsc);
+  for (const auto& [path, system] : {std::pair{pal, DvSystem::k625_50}, std::pair{ntsc, DvSystem::k525_60}}) {
+    SCOPED_TRACE(path.string());
+    const DvSource output(path);
+    std::vector<std::uint8_t> frame;
+    ASSERT_TRUE(output.ReadFrame(5, frame));
+    const bool fifty = system == DvSystem::k625_50;
+    for (std::size_t b = 4; b < 8; ++b) EXPECT_EQ(frame[b] & 7, real[b] & 7) << "header byte " << b;
+    const auto got = FirstSequencePacks(frame, false);
+    for (const auto& [header, pack] : vaux) {
+      ASSERT_TRUE(got.count(header)) << std::hex << int{header};
+      if (header == 0x60) {
+        EXPECT_EQ((got.at(header)[3] & 0x20) != 0, fifty);
+      } else if (header != 0x61) {  // the aspect is the rewriter's
+        EXPECT_EQ(got.at(header), pack) << std::hex << int{header};
+      }
+    }
+    const auto got_audio = FirstSequencePacks(frame, true);
+    for (const auto& [header, pack] : aaux) {
+      ASSERT_TRUE(got_audio.count(header)) << std::hex << int{header};
+      if (header != 0x50) {
+        EXPECT_EQ(got_audio.at(header), pack) << std::hex << int{header};
+      }
+    }
+    EXPECT_EQ((got_audio.at(0x50)[3] & 0x20) != 0, fifty);
+  }
+}
+
 TEST(StandardConversionJob, TimecodeCountsAtTheOutputRateAndRestartsWithTheRecording) {
   KORVID_REQUIRE_PROGRAM("ffmpeg");
   TempDir dir;

@@ -16,6 +16,9 @@
 
 #include "media/binary_file.h"
 #include "media/le_bytes.h"
+#include "media/dv_audio_encoder.h"
+#include "media/dv_audio_sample_count.h"
+#include "media/first_frame.h"
 #include "support/avi_probe.h"
 #include "support/dv_pack_frames.h"
 #include "support/dvgrab.h"
@@ -364,6 +367,67 @@ TEST(AnalyseFileTest, SceneFileBesideTheVideo) {
   EXPECT_FALSE(Analyse(file).hasSceneFile);
   test::WriteWholeFile(dir / "pal_type1.scn", {'x'});
   EXPECT_TRUE(Analyse(file).hasSceneFile);
+}
+
+}  // namespace
+}  // namespace korvid::media
+
+namespace korvid::media {
+namespace {
+
+// Raw DV from ffmpeg, changed frame by frame, then wrapped by ffmpeg's AVI
+// muxer.
+template <typename Change>
+fs::path ChangedFfmpegAvi(const test::TempDir& dir, const std::string& name, const std::vector<std::string>& extra,
+                          Change&& change) {
+  std::vector<std::uint8_t> dv = test::MakeFfmpegDv(dir / (name + ".dv"), DvSystem::k625_50, 10, extra);
+  const std::size_t bytes = FrameBytes(DvSystem::k625_50);
+  EXPECT_EQ(dv.size(), 10 * bytes);
+  for (std::size_t k = 0; k * bytes < dv.size(); ++k) change(k, std::span<std::uint8_t>(dv).subspan(k * bytes, bytes));
+  test::WriteWholeFile(dir / (name + ".dv"), dv);
+  const fs::path avi = dir / (name + ".avi");
+  EXPECT_EQ(RunCommand({"ffmpeg", "-v", "error", "-y", "-i", (dir / (name + ".dv")).string(), "-c", "copy",
+                        avi.string()})
+                .exit_code,
+            0);
+  return avi;
+}
+
+// A file whose first frame lost its date is listed with the next frame's,
+// the date mediainfo reports for the recording.
+TEST(AnalyseFileTest, AnUndatedFirstFrameGivesTheFirstDatecodeFound) {
+  KORVID_REQUIRE_PROGRAM("ffmpeg");
+  KORVID_REQUIRE_PROGRAM("mediainfo");
+  test::TempDir dir;
+  const fs::path avi = ChangedFfmpegAvi(dir, "late", {"-metadata", "creation_time=2003-05-06T07:08:09"},
+                                        [](std::size_t k, std::span<std::uint8_t> frame) {
+                                          if (k == 0) test::BlankDatePacks(frame);
+                                        });
+  const TAfficherFichier r = Analyse(avi);
+  EXPECT_EQ(r.datecodeText, "2003-05-06 07:08:09");
+  ASSERT_TRUE(r.datecode);
+  const auto packs = ReadFirstFramePacks(avi);
+  ASSERT_TRUE(packs);
+  EXPECT_EQ(packs->datecode, (TDatecode{2003, 5, 6, 7, 8, 9}));
+}
+
+// "12(16) bits" is said of 12-bit tape sound only, as the frames' AAUX
+// source pack (and mediainfo reading it) has it.
+TEST(AnalyseFileTest, ThirtyTwoKilohertzSoundShowsItsOwnQuantisation) {
+  KORVID_REQUIRE_PROGRAM("ffmpeg");
+  KORVID_REQUIRE_PROGRAM("mediainfo");
+  test::TempDir dir;
+  for (const DvAudioMode mode : {DvAudioMode::k32k16Bit2Ch, DvAudioMode::k32k12Bit4Ch}) {
+    const bool twelve = mode == DvAudioMode::k32k12Bit4Ch;
+    const std::string name = twelve ? "twelve" : "sixteen";
+    const fs::path avi = ChangedFfmpegAvi(dir, name, {}, [&](std::size_t k, std::span<std::uint8_t> frame) {
+      std::vector<std::int16_t> pcm(2 * SamplesForFrame(DvSystem::k625_50, DvAudioRate::k32000, k), 1000);
+      EncodeDvAudio(frame, mode, pcm, twelve ? std::span<const std::int16_t>(pcm) : std::span<const std::int16_t>());
+    });
+    const auto depth = RunCommand({"mediainfo", "--Inform=Audio;%BitDepth%\n", (dir / (name + ".dv")).string()});
+    EXPECT_EQ(depth.output.substr(0, 2), twelve ? "12" : "16") << depth.output;
+    EXPECT_EQ(Analyse(avi).audioText, twelve ? "32000Hz 12(16) bits  stereo" : "32000Hz 16 bits  stereo") << name;
+  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "media/dv_pack_scan.h"
 
+#include "media/dv_frame_facts.h"
 #include "media/dv_pack_layout.h"
 #include "support/dv_pack_frames.h"
 #include "support/test_env.h"
@@ -38,16 +39,16 @@ TEST(DvPackScan, LaterSequencesStandInForADamagedFirstOne) {
   PutPack(frame, SubcodeSlotOffset(7, 11), kTimecode);
   PutPack(frame, VauxSlotOffset(7, 40), {0x61, 0x03, 0x07, 0xFD, 0xFF});
   TDatecode dc;
-  ReadFrameDatecode(frame, dc);
+  dc = ReadDvFrameFacts(frame).datecode;
   EXPECT_EQ(dc, (TDatecode{2024, 7, 8, 19, 55, 58}));
-  EXPECT_EQ(ReadFrameTimecode(frame), (TTimecode{3, 1, 2, 5}));
-  EXPECT_TRUE(IsFrameWideScreen(frame));
+  EXPECT_EQ(ReadDvFrameFacts(frame).timecode, (TTimecode{3, 1, 2, 5}));
+  EXPECT_TRUE(ReadDvFrameFacts(frame).wide);
   // The plain readers see none of it.
-  EXPECT_FALSE(HasTimecode(ReadTimecode(frame)));
-  EXPECT_FALSE(IsWideScreen(frame));
+  EXPECT_FALSE(HasTimecode(test::FixedTimecode(frame)));
+  EXPECT_FALSE(test::FixedWide(frame));
   // AP3 of the sequence where the pack was found decides about mode 7.
   frame[DifBlockOffset(7, 0) + 7] = 0x79;
-  EXPECT_FALSE(IsFrameWideScreen(frame));
+  EXPECT_FALSE(ReadDvFrameFacts(frame).wide);
 }
 
 TEST(DvPackScan, AgreesWithThePlainReadersWhenTheFirstSequenceIsSound) {
@@ -58,19 +59,18 @@ TEST(DvPackScan, AgreesWithThePlainReadersWhenTheFirstSequenceIsSound) {
   PutPack(frame, VauxSlotOffset(1, 3), kTime);
   TDatecode scanned;
   TDatecode plain;
-  ReadFrameDatecode(frame, scanned);
-  ReadDatecode(frame, plain);
+  scanned = ReadDvFrameFacts(frame).datecode;
+  plain = test::FixedDatecode(frame);
   EXPECT_EQ(scanned, plain);
   EXPECT_EQ(scanned.year, 1999);
 }
 
-TEST(DvPackScan, FindsNothingInAnEmptyFrameAndKeepsFields) {
+TEST(DvPackScan, FindsNothingInAnEmptyFrame) {
   const auto frame = BlankDvFrame(DvSystem::k625_50);
-  TDatecode dc{2001, 2, 3, 4, 5, 6};
-  ReadFrameDatecode(frame, dc);
-  EXPECT_EQ(dc, (TDatecode{-1, 2, 3, 4, 5, 6}));
-  EXPECT_FALSE(HasTimecode(ReadFrameTimecode(frame)));
-  EXPECT_FALSE(IsFrameWideScreen(frame));
+  EXPECT_FALSE(HasDatecode(ReadDvFrameFacts(frame).datecode));
+  EXPECT_FALSE(ReadDvFrameFacts(frame).sound);
+  EXPECT_FALSE(HasTimecode(ReadDvFrameFacts(frame).timecode));
+  EXPECT_FALSE(ReadDvFrameFacts(frame).wide);
 }
 
 TEST(DvPackScan, BuffersOfEveryLengthAreSafe) {
@@ -84,10 +84,10 @@ TEST(DvPackScan, BuffersOfEveryLengthAreSafe) {
                            std::size_t{4400}, std::size_t{12001}, needed - 1, needed,
                            frame.size()}) {
     TDatecode dc;
-    ReadFrameDatecode(std::span<const std::uint8_t>(frame.data(), size), dc);
+    dc = ReadDvFrameFacts(std::span<const std::uint8_t>(frame.data(), size)).datecode;
     EXPECT_EQ(HasDatecode(dc), size >= needed) << size;
-    ReadFrameTimecode(std::span<const std::uint8_t>(frame.data(), size));
-    IsFrameWideScreen(std::span<const std::uint8_t>(frame.data(), size));
+    ReadDvFrameFacts(std::span<const std::uint8_t>(frame.data(), size)).timecode;
+    ReadDvFrameFacts(std::span<const std::uint8_t>(frame.data(), size)).wide;
   }
 }
 
@@ -97,11 +97,11 @@ TEST(DvPackScan, RealFramesWithTheFirstSequenceBlanked) {
   ASSERT_EQ(sony.size(), 120000u);
   test::BlankFirstSequencePacks(sony);
   TDatecode dc;
-  ReadDatecode(sony, dc);
+  dc = test::FixedDatecode(sony);
   EXPECT_FALSE(HasDatecode(dc));
-  ReadFrameDatecode(sony, dc);
+  dc = ReadDvFrameFacts(sony).datecode;
   EXPECT_EQ(dc, (TDatecode{2024, 7, 8, 19, 55, 58}));
-  EXPECT_EQ(ReadFrameTimecode(sony), (TTimecode{0, 0, 2, 20}));
+  EXPECT_EQ(ReadDvFrameFacts(sony).timecode, (TTimecode{0, 0, 2, 20}));
 }
 
 TEST(DvPackScan, RealFrameWithSubcodeErrors) {
@@ -109,14 +109,14 @@ TEST(DvPackScan, RealFrameWithSubcodeErrors) {
   auto frame = test::ReadRealFixture("sony_subcode_errors.dv");
   ASSERT_FALSE(frame.empty());
   TDatecode dc;
-  ReadFrameDatecode(frame, dc);
+  dc = ReadDvFrameFacts(frame).datecode;
   EXPECT_EQ(dc, (TDatecode{2000, 12, 3, 10, 15, 59}));
   // Sequence 0's timecode slot is sound, so it wins exactly as the plain
   // reader reads it; without it the next sound copy reads frame 6.
-  EXPECT_EQ(ReadFrameTimecode(frame), ReadTimecode(frame));
+  EXPECT_EQ(ReadDvFrameFacts(frame).timecode, test::FixedTimecode(frame));
   test::BlankFirstSequencePacks(frame);
-  EXPECT_EQ(ReadFrameTimecode(frame), (TTimecode{0, 0, 2, 6}));
-  ReadFrameDatecode(frame, dc);
+  EXPECT_EQ(ReadDvFrameFacts(frame).timecode, (TTimecode{0, 0, 2, 6}));
+  dc = ReadDvFrameFacts(frame).datecode;
   EXPECT_EQ(dc, (TDatecode{2000, 12, 3, 10, 15, 59}));
 }
 
@@ -125,10 +125,10 @@ TEST(DvPackScan, RealTruncatedWideFrame) {
   const auto frame = test::ReadRealFixture("pal_wide_32k_truncated.dv");
   ASSERT_EQ(frame.size(), 4400u);
   TDatecode dc;
-  ReadFrameDatecode(frame, dc);
+  dc = ReadDvFrameFacts(frame).datecode;
   EXPECT_EQ(dc, (TDatecode{2010, 2, 16, 21, 36, 28}));
-  EXPECT_TRUE(IsFrameWideScreen(frame));
-  EXPECT_EQ(ReadFrameTimecode(frame), ReadTimecode(frame));
+  EXPECT_TRUE(ReadDvFrameFacts(frame).wide);
+  EXPECT_EQ(ReadDvFrameFacts(frame).timecode, test::FixedTimecode(frame));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "media/dv_frame_facts.h"
 #include "media/dv_pack_layout.h"
 #include "media/dv_pack_scan.h"
 #include "media/dv_video_encoder.h"
@@ -30,10 +31,10 @@ TEST(DvPackWriter, FillsAnEmptyFrameWhereACamcorderWould) {
   ASSERT_TRUE(WriteVideoSource(frame, DvSystem::k525_60));
 
   TDatecode read;
-  ReadDatecode(frame, read);
+  read = test::FixedDatecode(frame);
   EXPECT_EQ(read, dc);
-  EXPECT_EQ(ReadTimecode(frame), (TTimecode{1, 2, 3, 4}));
-  EXPECT_TRUE(IsWideScreen(frame));
+  EXPECT_EQ(test::FixedTimecode(frame), (TTimecode{1, 2, 3, 4}));
+  EXPECT_TRUE(test::FixedWide(frame));
   // Ten sequences: VAUX packs 39-42 everywhere plus 0-3 in the odd ones;
   // the subcode's second half holds four date packs a sequence.
   EXPECT_EQ(CountPacks(frame, kRecordingDatePack, PackArea::kVaux), 15);
@@ -48,9 +49,9 @@ TEST(DvPackWriter, FillsAnEmptyFrameWhereACamcorderWould) {
     auto only = BlankDvFrame(DvSystem::k525_60);
     std::copy_n(frame.begin() + static_cast<std::ptrdiff_t>(DifBlockOffset(s, 1)), 5 * 80,
                 only.begin() + static_cast<std::ptrdiff_t>(DifBlockOffset(s, 1)));
-    ReadFrameDatecode(only, read);
+    read = ReadDvFrameFacts(only).datecode;
     EXPECT_EQ(read, dc) << s;
-    EXPECT_EQ(ReadFrameTimecode(only), (TTimecode{1, 2, 3, 4})) << s;
+    EXPECT_EQ(ReadDvFrameFacts(only).timecode, (TTimecode{1, 2, 3, 4})) << s;
   }
 }
 
@@ -85,7 +86,7 @@ TEST(DvPackWriter, TruncatedFrameIsWrittenOnlyWhereWhole) {
   frame.resize(4400);
   ASSERT_TRUE(WriteDatecode(frame, TDatecode{2010, 2, 16, 21, 36, 28}));
   TDatecode read;
-  ReadDatecode(frame, read);
+  read = test::FixedDatecode(frame);
   EXPECT_EQ(read.year, 2010);
 }
 
@@ -101,17 +102,17 @@ TEST(DvPackWriter, OverwritesFfmpegPacksSoMediainfoAgrees) {
                                      "-timecode", "01:02:03:04"});
     ASSERT_EQ(frame.size(), FrameBytes(system));
     TDatecode read;
-    ReadDatecode(frame, read);
+    read = test::FixedDatecode(frame);
     ASSERT_EQ(read, (TDatecode{2005, 8, 14, 15, 2, 11}));
 
     const TDatecode dc{1998, 2, 28, 23, 4, 5};
     ASSERT_TRUE(WriteDatecode(frame, dc));
     ASSERT_TRUE(WriteTimecode(frame, TTimecode{10, 20, 30, 12}));
     ASSERT_TRUE(WriteWideScreen(frame, true));
-    ReadDatecode(frame, read);
+    read = test::FixedDatecode(frame);
     EXPECT_EQ(read, dc);
-    EXPECT_EQ(ReadTimecode(frame), (TTimecode{10, 20, 30, 12}));
-    EXPECT_TRUE(IsWideScreen(frame));
+    EXPECT_EQ(test::FixedTimecode(frame), (TTimecode{10, 20, 30, 12}));
+    EXPECT_TRUE(test::FixedWide(frame));
     // No stale copy of ffmpeg's values is left anywhere.
     ForEachPackSlot(frame, [&](const PackSlot& slot) {
       if (frame[slot.offset] == kRecordingDatePack) {
@@ -137,7 +138,7 @@ TEST(DvPackWriter, UndatedFramesLookUndatedToMediainfo) {
   ASSERT_FALSE(frame.empty());
   ASSERT_TRUE(WriteDatecode(frame, TDatecode{}));
   TDatecode read;
-  ReadFrameDatecode(frame, read);
+  read = ReadDvFrameFacts(frame).datecode;
   EXPECT_FALSE(HasDatecode(read));
   EXPECT_EQ(CountPacks(frame, kRecordingDatePack, PackArea::kVaux) +
                 CountPacks(frame, kRecordingTimePack, PackArea::kSubcode),

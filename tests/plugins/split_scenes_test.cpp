@@ -14,6 +14,7 @@
 #include "media/avi_stream_analysis.h"
 #include "media/avi_writer.h"
 #include "media/dv_frame.h"
+#include "media/dv_frame_facts.h"
 #include "media/dv_pack_scan.h"
 #include "media/dv_pack_writer.h"
 #include "sample_clip.h"
@@ -162,9 +163,7 @@ TEST_F(SplitScenesTest, DamagedFramesAreMendedAndImpossibleDatesNameNoScene) {
   ASSERT_TRUE(date.has_value());
   date->pack[3] = static_cast<std::uint8_t>((date->pack[3] & 0xE0) | 0x13);
   ASSERT_TRUE(media::WritePack(thirteenth, date->pack));
-  media::TDatecode read;
-  media::ReadFrameDatecode(thirteenth, read);
-  ASSERT_EQ(read.month, 13);
+  ASSERT_EQ(media::ReadDvFrameFacts(thirteenth).datecode.month, 13);
 
   const fs::path clip = work_ / "tape.avi";
   // A type 1 stream the writer lets hold damaged chunks.

@@ -37,6 +37,46 @@ void PutPack(std::vector<std::uint8_t>& frame, std::size_t offset, const media::
   for (std::size_t i = 0; i < pack.size(); ++i) frame.at(offset + i) = pack[i];
 }
 
+namespace {
+
+int Digits(std::uint8_t byte, int tens_mask) { return (byte & 0x0F) + 10 * ((byte >> 4) & tens_mask); }
+
+}  // namespace
+
+media::TTimecode FixedTimecode(std::span<const std::uint8_t> frame) {
+  if (frame.size() < 468 || frame[86] != 0x13 || frame[88] == 0xFF) return {};
+  return {static_cast<std::uint8_t>(Digits(frame[90], 3)), static_cast<std::uint8_t>(Digits(frame[89], 7)),
+          static_cast<std::uint8_t>(Digits(frame[88], 7)), static_cast<std::uint8_t>(Digits(frame[87], 3))};
+}
+
+media::TDatecode FixedDatecode(std::span<const std::uint8_t> frame) {
+  media::TDatecode dc;
+  if (frame.size() < 468 || frame[458] != 0x62 || frame[463] != 0x63) return dc;
+  const int yy = Digits(frame[462], 15);
+  dc.year = yy < 40 ? 2000 + yy : 1900 + yy;
+  dc.month = static_cast<std::uint8_t>(Digits(frame[461], 1));
+  dc.day = static_cast<std::uint8_t>(Digits(frame[460], 3));
+  dc.hour = static_cast<std::uint8_t>(Digits(frame[467], 3));
+  dc.minute = static_cast<std::uint8_t>(Digits(frame[466], 7));
+  dc.second = static_cast<std::uint8_t>(Digits(frame[465], 7));
+  return dc;
+}
+
+bool FixedWide(std::span<const std::uint8_t> frame) {
+  if (frame.size() < 468 || frame[453] != 0x61) return false;
+  const int disp = frame[455] & 7;
+  return disp == 2 || (disp == 7 && (frame[7] & 7) == 0);
+}
+
+void BlankDatePacks(std::span<std::uint8_t> frame) {
+  for (std::size_t s = 0; s < frame.size() / media::kDifSequenceBytes; ++s)
+    for (std::size_t i = 0; i < media::kVauxSlotsPerSequence; ++i) {
+      const std::size_t at = media::VauxSlotOffset(s, i);
+      if (frame[at] == 0x62 || frame[at] == 0x63)
+        for (std::size_t b = 0; b < 5; ++b) frame[at + b] = 0xFF;
+    }
+}
+
 void BlankFirstSequencePacks(std::vector<std::uint8_t>& frame) {
   const media::DvPack blank{0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
   for (std::size_t i = 0; i < media::kSubcodeSlotsPerSequence; ++i)

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,20 @@ std::vector<std::uint8_t> BlankDvFrame(media::DvSystem system, std::uint8_t ap3 
 
 // Copies `pack` to `offset`.
 void PutPack(std::vector<std::uint8_t>& frame, std::size_t offset, const media::DvPack& pack);
+
+// The tests' own reading of the packs at their fixed first-sequence
+// positions (bytes 86, 453, 458 and 463), kept apart from the program's
+// reader so that its outputs are checked by other code: timecode (hours
+// 255 when the pack is missing or blank), datecode (year -1 without both
+// packs) and the 16:9 flag (display select 2, or 7 with AP3 = 0).
+media::TTimecode FixedTimecode(std::span<const std::uint8_t> frame);
+media::TDatecode FixedDatecode(std::span<const std::uint8_t> frame);
+bool FixedWide(std::span<const std::uint8_t> frame);
+
+// Blanks (0xFF) every recording date and time pack of the frame, in every
+// VAUX slot of every sequence: an undated frame, as a camcorder that lost
+// its clock writes it.
+void BlankDatePacks(std::span<std::uint8_t> frame);
 
 // Blanks every pack slot of the first DIF sequence, as a tape dropout would.
 void BlankFirstSequencePacks(std::vector<std::uint8_t>& frame);

@@ -1,0 +1,116 @@
+#include "media/dv_frame_facts.h"
+
+#include <algorithm>
+
+#include "media/datecode_shift.h"
+#include "media/dv_pack_layout.h"
+#include "media/dv_pack_scan.h"
+
+namespace korvid::media {
+namespace {
+
+// A chunk size from the index is never trusted beyond two frames.
+constexpr std::size_t kLargestFrameBytes = 2 * FrameBytes(DvSystem::k625_50);
+
+// A usable copy anywhere, else the pack at the fixed position as it
+// stands: a date pack that is present but no date (a blank one decodes as
+// 2065/25) is still not "undated", and the caller judges its digits.
+std::optional<DvPack> UsableOrFixedPack(std::span<const std::uint8_t> frame, std::uint8_t header,
+                                        std::size_t fixed) {
+  if (const auto found = FindUsablePack(frame, header)) return found->pack;
+  if (frame.size() < kMinPackFrameBytes || frame[fixed] != header) return std::nullopt;
+  return PackAt(frame, fixed);
+}
+
+void ReadDatecodeInto(std::span<const std::uint8_t> frame, DvFrameFacts& facts) {
+  const auto date = UsableOrFixedPack(frame, kRecordingDatePack, kFirstDateOffset);
+  const auto time = date ? UsableOrFixedPack(frame, kRecordingTimePack, kFirstTimeOffset) : std::nullopt;
+  if (!date || !time) return;
+  DecodeDatePack(*date, facts.datecode);
+  DecodeTimePack(*time, facts.datecode);
+  const auto usableDate = FindUsablePack(frame, kRecordingDatePack);
+  const auto usableTime = FindUsablePack(frame, kRecordingTimePack);
+  facts.datecodeFromLaterSequence =
+      (usableDate && usableDate->sequence > 0) || (usableTime && usableTime->sequence > 0);
+}
+
+bool ReadWide(std::span<const std::uint8_t> frame) {
+  const auto found = FindUsablePack(frame, kVideoControlPack);
+  if (!found) return false;
+  // The sequence's own header block precedes the VAUX block it came from.
+  const std::uint8_t ap3 = frame[DifBlockOffset(found->sequence, 0) + kHeaderAppIdOffset];
+  return IsWideDisplay(found->pack, ap3);
+}
+
+std::vector<std::uint8_t> ReadChunk(const BinaryFile& file, const AviFrameIndex& index, std::size_t stream,
+                                    std::size_t k) {
+  std::vector<std::uint8_t> frame(std::min<std::size_t>(index.FramesOf(stream)[k].size, kLargestFrameBytes));
+  frame.resize(index.ReadFrameStart(file, stream, k, frame));
+  return frame;
+}
+
+bool WholeFrame(std::span<const std::uint8_t> frame, std::uint32_t chunk_size) {
+  const auto system = DetectDvSystem(frame);
+  return system && chunk_size == FrameBytes(*system) && frame.size() == chunk_size;
+}
+
+}  // namespace
+
+std::optional<std::size_t> FindFirstUsableFrame(const BinaryFile& file, const AviFrameIndex& index,
+                                                std::size_t stream, std::vector<std::uint8_t>& frame) {
+  const auto chunks = index.FramesOf(stream);
+  for (std::size_t k = 0; k < std::min(chunks.size(), kFirstFramesLook); ++k) {
+    frame = ReadChunk(file, index, stream, k);
+    if (WholeFrame(frame, chunks[k].size)) return k;
+  }
+  frame.clear();
+  return std::nullopt;
+}
+
+DvFrameFacts ReadDvFrameFacts(std::span<const std::uint8_t> frame) {
+  DvFrameFacts facts;
+  facts.system = DetectDvSystem(frame);
+  if (!facts.system) return facts;
+  facts.timecode = [&] {
+    const auto found = FindUsablePack(frame, kTimecodePack);
+    return found ? DecodeTimecodePack(found->pack) : TTimecode{};
+  }();
+  ReadDatecodeInto(frame, facts);
+  facts.wide = ReadWide(frame);
+  // Most buffers without sound (a pack area alone, a silent recording)
+  // are told apart without the cost of an exception.
+  if (!FindAauxPack(frame, kAudioSourcePack)) return facts;
+  try {
+    facts.sound = ReadDvAudioInfo(frame);
+  } catch (const DvAudioError&) {
+    facts.sound.reset();
+  }
+  return facts;
+}
+
+std::optional<FileFirstFacts> ReadFileFirstFacts(const BinaryFile& file, const AviFrameIndex& index,
+                                                 std::size_t stream) {
+  std::vector<std::uint8_t> frame;
+  const std::optional<std::size_t> usable = FindFirstUsableFrame(file, index, stream, frame);
+  if (!usable) return std::nullopt;
+  FileFirstFacts first;
+  first.usable = *usable;
+  first.facts = ReadDvFrameFacts(frame);
+  first.frame = frame;
+  const std::size_t look = std::min(index.FramesOf(stream).size(), kFirstFramesLook);
+  for (std::size_t k = *usable; k < look; ++k) {
+    if (k != *usable) frame = ReadChunk(file, index, stream, k);
+    const DvFrameFacts facts = k == *usable ? first.facts : ReadDvFrameFacts(frame);
+    if (!IsCalendarDatecode(facts.datecode)) continue;
+    first.facts.datecode = facts.datecode;
+    first.facts.datecodeFromLaterSequence = facts.datecodeFromLaterSequence;
+    first.dated = k;
+    break;
+  }
+  // No date that makes sense: the usable frame's own packs stand, so that an
+  // impossible date still sorts by its digits.
+  if (!first.dated && HasDatecode(first.facts.datecode)) first.dated = first.usable;
+  return first;
+}
+
+}  // namespace korvid::media
