@@ -190,6 +190,11 @@ int main(int argc, char** argv) {
     PrintUsage();
     return 0;
   }
+  // Answered before the log is set up: printing the version touches no file.
+  if (!args.empty() && args[0] == "--version") {
+    std::printf("korvid %s\n", korvid::resources::kProductVersion.data());
+    return 0;
+  }
   korvid::graphs::SendFfmpegMessagesTo(korvid::graphs::DefaultLogPath());
   if (args.empty() || args[0].rfind("--", 0) != 0) {
     const bool hidden = korvid::commands::DecideRunKind(args) == korvid::commands::RunKind::kHidden;
@@ -200,10 +205,6 @@ int main(int argc, char** argv) {
       return 0;
     }
     return RunCommandLine(argc, argv, args);
-  }
-  if (args[0] == "--version") {
-    std::printf("korvid %s\n", korvid::resources::kProductVersion.data());
-    return 0;
   }
   if (args[0] == "--datecode") {
     if (args.size() < 2) {
