@@ -449,6 +449,8 @@ enum class Text {
   kPluginTextUnterminated,
   kPluginWrongType,
   kPluginActionCount,
+  kPluginAbiUnset,
+  kPluginAbiVersion,
   kPluginBadAction,
   kPluginActionMissing,
   kPluginActionTooSmall,
