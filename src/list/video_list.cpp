@@ -41,8 +41,9 @@ std::string FullPathOf(const fs::path& path) {
 }
 
 VideoList::VideoList(VideoListView& view, Analyser analyser, media::DatecodeFormat datecodeFormat,
-                     const QLocale& locale, int order, bool selectOnOpen)
+                     const QLocale& locale, int order, bool selectOnOpen, settings::ProcessFlags& flags)
     : view_(view),
+      flags_(flags),
       analyser_(std::move(analyser)),
       datecodeFormat_(std::move(datecodeFormat)),
       keys_(locale),
@@ -285,7 +286,7 @@ void VideoList::SetDatecodeFormat(const media::DatecodeFormat& format) {
 }
 
 void VideoList::BeginBatch(const std::string& message) {
-  if (settings::Flags().AbortCommand) return;
+  if (flags_.AbortCommand) return;
   hadCurrentAtBatchStart_ = Current() != nullptr;
   view_.BatchStarted(message);
   busy_ = true;
@@ -304,7 +305,7 @@ void VideoList::EndBatch() {
   }
   busy_ = false;
   hadCurrentAtBatchStart_ = true;
-  settings::Flags().AbortCommand = false;
+  flags_.AbortCommand = false;
 }
 
 void VideoList::SetFocus(int index) { FocusRow(index); }

@@ -87,7 +87,7 @@ TEST(SortKeyListTest, TheVideoListAddsThousandsOfFilesWithoutResorting) {
         record.datecodeNameKey = record.datecodeKey + media::AsciiLower(record.name + record.fullName);
         return record;
       },
-      {}, English(), 0, false);
+      {}, English(), 0, false, commands::Flags());
   std::mt19937 random(7);
   std::uint64_t worst = 0;
   for (int n = 0; n < 1000; ++n) {

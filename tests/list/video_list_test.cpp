@@ -34,7 +34,7 @@ class VideoListTest : public ::testing::Test {
 
   std::unique_ptr<VideoList> MakeList(int order = 0, bool selectOnOpen = false) {
     auto list = std::make_unique<VideoList>(view_, media::AnalyseFile, test::PlainDatecodeFormat(),
-                                            QLocale(QLocale::English, QLocale::UnitedStates), order, selectOnOpen);
+                                            QLocale(QLocale::English, QLocale::UnitedStates), order, selectOnOpen, commands::Flags());
     view_.Watch(*list);
     return list;
   }
