@@ -83,7 +83,6 @@ class TBaseFrame : public QFrame {
 
   std::optional<PlayerStage> FailureStage() const { return stage_; }
   bool IsPlaying() const { return engine_.IsPlaying(); }
-  bool IsFullScreen() const { return fullScreen_; }
   const PlayerEngine& Engine() const { return engine_; }
 
   // Captions of the actions that change with the player's state.
