@@ -57,15 +57,7 @@ class TUIForm final : public QMainWindow, public commands::CommandHost, public l
   commands::CoreSession& Session() { return *session_; }
   // The widget action of the core action `name`, or null.
   QAction* Action(const std::string& name) const;
-  QList<QAction*> CopyActions() const;
-  QListView* ListControl() const { return lb_; }
-  QLabel* ListCaption() const { return labFichiers_; }
-  QLabel* StatusText() const { return status_; }
-  QWidget* SettingsPanel() const;
-  QWidget* AboutPanel() const;
   QWidget* EmptyListHelp() const;
-  TRiffForm* RiffForm() const { return riffForm_; }
-  TBaseFrame* Player() const { return player_; }
   bool ListShown() const;
 
   // commands::CommandHost

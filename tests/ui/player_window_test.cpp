@@ -92,7 +92,7 @@ class PlayerWindowTest : public ::testing::Test {
     QTest::qWait(10);
   }
 
-  TBaseFrame& Player() const { return *window_->Player(); }
+  TBaseFrame& Player() const { return *test::Named<TBaseFrame>(*window_, "BaseFrame"); }
   std::string Position() const { return Player().labTimeStamp->text().toStdString(); }
   settings::Preferences& Prefs() { return window_->Session().Preferences().values(); }
 
