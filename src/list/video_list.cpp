@@ -5,7 +5,8 @@
 #include <system_error>
 
 #include "settings/process_flags.h"
-#include "media/stream_analysis.h"
+include "media/stream_analysis.h"
+#include "resources/user_error.h"
 
 namespace korvid::list {
 
@@ -53,7 +54,7 @@ VideoList::VideoList(VideoListView& view, Analyser analyser, media::DatecodeForm
 std::unique_ptr<media::TAfficherFichier> VideoList::Analyse(const std::string& path) const {
   try {
     return std::make_unique<media::TAfficherFichier>(analyser_(path, datecodeFormat_));
-  } catch (const std::exception&) {
+  } catch (const UserError&) {
     // The file stays listed, shown as failed and sorted last.
     auto record = std::make_unique<media::TAfficherFichier>();
     media::SetNameFields(path, *record);

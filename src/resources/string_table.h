@@ -472,6 +472,7 @@ enum class Text {
   kPluginNameLeavesFolder,
   kPluginSkipped,
   kNoDvVideo,
+  kProgramFault,
 
   kCount
 };
