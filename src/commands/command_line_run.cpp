@@ -17,7 +17,7 @@
 #include "list/file_sources.h"
 #include "resources/printable_text.h"
 #include "resources/product.h"
-include "resources/string_table.h"
+#include "resources/string_table.h"
 #include "resources/user_error.h"
 
 namespace korvid::commands {

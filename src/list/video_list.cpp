@@ -5,7 +5,7 @@
 #include <system_error>
 
 #include "settings/process_flags.h"
-include "media/stream_analysis.h"
+#include "media/stream_analysis.h"
 #include "resources/user_error.h"
 
 namespace korvid::list {

@@ -14,7 +14,7 @@
 #include "media/dv_frame.h"
 #include "media/dv_frame_facts.h"
 #include "media/dv_pack_scan.h"
-include "media/le_bytes.h"
+#include "media/le_bytes.h"
 #include "resources/user_error.h"
 
 namespace korvid::media {

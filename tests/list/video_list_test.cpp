@@ -14,7 +14,7 @@
 
 #include "commands/process_flags.h"
 #include "list/video_list.h"
-include "media/avi_stream_analysis.h"
+#include "media/avi_stream_analysis.h"
 #include "media/binary_file.h"
 #include "support/list_samples.h"
 #include "support/recording_list_view.h"
