@@ -32,7 +32,7 @@ class TAviParam::Walk final : public RiffWalkListener {
     levels_.resize(static_cast<std::size_t>(chunk.depth));
     if (chunk.depth == 0) {
       // A part too short for its form ends the walk; what came before stands.
-      if (chunk.size < 4) return Stop();
+      if (chunk.declared_size < 4 || chunk.size < 4) return Stop();
       levels_.push_back({Level::kPendingForm, std::min(chunk.DataOffset() + chunk.declared_size, file_size_)});
       return;
     }
