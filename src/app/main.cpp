@@ -32,6 +32,7 @@
 #include "resources/product.h"
 #include "settings/preferences_store.h"
 #include "settings/system_locale.h"
+#include "ui/fault_report.h"
 #include "ui/main_window.h"
 
 namespace {
@@ -157,7 +158,7 @@ bool HasDisplay() {
 int RunWindow(int argc, char** argv, const std::vector<std::string>& parameters) {
   korvid::commands::ProcessFlags& flags = korvid::commands::Flags();
   korvid::commands::InstallStopSignals(flags);
-  QApplication application(argc, argv);
+  korvid::ui::FaultReportingApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Korvid"));
   korvid::ui::TUIForm window({korvid::settings::StoreLocation::ForCurrentUser(),
                               korvid::settings::UserDocumentsFolder(), EnvironmentValue("KORVID_MISSING_FILTERS"),

@@ -18,6 +18,7 @@
 #include "resources/printable_text.h"
 #include "resources/product.h"
 #include "resources/string_table.h"
+#include "resources/user_error.h"
 
 namespace korvid::commands {
 namespace {
@@ -175,14 +176,20 @@ int RunCommandLineWithoutWindow(const std::vector<std::string>& parameters, cons
 
   Listed listed = ListParameters(session.List(), parameters, env.out);
   bool failed = listed.missing;
+  bool fault = false;
   try {
     session.RunSwitches(parameters, std::move(listed.named), [&env, &failed](const SwitchStep& step) {
       if (step.outcome == SwitchStep::Outcome::kFailed) failed = true;
       PrintStep(env.out, step);
     });
-  } catch (const std::exception& e) {
+  } catch (const UserError& e) {
     env.err << "korvid: " << e.what() << '\n';
     failed = true;
+  } catch (const std::exception& e) {
+    // Still shut down below: the preferences and the run's outputs are
+    // settled as after any failure.
+    env.err << "korvid: " << resources::Fill(resources::Text::kProgramFault, {e.what()}) << '\n';
+    fault = true;
   }
   const std::string unsaved = session.Shutdown(CoreSession::DefaultPlaylist::kLeaveAlone);
   if (!unsaved.empty()) {
@@ -193,6 +200,7 @@ int RunCommandLineWithoutWindow(const std::vector<std::string>& parameters, cons
     env.err << StoppedMessage(signal);
     return StoppedExitStatus(signal);
   }
+  if (fault) return kProgramFaultExitStatus;
   return failed ? 1 : 0;
 }
 

@@ -38,7 +38,7 @@ CoreSession::CoreSession(CoreSessionSetup setup)
       datecodeFormat_{preferences_.values().displayDatecodeFormat, localeFormats_},
       availability_(CheckFilters(std::move(setup.missingFilters))),
       list_(setup.listView, media::AnalyseFile, datecodeFormat_, setup.locale, preferences_.values().listOrder,
-            preferences_.values().selectOnOpen),
+            preferences_.values().selectOnOpen, flags_),
       rename_{preferences_.values(), localeFormats_, host_},
       housekeeping_{host_,          setup.launcher,          setup.riffView,
                     preferences_.values(), CurrentRiffReportStamp, std::move(setup.trash)},

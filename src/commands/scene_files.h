@@ -75,8 +75,6 @@ class ScnFileWriter final : public SceneWriter {
   void CloseSceneOutput() override;
   void AbandonSceneOutput() override;
 
-  std::int32_t ScenesWritten() const { return scenes_; }
-
  private:
   std::optional<media::AtomicOutput> file_;
   std::string source_;

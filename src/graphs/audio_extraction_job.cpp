@@ -7,8 +7,8 @@
 
 #include "graphs/dv_source.h"
 #include "graphs/dv_type_jobs.h"
+#include "graphs/ffmpeg_input.h"
 #include "graphs/pcm_rate_converter.h"
-#include "graphs/recompress_job.h"
 #include "media/avi_frame_index.h"
 #include "media/avi_param.h"
 #include "media/dv_audio.h"
@@ -67,15 +67,6 @@ std::int64_t BytesToTicks(std::uint64_t bytes, std::uint32_t bytes_per_second) {
          static_cast<std::int64_t>((bytes % bytes_per_second) * kTicksPerSecond / bytes_per_second);
 }
 
-// The FFmpeg stream that stands for AVI stream `avi_stream`: the same
-// number when it is sound there, else FFmpeg's first sound.
-int FfmpegAudioStream(const AVFormatContext& format, std::size_t avi_stream) {
-  if (avi_stream < format.nb_streams &&
-      format.streams[avi_stream]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
-    return static_cast<int>(avi_stream);
-  return av_find_best_stream(const_cast<AVFormatContext*>(&format), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
-}
-
 std::int64_t StreamTicks(const AVFormatContext& format, int stream) {
   const AVStream& s = *format.streams[stream];
   if (s.duration > 0) return av_rescale_q(s.duration, s.time_base, AVRational{1, static_cast<int>(kTicksPerSecond)});
@@ -113,7 +104,7 @@ AudioExtractionJob::AudioExtractionJob(const std::filesystem::path& source, std:
       } else {
         route_ = AudioRoute::kDecoded;
         const media::InputFormatPtr format = OpenMediaFile(source_);
-        const int s = FfmpegAudioStream(*format, i);
+        const int s = KeepOnlyStream(*format, i, AVMEDIA_TYPE_AUDIO);
         if (s < 0) throw ConversionError("FFmpeg finds no sound in " + source_.string());
         duration_ = StreamTicks(*format, s);
       }
@@ -205,15 +196,17 @@ void AudioExtractionJob::DecodeDvFrames(JobProgress& progress) {
 
 void AudioExtractionJob::DecodeWithFfmpeg(JobProgress& progress) {
   const media::InputFormatPtr format = OpenMediaFile(source_);
-  const int stream = FfmpegAudioStream(*format, stream_);
+  const int stream = KeepOnlyStream(*format, stream_, AVMEDIA_TYPE_AUDIO);
   if (stream < 0) throw ConversionError("FFmpeg finds no sound in " + source_.string());
   const AVStream& av_stream = *format->streams[stream];
-  const AVCodec* codec = avcodec_find_decoder(av_stream.codecpar->codec_id);
-  if (codec == nullptr) throw ConversionError("no decoder for the sound of " + source_.string());
-  media::CodecContextPtr decoder(avcodec_alloc_context3(codec));
-  if (!decoder || avcodec_parameters_to_context(decoder.get(), av_stream.codecpar) < 0 ||
-      avcodec_open2(decoder.get(), codec, nullptr) < 0)
+  media::CodecContextPtr decoder;
+  try {
+    decoder = OpenDecoder(av_stream, 1);
+  } catch (const NoDecoderError&) {
+    throw ConversionError("no decoder for the sound of " + source_.string());
+  } catch (const ConversionError&) {
     throw ConversionError("cannot open the sound decoder for " + source_.string());
+  }
   const int channels = decoder->ch_layout.nb_channels;
   const int rate = decoder->sample_rate;
   if (channels < 1 || channels > 16 || rate < 1) throw ConversionError("the sound of " + source_.string() + " has no usable format");

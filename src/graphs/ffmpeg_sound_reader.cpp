@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-#include "graphs/decoder_opener.h"
-#include "graphs/recompress_job.h"
+#include "graphs/ffmpeg_input.h"
 
 namespace korvid::graphs {
 

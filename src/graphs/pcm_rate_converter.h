@@ -17,7 +17,6 @@ class PcmRateConverter {
  public:
   PcmRateConverter(int out_rate, int channels);
 
-  int OutRate() const { return out_rate_; }
   int Channels() const { return channels_; }
 
   // Appends `in`, recorded at `in_rate`, to `out` at the output rate.

@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "graphs/decoder_opener.h"
+#include "graphs/ffmpeg_input.h"
 #include "media/dv_frame_facts.h"
 #include "media/le_bytes.h"
 

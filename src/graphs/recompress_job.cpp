@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "graphs/decoder_opener.h"
+#include "graphs/ffmpeg_input.h"
 #include "graphs/dv_type_jobs.h"
 #include "graphs/sound_feed.h"
 #include "media/avi_writer.h"
@@ -120,16 +120,6 @@ void FillBlack(AVFrame& picture) {
 }
 
 }  // namespace
-
-media::InputFormatPtr OpenMediaFile(const std::filesystem::path& path) {
-  AVFormatContext* raw = nullptr;
-  if (avformat_open_input(&raw, path.c_str(), nullptr, nullptr) < 0)
-    throw ConversionError("FFmpeg cannot open " + path.string());
-  media::InputFormatPtr format(raw);
-  if (avformat_find_stream_info(format.get(), nullptr) < 0)
-    throw ConversionError("FFmpeg cannot read the streams of " + path.string());
-  return format;
-}
 
 RecompressJob::RecompressJob(const std::filesystem::path& source, std::filesystem::path output,
                              media::DvSystem target, bool wide, std::optional<Dixmark> dixmark)

@@ -30,7 +30,6 @@ SortKeyList::Key SortKeyList::MakeKey(const std::string& bytes) const {
 }
 
 int SortKeyList::CompareKeys(const Key& a, const Key& b) const {
-  ++comparisons_;
   if (a.rank != b.rank) return a.rank < b.rank ? -1 : 1;
   const int collated = a.collated.compare(b.collated);
   if (collated != 0) return collated;

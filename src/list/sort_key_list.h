@@ -38,10 +38,6 @@ class SortKeyList {
   // <0, 0 or >0, as the list orders the two keys.
   int Compare(const std::string& a, const std::string& b) const;
 
-  // Key comparisons made since construction or the last reset.
-  std::uint64_t Comparisons() const { return comparisons_; }
-  void ResetComparisons() { comparisons_ = 0; }
-
  private:
   struct Key {
     std::string bytes;
@@ -56,7 +52,6 @@ class SortKeyList {
   QCollator collator_;
   // Held by pointer: an insertion then shifts pointers, not keys.
   std::vector<std::unique_ptr<Key>> keys_;
-  mutable std::uint64_t comparisons_ = 0;
 };
 
 }  // namespace korvid::list

@@ -6,6 +6,7 @@
 
 #include "settings/process_flags.h"
 #include "media/stream_analysis.h"
+#include "resources/user_error.h"
 
 namespace korvid::list {
 
@@ -41,8 +42,9 @@ std::string FullPathOf(const fs::path& path) {
 }
 
 VideoList::VideoList(VideoListView& view, Analyser analyser, media::DatecodeFormat datecodeFormat,
-                     const QLocale& locale, int order, bool selectOnOpen)
+                     const QLocale& locale, int order, bool selectOnOpen, settings::ProcessFlags& flags)
     : view_(view),
+      flags_(flags),
       analyser_(std::move(analyser)),
       datecodeFormat_(std::move(datecodeFormat)),
       keys_(locale),
@@ -52,7 +54,7 @@ VideoList::VideoList(VideoListView& view, Analyser analyser, media::DatecodeForm
 std::unique_ptr<media::TAfficherFichier> VideoList::Analyse(const std::string& path) const {
   try {
     return std::make_unique<media::TAfficherFichier>(analyser_(path, datecodeFormat_));
-  } catch (const std::exception&) {
+  } catch (const UserError&) {
     // The file stays listed, shown as failed and sorted last.
     auto record = std::make_unique<media::TAfficherFichier>();
     media::SetNameFields(path, *record);
@@ -285,7 +287,7 @@ void VideoList::SetDatecodeFormat(const media::DatecodeFormat& format) {
 }
 
 void VideoList::BeginBatch(const std::string& message) {
-  if (settings::Flags().AbortCommand) return;
+  if (flags_.AbortCommand) return;
   hadCurrentAtBatchStart_ = Current() != nullptr;
   view_.BatchStarted(message);
   busy_ = true;
@@ -304,7 +306,7 @@ void VideoList::EndBatch() {
   }
   busy_ = false;
   hadCurrentAtBatchStart_ = true;
-  settings::Flags().AbortCommand = false;
+  flags_.AbortCommand = false;
 }
 
 void VideoList::SetFocus(int index) { FocusRow(index); }

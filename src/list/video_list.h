@@ -17,6 +17,7 @@
 #include "list/sort_key_list.h"
 #include "list/video_list_view.h"
 #include "media/video_record.h"
+#include "settings/process_flags.h"
 
 namespace korvid::list {
 
@@ -43,8 +44,9 @@ std::string FullPathOf(const std::filesystem::path& path);
 
 class VideoList {
  public:
+  // `flags`: the abort a batch polls and clears; they outlive the list.
   VideoList(VideoListView& view, Analyser analyser, media::DatecodeFormat datecodeFormat, const QLocale& locale,
-            int order, bool selectOnOpen);
+            int order, bool selectOnOpen, settings::ProcessFlags& flags);
   VideoList(const VideoList&) = delete;
   VideoList& operator=(const VideoList&) = delete;
 
@@ -94,6 +96,7 @@ class VideoList {
   const SortKeyList& Keys() const { return keys_; }
   SortKeyList& Keys() { return keys_; }
   VideoListView& View() { return view_; }
+  settings::ProcessFlags& Flags() const { return flags_; }
 
  private:
   std::unique_ptr<media::TAfficherFichier> Analyse(const std::string& path) const;
@@ -107,6 +110,7 @@ class VideoList {
   void FocusRow(int row);
 
   VideoListView& view_;
+  settings::ProcessFlags& flags_;
   Analyser analyser_;
   media::DatecodeFormat datecodeFormat_;
   SortKeyList keys_;

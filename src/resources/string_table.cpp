@@ -459,6 +459,7 @@ constexpr std::array<Entry, kTextCount> kTexts = {{
     {Text::kPluginNameLeavesFolder, "the renaming format would move it into another folder"},
     {Text::kPluginSkipped, "korvid: the plug-in %s was skipped: %s\n"},
     {Text::kNoDvVideo, "%s holds no DV video"},
+    {Text::kProgramFault, "program fault (please report it): %s"},
 }};
 
 constexpr bool InEnumOrder() {

@@ -474,6 +474,7 @@ enum class Text {
   kPluginNameLeavesFolder,
   kPluginSkipped,
   kNoDvVideo,
+  kProgramFault,
 
   kCount
 };

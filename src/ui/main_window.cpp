@@ -200,6 +200,7 @@ void TUIForm::BuildPlayerFrame() {
   session_->SetSceneStartHook([this](std::int32_t frame) { player_->ShowSceneStart(frame); });
 
   copyMenu_ = new QMenu(this);
+  copyMenu_->setObjectName(QStringLiteral("CopyPopup"));
   const std::pair<Text, QLabel*> copies[] = {
       {Text::kCopyDatecode, player_->labDatecode}, {Text::kCopyTimecode, player_->LabTimecode},
       {Text::kCopyCodec, player_->LabCodec},       {Text::kCopyImageSize, player_->LabImage},
@@ -217,9 +218,6 @@ void TUIForm::BuildPlayerFrame() {
           [this, info](const QPoint& at) { copyMenu_->popup(info->mapToGlobal(at)); });
 }
 
-QList<QAction*> TUIForm::CopyActions() const { return copyMenu_->actions(); }
-QWidget* TUIForm::SettingsPanel() const { return panels_->settings; }
-QWidget* TUIForm::AboutPanel() const { return panels_->about; }
 QWidget* TUIForm::EmptyListHelp() const { return panels_->emptyHelp; }
 
 bool TUIForm::ListShown() const { return width() > kListLeft; }

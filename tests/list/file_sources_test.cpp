@@ -168,7 +168,7 @@ class SourcesTest : public ::testing::Test {
   test::RecordingListView view_;
   list::VideoList list_{view_,
                         media::AnalyseFile, test::PlainDatecodeFormat(),
-                        QLocale(QLocale::English, QLocale::UnitedStates), 1, false};
+                        QLocale(QLocale::English, QLocale::UnitedStates), 1, false, commands::Flags()};
 };
 
 TEST_F(SourcesTest, AFolderScanAddsTheAviFilesOfEveryFolderAndNamesThem) {

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,6 +15,7 @@
 #include "commands/process_flags.h"
 #include "list/video_list.h"
 #include "media/avi_stream_analysis.h"
+#include "media/binary_file.h"
 #include "support/list_samples.h"
 #include "support/recording_list_view.h"
 #include "support/test_env.h"
@@ -34,7 +37,7 @@ class VideoListTest : public ::testing::Test {
 
   std::unique_ptr<VideoList> MakeList(int order = 0, bool selectOnOpen = false) {
     auto list = std::make_unique<VideoList>(view_, media::AnalyseFile, test::PlainDatecodeFormat(),
-                                            QLocale(QLocale::English, QLocale::UnitedStates), order, selectOnOpen);
+                                            QLocale(QLocale::English, QLocale::UnitedStates), order, selectOnOpen, commands::Flags());
     view_.Watch(*list);
     return list;
   }
@@ -377,6 +380,31 @@ TEST(ListOrderTest, StoredOrdersOutsideTheRangeFallBackToDatecode) {
   EXPECT_EQ(list::ValidListOrder(3), 3);
   EXPECT_EQ(list::ValidListOrder(4), 0);
   EXPECT_EQ(list::ValidListOrder(-1), 0);
+}
+
+// A file the analysis cannot read is listed as failed; a fault of the
+// analysis itself is not passed off as one.
+TEST(VideoListFaults, AnUnreadableFileIsAnErrorRowAndAFaultAddsNoRow) {
+  test::TempDir dir;
+  test::RecordingListView view;
+  settings::ProcessFlags flags;
+  const auto unreadable = dir / "unreadable.avi";
+  const auto faulty = dir / "faulty.avi";
+  { std::ofstream touch(unreadable); }
+  { std::ofstream touch(faulty); }
+  VideoList list(
+      view,
+      [&](const fs::path& path, const media::DatecodeFormat&) -> media::TAfficherFichier {
+        if (path.filename() == "unreadable.avi") throw media::FileError("cannot read " + path.string());
+        throw std::logic_error("frame index past the end");
+      },
+      test::PlainDatecodeFormat(), QLocale(QLocale::English, QLocale::UnitedStates), 0, false, flags);
+  view.Watch(list);
+  ASSERT_EQ(list.AddFile(unreadable.string()), 0);
+  EXPECT_EQ(list.Entry(0).record->datecodeText, media::kErrorText);
+  EXPECT_THROW(list.AddFile(faulty.string()), std::logic_error);
+  EXPECT_EQ(list.Count(), 1);
+  EXPECT_EQ(view.mismatches, std::vector<std::string>{});
 }
 
 }  // namespace

@@ -1,6 +1,16 @@
-#include "graphs/decoder_opener.h"
+#include "graphs/ffmpeg_input.h"
 
 namespace korvid::graphs {
+
+media::InputFormatPtr OpenMediaFile(const std::filesystem::path& path) {
+  AVFormatContext* raw = nullptr;
+  if (avformat_open_input(&raw, path.c_str(), nullptr, nullptr) < 0)
+    throw ConversionError("FFmpeg cannot open " + path.string());
+  media::InputFormatPtr format(raw);
+  if (avformat_find_stream_info(format.get(), nullptr) < 0)
+    throw ConversionError("FFmpeg cannot read the streams of " + path.string());
+  return format;
+}
 
 media::CodecContextPtr OpenDecoder(const AVStream& stream, int threads) {
   const AVCodec* codec = avcodec_find_decoder(stream.codecpar->codec_id);

@@ -1,5 +1,8 @@
 #pragma once
-// Opens FFmpeg's decoder for a stream of a file FFmpeg has opened.
+// FFmpeg's side of reading a media file: opening it, choosing its stream
+// and opening that stream's decoder.
+
+#include <filesystem>
 
 #include "graphs/conversion_job.h"
 #include "media/ffmpeg_ptr.h"
@@ -11,6 +14,9 @@ class NoDecoderError : public ConversionError {
  public:
   using ConversionError::ConversionError;
 };
+
+// Opens a media file with FFmpeg and reads its streams; throws ConversionError.
+media::InputFormatPtr OpenMediaFile(const std::filesystem::path& path);
 
 // Throws NoDecoderError, or ConversionError when the decoder will not open.
 media::CodecContextPtr OpenDecoder(const AVStream& stream, int threads);
