@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <set>
+#include <utility>
 
 #include "commands/action_binding.h"
 #include "commands/builtin_actions.h"
@@ -33,18 +35,30 @@ const FixedSwitch kFixedSwitches[] = {{resources::Str(resources::Text::kSwitchCl
                                       {resources::Str(resources::Text::kSwitchNoConfirmation), "m"},
                                       {resources::Str(resources::Text::kSwitchHelp), "?"}};
 
-std::vector<std::string> ListedPaths(const list::VideoList& list) {
-  std::vector<std::string> paths;
-  for (int i = 0; i < list.Count(); ++i) paths.push_back(list.Entry(i).record->fullName);
-  return paths;
-}
-
 // Makes the entry the one current and selected entry, as a click would.
 void MakeSoleSelection(list::VideoList& list, int index) {
-  for (const int selected : list.SelectedIndexes()) list.SetSelected(selected, false);
+  list.SelectOnly(index);
   list.SetFocus(index);
-  list.SetSelected(index, true);
   list.CurrentEntryChanged();
+}
+
+// The paths a command added to the list, in list order: listed now and not
+// before, as the list's log of paths entering and leaving it tells. Only
+// the paths that changed are looked at, so each file costs the same
+// whatever the list's length.
+std::vector<std::string> AddedPaths(const list::VideoList& list, const std::vector<list::VideoList::PathChange>& changes) {
+  std::map<std::string, int> delta;
+  for (const list::VideoList::PathChange& change : changes) delta[change.path] += change.delta;
+  std::vector<std::pair<int, std::string>> added;
+  for (const auto& [path, change] : delta) {
+    // Listed now, and none of its entries there before.
+    if (change <= 0 || list.EntriesOfPath(path) != change) continue;
+    added.emplace_back(list.FindEntry(path), path);
+  }
+  std::sort(added.begin(), added.end());
+  std::vector<std::string> paths;
+  for (auto& [index, path] : added) paths.push_back(std::move(path));
+  return paths;
 }
 
 bool PassesCondition(const tFileAction* fileAction, const media::TAfficherFichier& entry) {
@@ -56,15 +70,10 @@ bool PassesCondition(const tFileAction* fileAction, const media::TAfficherFichie
 
 // `written`: what the command wrote; a file it added to the list without
 // telling (a plug-in's) counts as made.
-SwitchStep Outcome(const std::string& caption, const std::string& file, const std::vector<std::string>& before,
-                   const std::vector<std::string>& after, std::vector<WrittenOutput> written) {
+SwitchStep Outcome(const std::string& caption, const std::string& file, const list::VideoList& list,
+                   const std::vector<std::string>& added, std::vector<WrittenOutput> written) {
   SwitchStep step{caption, file, SwitchStep::Outcome::kDone, {}, {}};
-  const std::set<std::string> old(before.begin(), before.end());
-  const std::set<std::string> now(after.begin(), after.end());
-  std::vector<std::string> added;
-  for (const std::string& path : after)
-    if (!old.contains(path)) added.push_back(path);
-  if (now.contains(file)) {
+  if (list.FindEntry(file) >= 0) {
     for (const std::string& path : added) {
       const bool told = std::any_of(written.begin(), written.end(), [&path](const WrittenOutput& output) {
         return std::filesystem::path(output.path).lexically_normal() == std::filesystem::path(path).lexically_normal();
@@ -92,18 +101,21 @@ void RunOneFile(const WindowAction& action, const std::string& path, bool delete
     if (outcome.file == path) told = outcome;
     if (previous) previous(outcome);
   };
-  const std::vector<std::string> before = ListedPaths(run.context.list);
+  list::VideoList& list = run.context.list;
   const std::size_t firstWritten = Outputs().Written().size();
+  list.WatchPaths();
   try {
     TriggerAction(action, run.registry, run.context);
   } catch (...) {
+    list.TakePathChanges();
     run.context.told = previous;
     throw;
   }
+  const std::vector<list::VideoList::PathChange> changes = list.TakePathChanges();
   run.context.told = previous;
   const bool leftAlone = told && told->kind != FileOutcome::Kind::kDone;
   SwitchStep step = leftAlone ? Told(action.caption, path, *told)
-                              : Outcome(action.caption, path, before, ListedPaths(run.context.list),
+                              : Outcome(action.caption, path, list, AddedPaths(list, changes),
                                         {Outputs().Written().begin() + static_cast<std::ptrdiff_t>(firstWritten),
                                          Outputs().Written().end()});
   if (step.outcome == SwitchStep::Outcome::kRemoved && deletes) step.outcome = SwitchStep::Outcome::kTrashed;

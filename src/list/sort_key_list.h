@@ -29,6 +29,8 @@ class SortKeyList {
 
   // Binary search: at most floor(log2(n)) + 1 comparisons.
   AddResult Add(const std::string& key);
+  // Index of the key equal to `key`, or -1; binary search too.
+  int Find(const std::string& key) const;
   void RemoveAt(int index);
   void Clear() { keys_.clear(); }
 
@@ -48,6 +50,8 @@ class SortKeyList {
   };
   Key MakeKey(const std::string& bytes) const;
   int CompareKeys(const Key& a, const Key& b) const;
+  // Where `key` is ({index, false}) or would go ({index, true}).
+  AddResult Search(const Key& key) const;
 
   QCollator collator_;
   // Held by pointer: an insertion then shifts pointers, not keys.

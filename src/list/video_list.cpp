@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 #include <system_error>
+#include <utility>
 
 #include "settings/process_flags.h"
 #include "media/stream_analysis.h"
@@ -67,14 +68,45 @@ std::unique_ptr<media::TAfficherFichier> VideoList::Analyse(const std::string& p
   }
 }
 
+void VideoList::IndexPath(const std::string& path, EntryId id) {
+  idsOfPath_.emplace(path, id);
+  if (watchingPaths_) pathChanges_.push_back({path, +1});
+}
+
+void VideoList::UnindexPath(const std::string& path, EntryId id) {
+  const auto [first, last] = idsOfPath_.equal_range(path);
+  for (auto it = first; it != last; ++it) {
+    if (it->second != id) continue;
+    idsOfPath_.erase(it);
+    if (watchingPaths_) pathChanges_.push_back({path, -1});
+    return;
+  }
+}
+
+void VideoList::SetRecord(int row, std::unique_ptr<media::TAfficherFichier> record) {
+  ListEntry& entry = entries_[static_cast<std::size_t>(row)];
+  if (entry.record->fullName != record->fullName) {
+    UnindexPath(entry.record->fullName, entry.id);
+    IndexPath(record->fullName, entry.id);
+  }
+  entry.record = std::move(record);
+}
+
 void VideoList::InsertRow(int row, ListEntry entry) {
   entries_.insert(entries_.begin() + row, std::move(entry));
+  const ListEntry& inserted = entries_[static_cast<std::size_t>(row)];
+  keyOfId_[inserted.id] = keys_.At(row);
+  IndexPath(inserted.record->fullName, inserted.id);
+  if (inserted.selected) selectedIds_.insert(inserted.id);
   if (focus_ >= row) ++focus_;
-  view_.RowInserted(row, entries_[static_cast<std::size_t>(row)].id);
+  view_.RowInserted(row, inserted.id);
 }
 
 void VideoList::TakeRow(int row) {
   const EntryId id = entries_[static_cast<std::size_t>(row)].id;
+  UnindexPath(entries_[static_cast<std::size_t>(row)].record->fullName, id);
+  keyOfId_.erase(id);
+  selectedIds_.erase(id);
   entries_.erase(entries_.begin() + row);
   if (focus_ == row)
     focus_ = -1;
@@ -104,6 +136,10 @@ void VideoList::SelectRow(int row, bool selected) {
   ListEntry& entry = entries_[static_cast<std::size_t>(row)];
   if (entry.selected == selected) return;
   entry.selected = selected;
+  if (selected)
+    selectedIds_.insert(entry.id);
+  else
+    selectedIds_.erase(entry.id);
   view_.SelectionChanged(row, row);
 }
 
@@ -134,7 +170,7 @@ int VideoList::Admit(const std::string& path, EntryId id) {
     InsertRow(b, std::move(entry));
   } else {
     // Same file, same ordering data: only the record is renewed.
-    entries_[static_cast<std::size_t>(b)].record = std::move(record);
+    SetRecord(b, std::move(record));
     view_.RowChanged(b);
   }
   RefreshListStatus();
@@ -142,15 +178,37 @@ int VideoList::Admit(const std::string& path, EntryId id) {
 }
 
 int VideoList::FindEntry(const std::string& path) const {
+  int first = -1;
+  const auto [from, to] = idsOfPath_.equal_range(path);
+  for (auto it = from; it != to; ++it) {
+    const int index = IndexOfId(it->second);
+    if (index >= 0 && (first < 0 || index < first)) first = index;
+  }
+  return first;
+}
+
+int VideoList::LinearIndexOfId(EntryId id) const {
   for (int i = 0; i < Count(); ++i)
-    if (entries_[static_cast<std::size_t>(i)].record->fullName == path) return i;
+    if (entries_[static_cast<std::size_t>(i)].id == id) return i;
   return -1;
 }
 
 int VideoList::IndexOfId(EntryId id) const {
-  for (int i = 0; i < Count(); ++i)
-    if (entries_[static_cast<std::size_t>(i)].id == id) return i;
-  return -1;
+  if (sorting_) return LinearIndexOfId(id);
+  const auto key = keyOfId_.find(id);
+  if (key == keyOfId_.end()) return -1;
+  // Keys and rows go one to one, and no two entries share a key.
+  return keys_.Find(key->second);
+}
+
+void VideoList::WatchPaths() {
+  pathChanges_.clear();
+  watchingPaths_ = true;
+}
+
+std::vector<VideoList::PathChange> VideoList::TakePathChanges() {
+  watchingPaths_ = false;
+  return std::exchange(pathChanges_, {});
 }
 
 void VideoList::RemoveEntry(int index) {
@@ -171,8 +229,7 @@ int VideoList::ReplaceEntry(const std::string& newPath) {
 
 void VideoList::ReanalyseEntry(int index) {
   if (index < 0 || index >= Count()) return;
-  ListEntry& entry = entries_[static_cast<std::size_t>(index)];
-  entry.record = Analyse(entry.record->fullName);
+  SetRecord(index, Analyse(Entry(index).record->fullName));
   view_.RowChanged(index);
   RefreshListStatus();
 }
@@ -185,10 +242,11 @@ int VideoList::RenameEntry(int index, const std::string& newPath) {
   const int n = added.index;
 
   if (added.inserted) {
+    ListEntry& renamed = entries_[static_cast<std::size_t>(index)];
+    keyOfId_[renamed.id] = keys_.At(n);
     MoveRow(index, n);
-    ListEntry& moved = entries_[static_cast<std::size_t>(n)];
-    moved.name = record->name;
-    moved.record = std::move(record);
+    entries_[static_cast<std::size_t>(n)].name = record->name;
+    SetRecord(n, std::move(record));
     view_.RowChanged(n);
   } else {
     // The new path is already listed with the same data: that entry takes
@@ -196,7 +254,7 @@ int VideoList::RenameEntry(int index, const std::string& newPath) {
     // one to one.
     const bool focused = focus_ == index;
     TakeRow(index);
-    entries_[static_cast<std::size_t>(n)].record = std::move(record);
+    SetRecord(n, std::move(record));
     view_.RowChanged(n);
     if (focused) FocusRow(n);
   }
@@ -217,8 +275,10 @@ void VideoList::ApplyUpdate(TchUpdateType update, int index, const std::string& 
 
 void VideoList::ClearList() {
   view_.StopPlayback();
-  keys_.Clear();
-  while (!entries_.empty()) TakeRow(Count() - 1);
+  while (!entries_.empty()) {
+    keys_.RemoveAt(Count() - 1);
+    TakeRow(Count() - 1);
+  }
   RefreshListStatus();
   view_.RefreshActions();
 }
@@ -242,8 +302,11 @@ void VideoList::SortList(int order) {
   order_ = order;
 
   // Entries keep their selection and focus as they move.
-  for (const EntryId id : dropped) TakeRow(IndexOfId(id));
-  for (int row = 0; row < Count(); ++row) MoveRow(IndexOfId(sorted[static_cast<std::size_t>(row)]), row);
+  sorting_ = true;
+  for (const EntryId id : dropped) TakeRow(LinearIndexOfId(id));
+  for (int row = 0; row < Count(); ++row) MoveRow(LinearIndexOfId(sorted[static_cast<std::size_t>(row)]), row);
+  for (int row = 0; row < Count(); ++row) keyOfId_[entries_[static_cast<std::size_t>(row)].id] = keys_.At(row);
+  sorting_ = false;
   RefreshListStatus();
 }
 
@@ -253,6 +316,7 @@ void VideoList::SelectAll() {
     ListEntry& entry = entries_[static_cast<std::size_t>(row)];
     if (entry.selected) continue;
     entry.selected = true;
+    selectedIds_.insert(entry.id);
     if (first < 0) first = row;
     last = row;
   }
@@ -313,6 +377,13 @@ void VideoList::SetFocus(int index) { FocusRow(index); }
 
 void VideoList::SetSelected(int index, bool selected) { SelectRow(index, selected); }
 
+void VideoList::SelectOnly(int index) {
+  const std::vector<EntryId> selected(selectedIds_.begin(), selectedIds_.end());
+  for (const EntryId id : selected)
+    if (const int row = IndexOfId(id); row != index) SelectRow(row, false);
+  SelectRow(index, true);
+}
+
 void VideoList::CurrentEntryChanged() {
   RefreshListStatus();
   view_.ShowCurrentEntry(Current());
@@ -324,16 +395,22 @@ const media::TAfficherFichier* VideoList::Current() const {
   return entries_[static_cast<std::size_t>(focus_)].record.get();
 }
 
-int VideoList::SelectedCount() const {
-  return static_cast<int>(
-      std::count_if(entries_.begin(), entries_.end(), [](const ListEntry& entry) { return entry.selected; }));
-}
-
 std::vector<int> VideoList::SelectedIndexes() const {
   std::vector<int> indexes;
+  // A few selected among many are found by id; most of the list, by a scan.
+  if (selectedIds_.size() < static_cast<std::size_t>(Count()) / 16) {
+    for (const EntryId id : selectedIds_) indexes.push_back(IndexOfId(id));
+    std::sort(indexes.begin(), indexes.end());
+    return indexes;
+  }
   for (int i = 0; i < Count(); ++i)
     if (entries_[static_cast<std::size_t>(i)].selected) indexes.push_back(i);
   return indexes;
+}
+
+void VideoList::VisitSelected(const std::function<bool(const ListEntry&)>& visit) const {
+  for (const EntryId id : selectedIds_)
+    if (!visit(Entry(IndexOfId(id)))) return;
 }
 
 }  // namespace korvid::list

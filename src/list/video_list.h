@@ -9,6 +9,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include <QLocale>
@@ -56,6 +58,19 @@ class VideoList {
   int FindEntry(const std::string& path) const;
   // Index of the entry with this id, or -1 when it left the list.
   int IndexOfId(EntryId id) const;
+  // Lookups by path and id cost a hash and a binary search, so that a run
+  // over every entry stays O(n log n).
+
+  // A path entered (+1) or left (-1) the list.
+  struct PathChange {
+    std::string path;
+    int delta = 0;
+  };
+  // Starts an empty log of the paths entering and leaving the list;
+  // TakePathChanges returns it and stops logging.
+  void WatchPaths();
+  int EntriesOfPath(const std::string& path) const { return static_cast<int>(idsOfPath_.count(path)); }
+  std::vector<PathChange> TakePathChanges();
   void RemoveEntry(int index);
 
   // The reactions to a command's result. A rewritten file that was listed
@@ -80,6 +95,8 @@ class VideoList {
   // The user moved the focus or changed the selection.
   void SetFocus(int index);
   void SetSelected(int index, bool selected);
+  // Clears the selection but for the entry at `index`, which it selects.
+  void SelectOnly(int index);
   void CurrentEntryChanged();
 
   int Count() const { return static_cast<int>(entries_.size()); }
@@ -87,8 +104,11 @@ class VideoList {
   int Focus() const { return focus_; }
   // The record under the focus, or null.
   const media::TAfficherFichier* Current() const;
-  int SelectedCount() const;
+  int SelectedCount() const { return static_cast<int>(selectedIds_.size()); }
   std::vector<int> SelectedIndexes() const;
+  // Calls `visit` with selected entries, in no particular order, until it
+  // returns false; costs what it visits, not the list's length.
+  void VisitSelected(const std::function<bool(const ListEntry&)>& visit) const;
   int Order() const { return order_; }
   bool Busy() const { return busy_; }
   bool SelectOnOpen() const { return selectOnOpen_; }
@@ -108,6 +128,11 @@ class VideoList {
   void MoveRow(int from, int to);
   void SelectRow(int row, bool selected);
   void FocusRow(int row);
+  // The record of the entry at `row` is now `record`; the path index follows.
+  void SetRecord(int row, std::unique_ptr<media::TAfficherFichier> record);
+  void IndexPath(const std::string& path, EntryId id);
+  void UnindexPath(const std::string& path, EntryId id);
+  int LinearIndexOfId(EntryId id) const;
 
   VideoListView& view_;
   settings::ProcessFlags& flags_;
@@ -121,6 +146,14 @@ class VideoList {
   bool busy_ = false;
   bool hadCurrentAtBatchStart_ = true;
   EntryId lastId_ = 0;
+  // The entry's key in keys_, and the entries of each path.
+  std::unordered_map<EntryId, std::string> keyOfId_;
+  std::unordered_multimap<std::string, EntryId> idsOfPath_;
+  std::unordered_set<EntryId> selectedIds_;
+  // While SortList moves rows, keys_ no longer matches the rows.
+  bool sorting_ = false;
+  bool watchingPaths_ = false;
+  std::vector<PathChange> pathChanges_;
 };
 
 }  // namespace korvid::list

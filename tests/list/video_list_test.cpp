@@ -376,6 +376,71 @@ TEST_F(VideoListTest, ANewDatecodeFormatRewritesTheDatedRowsAndLaterFiles) {
             media::AnalyseFile(later, longForm).datecodeText);
 }
 
+// The lookups by path and id and the selection are kept beside the rows;
+// after every kind of change they must still say what a scan of the rows
+// says, duplicates of one path included.
+TEST_F(VideoListTest, LookupsAndSelectionAgreeWithTheRowsThroughEveryChange) {
+  auto list = MakeList(1);
+  std::vector<std::string> paths;
+  for (int i = 0; i < 24; ++i) {
+    const std::string folder = i % 2 == 0 ? "one/" : "Two/";
+    paths.push_back(Place(i % 3 == 0 ? "pal_wide.avi" : "pal_type1.avi", folder + "Clip" + std::to_string(i) + ".avi"));
+  }
+  const auto check = [&](const std::string& step) {
+    std::vector<int> selected;
+    for (int row = 0; row < list->Count(); ++row) {
+      const list::ListEntry& entry = list->Entry(row);
+      EXPECT_EQ(list->IndexOfId(entry.id), row) << step;
+      int first = 0;
+      while (list->Entry(first).record->fullName != entry.record->fullName) ++first;
+      EXPECT_EQ(list->FindEntry(entry.record->fullName), first) << step;
+      if (entry.selected) selected.push_back(row);
+    }
+    EXPECT_EQ(list->SelectedIndexes(), selected) << step;
+    EXPECT_EQ(list->SelectedCount(), static_cast<int>(selected.size())) << step;
+  };
+
+  for (const std::string& path : paths) list->AddFile(path);
+  for (int row = 0; row < list->Count(); row += 3) list->SetSelected(row, true);
+  check("added");
+  list->SortList(2);
+  check("sorted by size");
+  list->SortList(0);
+  check("sorted by datecode");
+
+  // Renamed in place, renamed onto another listed file, removed, replaced.
+  const std::string renamed = (dir_ / "one" / "aaa.avi").string();
+  fs::rename(paths[5], renamed);
+  list->RenameEntry(list->FindEntry(paths[5]), renamed);
+  check("renamed");
+  list->RenameEntry(list->FindEntry(paths[7]), paths[9]);
+  check("renamed onto a listed file");
+  EXPECT_EQ(list->FindEntry(paths[7]), -1);
+  list->RemoveEntry(list->FindEntry(paths[11]));
+  EXPECT_EQ(list->FindEntry(paths[11]), -1);
+  check("removed");
+  const list::EntryId kept = list->Entry(list->FindEntry(paths[13])).id;
+  list->ReplaceEntry(paths[13]);
+  EXPECT_EQ(list->Entry(list->IndexOfId(kept)).record->fullName, paths[13]);
+  check("replaced");
+
+  // A file that changed under its listed entry gets a second entry of
+  // its path; the first in the list is the one found.
+  fs::remove(paths[15]);
+  test::PlaceSample("no_datecode.avi", paths[15]);
+  list->AddFile(paths[15]);
+  list->SortList(0);
+  check("two entries of one path");
+
+  list->SelectOnly(list->FindEntry(paths[3]));
+  EXPECT_EQ(list->SelectedIndexes(), (std::vector<int>{list->FindEntry(paths[3])}));
+  list->SelectAll();
+  check("all selected");
+  list->ClearList();
+  check("cleared");
+  EXPECT_EQ(list->FindEntry(paths[3]), -1);
+}
+
 TEST(ListOrderTest, StoredOrdersOutsideTheRangeFallBackToDatecode) {
   EXPECT_EQ(list::ValidListOrder(3), 3);
   EXPECT_EQ(list::ValidListOrder(4), 0);
