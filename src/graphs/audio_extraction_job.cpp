@@ -112,7 +112,7 @@ AudioExtractionJob::AudioExtractionJob(const std::filesystem::path& source, std:
         duration_ = BytesToTicks(bytes, stored->bytes_per_second);
       } else {
         route_ = AudioRoute::kDecoded;
-        const media::InputFormatPtr format = OpenMediaFile(source_);
+        const InputFormatPtr format = OpenMediaFile(source_);
         const int s = FfmpegAudioStream(*format, i);
         if (s < 0) throw ConversionError("FFmpeg finds no sound in " + source_.string());
         duration_ = StreamTicks(*format, s);
@@ -204,13 +204,13 @@ void AudioExtractionJob::DecodeDvFrames(JobProgress& progress) {
 }
 
 void AudioExtractionJob::DecodeWithFfmpeg(JobProgress& progress) {
-  const media::InputFormatPtr format = OpenMediaFile(source_);
+  const InputFormatPtr format = OpenMediaFile(source_);
   const int stream = FfmpegAudioStream(*format, stream_);
   if (stream < 0) throw ConversionError("FFmpeg finds no sound in " + source_.string());
   const AVStream& av_stream = *format->streams[stream];
   const AVCodec* codec = avcodec_find_decoder(av_stream.codecpar->codec_id);
   if (codec == nullptr) throw ConversionError("no decoder for the sound of " + source_.string());
-  media::CodecContextPtr decoder(avcodec_alloc_context3(codec));
+  CodecContextPtr decoder(avcodec_alloc_context3(codec));
   if (!decoder || avcodec_parameters_to_context(decoder.get(), av_stream.codecpar) < 0 ||
       avcodec_open2(decoder.get(), codec, nullptr) < 0)
     throw ConversionError("cannot open the sound decoder for " + source_.string());
@@ -222,15 +222,15 @@ void AudioExtractionJob::DecodeWithFfmpeg(JobProgress& progress) {
   if (swr_alloc_set_opts2(&raw, &decoder->ch_layout, AV_SAMPLE_FMT_S16, rate, &decoder->ch_layout,
                           decoder->sample_fmt, rate, 0, nullptr) < 0)
     throw ConversionError("cannot convert the sound of " + source_.string());
-  const media::SwrPtr swr(raw);
+  const SwrPtr swr(raw);
   if (swr_init(swr.get()) < 0) throw ConversionError("cannot convert the sound of " + source_.string());
 
   media::WavWriter writer(output_,
                           media::PcmWaveFormat(static_cast<std::uint32_t>(rate), static_cast<std::uint16_t>(channels), 16),
                           options_);
 
-  const media::PacketPtr packet = media::AllocPacket();
-  const media::FramePtr decoded = media::AllocFrame();
+  const PacketPtr packet = AllocPacket();
+  const FramePtr decoded = AllocFrame();
   std::vector<std::int16_t> pcm;
   const auto convert = [&](const AVFrame* in) {
     const int in_samples = in ? in->nb_samples : 0;

@@ -2,7 +2,7 @@
 // Opens FFmpeg's decoder for a stream of a file FFmpeg has opened.
 
 #include "graphs/conversion_job.h"
-#include "media/ffmpeg_ptr.h"
+#include "graphs/ffmpeg_ptr.h"
 
 namespace korvid::graphs {
 
@@ -13,7 +13,7 @@ class NoDecoderError : public ConversionError {
 };
 
 // Throws NoDecoderError, or ConversionError when the decoder will not open.
-media::CodecContextPtr OpenDecoder(const AVStream& stream, int threads);
+CodecContextPtr OpenDecoder(const AVStream& stream, int threads);
 
 // The stream numbered `avi_stream` (FFmpeg numbers an AVI file's streams as
 // the file does) when it is of `type`, else FFmpeg's best stream of that

@@ -12,7 +12,7 @@
 #include "graphs/conversion_job.h"
 #include "graphs/dixmark.h"
 #include "media/dv_frame.h"
-#include "media/ffmpeg_ptr.h"
+#include "graphs/ffmpeg_ptr.h"
 
 namespace korvid::graphs {
 
@@ -37,6 +37,6 @@ class RecompressJob : public ConversionJob {
 };
 
 // Opens a media file with FFmpeg; throws ConversionError.
-media::InputFormatPtr OpenMediaFile(const std::filesystem::path& path);
+InputFormatPtr OpenMediaFile(const std::filesystem::path& path);
 
 }  // namespace korvid::graphs
