@@ -91,8 +91,10 @@ void RunOneFile(const WindowAction& action, const std::string& path, bool delete
   }
   run.context.told = previous;
   const bool leftAlone = told && told->kind != FileOutcome::Kind::kDone;
+  // No word from the runner: the command ran without reaching the list.
+  if (!told) told.emplace().file = path;
   SwitchStep step = leftAlone ? Told(action.caption, path, *told)
-                              : Done(action.caption, told ? *told : FileOutcome{.file = path}, addedWasListed,
+                              : Done(action.caption, *told, addedWasListed,
                                      {Outputs().Written().begin() + static_cast<std::ptrdiff_t>(firstWritten),
                                       Outputs().Written().end()});
   if (step.outcome == SwitchStep::Outcome::kRemoved && deletes) step.outcome = SwitchStep::Outcome::kTrashed;

@@ -13,7 +13,7 @@ namespace korvid::commands {
 namespace {
 
 void Tell(RunContext& context, const media::TAfficherFichier* entry, FileOutcome::Kind kind, std::string text) {
-  if (context.told) context.told({entry != nullptr ? entry->fullName : std::string(), kind, std::move(text)});
+  if (context.told) context.told({entry != nullptr ? entry->fullName : std::string(), kind, std::move(text), utNone, {}});
 }
 
 void TellDeclined(RunContext& context, const media::TAfficherFichier* entry) {

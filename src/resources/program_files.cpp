@@ -24,7 +24,9 @@ fs::path RunningProgram() {
 }
 
 fs::path FrontProgramFor(const fs::path& running) {
-  if (running.empty() || running.filename() == kFrontProgramName) return running;
+  // `korvid` may go by another name (a renamed copy); only the programs it
+  // hands over to stand for it.
+  if (running.filename() != kWindowProgramName && running.filename() != kRunnerProgramName) return running;
   const fs::path folder = running.parent_path();
   if (folder.filename() == "korvid" && folder.parent_path().filename() == "libexec")
     return folder.parent_path().parent_path() / "bin" / kFrontProgramName;

@@ -18,8 +18,9 @@ inline constexpr std::string_view kRunnerProgramName = "korvid-run";
 // The executable of this process; empty when it cannot be read.
 std::filesystem::path RunningProgram();
 
-// `korvid` for a program at `running`: itself, the one beside it, or
-// <prefix>/bin/korvid for a program in <prefix>/libexec/korvid.
+// `korvid` for a program at `running`: for the window program and the
+// runner the `korvid` beside them, or <prefix>/bin/korvid when they are in
+// <prefix>/libexec/korvid; any other program stands for itself.
 std::filesystem::path FrontProgramFor(const std::filesystem::path& running);
 std::filesystem::path FrontProgram();
 
