@@ -1,13 +1,9 @@
 #include "commands/command_line.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <filesystem>
-#include <map>
 #include <optional>
 #include <set>
-#include <utility>
 
 #include "commands/action_binding.h"
 #include "commands/builtin_actions.h"
@@ -17,14 +13,6 @@
 
 namespace korvid::commands {
 namespace {
-
-// Anything at all, a dangling link included.
-bool Exists(std::string_view path) {
-  struct stat facts {};
-  return ::lstat(std::string(path).c_str(), &facts) == 0;
-}
-
-constexpr std::string_view kHelpParameter = "/?";
 
 struct FixedSwitch {
   std::string_view caption;
@@ -37,28 +25,10 @@ const FixedSwitch kFixedSwitches[] = {{resources::Str(resources::Text::kSwitchCl
 
 // Makes the entry the one current and selected entry, as a click would.
 void MakeSoleSelection(list::VideoList& list, int index) {
-  list.SelectOnly(index);
+  for (const int selected : list.SelectedIndexes()) list.SetSelected(selected, false);
   list.SetFocus(index);
+  list.SetSelected(index, true);
   list.CurrentEntryChanged();
-}
-
-// The paths a command added to the list, in list order: listed now and not
-// before, as the list's log of paths entering and leaving it tells. Only
-// the paths that changed are looked at, so each file costs the same
-// whatever the list's length.
-std::vector<std::string> AddedPaths(const list::VideoList& list, const std::vector<list::VideoList::PathChange>& changes) {
-  std::map<std::string, int> delta;
-  for (const list::VideoList::PathChange& change : changes) delta[change.path] += change.delta;
-  std::vector<std::pair<int, std::string>> added;
-  for (const auto& [path, change] : delta) {
-    // Listed now, and none of its entries there before.
-    if (change <= 0 || list.EntriesOfPath(path) != change) continue;
-    added.emplace_back(list.FindEntry(path), path);
-  }
-  std::sort(added.begin(), added.end());
-  std::vector<std::string> paths;
-  for (auto& [index, path] : added) paths.push_back(std::move(path));
-  return paths;
 }
 
 bool PassesCondition(const tFileAction* fileAction, const media::TAfficherFichier& entry) {
@@ -68,23 +38,30 @@ bool PassesCondition(const tFileAction* fileAction, const media::TAfficherFichie
   return enabled;
 }
 
-// `written`: what the command wrote; a file it added to the list without
-// telling (a plug-in's) counts as made.
-SwitchStep Outcome(const std::string& caption, const std::string& file, const list::VideoList& list,
-                   const std::vector<std::string>& added, std::vector<WrittenOutput> written) {
-  SwitchStep step{caption, file, SwitchStep::Outcome::kDone, {}, {}};
-  if (list.FindEntry(file) >= 0) {
-    for (const std::string& path : added) {
-      const bool told = std::any_of(written.begin(), written.end(), [&path](const WrittenOutput& output) {
-        return std::filesystem::path(output.path).lexically_normal() == std::filesystem::path(path).lexically_normal();
+// A run that ended well, from what the execution told the list. `written`:
+// what the command wrote; a file it added to the list without telling (a
+// plug-in's), when not listed before, counts as made.
+SwitchStep Done(const std::string& caption, const FileOutcome& outcome, bool addedWasListed,
+                std::vector<WrittenOutput> written) {
+  SwitchStep step{caption, outcome.file, SwitchStep::Outcome::kDone, {}, {}};
+  switch (outcome.update) {
+    case utDelete: step.outcome = SwitchStep::Outcome::kRemoved; return step;
+    case utRename:
+      step.outcome = SwitchStep::Outcome::kRenamed;
+      step.detail = outcome.newPath;
+      return step;
+    case utAdd: {
+      const std::filesystem::path added = std::filesystem::path(outcome.newPath).lexically_normal();
+      const bool told = std::any_of(written.begin(), written.end(), [&added](const WrittenOutput& output) {
+        return std::filesystem::path(output.path).lexically_normal() == added;
       });
-      if (!told) written.push_back({path, false});
+      if (!told && !addedWasListed && outcome.newPath != outcome.file) written.push_back({outcome.newPath, false});
+      break;
     }
-    step.written = std::move(written);
-    return step;
+    case utModify:
+    case utNone: break;
   }
-  step.outcome = added.size() == 1 ? SwitchStep::Outcome::kRenamed : SwitchStep::Outcome::kRemoved;
-  if (added.size() == 1) step.detail = added.front();
+  step.written = std::move(written);
   return step;
 }
 
@@ -96,28 +73,30 @@ SwitchStep Told(const std::string& caption, const std::string& path, const FileO
 
 void RunOneFile(const WindowAction& action, const std::string& path, bool deletes, SwitchRun& run) {
   std::optional<FileOutcome> told;
+  bool addedWasListed = false;
   const auto previous = run.context.told;
-  run.context.told = [&told, &path, &previous](const FileOutcome& outcome) {
-    if (outcome.file == path) told = outcome;
+  run.context.told = [&](const FileOutcome& outcome) {
+    if (outcome.file == path) {
+      told = outcome;
+      addedWasListed = outcome.update == utAdd && run.context.list.FindEntry(outcome.newPath) >= 0;
+    }
     if (previous) previous(outcome);
   };
-  list::VideoList& list = run.context.list;
   const std::size_t firstWritten = Outputs().Written().size();
-  list.WatchPaths();
   try {
     TriggerAction(action, run.registry, run.context);
   } catch (...) {
-    list.TakePathChanges();
     run.context.told = previous;
     throw;
   }
-  const std::vector<list::VideoList::PathChange> changes = list.TakePathChanges();
   run.context.told = previous;
   const bool leftAlone = told && told->kind != FileOutcome::Kind::kDone;
+  // No word from the runner: the command ran without reaching the list.
+  if (!told) told.emplace().file = path;
   SwitchStep step = leftAlone ? Told(action.caption, path, *told)
-                              : Outcome(action.caption, path, list, AddedPaths(list, changes),
-                                        {Outputs().Written().begin() + static_cast<std::ptrdiff_t>(firstWritten),
-                                         Outputs().Written().end()});
+                              : Done(action.caption, *told, addedWasListed,
+                                     {Outputs().Written().begin() + static_cast<std::ptrdiff_t>(firstWritten),
+                                      Outputs().Written().end()});
   if (step.outcome == SwitchStep::Outcome::kRemoved && deletes) step.outcome = SwitchStep::Outcome::kTrashed;
   if (step.outcome == SwitchStep::Outcome::kRenamed && run.named.contains(path)) run.named.insert(step.detail);
   if (run.report) run.report(step);
@@ -150,11 +129,6 @@ void RunOneSwitch(const WindowAction& action, SwitchRun& run) {
 }
 
 }  // namespace
-
-bool IsSwitchParameter(std::string_view parameter) {
-  if (parameter.empty() || parameter.find('.') != std::string_view::npos || Exists(parameter)) return false;
-  return parameter.front() == '+' || parameter == kHelpParameter;
-}
 
 std::string UnknownSwitchLetter(std::string_view parameter, const SwitchTable& table) {
   const std::string lower = media::AsciiLower(parameter);
@@ -192,10 +166,6 @@ std::string SwitchTakenFault(std::string_view switchText, const FileActionRegist
   return {};
 }
 
-bool SwitchHas(std::string_view parameter, std::string_view text) {
-  return !text.empty() && media::AsciiLower(parameter).find(media::AsciiLower(text)) != std::string::npos;
-}
-
 SwitchTable BuildSwitchTable(const ActionList& actions, const CommandList& list,
                              const FileActionRegistry& registry) {
   SwitchTable table;
@@ -228,27 +198,6 @@ std::vector<CommandLineRow> CommandLineRows(const SwitchTable& table, const Acti
     rows.push_back({text.substr(0, equals), key == std::string::npos ? std::string() : text.substr(key)});
   }
   return rows;
-}
-
-RunKind DecideRunKind(const std::vector<std::string>& parameters) {
-  if (parameters.empty()) return RunKind::kNone;
-  for (const std::string& parameter : parameters)
-    if (IsSwitchParameter(parameter) && SwitchHas(parameter, "h")) return RunKind::kHidden;
-  return RunKind::kVisible;
-}
-
-VisibleRunPlan ExamineVisibleRun(const std::vector<std::string>& parameters) {
-  VisibleRunPlan plan;
-  for (const std::string& parameter : parameters) {
-    if (!IsSwitchParameter(parameter)) continue;
-    if (SwitchHas(parameter, "?")) {
-      plan.help = true;
-      return plan;
-    }
-    if (SwitchHas(parameter, "m")) plan.noConfirmation = true;
-    if (SwitchHas(parameter, "c")) plan.closeAfterCommands = true;
-  }
-  return plan;
 }
 
 void TriggerAction(const WindowAction& action, const FileActionRegistry& registry, RunContext& context) {

@@ -117,7 +117,6 @@ class SceneTextWriter final : public SceneWriter {
   bool existed_ = false;
 };
 
-// The local date and time now, whole seconds.
-settings::DateTimeValue LocalNow();
+using settings::LocalNow;
 
 }  // namespace korvid::commands

@@ -103,7 +103,7 @@ AudioExtractionJob::AudioExtractionJob(const std::filesystem::path& source, std:
         duration_ = BytesToTicks(bytes, stored->bytes_per_second);
       } else {
         route_ = AudioRoute::kDecoded;
-        const media::InputFormatPtr format = OpenMediaFile(source_);
+        const InputFormatPtr format = OpenMediaFile(source_);
         const int s = KeepOnlyStream(*format, i, AVMEDIA_TYPE_AUDIO);
         if (s < 0) throw ConversionError("FFmpeg finds no sound in " + source_.string());
         duration_ = StreamTicks(*format, s);
@@ -195,11 +195,11 @@ void AudioExtractionJob::DecodeDvFrames(JobProgress& progress) {
 }
 
 void AudioExtractionJob::DecodeWithFfmpeg(JobProgress& progress) {
-  const media::InputFormatPtr format = OpenMediaFile(source_);
+  const InputFormatPtr format = OpenMediaFile(source_);
   const int stream = KeepOnlyStream(*format, stream_, AVMEDIA_TYPE_AUDIO);
   if (stream < 0) throw ConversionError("FFmpeg finds no sound in " + source_.string());
   const AVStream& av_stream = *format->streams[stream];
-  media::CodecContextPtr decoder;
+  CodecContextPtr decoder;
   try {
     decoder = OpenDecoder(av_stream, 1);
   } catch (const NoDecoderError&) {
@@ -215,15 +215,15 @@ void AudioExtractionJob::DecodeWithFfmpeg(JobProgress& progress) {
   if (swr_alloc_set_opts2(&raw, &decoder->ch_layout, AV_SAMPLE_FMT_S16, rate, &decoder->ch_layout,
                           decoder->sample_fmt, rate, 0, nullptr) < 0)
     throw ConversionError("cannot convert the sound of " + source_.string());
-  const media::SwrPtr swr(raw);
+  const SwrPtr swr(raw);
   if (swr_init(swr.get()) < 0) throw ConversionError("cannot convert the sound of " + source_.string());
 
   media::WavWriter writer(output_,
                           media::PcmWaveFormat(static_cast<std::uint32_t>(rate), static_cast<std::uint16_t>(channels), 16),
                           options_);
 
-  const media::PacketPtr packet = media::AllocPacket();
-  const media::FramePtr decoded = media::AllocFrame();
+  const PacketPtr packet = AllocPacket();
+  const FramePtr decoded = AllocFrame();
   std::vector<std::int16_t> pcm;
   const auto convert = [&](const AVFrame* in) {
     const int in_samples = in ? in->nb_samples : 0;

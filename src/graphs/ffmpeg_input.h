@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "graphs/conversion_job.h"
-#include "media/ffmpeg_ptr.h"
+#include "graphs/ffmpeg_ptr.h"
 
 namespace korvid::graphs {
 
@@ -16,10 +16,10 @@ class NoDecoderError : public ConversionError {
 };
 
 // Opens a media file with FFmpeg and reads its streams; throws ConversionError.
-media::InputFormatPtr OpenMediaFile(const std::filesystem::path& path);
+InputFormatPtr OpenMediaFile(const std::filesystem::path& path);
 
 // Throws NoDecoderError, or ConversionError when the decoder will not open.
-media::CodecContextPtr OpenDecoder(const AVStream& stream, int threads);
+CodecContextPtr OpenDecoder(const AVStream& stream, int threads);
 
 // The stream numbered `avi_stream` (FFmpeg numbers an AVI file's streams as
 // the file does) when it is of `type`, else FFmpeg's best stream of that

@@ -9,7 +9,7 @@
 #include <span>
 #include <vector>
 
-#include "media/ffmpeg_ptr.h"
+#include "graphs/ffmpeg_ptr.h"
 
 namespace korvid::graphs {
 
@@ -31,7 +31,7 @@ class PcmRateConverter {
   int out_rate_;
   int channels_;
   int in_rate_ = 0;  // of the open resampler, 0 without one
-  media::SwrPtr swr_;
+  SwrPtr swr_;
 };
 
 }  // namespace korvid::graphs

@@ -40,12 +40,6 @@ void AddDroppedFiles(VideoList& list, const std::vector<std::string>& paths) {
   list.EndBatch();
 }
 
-void AddCommandLineFiles(VideoList& list, const std::vector<std::string>& parameters) {
-  list.BeginBatch(StatusText(Text::kLoadingFiles));
-  AddAll(list, parameters, false);
-  list.EndBatch();
-}
-
 bool ScanInBatch(VideoList& list, const std::string& folder, bool sameFileSystem) {
   TDirscan scanner;
   scanner.recursive = true;

@@ -367,19 +367,9 @@ void TUIForm::FirstPaint() {
 
 void TUIForm::RunVisibleCommandLine() {
   list::VideoList& list = session_->List();
-  std::set<std::string> named;
   ++running_;
-  list.BeginBatch(std::string(resources::Str(Text::kLoadingFiles)));
-  for (const std::string& parameter : setup_.parameters) {
-    if (commands::IsSwitchParameter(parameter)) continue;
-    std::error_code error;
-    if (std::filesystem::is_directory(parameter, error)) {
-      if (!list::ScanInBatch(list, parameter, false)) break;
-    } else if (const int index = list.AddFile(parameter); index >= 0) {
-      named.insert(list.Entry(index).record->fullName);
-    }
-  }
-  list.EndBatch();
+  // A parameter that names nothing is left out, as a drop of it would be.
+  std::set<std::string> named = commands::ListParameters(list, setup_.parameters, {}).named;
   const commands::VisibleRunPlan plan = commands::ExamineVisibleRun(setup_.parameters);
   commands::ProcessFlags& flags = session_->Context().flags;
   const std::string refused = commands::RefusedSwitches(setup_.parameters, session_->Commands().registry);

@@ -25,6 +25,7 @@
 #include "ui/main_window.h"
 #include "ui/player_frame.h"
 #include "widget_app.h"
+#include "resources/program_files.h"
 
 namespace korvid::ui {
 namespace {
@@ -171,7 +172,7 @@ TEST_F(OptionsFrameTest, SendToEntriesFollowTheBoxAndEveryStart) {
   ASSERT_TRUE(fs::exists(OpenWith()));
   ASSERT_TRUE(fs::exists(SendTo()));
   const std::string entry = Contents(OpenWith());
-  EXPECT_NE(entry.find("\nExec=\"" + commands::RunningExecutable().string() + "\" %F\n"), std::string::npos) << entry;
+  EXPECT_NE(entry.find("\nExec=\"" + resources::FrontProgram().string() + "\" %F\n"), std::string::npos) << entry;
   EXPECT_NE(entry.find("\nMimeType=video/x-msvideo;video/avi;video/msvideo;\n"), std::string::npos) << entry;
   EXPECT_EQ(Contents(SendTo()), entry);
 
