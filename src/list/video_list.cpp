@@ -70,7 +70,6 @@ std::unique_ptr<media::TAfficherFichier> VideoList::Analyse(const std::string& p
 
 void VideoList::IndexPath(const std::string& path, EntryId id) {
   idsOfPath_.emplace(path, id);
-  if (watchingPaths_) pathChanges_.push_back({path, +1});
 }
 
 void VideoList::UnindexPath(const std::string& path, EntryId id) {
@@ -78,7 +77,6 @@ void VideoList::UnindexPath(const std::string& path, EntryId id) {
   for (auto it = first; it != last; ++it) {
     if (it->second != id) continue;
     idsOfPath_.erase(it);
-    if (watchingPaths_) pathChanges_.push_back({path, -1});
     return;
   }
 }
@@ -199,16 +197,6 @@ int VideoList::IndexOfId(EntryId id) const {
   if (key == keyOfId_.end()) return -1;
   // Keys and rows go one to one, and no two entries share a key.
   return keys_.Find(key->second);
-}
-
-void VideoList::WatchPaths() {
-  pathChanges_.clear();
-  watchingPaths_ = true;
-}
-
-std::vector<VideoList::PathChange> VideoList::TakePathChanges() {
-  watchingPaths_ = false;
-  return std::exchange(pathChanges_, {});
 }
 
 void VideoList::RemoveEntry(int index) {

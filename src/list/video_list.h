@@ -61,16 +61,6 @@ class VideoList {
   // Lookups by path and id cost a hash and a binary search, so that a run
   // over every entry stays O(n log n).
 
-  // A path entered (+1) or left (-1) the list.
-  struct PathChange {
-    std::string path;
-    int delta = 0;
-  };
-  // Starts an empty log of the paths entering and leaving the list;
-  // TakePathChanges returns it and stops logging.
-  void WatchPaths();
-  int EntriesOfPath(const std::string& path) const { return static_cast<int>(idsOfPath_.count(path)); }
-  std::vector<PathChange> TakePathChanges();
   void RemoveEntry(int index);
 
   // The reactions to a command's result. A rewritten file that was listed
@@ -152,8 +142,6 @@ class VideoList {
   std::unordered_set<EntryId> selectedIds_;
   // While SortList moves rows, keys_ no longer matches the rows.
   bool sorting_ = false;
-  bool watchingPaths_ = false;
-  std::vector<PathChange> pathChanges_;
 };
 
 }  // namespace korvid::list
