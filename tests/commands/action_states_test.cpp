@@ -79,13 +79,14 @@ class ActionStatesTest : public ::testing::Test {
   CommandList commandList_;
   test::TempDir dir_;
   test::RecordingListView view_;
+  ProcessFlags listFlags_;
   list::VideoList list_{view_,
                         [](const std::filesystem::path& p, const media::DatecodeFormat&) {
                           media::TAfficherFichier r;
                           media::SetNameFields(p, r);
                           return r;
                         },
-                        {}, QLocale::c(), 1, false};
+                        {}, QLocale::c(), 1, false, listFlags_};
 };
 
 TEST_F(ActionStatesTest, BindingCompletesTheWindowActionsFromTheirFileActions) {

@@ -103,11 +103,11 @@ class HousekeepingTest : public ::testing::Test {
 
   test::TempDir dir_;
   test::RecordingListView view_;
+  ProcessFlags flags_;
   list::VideoList list_{view_,
                         media::AnalyseFile, test::PlainDatecodeFormat(),
-                        QLocale::c(), 1, false};
+                        QLocale::c(), 1, false, flags_};
   test::ScriptedHost host_;
-  ProcessFlags flags_;
   RunContext context_{list_, host_, flags_, {}, {}, nullptr};
   RecordingLauncher launcher_;
   RecordingReportView reportView_;

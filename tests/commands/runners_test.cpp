@@ -59,15 +59,15 @@ class RunnerTest : public ::testing::Test {
 
   test::TempDir dir_;
   test::RecordingListView view_;
+  ProcessFlags flags_;
   list::VideoList list_{view_,
                         [](const std::filesystem::path& p, const media::DatecodeFormat&) {
                           media::TAfficherFichier r;
                           media::SetNameFields(p, r);
                           return r;
                         },
-                        {}, QLocale::c(), 1, false};
+                        {}, QLocale::c(), 1, false, flags_};
   ScriptedHost host_;
-  ProcessFlags flags_;
   RunContext context_{list_, host_, flags_, {}, {}, nullptr};
   std::vector<std::string> ran_;
 };
