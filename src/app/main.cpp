@@ -19,6 +19,7 @@
 #include "commands/command_line.h"
 #include "commands/command_line_run.h"
 #include "commands/housekeeping_commands.h"
+#include "commands/merge_command.h"
 #include "commands/process_flags.h"
 #include "commands/stop_signals.h"
 #include "commands/user_data_home.h"
@@ -51,6 +52,9 @@ void PrintUsage() {
       "       korvid --frames [--json] FILE.avi  one line per frame: position, timecode, datecode,\n"
       "              scene starts and damaged blocks (CSV, or JSON lines)\n"
       "       korvid --riff FILE...           the RIFF structure of each file\n"
+      "       korvid --merge [--plan] [--force] [--type 1|2] OUTPUT.avi PASS.avi PASS.avi...\n"
+      "              several captures of one tape merged block by block into OUTPUT.avi, with\n"
+      "              OUTPUT_merge.csv and OUTPUT_recapture.txt; --plan prints the plan only\n"
       "       korvid --clean [--yes] FOLDER...  list the temporary files interrupted runs left\n"
       "              in the folders (and below), with their sizes; --yes removes them\n");
 }
@@ -223,6 +227,7 @@ int main(int argc, char** argv) {
   if (args[0] == "--frames") {
     return korvid::graphs::RunFramesCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
   }
+  if (args[0] == "--merge") return korvid::commands::RunMergeOption({args.begin() + 1, args.end()});
   if (args[0] == "--clean") {
     return korvid::commands::RunCleanCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
   }
