@@ -34,8 +34,8 @@ class MergeRefused : public UserError {
 };
 
 struct MergeOptions {
-  std::filesystem::path output;  // the merged AVI file
-  std::optional<int> type;       // 1 or 2; nothing: the first capture's
+  std::filesystem::path output{};  // the merged AVI file
+  std::optional<int> type{};     // 1 or 2; nothing: the first capture's
   bool force = false;            // leave out captures that match nothing
   bool planOnly = false;         // work out the plan and the damage left, write nothing
 };

@@ -29,15 +29,16 @@ bool PackSound(const std::uint8_t* pack) {
   return IsUsablePack(copy, header);
 }
 
-bool PackBlockSound(const std::uint8_t* block, BlockKind kind) {
-  if (kind == BlockKind::kSubcode) {
-    for (std::size_t i = 0; i < 6; ++i)
-      if (!PackSound(block + 3 + 8 * i + 3)) return false;
-    return true;
+// The packs the block holds, or nothing when one of them is unsound.
+std::optional<std::size_t> SoundPacks(const std::uint8_t* block, BlockKind kind) {
+  const std::size_t slots = kind == BlockKind::kSubcode ? 6 : 15;
+  std::size_t present = 0;
+  for (std::size_t i = 0; i < slots; ++i) {
+    const std::uint8_t* pack = kind == BlockKind::kSubcode ? block + 3 + 8 * i + 3 : block + 3 + 5 * i;
+    if (!PackSound(pack)) return std::nullopt;
+    if (pack[0] != kNoPack) ++present;
   }
-  for (std::size_t i = 0; i < 15; ++i)
-    if (!PackSound(block + 3 + 5 * i)) return false;
-  return true;
+  return present;
 }
 
 bool SameBlock(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b, std::size_t offset) {
@@ -59,7 +60,7 @@ void BlockMerger::Judge(std::span<const std::uint8_t> frame, std::vector<std::ui
       case BlockKind::kVideo: bad[b] = (block[3] & 0xF0) != 0 ? kDamaged : kClean; break;
       case BlockKind::kAudio: bad[b] = b < audio.size() && audio[b] != 0 ? kDamaged : kClean; break;
       case BlockKind::kSubcode:
-      case BlockKind::kVaux: bad[b] = PackBlockSound(block, kind) ? kClean : kDamaged; break;
+      case BlockKind::kVaux: bad[b] = SoundPacks(block, kind) ? kClean : kDamaged; break;
       case BlockKind::kHeader: break;
     }
   }
@@ -108,16 +109,20 @@ BlockMergeOutcome BlockMerger::Merge(std::span<const std::span<const std::uint8_
       if (from[b] == base) ++(kind == BlockKind::kVideo ? outcome.videoLeft : outcome.audioLeft);
       continue;
     }
-    // Pack areas carry no damage flag: the reading most sound copies share.
-    std::size_t bestVotes = 0;
+    // Pack areas carry no damage flag. A deck that misreads them leaves
+    // packs out, so the sound reading with the most packs wins, then the
+    // one most copies share.
+    if (kind == BlockKind::kHeader) continue;
+    std::pair<std::size_t, std::size_t> best{0, 0};
     for (std::size_t c = 0; c < copies.size(); ++c) {
       if (bad_[c][b] != kClean) continue;
+      const std::size_t packs = SoundPacks(copies[c].data() + offset, kind).value_or(0);
       std::size_t votes = 0;
       for (std::size_t d = 0; d < copies.size(); ++d)
         if (bad_[d][b] == kClean && SameBlock(copies[c], copies[d], offset)) ++votes;
-      const bool better = votes > bestVotes || (votes == bestVotes && c == base);
-      if (better) {
-        bestVotes = votes;
+      const std::pair<std::size_t, std::size_t> score{packs, votes};
+      if (score > best || (score == best && c == base)) {
+        best = score;
         from[b] = c;
       }
     }

@@ -3,10 +3,10 @@
 // block from a copy whose STA nibble says it was read cleanly, each audio
 // block from a copy whose samples there hold no error code (and whose
 // AAUX source pack agrees with the frame's, so the samples mean the same),
-// and the header, subcode and VAUX blocks from the copy most copies agree
-// with among those whose packs are sound. Everything else comes from the
-// copy with the fewest damaged blocks, so a frame no copy read cleanly is
-// that copy exactly.
+// and each subcode and VAUX block from the copy whose packs there are sound
+// and most, then the reading most copies share. Everything else comes from
+// the copy with the fewest damaged blocks, so a frame no copy read cleanly
+// is that copy exactly.
 
 #include <cstddef>
 #include <cstdint>
