@@ -234,9 +234,12 @@ void MergeJob::MergeFrames(JobProgress& progress) {
 }
 
 void MergeJob::Run(JobProgress& progress) {
-  Align(progress);
-  if (progress.StopRequested()) return;
-  MergeFrames(progress);
+  if (!aligned_) {
+    Align(progress);
+    if (progress.StopRequested()) return;
+    aligned_ = true;
+  }
+  if (stage_ == MergeStage::kMerge && !completed_) MergeFrames(progress);
 }
 
 std::string MergeJob::PlanReport() const {

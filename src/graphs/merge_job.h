@@ -44,6 +44,11 @@ struct MergeOptions {
 std::filesystem::path MergeCsvPath(const std::filesystem::path& output);
 std::filesystem::path MergeRecapturePath(const std::filesystem::path& output);
 
+// What Run does: line the captures up only, so that the plan can be shown
+// before anything is written, or go on to merge (lining up first when
+// that has not been done).
+enum class MergeStage { kLineUp, kMerge };
+
 class MergeJob : public Job {
  public:
   // Opens the captures. Throws NothingToConvert for a file without DV,
@@ -55,6 +60,7 @@ class MergeJob : public Job {
   std::int64_t Duration() const;
   // Throws MergeRefused for a capture that matched nothing (unless forced).
   void Run(JobProgress& progress) override;
+  void SetStage(MergeStage stage) { stage_ = stage; }
 
   // After Run: the plan, with the damage left when the merge got that far.
   const MergePlan& Plan() const { return plan_; }
@@ -73,6 +79,8 @@ class MergeJob : public Job {
   MergePlan plan_;
   media::PassAligner aligner_;
   std::vector<FrameLeft> left_;
+  MergeStage stage_ = MergeStage::kMerge;
+  bool aligned_ = false;
   bool completed_ = false;
 };
 
