@@ -3,6 +3,7 @@
 #include "commands/job_runner.h"
 #include "commands/run_outputs.h"
 #include "graphs/merge_job.h"
+#include "resources/string_table.h"
 
 namespace korvid::commands {
 
@@ -31,6 +32,33 @@ std::optional<std::filesystem::path> MergeSelectedCaptures(const std::vector<std
   if (!job.Completed()) return std::nullopt;
   Outputs().Wrote(output, existed);
   return output;
+}
+
+void MergeSelectedEntries(RunContext& context, ConversionServices& services) {
+  std::vector<const media::TAfficherFichier*> selected;
+  std::vector<std::filesystem::path> captures;
+  for (const int index : context.list.SelectedIndexes()) {
+    const media::TAfficherFichier* record = context.list.Entry(index).record.get();
+    selected.push_back(record);
+    if (record != nullptr) captures.emplace_back(record->fullName);
+  }
+  if (!CanMergeSelection(selected)) {
+    context.host.Ask(MessageKind::kWarning, std::string(resources::Str(resources::Text::kMergeNeedsCaptures)),
+                     Buttons::kOk);
+    return;
+  }
+  if (context.lockListCommands) context.lockListCommands(true);
+  std::optional<std::filesystem::path> merged;
+  try {
+    GaugeShown gauge(context.host, &services.timer, true);
+    context.host.SetStatusText(std::string(resources::Str(resources::Text::kMergingCaptures)));
+    merged = MergeSelectedCaptures(captures, services);
+  } catch (const UserError& error) {
+    context.host.Ask(MessageKind::kError, error.what(), Buttons::kOk);
+  }
+  if (context.lockListCommands) context.lockListCommands(false);
+  context.host.SetStatusText({});
+  if (merged) context.list.AddFile(merged->string());
 }
 
 }  // namespace korvid::commands

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "commands/conversion_commands.h"
+#include "commands/runners.h"
 #include "media/video_record.h"
 
 namespace korvid::commands {
@@ -24,5 +25,11 @@ bool CanMergeSelection(const std::vector<const media::TAfficherFichier*>& select
 // stopped merge writes nothing). Throws the job's UserError on failure.
 std::optional<std::filesystem::path> MergeSelectedCaptures(const std::vector<std::filesystem::path>& captures,
                                                            ConversionServices& services);
+
+// The window's command over the list's selection, in list order: the
+// status text, gauge and locked list of a conversion, a message for a
+// selection that cannot be merged or a merge that failed, and the merged
+// file added to the list.
+void MergeSelectedEntries(RunContext& context, ConversionServices& services);
 
 }  // namespace korvid::commands

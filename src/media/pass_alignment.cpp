@@ -68,6 +68,35 @@ std::int64_t PassAligner::FindOnTimeline(std::int32_t frame, const FrameFingerpr
   return best;
 }
 
+void PassAligner::Reclaim(std::int64_t at) {
+  // While lost, the capture was looked for only now and then: the frames
+  // just before the one found may be on the timeline just before it.
+  PassLining& pass = passes_.back();
+  const std::size_t column = PassIndex();
+  std::int64_t pos = at - 1;
+  while (joining_.size() > joining_open_ && pos > last_) {
+    const Joining& join = joining_.back();
+    std::int64_t found = -1;
+    for (std::int64_t q = pos; q > last_ && q >= pos - kLookBack; --q) {
+      if (CompareFrames(timeline_[static_cast<std::size_t>(q)].print, join.print).likeness == FrameLikeness::kSame) {
+        found = q;
+        break;
+      }
+    }
+    if (found < 0) return;
+    TimelineFrame& entry = timeline_[static_cast<std::size_t>(found)];
+    if (entry.copy[column] == kNoFrame) {
+      entry.copy[column] = join.frame;
+      CompleteFingerprint(entry.print, join.print);
+      pass.matched += 1;
+    } else {
+      pass.repeats += 1;
+    }
+    joining_.pop_back();
+    pos = found - 1;
+  }
+}
+
 void PassAligner::AddFrame(std::int32_t frame, const FrameFingerprint& print) {
   if (passes_.empty()) throw std::logic_error("a frame before its capture");
   PassLining& pass = passes_.back();
@@ -85,6 +114,7 @@ void PassAligner::AddFrame(std::int32_t frame, const FrameFingerprint& print) {
       pass.matched += 1;
     }
     if (at > last_) {
+      Reclaim(at);
       for (; joining_open_ < joining_.size(); ++joining_open_) joining_[joining_open_].before = at;
       last_ = at;
     }

@@ -59,6 +59,7 @@ class PassAligner {
   };
   std::int64_t FindOnTimeline(std::int32_t frame, const FrameFingerprint& print) const;
   void Consider(std::int64_t at, const FrameFingerprint& print, std::int64_t& best, std::size_t& best_agreeing) const;
+  void Reclaim(std::int64_t at);
   std::size_t PassIndex() const { return passes_.size() - 1; }
 
   std::vector<TimelineFrame> timeline_;

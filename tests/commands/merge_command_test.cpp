@@ -14,16 +14,16 @@ namespace {
 using test::StandardSample;
 using test::TempDir;
 
-struct Run {
+struct Outcome {
   int status = -1;
   std::string out;
   std::string err;
 };
 
-Run Merge(const std::vector<std::string>& arguments) {
+Outcome Merge(const std::vector<std::string>& arguments) {
   std::ostringstream out;
   std::ostringstream err;
-  Run run;
+  Outcome run;
   run.status = RunMergeCommand(arguments, out, err);
   run.out = out.str();
   run.err = err.str();
@@ -40,13 +40,13 @@ TEST(MergeCommand, PlanPrintsAndWritesNothingWhileARunWritesAllThree) {
   TempDir dir;
   const std::string type1 = StandardSample("pal_type1.avi").string();
   const std::string type2 = StandardSample("pal_type2.avi").string();
-  const Run plan = Merge({"--plan", (dir / "m.avi").string(), type1, type2});
+  const Outcome plan = Merge({"--plan", (dir / "m.avi").string(), type1, type2});
   EXPECT_EQ(plan.status, 0) << plan.err;
   EXPECT_NE(plan.out.find("capture 2: " + type2), std::string::npos) << plan.out;
   EXPECT_NE(plan.out.find("no frame is damaged"), std::string::npos) << plan.out;
   EXPECT_TRUE(Entries(dir.path()).empty());
 
-  const Run run = Merge({"--type", "2", (dir / "m.avi").string(), type1, type2});
+  const Outcome run = Merge({"--type", "2", (dir / "m.avi").string(), type1, type2});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out.rfind(plan.out, 0), 0u) << run.out;
   for (const char* name : {"m.avi", "m_merge.csv", "m_recapture.txt"})
@@ -60,11 +60,11 @@ TEST(MergeCommand, RefusalsAndWrongArgumentsExitTwoAndWriteNothing) {
   const std::string type1 = StandardSample("pal_type1.avi").string();
   const std::string other = StandardSample("two_scenes.avi").string();
 
-  const Run unrelated = Merge({out, type1, other});
+  const Outcome unrelated = Merge({out, type1, other});
   EXPECT_EQ(unrelated.status, 2);
   EXPECT_NE(unrelated.err.find(other + " has no frame in common"), std::string::npos) << unrelated.err;
 
-  const Run systems = Merge({out, type1, StandardSample("ntsc_type2.avi").string()});
+  const Outcome systems = Merge({out, type1, StandardSample("ntsc_type2.avi").string()});
   EXPECT_EQ(systems.status, 2);
   EXPECT_NE(systems.err.find("one TV system"), std::string::npos) << systems.err;
 
@@ -74,11 +74,11 @@ TEST(MergeCommand, RefusalsAndWrongArgumentsExitTwoAndWriteNothing) {
   EXPECT_EQ(Merge({type1, type1, StandardSample("pal_type2.avi").string()}).status, 2);
   EXPECT_TRUE(Entries(dir.path()).empty());
 
-  const Run missing = Merge({out, type1, (dir / "absent.avi").string()});
+  const Outcome missing = Merge({out, type1, (dir / "absent.avi").string()});
   EXPECT_EQ(missing.status, 1);
   EXPECT_NE(missing.err.find("absent.avi"), std::string::npos) << missing.err;
 
-  const Run forced = Merge({"--force", out, type1, other});
+  const Outcome forced = Merge({"--force", out, type1, other});
   EXPECT_EQ(forced.status, 0) << forced.err;
   EXPECT_NE(forced.out.find("not used"), std::string::npos) << forced.out;
 }

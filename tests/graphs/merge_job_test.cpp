@@ -37,10 +37,11 @@ std::vector<Frame> ReadFrames(const std::filesystem::path& path) {
   return frames;
 }
 
-std::vector<Frame> CleanCapture(const TempDir& dir, media::DvAudioMode audio = media::DvAudioMode::k48k16Bit2Ch) {
+std::vector<Frame> CleanCapture(const TempDir& dir, media::DvAudioMode audio = media::DvAudioMode::k48k16Bit2Ch,
+                                int frames = 40) {
   samples::DvClipSpec spec;
   spec.dv_type = 1;
-  spec.frames = 40;
+  spec.frames = frames;
   spec.audio = audio;
   const auto path = dir / "clean.avi";
   samples::WriteDvClip(path, spec);
@@ -264,6 +265,25 @@ TEST(MergeJob, RepairsTwelveBitSoundIntoTheTypeAsked) {
       EXPECT_EQ(std::memcmp(&merged[t][blk * kB], &clean[t][blk * kB], kB), 0) << "frame " << t << " block " << blk;
     }
   }
+}
+
+// A capture without timecode that starts long before the other is found
+// by its content once it reaches the other's first frame: no frame of the
+// stretch in common becomes a second copy on the timeline.
+TEST(MergeJob, LinesUpByContentACaptureThatStartsLongBefore) {
+  TempDir dir;
+  const std::vector<Frame> clean = CleanCapture(dir, media::DvAudioMode::k48k16Bit2Ch, 80);
+  Pass late = MakePass(clean, Range(55, 80), 1, {});
+  Pass early = MakePass(clean, Range(0, 80), 2, {});
+  BlankTimecodes(early.frames);
+  WritePass(dir / "late.avi", late.frames, 2);
+  WritePass(dir / "early.avi", early.frames, 1);
+  const auto out = dir / "merged.avi";
+  const MergeJob job = RunMerge({dir / "late.avi", dir / "early.avi"}, {.output = out});
+  EXPECT_EQ(job.Plan().timelineFrames, clean.size());
+  EXPECT_EQ(job.Plan().passes[0].offset, 55u);
+  EXPECT_EQ(job.Plan().passes[1].shared, 25u);
+  EXPECT_EQ(ReadFrames(out).size(), clean.size());
 }
 
 // A capture of another recording shares no frame: refused by name, and

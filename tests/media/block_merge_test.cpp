@@ -17,7 +17,10 @@ namespace {
 
 using Frame = std::vector<std::uint8_t>;
 
-std::size_t VideoBlock(std::size_t sequence, std::size_t n) { return sequence * kDifBlocksPerSequence + 7 + n; }
+// Video block n (0-134) of a sequence: an audio block before every 15.
+std::size_t VideoBlock(std::size_t sequence, std::size_t n) {
+  return sequence * kDifBlocksPerSequence + 7 + n + n / 15;
+}
 std::size_t AudioBlock(std::size_t sequence, std::size_t a) {
   return sequence * kDifBlocksPerSequence + AudioBlockIndex(a);
 }
@@ -83,7 +86,13 @@ TEST(BlockMerge, RealFrameDamagedDifferentlyInTwoCopiesComesBackExactly) {
 // Where no copy read a block, the frame is the least damaged copy as it
 // stands, and those blocks are counted as left.
 TEST(BlockMerge, BlocksNoCopyReadStayAsTheLeastDamagedCopyHasThem) {
-  const Frame clean = test::BlankDvFrame(DvSystem::k625_50);
+  Frame clean = test::BlankDvFrame(DvSystem::k625_50);
+  for (std::size_t s = 0; s < 12; ++s)
+    for (std::size_t n = 0; n < 135; ++n) {
+      std::uint8_t* block = &clean[VideoBlock(s, n) * kDifBlockBytes];
+      block[3] = 0x00;  // STA 0: read cleanly
+      std::memset(block + 4, static_cast<int>(n), kDifBlockBytes - 4);
+    }
   Frame a = clean;
   Frame b = clean;
   ConcealVideo(a, VideoBlock(2, 5));
