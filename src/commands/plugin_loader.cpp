@@ -52,6 +52,15 @@ std::optional<std::string> TextOf(korvid_get_text_fn function) {
   return PluginAnswerText(buffer);
 }
 
+// Preset to 0 so that an export that writes nothing reports no version.
+std::int32_t AbiVersionOf(void* handle) {
+  const auto versionOf = Export<korvid_get_version_fn>(handle, "GETPLUGIN_ABIVERSION");
+  if (versionOf == nullptr) return kUnversionedPluginAbi;
+  std::int32_t version = 0;
+  versionOf(&version);
+  return version;
+}
+
 std::vector<fs::path> LibrariesIn(const fs::path& folder) {
   std::vector<fs::path> files;
   std::error_code error;
@@ -121,6 +130,13 @@ PluginListing PluginSet::LoadLibrary(const fs::path& file, FileActionRegistry& r
     if (text.into == &listing.type) {
       listing.skipped = PluginTypeFault(listing.type);
       if (!listing.skipped.empty()) return listing;
+      // One of ours, built for an interface this program may not speak:
+      // nothing else is asked of it.
+      listing.skipped = PluginAbiFault(AbiVersionOf(handle));
+      if (!listing.skipped.empty()) {
+        listing.faulty = true;
+        return listing;
+      }
     }
   }
 

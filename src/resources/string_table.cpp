@@ -437,6 +437,8 @@ constexpr std::array<Entry, kTextCount> kTexts = {{
     {Text::kPluginTextUnterminated, "its %s text does not end within the buffer"},
     {Text::kPluginWrongType, "its type \"%s\" is not korvid_0005"},
     {Text::kPluginActionCount, "it reports %s actions (at most %s are allowed)"},
+    {Text::kPluginAbiUnset, "it reports no plug-in interface version (0)"},
+    {Text::kPluginAbiVersion, "it is built for plug-in interface version %s; this Korvid loads versions %s to %s"},
     {Text::kPluginBadAction, "its action number %s is not usable: %s"},
     {Text::kPluginActionMissing, "it gives no action"},
     {Text::kPluginActionTooSmall, "its structure has %s bytes, fewer than %s"},

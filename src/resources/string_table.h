@@ -452,6 +452,8 @@ enum class Text {
   kPluginTextUnterminated,
   kPluginWrongType,
   kPluginActionCount,
+  kPluginAbiUnset,
+  kPluginAbiVersion,
   kPluginBadAction,
   kPluginActionMissing,
   kPluginActionTooSmall,
