@@ -1,7 +1,6 @@
 #include "commands/merge_command.h"
 
 #include <chrono>
-#include <iostream>
 #include <optional>
 
 #include "commands/process_flags.h"
@@ -105,9 +104,9 @@ int RunMergeCommand(const std::vector<std::string>& arguments, std::ostream& out
   }
 }
 
-int RunMergeOption(const std::vector<std::string>& arguments) {
+int RunMergeOption(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
   InstallStopSignals(Flags());
-  return RunMergeCommand(arguments, std::cout, std::cerr);
+  return RunMergeCommand(arguments, out, err);
 }
 
 }  // namespace korvid::commands

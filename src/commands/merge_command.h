@@ -16,7 +16,8 @@ namespace korvid::commands {
 // captures that cannot be merged as asked; 128 + the signal that stopped it.
 int RunMergeCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
 
-// The same on the process's standard output and error.
-int RunMergeOption(const std::vector<std::string>& arguments);
+// The option as the program runs it: a stop signal (SIGINT, SIGTERM,
+// SIGHUP) ends the merge at its next frame with nothing written.
+int RunMergeOption(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
 
 }  // namespace korvid::commands

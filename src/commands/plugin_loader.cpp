@@ -13,6 +13,7 @@
 #include "resources/printable_text.h"
 #include "resources/product.h"
 #include "resources/string_table.h"
+#include "resources/program_files.h"
 
 #ifndef KORVID_PLUGIN_INSTALL_DIR
 #error "KORVID_PLUGIN_INSTALL_DIR names the installed plug-in folder under the prefix"
@@ -88,9 +89,8 @@ std::vector<fs::path> PluginFoldersFor(const fs::path& executable, const std::st
 }
 
 std::vector<fs::path> DefaultPluginFolders() {
-  std::error_code error;
-  const fs::path executable = fs::read_symlink("/proc/self/exe", error);
-  if (error) return {};
+  const fs::path executable = resources::FrontProgram();
+  if (executable.empty()) return {};
   const char* xdg = std::getenv("XDG_DATA_HOME");
   const char* home = std::getenv("HOME");
   return PluginFoldersFor(executable, xdg != nullptr ? xdg : "", home != nullptr ? home : "");

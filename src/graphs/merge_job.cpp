@@ -5,7 +5,6 @@
 #include <system_error>
 #include <utility>
 
-#include "graphs/dv_type_jobs.h"
 #include "graphs/frame_log.h"
 #include "graphs/frame_time.h"
 #include "media/atomic_output.h"

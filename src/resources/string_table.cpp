@@ -421,9 +421,9 @@ constexpr std::array<Entry, kTextCount> kTexts = {{
     {Text::kSkipNoScnFile, "the file has no scn file"},
     {Text::kSkipAnsweredNo, "the question was answered No"},
     {Text::kSkipFoundByScan, "found by scanning a folder: only files named on the command line are deleted"},
-    {Text::kPathNotFound, "%s: skipped, no such file or folder"},
-    {Text::kPathTooLong, "%s: skipped, path too long"},
-    {Text::kNotRegularFile, "%s: skipped, not a regular file"},
+    {Text::kPathNotFound, "no such file or folder"},
+    {Text::kPathTooLong, "path too long"},
+    {Text::kNotRegularFile, "not a regular file"},
     {Text::kUnknownSwitch, "korvid: '%s' in '%s' is no switch; nothing was run (korvid /? lists the switches)\n"},
     {Text::kRenameFailed, "Impossible to rename %s to %s: %s"},
     {Text::kNameHoldsSeparator, "the name made from the preferences holds a path separator"},
@@ -462,6 +462,7 @@ constexpr std::array<Entry, kTextCount> kTexts = {{
     {Text::kPluginNameLeavesFolder, "the renaming format would move it into another folder"},
     {Text::kPluginSkipped, "korvid: the plug-in %s was skipped: %s\n"},
     {Text::kNoDvVideo, "%s holds no DV video"},
+    {Text::kProgramFault, "program fault (please report it): %s"},
 }};
 
 constexpr bool InEnumOrder() {

@@ -477,6 +477,7 @@ enum class Text {
   kPluginNameLeavesFolder,
   kPluginSkipped,
   kNoDvVideo,
+  kProgramFault,
 
   kCount
 };

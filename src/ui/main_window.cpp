@@ -200,6 +200,7 @@ void TUIForm::BuildPlayerFrame() {
   session_->SetSceneStartHook([this](std::int32_t frame) { player_->ShowSceneStart(frame); });
 
   copyMenu_ = new QMenu(this);
+  copyMenu_->setObjectName(QStringLiteral("CopyPopup"));
   const std::pair<Text, QLabel*> copies[] = {
       {Text::kCopyDatecode, player_->labDatecode}, {Text::kCopyTimecode, player_->LabTimecode},
       {Text::kCopyCodec, player_->LabCodec},       {Text::kCopyImageSize, player_->LabImage},
@@ -217,9 +218,6 @@ void TUIForm::BuildPlayerFrame() {
           [this, info](const QPoint& at) { copyMenu_->popup(info->mapToGlobal(at)); });
 }
 
-QList<QAction*> TUIForm::CopyActions() const { return copyMenu_->actions(); }
-QWidget* TUIForm::SettingsPanel() const { return panels_->settings; }
-QWidget* TUIForm::AboutPanel() const { return panels_->about; }
 QWidget* TUIForm::EmptyListHelp() const { return panels_->emptyHelp; }
 
 bool TUIForm::ListShown() const { return width() > kListLeft; }
@@ -369,19 +367,9 @@ void TUIForm::FirstPaint() {
 
 void TUIForm::RunVisibleCommandLine() {
   list::VideoList& list = session_->List();
-  std::set<std::string> named;
   ++running_;
-  list.BeginBatch(std::string(resources::Str(Text::kLoadingFiles)));
-  for (const std::string& parameter : setup_.parameters) {
-    if (commands::IsSwitchParameter(parameter)) continue;
-    std::error_code error;
-    if (std::filesystem::is_directory(parameter, error)) {
-      if (!list::ScanInBatch(list, parameter, false)) break;
-    } else if (const int index = list.AddFile(parameter); index >= 0) {
-      named.insert(list.Entry(index).record->fullName);
-    }
-  }
-  list.EndBatch();
+  // A parameter that names nothing is left out, as a drop of it would be.
+  std::set<std::string> named = commands::ListParameters(list, setup_.parameters, {}).named;
   const commands::VisibleRunPlan plan = commands::ExamineVisibleRun(setup_.parameters);
   commands::ProcessFlags& flags = session_->Context().flags;
   const std::string refused = commands::RefusedSwitches(setup_.parameters, session_->Commands().registry);

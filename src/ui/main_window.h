@@ -58,15 +58,7 @@ class TUIForm final : public QMainWindow {
   commands::CoreSession& Session() { return *session_; }
   // The widget action of the core action `name`, or null.
   QAction* Action(const std::string& name) const;
-  QList<QAction*> CopyActions() const;
-  QListView* ListControl() const { return lb_; }
-  QLabel* ListCaption() const { return labFichiers_; }
-  QLabel* StatusText() const { return status_; }
-  QWidget* SettingsPanel() const;
-  QWidget* AboutPanel() const;
   QWidget* EmptyListHelp() const;
-  TRiffForm* RiffForm() const { return riffForm_; }
-  TBaseFrame* Player() const { return player_; }
   bool ListShown() const;
 
   // The first panel of the status bar; a note stays there for a while.

@@ -86,7 +86,6 @@ class TBaseFrame : public QFrame {
 
   std::optional<PlayerStage> FailureStage() const { return stage_; }
   bool IsPlaying() const { return binding_.IsPlaying(); }
-  bool IsFullScreen() const { return fullScreen_; }
   const PlayerEngine& Engine() const { return binding_.Engine(); }
 
   // Captions of the actions that change with the player's state.
