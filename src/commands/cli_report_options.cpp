@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "commands/clean_command.h"
+#include "commands/merge_command.h"
 #include "graphs/frames_command.h"
 #include "list/info_report.h"
 #include "media/first_frame.h"
@@ -125,6 +126,10 @@ int PrintInfo(const std::vector<std::string>& arguments, ReportStreams streams) 
   return list::RunInfoCommand(arguments, UserDatecodeFormat(), streams.out, streams.err);
 }
 
+int Merge(const std::vector<std::string>& arguments, ReportStreams streams) {
+  return RunMergeOption(arguments, streams.out, streams.err);
+}
+
 int Clean(const std::vector<std::string>& arguments, ReportStreams streams) {
   return RunCleanCommand(arguments, streams.out, streams.err);
 }
@@ -147,6 +152,11 @@ constexpr std::array kReportOptions{
                  "       korvid --clean [--yes] FOLDER...  list the temporary files interrupted runs left\n"
                  "              in the folders (and below), with their sizes; --yes removes them\n",
                  false, Clean},
+    ReportOption{"--merge",
+                 "       korvid --merge [--plan] [--force] [--type 1|2] OUTPUT.avi PASS.avi PASS.avi...\n"
+                 "              several captures of one tape merged block by block into OUTPUT.avi, with\n"
+                 "              OUTPUT_merge.csv and OUTPUT_recapture.txt; --plan prints the plan only\n",
+                 false, Merge},
 };
 
 }  // namespace

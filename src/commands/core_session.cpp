@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <utility>
 
+#include "commands/merge_commands.h"
 #include "list/playlist.h"
 #include "media/avi_stream_analysis.h"
 #include "resources/product.h"
@@ -110,5 +111,7 @@ std::string CoreSession::Shutdown(DefaultPlaylist playlist) {
   }
   return {};
 }
+
+void CoreSession::MergeSelection() { MergeSelectedEntries(context_, conversion_); }
 
 }  // namespace korvid::commands

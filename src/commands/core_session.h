@@ -102,6 +102,9 @@ class CoreSession {
   // Korvid, as every start does with the stored value.
   void SetSendTo(bool on);
 
+  // The window's merge of the selected captures (commands/merge_commands.h).
+  void MergeSelection();
+
   // The player's view of a scene scan: shows each new scene's first frame.
   void SetSceneStartHook(std::function<void(std::int32_t frame)> hook) { scenes_.showSceneStart = std::move(hook); }
 

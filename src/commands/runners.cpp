@@ -149,29 +149,6 @@ void RunSingle(const tFileAction& action, const media::TAfficherFichier* entry, 
   FinishSingleRun(context, fullRefresh);
 }
 
-// Hides the gauge and stops its timer again however the execution ends.
-class GaugeShown {
- public:
-  GaugeShown(CommandHost& host, ConvertTimer* timer, bool shown) : host_(host), timer_(timer), shown_(shown) {
-    if (!shown_) return;
-    host_.ShowGauge(true);
-    host_.SetGauge(0);
-    if (timer_ != nullptr) timer_->Enable();
-  }
-  ~GaugeShown() {
-    if (!shown_) return;
-    if (timer_ != nullptr) timer_->Disable();
-    host_.ShowGauge(false);
-  }
-  GaugeShown(const GaugeShown&) = delete;
-  GaugeShown& operator=(const GaugeShown&) = delete;
-
- private:
-  CommandHost& host_;
-  ConvertTimer* timer_;
-  bool shown_;
-};
-
 // Holds CommandRunning for the length of a run; refused when another run
 // already holds it. A run's outputs never replace one another.
 class OneRunAtATime {

@@ -57,6 +57,29 @@ struct RunContext {
   ConvertTimer* progressTimer;
 };
 
+// Hides the gauge and stops its timer again however the execution ends.
+class GaugeShown {
+ public:
+  GaugeShown(CommandHost& host, ConvertTimer* timer, bool shown) : host_(host), timer_(timer), shown_(shown) {
+    if (!shown_) return;
+    host_.ShowGauge(true);
+    host_.SetGauge(0);
+    if (timer_ != nullptr) timer_->Enable();
+  }
+  ~GaugeShown() {
+    if (!shown_) return;
+    if (timer_ != nullptr) timer_->Disable();
+    host_.ShowGauge(false);
+  }
+  GaugeShown(const GaugeShown&) = delete;
+  GaugeShown& operator=(const GaugeShown&) = delete;
+
+ private:
+  CommandHost& host_;
+  ConvertTimer* timer_;
+  bool shown_;
+};
+
 inline constexpr std::string_view kAllAnswerLine = "If you type \"All\", no more confimation will be asked for.";
 
 // The status text while the action runs on a file: MonoMessage with its

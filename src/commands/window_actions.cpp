@@ -143,6 +143,7 @@ ActionList MainWindowActions() {
       {"amCorrigerCodec"},
       {"amDatecodeSubtitles"},
       {"amFrameLog"},
+      {"afFusionnerCaptures", Text::kafFusionnerCapturesCaption, kMulti},
   };
   std::vector<WindowAction> actions;
   for (const Row& row : rows) actions.push_back(Make(row));
@@ -193,7 +194,8 @@ MainMenu MainWindowMenu() {
   menu.push_back({std::string(Str(Text::kConvertMenu)),
                   {Item("amDVType1"), Item("amDVType2"), Item("amConvertirDV"), Separator(), Item("amNTSC"),
                    Item("amPal"), Separator(), Item("amIncrusterDatecode"), Item("amDecalerHoraire"),
-                   Item("amExtraireAudio"), Separator(), Item("amExporterMp4")}});
+                   Item("amExtraireAudio"), Separator(), Item("amExporterMp4"), Separator(),
+                   Item("afFusionnerCaptures")}});
   menu.push_back(
       {std::string(Str(Text::kScenesMenu)),
        {Item("amCreerScenes"), Item("amSupprimerScenes"), Item("amScenesText"), Separator(),

@@ -30,23 +30,6 @@ constexpr std::array<Column, 9> kColumns{{
     {"audio_blocks_with_error_samples", "audioBlocksWithErrorSamples"},
 }};
 
-std::string TimecodeField(const media::TTimecode& tc) {
-  if (!media::HasTimecode(tc)) return {};
-  char text[32] = {};
-  std::snprintf(text, sizeof text, "%02d:%02d:%02d:%02d", tc.hours, tc.minutes, tc.seconds, tc.frames);
-  return text;
-}
-
-// ISO 8601, local time as recorded: the camcorder's zone is not known.
-std::string RecordedField(const media::TDatecode& dc) {
-  const std::optional<settings::DateTimeValue> value = RecordingValue(dc);
-  if (!value) return {};
-  char text[48] = {};
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", value->year, value->month, value->day,
-                value->hour, value->minute, value->second);
-  return text;
-}
-
 std::string Count(std::optional<std::size_t> count) { return count ? std::to_string(*count) : std::string(); }
 
 // Each field as its CSV text (empty: none) and what it is in JSON.
@@ -57,6 +40,22 @@ struct Field {
 };
 
 }  // namespace
+
+std::string TimecodeField(const media::TTimecode& tc) {
+  if (!media::HasTimecode(tc)) return {};
+  char text[32] = {};
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d:%02d", tc.hours, tc.minutes, tc.seconds, tc.frames);
+  return text;
+}
+
+std::string RecordedField(const media::TDatecode& dc) {
+  const std::optional<settings::DateTimeValue> value = RecordingValue(dc);
+  if (!value) return {};
+  char text[48] = {};
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", value->year, value->month, value->day,
+                value->hour, value->minute, value->second);
+  return text;
+}
 
 FrameLogFormatter::FrameLogFormatter(media::FrameRate rate, FrameLogStyle style,
                                      std::optional<media::DvAudioInfo> file_sound)

@@ -13,6 +13,12 @@
 
 namespace korvid::graphs {
 
+// The texts frame logs give a frame's timecode and recording date and
+// time in; empty for none. The recording time is ISO 8601 local time as
+// recorded: the camcorder's zone is not known.
+std::string TimecodeField(const media::TTimecode& tc);
+std::string RecordedField(const media::TDatecode& dc);
+
 enum class FrameLogStyle { kCsv, kJsonLines };
 
 class FrameLogFormatter {

@@ -64,6 +64,7 @@ std::optional<std::size_t> DifBlockErrorCounter::CountAudio(std::span<const std:
 DifBlockErrors DifBlockErrorCounter::Count(std::span<const std::uint8_t> frame,
                                            const std::optional<DvAudioInfo>& file_sound) {
   DifBlockErrors errors;
+  marked_.clear();
   const std::optional<DvSystem> system = DetectDvSystem(frame);
   if (!system) return errors;
   const std::size_t blocks =

@@ -33,6 +33,10 @@ class DifBlockErrorCounter {
   // were lost with its sound still has its error codes counted.
   DifBlockErrors Count(std::span<const std::uint8_t> frame, const std::optional<DvAudioInfo>& file_sound = {});
 
+  // After Count: one byte per DIF block of the frame, 1 for an audio block
+  // holding an error code; empty when the audio was not counted.
+  std::span<const std::uint8_t> AudioBlockMarks() const { return marked_; }
+
  private:
   struct SampleTable {
     DvSystem system = DvSystem::k525_60;

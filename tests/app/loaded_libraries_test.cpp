@@ -40,7 +40,8 @@ TEST(LoadedLibraries, ReportsLoadNeitherTheWindowNorFfmpeg) {
   const std::string clip = test::StandardSample("pal_type2.avi").string();
   const std::vector<std::vector<std::string>> reports{{"--version"},        {"--help"},        {"--info", clip},
                                                       {"--info", "--json", clip}, {"--datecode", clip}, {"--riff", clip},
-                                                      {"--frames", clip},   {"--clean", home.path().string()}};
+                                                      {"--frames", clip},   {"--clean", home.path().string()},
+                                                      {"--merge", "--plan", (home.path() / "m.avi").string(), clip, clip}};
   for (const std::vector<std::string>& report : reports) {
     SCOPED_TRACE(report.front());
     const std::string log = LoaderLog(home, report);
