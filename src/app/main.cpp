@@ -18,6 +18,9 @@
 #include "commands/clean_command.h"
 #include "commands/command_line.h"
 #include "commands/command_line_run.h"
+#include "commands/correct_clock_option.h"
+#include "commands/scenes_report.h"
+#include "commands/time_zone_option.h"
 #include "commands/housekeeping_commands.h"
 #include "commands/process_flags.h"
 #include "commands/stop_signals.h"
@@ -51,6 +54,12 @@ void PrintUsage() {
       "       korvid --frames [--json] FILE.avi  one line per frame: position, timecode, datecode,\n"
       "              scene starts and damaged blocks (CSV, or JSON lines)\n"
       "       korvid --riff FILE...           the RIFF structure of each file\n"
+      "       korvid --scenes [--json] FILE.avi...  the scenes a scene file would hold, why each was cut,\n"
+      "              and the marks that do not cut; writes nothing\n"
+      "       korvid --correct-clock OFFSET [--from-frame N] FILE.avi...  datecodes from frame N on moved\n"
+      "              by OFFSET (+1d, -0:59:30, +365d6:00) into a new file named with the offset\n"
+      "       korvid --time-zone ZONE ...     read datecodes as local times of ZONE (Europe/Paris) for\n"
+      "              the rest of the command line; otherwise the preference, else the system's zone\n"
       "       korvid --clean [--yes] FOLDER...  list the temporary files interrupted runs left\n"
       "              in the folders (and below), with their sizes; --yes removes them\n");
 }
@@ -184,7 +193,8 @@ int RunWindow(int argc, char** argv, const std::vector<std::string>& parameters)
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> args(argv + 1, argv + argc);
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (const int status = korvid::commands::TakeTimeZoneOption(args); status != 0) return status;
   if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
     std::printf("korvid %s\n", korvid::resources::kProductVersion.data());
     PrintUsage();
@@ -226,6 +236,8 @@ int main(int argc, char** argv) {
   if (args[0] == "--clean") {
     return korvid::commands::RunCleanCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
   }
+  if (args[0] == "--scenes") return korvid::commands::RunScenesOption({args.begin() + 1, args.end()});
+  if (args[0] == "--correct-clock") return korvid::commands::RunCorrectClockOption({args.begin() + 1, args.end()});
   if (args[0] == "--info") {
     return korvid::list::RunInfoCommand({args.begin() + 1, args.end()}, UserDatecodeFormat(), std::cout,
                                         std::cerr);

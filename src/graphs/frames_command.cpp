@@ -6,6 +6,7 @@
 #include "graphs/frame_log.h"
 #include "graphs/scene_detector.h"
 #include "graphs/scene_scan.h"
+#include "settings/run_time_zone.h"
 
 namespace korvid::graphs {
 namespace {
@@ -29,7 +30,15 @@ int RunFramesCommand(const std::vector<std::string>& arguments, std::ostream& ou
     err << "korvid: " << e.what() << "\n";
     return 1;
   }
-  FrameLogFormatter log(reader->Rate(), json ? FrameLogStyle::kJsonLines : FrameLogStyle::kCsv, reader->FileSound());
+  std::optional<settings::RecordingZone> zone;
+  try {
+    zone.emplace(settings::ZoneForThisRun());
+  } catch (const settings::UnknownTimeZone& e) {
+    err << "korvid: " << e.what() << "\n";
+    return 2;
+  }
+  FrameLogFormatter log(reader->Rate(), json ? FrameLogStyle::kJsonLines : FrameLogStyle::kCsv, reader->FileSound(),
+                        *zone);
   std::string pending = log.Header();
   SceneDetector detector;
   detector.Begin(std::nullopt, {});

@@ -472,6 +472,16 @@ enum class Text {
   kPluginNameLeavesFolder,
   kPluginSkipped,
   kNoDvVideo,
+  kCorrectClockCaption,
+  kCorrectClockProgress,
+  kCorrectClockTitle,
+  kCorrectClockOffset,
+  kCorrectClockOffsetHint,
+  kCorrectClockFromFrame,
+  kCorrectClockPreview,
+  kOptionsTimeZone,
+  kOptionsTimeZoneHint,
+  kDatecodeSuspectHint,
 
   kCount
 };
