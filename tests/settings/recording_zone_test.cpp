@@ -1,0 +1,93 @@
+// Datecodes read as local times of a zone, against Python's zoneinfo: a
+// summer and a winter date, both daylight-saving edges of two zones, and
+// the notes that say what was made of an edge.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "settings/recording_zone.h"
+#include "support/test_env.h"
+
+namespace korvid {
+namespace {
+
+using settings::DateTimeValue;
+using settings::RecordedInstant;
+using settings::RecordingZone;
+
+// zoneinfo's reading with fold=0: the earlier of a repeated time, and for
+// a skipped one the offset before the jump, which moves it forward.
+long long PythonEpoch(const std::string& zone, const DateTimeValue& v) {
+  char script[512];
+  std::snprintf(script, sizeof script,
+                "from datetime import datetime\nfrom zoneinfo import ZoneInfo\n"
+                "print(int(datetime(%d,%d,%d,%d,%d,%d,tzinfo=ZoneInfo('%s')).timestamp()))",
+                v.year, v.month, v.day, v.hour, v.minute, v.second, zone.c_str());
+  const test::CommandResult result = test::RunCommand({"python3", "-c", script});
+  EXPECT_EQ(result.exit_code, 0) << script;
+  return std::stoll(result.output);
+}
+
+struct Case {
+  const char* zone;
+  DateTimeValue local;
+  RecordedInstant::Edge edge;
+};
+
+TEST(RecordingZone, AgreesWithZoneinfoInSummerWinterAndOnBothEdges) {
+  KORVID_REQUIRE_PROGRAM("python3");
+  const std::vector<Case> cases = {
+      {"Europe/Paris", {2005, 8, 14, 15, 2, 11}, RecordedInstant::Edge::kNone},
+      {"Europe/Paris", {2005, 1, 14, 15, 2, 11}, RecordedInstant::Edge::kNone},
+      {"Europe/Paris", {2024, 3, 31, 2, 30, 0}, RecordedInstant::Edge::kMissing},
+      {"Europe/Paris", {2024, 10, 27, 2, 30, 0}, RecordedInstant::Edge::kRepeated},
+      {"Europe/Paris", {2024, 10, 27, 3, 0, 0}, RecordedInstant::Edge::kNone},
+      {"America/New_York", {2023, 3, 12, 2, 15, 0}, RecordedInstant::Edge::kMissing},
+      {"America/New_York", {2023, 11, 5, 1, 45, 0}, RecordedInstant::Edge::kRepeated},
+      {"Asia/Tokyo", {2000, 1, 1, 0, 0, 0}, RecordedInstant::Edge::kNone},
+      {"Australia/Lord_Howe", {2024, 4, 7, 1, 45, 0}, RecordedInstant::Edge::kRepeated},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.zone) + " " + std::to_string(c.local.month) + "/" + std::to_string(c.local.day));
+    const auto instant = RecordingZone(c.zone).ToUtc(c.local);
+    ASSERT_TRUE(instant);
+    EXPECT_EQ(instant->utcSeconds, PythonEpoch(c.zone, c.local));
+    EXPECT_EQ(instant->edge, c.edge);
+  }
+}
+
+TEST(RecordingZone, EdgesAreSaidAndTheLocalTimeTakenIsShownWithItsOffset) {
+  const RecordingZone paris("Europe/Paris");
+  const DateTimeValue skipped{2024, 3, 31, 2, 30, 0};
+  const auto moved = paris.ToUtc(skipped);
+  ASSERT_TRUE(moved);
+  EXPECT_EQ(settings::UtcText(moved->utcSeconds), "2024-03-31T01:30:00Z");
+  EXPECT_EQ(settings::OffsetText(*moved), "2024-03-31T03:30:00+02:00");
+  EXPECT_EQ(settings::EdgeNote(skipped, *moved, paris.Name()),
+            "02:30:00 does not exist in Europe/Paris: taken as 03:30:00");
+
+  const DateTimeValue twice{2024, 10, 27, 2, 30, 0};
+  const auto earlier = paris.ToUtc(twice);
+  ASSERT_TRUE(earlier);
+  EXPECT_EQ(settings::OffsetText(*earlier), "2024-10-27T02:30:00+02:00");
+  EXPECT_EQ(settings::EdgeNote(twice, *earlier, paris.Name()), "02:30:00 occurs twice in Europe/Paris: the earlier taken");
+
+  const auto plain = RecordingZone("America/St_Johns").ToUtc({2005, 1, 14, 15, 2, 11});
+  ASSERT_TRUE(plain);
+  EXPECT_EQ(settings::OffsetText(*plain), "2005-01-14T15:02:11-03:30");
+  EXPECT_TRUE(settings::EdgeNote({2005, 1, 14, 15, 2, 11}, *plain, "America/St_Johns").empty());
+}
+
+TEST(RecordingZone, WrongNamesAndImpossibleDatesAreRefused) {
+  EXPECT_THROW(RecordingZone("Europe/Atlantis"), settings::UnknownTimeZone);
+  EXPECT_FALSE(settings::IsKnownTimeZone("Mars/Olympus"));
+  EXPECT_TRUE(settings::IsKnownTimeZone(""));
+  EXPECT_TRUE(settings::IsKnownTimeZone("UTC"));
+  EXPECT_FALSE(RecordingZone("UTC").ToUtc({2005, 2, 29, 0, 0, 0}));
+  EXPECT_FALSE(RecordingZone("UTC").ToUtc({2005, 1, 1, 24, 0, 0}));
+}
+
+}  // namespace
+}  // namespace korvid
