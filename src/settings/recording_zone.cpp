@@ -21,8 +21,8 @@ std::optional<std::string>& Override() {
 // Seconds since the epoch of a local value read as if it were UTC.
 std::int64_t NaiveSeconds(const DateTimeValue& v) {
   using namespace std::chrono;
-  const sys_days days{year{v.year} / month{static_cast<unsigned>(v.month)} / day{static_cast<unsigned>(v.day)}};
-  return std::int64_t{days.time_since_epoch().count()} * 86400 + v.hour * 3600 + v.minute * 60 + v.second;
+  const sys_days date{year{v.year} / month{static_cast<unsigned>(v.month)} / day{static_cast<unsigned>(v.day)}};
+  return std::int64_t{date.time_since_epoch().count()} * 86400 + v.hour * 3600 + v.minute * 60 + v.second;
 }
 
 DateTimeValue FromNaiveSeconds(std::int64_t seconds) {

@@ -4,13 +4,18 @@
 // mediainfo; outputs whole or absent.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <sstream>
+#include <utility>
 #include <string>
 #include <vector>
 
 #include "commands/clock_correction_commands.h"
 #include "commands/correct_clock_option.h"
+#include "graphs/dixmark.h"
+#include "graphs/header_rewrite_job.h"
 #include "graphs/scene_scan.h"
+#include "media/avi_writer.h"
 #include "media/dv_pack_layout.h"
 #include "sample_clip.h"
 #include "settings/preference_table.h"
@@ -149,6 +154,46 @@ TEST_F(CorrectClockTest, WrongArgumentsAndUnrecordableDatesLeaveNoOutput) {
   EXPECT_NE(err_.str().find("cannot be recorded"), std::string::npos) << err_.str();
   EXPECT_NE(err_.str().find("missing.avi"), std::string::npos) << err_.str();
   EXPECT_EQ(names(), std::vector<std::string>{"leap.avi"});
+}
+
+// A damaged chunk is stood in for by the frame before it, as already
+// rewritten: its clock must not move a second time (the hour shift did so).
+TEST_F(CorrectClockTest, AStandInForADamagedFrameIsMovedOnce) {
+  samples::DvClipSpec spec = LeapSpec();
+  spec.dv_type = 1;
+  spec.frames = 20;
+  spec.start = {2005, 8, 14, 15, 2, 11};
+  const fs::path whole = dir_ / "whole.avi";
+  samples::WriteDvClip(whole, spec);
+  auto frames = test::ReadAllDvFrames(whole);
+  const fs::path clip = dir_ / "damaged.avi";
+  {
+    auto writer = media::AviWriter::CreateType1(clip, {media::DvSystem::k625_50, false});
+    for (std::size_t k = 0; k < frames.size(); ++k) {
+      if (k == 10) frames[k].resize(frames[k].size() / 2);
+      writer.WriteVideoFrame(frames[k]);
+    }
+    writer.Close();
+  }
+  graphs::Dixmark hourShift;
+  hourShift.SetEnabled(1);
+  hourShift.SetHourOffset(2);
+  hourShift.SetInPlace(1);
+  const std::vector<std::pair<std::string, std::unique_ptr<graphs::ConversionJob>>> jobs = [&] {
+    std::vector<std::pair<std::string, std::unique_ptr<graphs::ConversionJob>>> made;
+    made.emplace_back("hour shift", std::make_unique<graphs::HeaderRewriteJob>(clip, dir_ / "shifted.avi", hourShift));
+    made.emplace_back("clock", commands::MakeClockCorrectionJob(clip, dir_ / "corrected.avi", 7200, 0));
+    return made;
+  }();
+  for (const auto& [name, job] : jobs) {
+    SCOPED_TRACE(name);
+    graphs::JobProgress progress;
+    job->Run(progress);
+    const auto out = test::ReadAllDvFrames(job->Output());
+    ASSERT_EQ(out.size(), 20u);
+    EXPECT_EQ(out[10], out[9]);
+    EXPECT_EQ(test::FixedDatecode(out[10]), (TDatecode{2005, 8, 14, 17, 2, 11}));
+  }
 }
 
 }  // namespace
