@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,24 +18,30 @@ using settings::DateTimeValue;
 using settings::RecordedInstant;
 using settings::RecordingZone;
 
-// zoneinfo's reading with fold=0: the earlier of a repeated time, and for
-// a skipped one the offset before the jump, which moves it forward.
-long long PythonEpoch(const std::string& zone, const DateTimeValue& v) {
-  char script[512];
-  std::snprintf(script, sizeof script,
-                "from datetime import datetime\nfrom zoneinfo import ZoneInfo\n"
-                "print(int(datetime(%d,%d,%d,%d,%d,%d,tzinfo=ZoneInfo('%s')).timestamp()))",
-                v.year, v.month, v.day, v.hour, v.minute, v.second, zone.c_str());
-  const test::CommandResult result = test::RunCommand({"python3", "-c", script});
-  EXPECT_EQ(result.exit_code, 0) << script;
-  return std::stoll(result.output);
-}
-
 struct Case {
   const char* zone;
   DateTimeValue local;
   RecordedInstant::Edge edge;
 };
+
+// zoneinfo's reading with fold=0: the earlier of a repeated time, and for
+// a skipped one the offset before the jump, which moves it forward. One
+// line of seconds per case.
+std::vector<long long> PythonEpochs(const std::vector<Case>& cases) {
+  std::string script = "from datetime import datetime\nfrom zoneinfo import ZoneInfo\n";
+  for (const Case& c : cases) {
+    char line[160];
+    std::snprintf(line, sizeof line, "print(int(datetime(%d,%d,%d,%d,%d,%d,tzinfo=ZoneInfo('%s')).timestamp()))\n",
+                  c.local.year, c.local.month, c.local.day, c.local.hour, c.local.minute, c.local.second, c.zone);
+    script += line;
+  }
+  const test::CommandResult result = test::RunCommand({"python3", "-c", script});
+  EXPECT_EQ(result.exit_code, 0) << script;
+  std::vector<long long> epochs;
+  std::istringstream lines(result.output);
+  for (long long value = 0; lines >> value;) epochs.push_back(value);
+  return epochs;
+}
 
 TEST(RecordingZone, AgreesWithZoneinfoInSummerWinterAndOnBothEdges) {
   KORVID_REQUIRE_PROGRAM("python3");
@@ -49,11 +56,14 @@ TEST(RecordingZone, AgreesWithZoneinfoInSummerWinterAndOnBothEdges) {
       {"Asia/Tokyo", {2000, 1, 1, 0, 0, 0}, RecordedInstant::Edge::kNone},
       {"Australia/Lord_Howe", {2024, 4, 7, 1, 45, 0}, RecordedInstant::Edge::kRepeated},
   };
-  for (const Case& c : cases) {
+  const std::vector<long long> expected = PythonEpochs(cases);
+  ASSERT_EQ(expected.size(), cases.size());
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    const Case& c = cases[i];
     SCOPED_TRACE(std::string(c.zone) + " " + std::to_string(c.local.month) + "/" + std::to_string(c.local.day));
     const auto instant = RecordingZone(c.zone).ToUtc(c.local);
     ASSERT_TRUE(instant);
-    EXPECT_EQ(instant->utcSeconds, PythonEpoch(c.zone, c.local));
+    EXPECT_EQ(instant->utcSeconds, expected[i]);
     EXPECT_EQ(instant->edge, c.edge);
   }
 }
