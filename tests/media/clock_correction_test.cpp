@@ -91,7 +91,9 @@ TEST(CorrectFrameClock, ChangesOnlyTheDateAndTimePacks) {
   });
   EXPECT_GT(copies, 4u);
   for (std::size_t i = 0; i < frame.size(); ++i)
-    if (!inDatePack[i]) ASSERT_EQ(frame[i], before[i]) << "byte " << i;
+    if (!inDatePack[i]) {
+      ASSERT_EQ(frame[i], before[i]) << "byte " << i;
+    }
   EXPECT_EQ(test::FixedDatecode(frame), (TDatecode{2005, 8, 15, 16, 2, 11}));
   EXPECT_EQ(frame[media::kFirstDateOffset + 2] & 0x40, 0x40);
   EXPECT_EQ(test::FixedTimecode(frame), (media::TTimecode{1, 2, 3, 4}));
