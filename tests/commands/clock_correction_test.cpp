@@ -16,7 +16,9 @@
 #include "graphs/dixmark.h"
 #include "graphs/header_rewrite_job.h"
 #include "graphs/scene_scan.h"
-#include "media/avi_writer.h"
+#include "media/avi_frame_index.h"
+#include "media/avi_param.h"
+#include "media/binary_file.h"
 #include "media/dv_pack_layout.h"
 #include "sample_clip.h"
 #include "settings/preference_table.h"
@@ -166,19 +168,18 @@ TEST_F(CorrectClockTest, AStandInForADamagedFrameIsMovedOnce) {
   spec.dv_type = 1;
   spec.frames = 20;
   spec.start = {2005, 8, 14, 15, 2, 11};
-  const fs::path whole = dir_ / "whole.avi";
-  samples::WriteDvClip(whole, spec);
-  auto frames = test::ReadAllDvFrames(whole);
   const fs::path clip = dir_ / "damaged.avi";
+  samples::WriteDvClip(clip, spec);
+  // Frame 10 loses its DIF header blocks: that chunk is no DV frame.
+  media::FrameLocation where;
   {
-    auto writer = media::AviWriter::CreateType1(clip, {media::DvSystem::k625_50, false});
-    for (std::size_t k = 0; k < frames.size(); ++k) {
-      // No DIF header block: the chunk is no DV frame.
-      if (k == 10) std::fill_n(frames[k].begin(), 3 * media::kDifBlockBytes, std::uint8_t{0});
-      writer.WriteVideoFrame(frames[k]);
-    }
-    writer.Close();
+    const media::BinaryFile opened(clip, media::BinaryFile::Mode::kRead);
+    const media::TAviParam param(opened);
+    where = media::AviFrameIndex::Load(opened, param).FramesOf(*media::FindDvVideoStream(param))[10];
   }
+  std::vector<std::uint8_t> bytes = test::ReadWholeFile(clip);
+  std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(where.offset), 3 * media::kDifBlockBytes, std::uint8_t{0});
+  test::WriteWholeFile(clip, bytes);
   graphs::Dixmark hourShift;
   hourShift.SetEnabled(1);
   hourShift.SetHourOffset(2);
