@@ -13,10 +13,10 @@
 namespace korvid::settings {
 namespace {
 
-std::optional<std::string>& Override() {
-  static std::optional<std::string> name;
-  return name;
-}
+// The run's zone travels in the environment, so that the programs a start
+// hands over to (the window, the runner) read the same one.
+constexpr const char* kZoneVariable = "KORVID_TIME_ZONE";
+
 
 // Seconds since the epoch of a local value read as if it were UTC.
 std::int64_t NaiveSeconds(const DateTimeValue& v) {
@@ -93,11 +93,15 @@ std::optional<RecordedInstant> RecordingZone::ToUtc(const DateTimeValue& local) 
 
 bool IsKnownTimeZone(const std::string& name) { return ZoneNamed(name).isValid(); }
 
-void OverrideTimeZone(std::string name) { Override() = std::move(name); }
+void OverrideTimeZone(std::string name) { ::setenv(kZoneVariable, name.c_str(), 1); }
 
-const std::optional<std::string>& TimeZoneOverride() { return Override(); }
+std::optional<std::string> TimeZoneOverride() {
+  const char* given = std::getenv(kZoneVariable);
+  if (given == nullptr) return std::nullopt;
+  return std::string(given);
+}
 
-std::string ChosenTimeZone(const std::string& preference) { return Override() ? *Override() : preference; }
+std::string ChosenTimeZone(const std::string& preference) { return TimeZoneOverride().value_or(preference); }
 
 std::string UtcText(std::int64_t utcSeconds) { return IsoText(FromNaiveSeconds(utcSeconds)) + "Z"; }
 

@@ -50,9 +50,10 @@ class RecordingZone {
 bool IsKnownTimeZone(const std::string& name);
 
 // The zone a command uses: the command line's --time-zone when one was
-// given for this run, else the preference "Fuseau horaire".
+// given for this run (kept in the environment as KORVID_TIME_ZONE, for the
+// programs the run hands over to), else the preference "Fuseau horaire".
 void OverrideTimeZone(std::string name);
-const std::optional<std::string>& TimeZoneOverride();
+std::optional<std::string> TimeZoneOverride();
 std::string ChosenTimeZone(const std::string& preference);
 
 // "2024-07-14T13:30:00Z".

@@ -5,7 +5,7 @@
 namespace korvid::settings {
 
 RecordingZone ZoneForThisRun() {
-  if (const auto& given = TimeZoneOverride()) return RecordingZone(*given);
+  if (const auto given = TimeZoneOverride()) return RecordingZone(*given);
   DefaultEnvironment environment;
   environment.documentsFolder = UserDocumentsFolder();
   return RecordingZone(LoadPreferences(StoreLocation::ForCurrentUser(), environment).timeZone);
