@@ -103,13 +103,13 @@ int RunCorrectClock(const std::vector<std::string>& args, const settings::Prefer
   return status;
 }
 
-int RunCorrectClockOption(const std::vector<std::string>& args) {
+int RunCorrectClockOption(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   InstallStopSignals(Flags());
   settings::DefaultEnvironment environment;
   environment.documentsFolder = settings::UserDocumentsFolder();
   const settings::Preferences preferences =
       settings::LoadPreferences(settings::StoreLocation::ForCurrentUser(), environment);
-  return RunCorrectClock(args, preferences, std::cout, std::cerr);
+  return RunCorrectClock(args, preferences, out, err);
 }
 
 }  // namespace korvid::commands

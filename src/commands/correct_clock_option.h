@@ -17,7 +17,7 @@ namespace korvid::commands {
 int RunCorrectClock(const std::vector<std::string>& args, const settings::Preferences& preferences,
                     std::ostream& out, std::ostream& err);
 
-// The same with the user's stored preferences, on standard output and error.
-int RunCorrectClockOption(const std::vector<std::string>& args);
+// The same with the user's stored preferences.
+int RunCorrectClockOption(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace korvid::commands

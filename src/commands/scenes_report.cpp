@@ -197,17 +197,16 @@ int RunScenesReport(const std::vector<std::string>& args, const media::DatecodeF
   return status;
 }
 
-int RunScenesOption(const std::vector<std::string>& args) {
+int RunScenesOption(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   settings::DefaultEnvironment environment;
   environment.documentsFolder = settings::UserDocumentsFolder();
   const settings::Preferences preferences =
       settings::LoadPreferences(settings::StoreLocation::ForCurrentUser(), environment);
   try {
     const settings::RecordingZone zone(settings::ChosenTimeZone(preferences.timeZone));
-    return RunScenesReport(args, {preferences.displayDatecodeFormat, settings::SystemLocaleFormats()}, zone, std::cout,
-                           std::cerr);
+    return RunScenesReport(args, {preferences.displayDatecodeFormat, settings::SystemLocaleFormats()}, zone, out, err);
   } catch (const settings::UnknownTimeZone& e) {
-    std::cerr << "korvid: " << e.what() << "\n";
+    err << "korvid: " << e.what() << "\n";
     return 2;
   }
 }

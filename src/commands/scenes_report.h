@@ -50,6 +50,6 @@ std::string ScenesReportJson(const std::vector<ScenesReport>& reports, const set
 int RunScenesReport(const std::vector<std::string>& args, const media::DatecodeFormat& format,
                     const settings::RecordingZone& zone, std::ostream& out, std::ostream& err);
 // The same with the user's datecode format and time zone.
-int RunScenesOption(const std::vector<std::string>& args);
+int RunScenesOption(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace korvid::commands

@@ -15,6 +15,10 @@ int TakeTimeZoneOption(std::vector<std::string>& args) {
     std::cerr << "\n";
     return 2;
   }
+  if (args.size() < 3) {
+    std::cerr << "korvid: --time-zone ZONE is followed by what to run\n";
+    return 2;
+  }
   settings::OverrideTimeZone(args[1]);
   args.erase(args.begin(), args.begin() + 2);
   return 0;

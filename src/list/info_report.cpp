@@ -17,6 +17,7 @@
 #include "media/avi_stream_analysis.h"
 #include "media/clock_plausibility.h"
 #include "resources/printable_text.h"
+#include "resources/string_table.h"
 #include "settings/run_time_zone.h"
 
 namespace korvid::list {
@@ -225,9 +226,9 @@ int RunInfoCommand(const std::vector<std::string>& arguments, const media::Datec
 
   const InfoPaths found = InfoFiles(paths);
   for (const std::string& path : found.missing)
-    err << "korvid: " << resources::Printable(path) << ": no such file or folder\n";
+    err << resources::FileErrorLine(path, resources::Str(resources::Text::kPathNotFound));
   for (const std::string& path : found.notRegular)
-    err << "korvid: " << resources::Printable(path) << ": not a regular file, skipped\n";
+    err << resources::FileErrorLine(path, resources::Str(resources::Text::kNotRegularFile));
 
   std::vector<media::TAfficherFichier> records;
   records.reserve(found.files.size());
