@@ -91,7 +91,7 @@ int RunCorrectClock(const std::vector<std::string>& args, const settings::Prefer
           << PreviewText(preview.firstBefore) << " -> " << PreviewText(preview.firstAfter) << "\tlast "
           << PreviewText(preview.lastBefore) << " -> " << PreviewText(preview.lastAfter) << "\n";
     } catch (const UserError& e) {
-      err << "korvid: " << resources::Printable(file) << ": " << resources::Printable(e.what()) << "\n";
+      err << resources::FileErrorLine(file, resources::Printable(e.what()));
       status = 1;
     }
   }

@@ -188,7 +188,7 @@ int RunScenesReport(const std::vector<std::string>& args, const media::DatecodeF
       reports.push_back(BuildScenesReport(file, format, zone));
       if (!json) out << ScenesReportText(reports.back());
     } catch (const UserError& e) {
-      err << "korvid: " << resources::Printable(file) << ": " << resources::Printable(e.what()) << "\n";
+      err << resources::FileErrorLine(file, resources::Printable(e.what()));
       status = 1;
     }
   }
