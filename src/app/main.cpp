@@ -16,6 +16,7 @@
 
 #include "commands/cli_parameters.h"
 #include "commands/cli_report_options.h"
+#include "commands/time_zone_option.h"
 #include "resources/printable_text.h"
 #include "resources/program_files.h"
 
@@ -46,7 +47,14 @@ int HandOver(std::string_view program, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> parameters(argv + 1, argv + argc);
+  std::vector<std::string> parameters(argv + 1, argv + argc);
+  // The zone goes to the environment, where the programs handed over to
+  // find it; they get the arguments that follow it.
+  if (const int status = commands::TakeTimeZoneOption(parameters); status != 0) return status;
+  if (static_cast<int>(parameters.size()) + 1 < argc) {
+    argv[2] = argv[0];
+    argv += 2;
+  }
   if (!parameters.empty() && IsReportOption(parameters.front())) {
     const commands::ReportOption* option = commands::FindReportOption(parameters.front());
     if (option != nullptr && option->needsFullProgram) return HandOver(resources::kRunnerProgramName, argv);

@@ -28,7 +28,6 @@ const settings::Preferences* HousekeepingPrefs(const S& s) {
 }
 const RenameServices* Renames(const S& s) { return s.rename; }
 const settings::LocaleFormats* RenameLocale(const S& s) { return s.rename != nullptr ? &s.rename->locale : nullptr; }
-CommandHost* RenameHost(const S& s) { return s.rename != nullptr ? &s.rename->host : nullptr; }
 ConversionServices* Conversions(const S& s) { return s.conversion; }
 const settings::Preferences* ConversionPrefs(const S& s) {
   return s.conversion != nullptr ? &s.conversion->preferences : nullptr;
@@ -39,6 +38,7 @@ const graphs::FilterAvailability* Availability(const S& s) {
 HeaderFixServices* HeaderFixes(const S& s) { return s.headerFix; }
 CommandHost* Host(const S& s) { return s.host; }
 FrameExportServices* FrameExports(const S& s) { return s.frameExport; }
+ClockCorrectionServices* ClockCorrections(const S& s) { return s.clockCorrection; }
 
 // The four handler kinds made from a command function F and what Get
 // gives: F takes the entry (and the new path, for executions that make
@@ -140,7 +140,7 @@ constexpr auto kActions = std::to_array<BuiltInAction>({
      {Ask<EntryOnly, PurgerNomConfirmation>, Run<EntryOnly, PurgerNomExecution>,
       Test<EntryOnly, PurgerNomFileCondition>}},
     {"FileDate", T::kFileDateCaption, {}, "Ctrl+B", "b", kSelection, {"amFileDate"},
-     {Ask<RenameLocale, FileDateConfirmation>, Run<RenameHost, FileDateExecution>,
+     {Ask<RenameLocale, FileDateConfirmation>, Run<Renames, FileDateExecution>,
       Test<EntryOnly, DatecodeFileCondition>}},
     {"RenameScAn", T::kRenameScAnCaption, {}, "Ctrl+R", "r", kSelection, {"amRenameScAn", T::kamRenameScAnCaption},
      {Ask<Renames, RenameScAnConfirmation>, Run<Renames, RenameScAnExecution>,
@@ -214,6 +214,8 @@ constexpr auto kActions = std::to_array<BuiltInAction>({
     {"FrameLog", T::kFrameLogCaption, T::kFrameLogProgress, "", "f", kSelectionLocked, {"amFrameLog"},
      {Ask<FrameExports, FrameLogConfirmation>, Run<FrameExports, FrameLogExecution>,
       Test<EntryOnly, FrameLogFileCondition>}},
+    {"CorrectClock", T::kCorrectClockCaption, T::kCorrectClockProgress, "", "", kSelectionLocked, {"amCorrectClock"},
+     {nullptr, Run<ClockCorrections, CorrectClockExecution>, Test<EntryOnly, CorrectClockFileCondition>}},
 });
 
 // The binding finds a command as "am" and the action's name, case aside.

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "commands/clock_correction_commands.h"
 #include "commands/command_host.h"
 #include "commands/conversion_commands.h"
 #include "commands/file_action.h"
@@ -33,6 +34,7 @@ struct TchServices {
   SceneScanServices* scenes = nullptr;
   HeaderFixServices* headerFix = nullptr;
   FrameExportServices* frameExport = nullptr;
+  ClockCorrectionServices* clockCorrection = nullptr;
 };
 
 // Which runner the window's command uses for a built-in action. Commands

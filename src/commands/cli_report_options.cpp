@@ -6,6 +6,9 @@
 
 #include "commands/clean_command.h"
 #include "commands/merge_command.h"
+#include "commands/correct_clock_option.h"
+#include "commands/scenes_report.h"
+#include "commands/time_zone_option.h"
 #include "graphs/frames_command.h"
 #include "list/info_report.h"
 #include "media/first_frame.h"
@@ -134,6 +137,22 @@ int Clean(const std::vector<std::string>& arguments, ReportStreams streams) {
   return RunCleanCommand(arguments, streams.out, streams.err);
 }
 
+int Scenes(const std::vector<std::string>& arguments, ReportStreams streams) {
+  return RunScenesOption(arguments, streams.out, streams.err);
+}
+
+int CorrectClock(const std::vector<std::string>& arguments, ReportStreams streams) {
+  return RunCorrectClockOption(arguments, streams.out, streams.err);
+}
+
+// The zone, then what follows as if it came first.
+int TimeZoneThenReport(const std::vector<std::string>& arguments, ReportStreams streams) {
+  std::vector<std::string> rest{"--time-zone"};
+  rest.insert(rest.end(), arguments.begin(), arguments.end());
+  if (const int status = TakeTimeZoneOption(rest); status != 0) return status;
+  return RunReportOption(rest, streams);
+}
+
 constexpr std::array kReportOptions{
     ReportOption{"--version", "", false, PrintVersion},
     ReportOption{"--help", "", false, PrintHelp},
@@ -157,6 +176,18 @@ constexpr std::array kReportOptions{
                  "              several captures of one tape merged block by block into OUTPUT.avi, with\n"
                  "              OUTPUT_merge.csv and OUTPUT_recapture.txt; --plan prints the plan only\n",
                  false, Merge},
+    ReportOption{"--scenes",
+                 "       korvid --scenes [--json] FILE.avi...  the scenes a scene file would hold, why each was cut,\n"
+                 "              and the marks that do not cut; writes nothing\n",
+                 false, Scenes},
+    ReportOption{"--correct-clock",
+                 "       korvid --correct-clock OFFSET [--from-frame N] FILE.avi...  datecodes from frame N on moved\n"
+                 "              by OFFSET (+1d, -0:59:30, +365d6:00) into a new file named with the offset\n",
+                 true, CorrectClock},
+    ReportOption{"--time-zone",
+                 "       korvid --time-zone ZONE ...     datecodes as local times of ZONE (Europe/Paris) for the rest\n"
+                 "              of the command line; otherwise the preference, else the system's zone\n",
+                 false, TimeZoneThenReport},
 };
 
 }  // namespace

@@ -52,13 +52,16 @@ CoreSession::CoreSession(CoreSessionSetup setup)
   flags_.NoConfirmation = false;
   if (setup.frameRateChooser != nullptr && setup.codecChooser != nullptr)
     headerFix_.emplace(HeaderFixServices{host_, *setup.frameRateChooser, *setup.codecChooser, frameRate_, codec_});
+  if (setup.clockOffsetChooser != nullptr)
+    clockCorrection_.emplace(ClockCorrectionServices{conversion_, *setup.clockOffsetChooser, clockCorrectionState_});
   commands_.RegisterBuiltIns({.host = &host_,
                               .rename = &rename_,
                               .housekeeping = &housekeeping_,
                               .conversion = &conversion_,
                               .scenes = &scenes_,
                               .headerFix = headerFix_ ? &*headerFix_ : nullptr,
-                              .frameExport = &frameExport_});
+                              .frameExport = &frameExport_,
+                              .clockCorrection = clockCorrection_ ? &*clockCorrection_ : nullptr});
   // After the built-in actions, whose names they cannot take, and before
   // the binding that gives them commands and switches.
   plugins_.Load(setup.pluginFolders ? *setup.pluginFolders : DefaultPluginFolders(), commands_.registry);

@@ -15,6 +15,7 @@
 
 #include <QLocale>
 
+#include "commands/clock_correction_commands.h"
 #include "commands/command_host.h"
 #include "commands/command_line.h"
 #include "commands/command_set.h"
@@ -60,6 +61,8 @@ struct CoreSessionSetup {
   // have no handler.
   FrameRateChooser* frameRateChooser = nullptr;
   CodecChooser* codecChooser = nullptr;
+  // The dialog of "Correct the clock..."; without it, that command has no handler.
+  ClockOffsetChooser* clockOffsetChooser = nullptr;
   // Where deleted files go; empty for the freedesktop trash.
   TrashMover trash{};
   // Where plug-ins are looked for; the running program's folders when unset.
@@ -136,6 +139,8 @@ class CoreSession {
   SceneScanServices scenes_;
   FrameExportServices frameExport_;
   std::optional<HeaderFixServices> headerFix_;
+  ClockCorrectionState clockCorrectionState_;
+  std::optional<ClockCorrectionServices> clockCorrection_;
   PluginSet plugins_;
   RunContext context_;
   SendToPlaces sendTo_;

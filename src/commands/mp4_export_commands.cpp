@@ -8,6 +8,7 @@
 #include "graphs/mp4_export_job.h"
 #include "media/binary_file.h"
 #include "resources/string_table.h"
+#include "settings/recording_zone.h"
 #include "settings/system_locale.h"
 
 namespace korvid::commands {
@@ -26,10 +27,16 @@ TchUpdateType ExporterMp4Execution(const media::TAfficherFichier& entry, std::st
   newfichier.clear();
   const std::filesystem::path output = CompanionOutputPath(entry.fullName, kMp4Suffix, services.preferences);
   graphs::Mp4ExportOptions options{services.preferences.mp4Quality, services.preferences.displayDatecodeFormat,
-                                   settings::SystemLocaleFormats(), std::nullopt};
+                                   settings::SystemLocaleFormats(), std::nullopt, {}};
   long long recorded = 0;
-  if (entry.datecode && settings::IsValidDateTime(*entry.datecode) && LocalToEpoch(*entry.datecode, recorded))
-    options.creationTime = recorded;
+  if (entry.datecode) {
+    const settings::RecordingZone zone(settings::ChosenTimeZone(services.preferences.timeZone));
+    if (const auto instant = zone.ToUtc(*entry.datecode)) {
+      recorded = instant->utcSeconds;
+      options.creationTime = recorded;
+      options.creationDate = settings::OffsetText(*instant);
+    }
+  }
   const bool dated = options.creationTime.has_value();
   RunConversion(services,
                 [&] { return std::make_unique<graphs::Mp4ExportJob>(entry.fullName, output, std::move(options)); });

@@ -1,5 +1,7 @@
 #include "commands/rename_commands.h"
 
+#include "settings/recording_zone.h"
+
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
@@ -16,6 +18,7 @@
 #include "resources/printable_text.h"
 #include "resources/string_table.h"
 #include "settings/preference_checks.h"
+#include "settings/recording_zone.h"
 
 namespace korvid::commands {
 namespace {
@@ -315,27 +318,21 @@ TchUpdateType RenameScAnExecution(const media::TAfficherFichier& entry, std::str
   return RenameTo(entry, RenameScAnBase(entry, services), newfichier);
 }
 
-bool LocalToEpoch(const settings::DateTimeValue& local, long long& seconds) {
-  std::tm parts{};
-  parts.tm_year = local.year - 1900;
-  parts.tm_mon = local.month - 1;
-  parts.tm_mday = local.day;
-  parts.tm_hour = local.hour;
-  parts.tm_min = local.minute;
-  parts.tm_sec = local.second;
-  // Let the time zone rules say whether summer time was in force then.
-  parts.tm_isdst = -1;
-  errno = 0;
-  const std::time_t result = std::mktime(&parts);
-  if (result == static_cast<std::time_t>(-1) && errno != 0) return false;
-  seconds = static_cast<long long>(result);
+bool LocalToEpoch(const settings::DateTimeValue& local, long long& seconds, const std::string& timeZone) {
+  const settings::RecordingZone zone(settings::ChosenTimeZone(timeZone));
+  const auto instant = zone.ToUtc(local);
+  if (!instant) return false;
+  seconds = instant->utcSeconds;
   return true;
 }
 
-TchUpdateType FileDateExecution(const media::TAfficherFichier& entry, std::string& newfichier, CommandHost& host) {
+TchUpdateType FileDateExecution(const media::TAfficherFichier& entry, std::string& newfichier,
+                                const RenameServices& services) {
+  CommandHost& host = services.host;
   newfichier = entry.fullName;
   long long seconds = 0;
-  if (!entry.datecode || !settings::IsValidDateTime(*entry.datecode) || !LocalToEpoch(*entry.datecode, seconds))
+  if (!entry.datecode || !settings::IsValidDateTime(*entry.datecode) ||
+      !LocalToEpoch(*entry.datecode, seconds, services.preferences.timeZone))
     throw CommandSkipped(std::string(resources::Str(resources::Text::kSkipNoDatecode)));
   host.ReleasePlayerFile();
   const int why = ChangeLastWriteTime(entry.fullName, seconds);

@@ -83,19 +83,22 @@ TchUpdateType AjouterTimecodeExecution(const media::TAfficherFichier& entry, std
 TchUpdateType PurgerNomExecution(const media::TAfficherFichier& entry, std::string& newfichier);
 TchUpdateType RenameScAnExecution(const media::TAfficherFichier& entry, std::string& newfichier,
                                   const RenameServices& services);
-// Sets the last-write time to the datecode, read as local time with the
-// offset in force at that date; the last-access time stays. This platform
+// Sets the last-write time to the datecode, read as local time of the
+// preferences' zone (LocalToEpoch); the last-access time stays. This platform
 // keeps no settable creation time. Always utModify, so that the entry
 // shows its dates again. Throws FileError when the date cannot be set.
 TchUpdateType FileDateExecution(const media::TAfficherFichier& entry, std::string& newfichier,
-                                CommandHost& host);
+                                const RenameServices& services);
 
 // Sets the last-write time of `path` to `seconds` since the epoch, the
 // last-access time left as it is; 0, or the errno of the failure.
 int ChangeLastWriteTime(const std::string& path, long long seconds);
 
-// Seconds since the epoch of a local date and time, with the offset in
-// force at that moment; false for a time that does not exist.
-bool LocalToEpoch(const settings::DateTimeValue& local, long long& seconds);
+// Seconds since the epoch of a local date and time in `timeZone` (an IANA
+// name, empty for the system's; the run's --time-zone goes first), with the
+// offset in force at that moment. A time that occurs twice is taken the
+// first time, one skipped by the clocks is moved forward; false only for a
+// value that is no date. Throws settings::UnknownTimeZone for a wrong name.
+bool LocalToEpoch(const settings::DateTimeValue& local, long long& seconds, const std::string& timeZone = {});
 
 }  // namespace korvid::commands

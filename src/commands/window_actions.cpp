@@ -144,6 +144,7 @@ ActionList MainWindowActions() {
       {"amDatecodeSubtitles"},
       {"amFrameLog"},
       {"afFusionnerCaptures", Text::kafFusionnerCapturesCaption, kMulti},
+      {"amCorrectClock"},
   };
   std::vector<WindowAction> actions;
   for (const Row& row : rows) actions.push_back(Make(row));
@@ -190,7 +191,7 @@ MainMenu MainWindowMenu() {
                    Separator(), Item("amDossierParent"), Item("amOterFichier"), Item("amSupprimerFichier")}});
   menu.push_back({std::string(Str(Text::kRenameMenu)),
                   {Item("amAjouterDatecode"), Item("amAjouterTimecode"), Item("amRenameScAn"), Separator(),
-                   Item("amPurgerNom"), Item("amFileDate")}});
+                   Item("amPurgerNom"), Item("amFileDate"), Item("amCorrectClock")}});
   menu.push_back({std::string(Str(Text::kConvertMenu)),
                   {Item("amDVType1"), Item("amDVType2"), Item("amConvertirDV"), Separator(), Item("amNTSC"),
                    Item("amPal"), Separator(), Item("amIncrusterDatecode"), Item("amDecalerHoraire"),

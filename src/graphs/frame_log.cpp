@@ -18,7 +18,7 @@ struct Column {
 };
 
 // The names say exactly what is counted.
-constexpr std::array<Column, 9> kColumns{{
+constexpr std::array<Column, 12> kColumns{{
     {"frame", "frame"},
     {"position", "position"},
     {"timecode", "timecode"},
@@ -28,7 +28,21 @@ constexpr std::array<Column, 9> kColumns{{
     {"datecode_from_later_sequence", "datecodeFromLaterSequence"},
     {"video_blocks_with_sta_set", "videoBlocksWithStaSet"},
     {"audio_blocks_with_error_samples", "audioBlocksWithErrorSamples"},
+    {"cause", "cause"},
+    {"recorded_utc", "recordedUtc"},
+    {"recorded_utc_note", "recordedUtcNote"},
 }};
+
+// Why a scene starts here (or would have), then the marks, "; " between.
+std::string CauseField(const ScannedFrame& frame, const std::vector<std::string>& marks) {
+  std::string text;
+  if (frame.frame == 0)
+    text = SceneCauseText({});
+  else if (frame.cause)
+    text = (frame.sceneStart ? "" : "absorbed: ") + SceneCauseText(*frame.cause);
+  for (const std::string& mark : marks) text += (text.empty() ? "" : "; ") + mark;
+  return text;
+}
 
 std::string Count(std::optional<std::size_t> count) { return count ? std::to_string(*count) : std::string(); }
 
@@ -48,6 +62,7 @@ std::string TimecodeField(const media::TTimecode& tc) {
   return text;
 }
 
+// ISO 8601, local time as recorded: the camcorder's zone is not known.
 std::string RecordedField(const media::TDatecode& dc) {
   const std::optional<settings::DateTimeValue> value = RecordingValue(dc);
   if (!value) return {};
@@ -58,8 +73,16 @@ std::string RecordedField(const media::TDatecode& dc) {
 }
 
 FrameLogFormatter::FrameLogFormatter(media::FrameRate rate, FrameLogStyle style,
-                                     std::optional<media::DvAudioInfo> file_sound)
-    : rate_(rate), style_(style), file_sound_(std::move(file_sound)) {}
+                                     std::optional<media::DvAudioInfo> file_sound, settings::RecordingZone zone)
+    : rate_(rate), style_(style), file_sound_(std::move(file_sound)), zone_(std::move(zone)), zoneName_(zone_.Name()) {}
+
+std::pair<std::string, std::string> FrameLogFormatter::UtcFields(const media::TDatecode& dc) const {
+  const std::optional<settings::DateTimeValue> value = RecordingValue(dc);
+  if (!value) return {};
+  const std::optional<settings::RecordedInstant> instant = zone_.ToUtc(*value);
+  if (!instant) return {};
+  return {settings::UtcText(instant->utcSeconds), settings::EdgeNote(*value, *instant, zoneName_)};
+}
 
 std::string FrameLogFormatter::Header() const {
   if (style_ != FrameLogStyle::kCsv) return {};
@@ -75,6 +98,7 @@ void FrameLogFormatter::Append(const ScannedFrame& frame, std::string& out) {
   const auto flag = [&](bool value) { return Field{frame.read ? (value ? "1" : "0") : "", Kind::kFlag}; };
   std::optional<media::DifBlockErrors> errors;
   if (frame.read && !frame.bytes.empty() && media::DetectDvSystem(frame.bytes)) errors = counter_.Count(frame.bytes, file_sound_);
+  const auto [utc, utc_note] = UtcFields(frame.packs.datecode);
   const std::array<Field, kColumns.size()> fields{{
       {std::to_string(frame.frame)},
       {FramePositionText(static_cast<std::int64_t>(frame.frame), rate_), Kind::kText},
@@ -85,6 +109,9 @@ void FrameLogFormatter::Append(const ScannedFrame& frame, std::string& out) {
       flag(frame.packs.datecodeFromLaterSequence),
       {errors ? std::to_string(errors->videoBlocksMarked) : std::string()},
       {errors ? Count(errors->audioBlocksWithErrors) : std::string()},
+      {CauseField(frame, marks_.Feed(frame)), Kind::kText},
+      {utc, Kind::kText},
+      {utc_note, Kind::kText},
   }};
   if (style_ == FrameLogStyle::kCsv) {
     // No field can hold a comma, quote or line break: none needs quoting.

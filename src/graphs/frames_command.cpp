@@ -8,6 +8,7 @@
 #include "graphs/scene_scan.h"
 #include "media/named_path.h"
 #include "resources/printable_text.h"
+#include "settings/run_time_zone.h"
 
 namespace korvid::graphs {
 namespace {
@@ -38,7 +39,15 @@ int RunFramesCommand(const std::vector<std::string>& arguments, std::ostream& ou
     err << "korvid: " << e.what() << "\n";
     return 1;
   }
-  FrameLogFormatter log(reader->Rate(), json ? FrameLogStyle::kJsonLines : FrameLogStyle::kCsv, reader->FileSound());
+  std::optional<settings::RecordingZone> zone;
+  try {
+    zone.emplace(settings::ZoneForThisRun());
+  } catch (const settings::UnknownTimeZone& e) {
+    err << "korvid: " << e.what() << "\n";
+    return 2;
+  }
+  FrameLogFormatter log(reader->Rate(), json ? FrameLogStyle::kJsonLines : FrameLogStyle::kCsv, reader->FileSound(),
+                        *zone);
   std::string pending = log.Header();
   SceneDetector detector;
   detector.Begin(std::nullopt, {});

@@ -16,7 +16,16 @@ constexpr std::size_t kChunkLimit = 16u << 20;
 
 HeaderRewriteJob::HeaderRewriteJob(const std::filesystem::path& source, std::filesystem::path output,
                                    Dixmark dixmark)
-    : source_(source), output_(std::move(output)), dixmark_(std::move(dixmark)) {}
+    : HeaderRewriteJob(source, std::move(output),
+                       [dixmark = std::move(dixmark)](std::size_t, std::span<std::uint8_t> frame) {
+                         dixmark.ProcessInPlace(frame);
+                       }) {
+  keepStopped_ = true;
+}
+
+HeaderRewriteJob::HeaderRewriteJob(const std::filesystem::path& source, std::filesystem::path output,
+                                   FrameRewrite rewrite)
+    : source_(source), output_(std::move(output)), rewrite_(std::move(rewrite)) {}
 
 std::int64_t HeaderRewriteJob::Duration() const { return DvFramesTicks(source_.System(), source_.FrameCount()); }
 
@@ -42,10 +51,17 @@ void HeaderRewriteJob::Run(JobProgress& progress) {
   std::vector<std::uint8_t> frame;
   std::vector<std::uint8_t> chunk;
   DvFrameSequence sequence(source_);
-  for (std::size_t k = 0; k < frames && !progress.StopRequested(); ++k) {
+  bool stopped = false;
+  for (std::size_t k = 0; k < frames; ++k) {
+    if (progress.StopRequested()) {
+      stopped = true;
+      break;
+    }
     bool damaged = false;
     if (!sequence.Read(k, frame, damaged)) continue;
-    dixmark_.ProcessInPlace(frame);
+    // A stand-in already holds its rewritten packs: rewriting it again
+    // would move its clock twice.
+    if (!damaged) rewrite_(k, frame);
     writer.WriteVideoFrame(frame);
     for (std::size_t a = 0; a < copied.size(); ++a) {
       const auto chunks = source_.Index().FramesOf(copied[a]);
@@ -62,6 +78,8 @@ void HeaderRewriteJob::Run(JobProgress& progress) {
     }
     progress.SetPosition(DvFramesTicks(source_.System(), k + 1));
   }
+  // Without Close the writer removes what it wrote.
+  if (stopped && !keepStopped_) return;
   writer.Close();
 }
 

@@ -4,8 +4,11 @@
 // touched and the PCM streams of a type-2 file are copied as they are,
 // interleaved with the frames in their original proportion.
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <span>
 
 #include "graphs/conversion_job.h"
 #include "graphs/dixmark.h"
@@ -13,10 +16,18 @@
 
 namespace korvid::graphs {
 
+// Rewrites frame `k` in place; what it throws ends the job.
+using FrameRewrite = std::function<void(std::size_t k, std::span<std::uint8_t> frame)>;
+
 class HeaderRewriteJob : public ConversionJob {
  public:
   // Throws NothingToConvert when the source is not DV.
   HeaderRewriteJob(const std::filesystem::path& source, std::filesystem::path output, Dixmark dixmark);
+  // Any rewrite of the frames' packs. A damaged chunk is stood in for by
+  // the frame before it, which is written as that frame was rewritten.
+  // Stopped, this job leaves no output at all (the hour shift above keeps
+  // the frames done).
+  HeaderRewriteJob(const std::filesystem::path& source, std::filesystem::path output, FrameRewrite rewrite);
 
   std::int64_t Duration() const override;
   void Run(JobProgress& progress) override;
@@ -26,7 +37,8 @@ class HeaderRewriteJob : public ConversionJob {
  private:
   DvSource source_;
   std::filesystem::path output_;
-  Dixmark dixmark_;
+  FrameRewrite rewrite_;
+  bool keepStopped_ = false;
 };
 
 }  // namespace korvid::graphs

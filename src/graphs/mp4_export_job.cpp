@@ -331,6 +331,7 @@ void Mp4ExportJob::Run(JobProgress& progress) {
   AddChapters(*file, marks.scenes, frame_time, options_);
   if (options_.creationTime)
     av_dict_set(&file->metadata, "creation_time", UtcMetadataTime(*options_.creationTime).c_str(), 0);
+  if (!options_.creationDate.empty()) av_dict_set(&file->metadata, "date", options_.creationDate.c_str(), 0);
   Options mux_options;
   av_dict_set(&mux_options.list, "movflags", "+faststart", 0);
   // The edit lists that trim the encoders' delay count in the file's own

@@ -28,6 +28,9 @@ struct Mp4ExportOptions {
   // Seconds since the epoch of the recording's start, for the file's
   // creation time; nothing writes none.
   std::optional<std::int64_t> creationTime;
+  // The same as local time with its offset ("2005-08-14T15:02:11+02:00"),
+  // for the date tag that keeps the zone; empty writes none.
+  std::string creationDate;
 };
 
 class Mp4ExportJob : public ConversionJob {

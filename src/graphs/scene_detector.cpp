@@ -32,8 +32,23 @@ std::string SceneTimecodeText(const media::TTimecode& tc) {
   return text;
 }
 
+std::string SceneCauseText(const SceneCause& cause) {
+  switch (cause.kind) {
+    case SceneCause::Kind::kStartOfFile:
+      return "start of file";
+    case SceneCause::Kind::kDateEnds:
+      return "recording date ends";
+    case SceneCause::Kind::kDateStarts:
+      return "recording date starts";
+    case SceneCause::Kind::kDateJump:
+      break;
+  }
+  return "recording date jumps " + std::string(cause.seconds >= 0 ? "+" : "-") +
+         std::to_string(cause.seconds >= 0 ? cause.seconds : -cause.seconds) + " s";
+}
+
 void SceneDetector::Begin(std::optional<settings::DateTimeValue> firstDatecode, std::string firstTimecodeText) {
-  current_ = DetectedScene{0, 0, firstDatecode, std::move(firstTimecodeText)};
+  current_ = DetectedScene{0, 0, firstDatecode, std::move(firstTimecodeText), {}, {}};
 }
 
 FrameOutcome SceneDetector::Feed(std::int32_t frame, const media::TDatecode& dc, const media::TTimecode& tc) {
@@ -49,17 +64,29 @@ FrameOutcome SceneDetector::Feed(std::int32_t frame, const media::TDatecode& dc,
 
   const bool jump = moment.has_value() != previous_.has_value() ||
                     (moment && (*moment - *previous_ > kSceneJumpSeconds || *previous_ - *moment > kSceneJumpSeconds));
+  SceneCause cause;
+  if (jump) {
+    if (moment && previous_)
+      cause = {SceneCause::Kind::kDateJump, *moment - *previous_};
+    else
+      cause.kind = moment ? SceneCause::Kind::kDateStarts : SceneCause::Kind::kDateEnds;
+  }
   previous_ = moment;
   if (!jump) return outcome;
   outcome.jump = true;
+  if (frame == current_.startFrame) return outcome;
+  outcome.cause = cause;
 
   // The scene the jump would end holds frames startFrame .. frame-1.
-  if (frame - current_.startFrame <= kMaxAbsorbedFrames) return outcome;
+  if (frame - current_.startFrame <= kMaxAbsorbedFrames) {
+    current_.absorbed.push_back({frame, cause});
+    return outcome;
+  }
 
-  DetectedScene finished = current_;
+  DetectedScene finished = std::move(current_);
   finished.endFrame = frame - 1;
   outcome.finished = std::move(finished);
-  current_ = DetectedScene{frame, frame, value, SceneTimecodeText(tc)};
+  current_ = DetectedScene{frame, frame, value, SceneTimecodeText(tc), cause, {}};
   return outcome;
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "media/dv_packs.h"
 #include "settings/date_time_format.h"
@@ -30,12 +31,32 @@ std::optional<settings::DateTimeValue> RecordingValue(const media::TDatecode& dc
 // (hours 255) gives a text that starts with "-".
 std::string SceneTimecodeText(const media::TTimecode& tc);
 
+// Why a scene begins where it does.
+struct SceneCause {
+  enum class Kind { kStartOfFile, kDateJump, kDateEnds, kDateStarts };
+  Kind kind = Kind::kStartOfFile;
+  std::int64_t seconds = 0;  // kDateJump: this frame's time minus the previous frame's
+};
+
+// "start of file", "recording date jumps +N s" or "-N s", "recording date
+// ends" (dated to undated frames), "recording date starts" (and back).
+std::string SceneCauseText(const SceneCause& cause);
+
+// A jump that would have cut, taken into the running scene because it came
+// too soon after the scene's start.
+struct AbsorbedCut {
+  std::int32_t frame = 0;
+  SceneCause cause;
+};
+
 // One scene found by the detector, before its texts are formed.
 struct DetectedScene {
   std::int32_t startFrame = 0;
   std::int32_t endFrame = 0;  // inclusive
   std::optional<settings::DateTimeValue> datecode;  // of the scene's first frame
   std::string timecodeText;                         // of the scene's first frame
+  SceneCause cause;
+  std::vector<AbsorbedCut> absorbed;  // in frame order
 };
 
 // The scene's timecode as scene lists and chapter titles show it: empty
@@ -46,6 +67,9 @@ std::string ShownTimecodeText(const DetectedScene& scene);
 struct FrameOutcome {
   bool ignored = false;  // the frame's date fields form no real date: it is skipped
   bool jump = false;     // its time jumped from the previous frame's
+  // The jump's cause, whether it cut or was absorbed; nothing on frame 0,
+  // where a scene starts anyway.
+  std::optional<SceneCause> cause;
   // The scene the jump ended; nothing when it was absorbed or there was no jump.
   std::optional<DetectedScene> finished;
 };

@@ -100,7 +100,7 @@ SceneScanEnd RunSceneScan(SceneFrameReader& reader, SceneDetector& detector, con
       packs = reader.Read(k);
     } catch (const media::FileError&) {
       // An unreadable frame says nothing about the scenes.
-      if (frames) frames(ScannedFrame{k, false, {}, k == 0, {}});
+      if (frames) frames(ScannedFrame{k, false, {}, k == 0, {}, std::nullopt});
       continue;
     }
     const auto frame = static_cast<std::int32_t>(k);
@@ -109,7 +109,8 @@ SceneScanEnd RunSceneScan(SceneFrameReader& reader, SceneDetector& detector, con
       sink(*outcome.finished);
       progress.latestSceneStart.store(frame, std::memory_order_relaxed);
     }
-    if (frames) frames(ScannedFrame{k, true, packs, k == 0 || outcome.finished.has_value(), reader.WholeFrame()});
+    if (frames)
+      frames(ScannedFrame{k, true, packs, k == 0 || outcome.finished.has_value(), reader.WholeFrame(), outcome.cause});
     progress.position.store(static_cast<std::int64_t>(k) + 1, std::memory_order_relaxed);
   }
   return SceneScanEnd::kCompleted;

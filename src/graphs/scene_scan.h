@@ -100,6 +100,8 @@ struct ScannedFrame {
   FramePacks packs;
   bool sceneStart = false;  // the first frame of a scene, by the scene rules
   std::span<const std::uint8_t> bytes;  // the whole frame with FrameReading::kWholeFrame
+  // The date jump found on this frame, whether it cut (sceneStart) or was absorbed.
+  std::optional<SceneCause> cause;
 };
 
 // Called with every frame in order, on the scanning thread; what it throws

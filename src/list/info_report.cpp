@@ -8,14 +8,17 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <ostream>
 #include <system_error>
 
 #include "list/dir_scan.h"
 #include "list/video_list.h"
 #include "media/avi_stream_analysis.h"
+#include "media/clock_plausibility.h"
 #include "resources/printable_text.h"
 #include "resources/string_table.h"
+#include "settings/run_time_zone.h"
 
 namespace korvid::list {
 
@@ -111,9 +114,26 @@ QJsonObject RecordJson(const media::TAfficherFichier& r) {
   return o;
 }
 
-std::string InfoJson(const std::vector<media::TAfficherFichier>& records) {
+QJsonObject RecordJson(const media::TAfficherFichier& record, const settings::RecordingZone& zone) {
+  QJsonObject o = RecordJson(record);
+  const QJsonValue none(QJsonValue::Null);
+  const auto instant = record.datecode ? zone.ToUtc(*record.datecode) : std::nullopt;
+  const std::string note = instant ? settings::EdgeNote(*record.datecode, *instant, zone.Name()) : std::string();
+  o["recordedUtc"] = instant ? QJsonValue(Text(settings::UtcText(instant->utcSeconds))) : none;
+  o["recordedUtcNote"] = note.empty() ? none : QJsonValue(Text(note));
+  o["timeZone"] = Text(zone.Name());
+  // The listing reads the first frames only: the first scene has none before it.
+  const std::string suspicion =
+      record.datecode
+          ? media::ClockSuspicion(*record.datecode, {std::nullopt, media::FileModifiedUtc(record.fullName)}, zone)
+          : std::string();
+  o["datecodeSuspect"] = suspicion.empty() ? none : QJsonValue(Text(suspicion));
+  return o;
+}
+
+std::string InfoJson(const std::vector<media::TAfficherFichier>& records, const settings::RecordingZone& zone) {
   QJsonArray array;
-  for (const media::TAfficherFichier& record : records) array.append(RecordJson(record));
+  for (const media::TAfficherFichier& record : records) array.append(RecordJson(record, zone));
   return QJsonDocument(array).toJson(QJsonDocument::Indented).toStdString();
 }
 
@@ -196,6 +216,14 @@ int RunInfoCommand(const std::vector<std::string>& arguments, const media::Datec
     return 2;
   }
 
+  std::optional<settings::RecordingZone> zone;
+  try {
+    zone.emplace(settings::ZoneForThisRun());
+  } catch (const settings::UnknownTimeZone& e) {
+    err << "korvid: " << e.what() << "\n";
+    return 2;
+  }
+
   const InfoPaths found = InfoFiles(paths);
   for (const std::string& path : found.missing)
     err << resources::FileErrorLine(path, resources::Str(resources::Text::kPathNotFound));
@@ -206,7 +234,7 @@ int RunInfoCommand(const std::vector<std::string>& arguments, const media::Datec
   records.reserve(found.files.size());
   for (const std::string& file : found.files) records.push_back(media::AnalyseFile(file, format));
 
-  out << (json ? InfoJson(records) : InfoTable(records));
+  out << (json ? InfoJson(records, *zone) : InfoTable(records));
   out.flush();
   return found.missing.empty() && found.notRegular.empty() ? 0 : 1;
 }

@@ -9,6 +9,7 @@
 #include <QJsonObject>
 
 #include "media/video_record.h"
+#include "settings/recording_zone.h"
 
 namespace korvid::list {
 
@@ -16,8 +17,12 @@ namespace korvid::list {
 // "yyyy-mm-ddThh:nn:ss" (null when missing), the key marker bytes 0xFA
 // and 0xFF as the characters U+00FA and U+00FF.
 QJsonObject RecordJson(const media::TAfficherFichier& record);
+// With the datecode as UTC in `zone` ("recordedUtc", and "recordedUtcNote"
+// at a daylight-saving edge) and "datecodeSuspect", why it looks wrong.
+QJsonObject RecordJson(const media::TAfficherFichier& record, const settings::RecordingZone& zone);
 // A JSON array of RecordJson, indented, ending in a line break.
-std::string InfoJson(const std::vector<media::TAfficherFichier>& records);
+std::string InfoJson(const std::vector<media::TAfficherFichier>& records,
+                     const settings::RecordingZone& zone = settings::RecordingZone());
 // Name, datecode, timecode, codec and DV type, image, duration, fps and
 // audio, one line per file under a heading, columns aligned.
 std::string InfoTable(const std::vector<media::TAfficherFichier>& records);

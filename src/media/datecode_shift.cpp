@@ -60,18 +60,24 @@ int WeekdayOf(const TDatecode& dc) {
   return static_cast<int>(((days + 4) % 7 + 7) % 7);
 }
 
-TDatecode ShiftDatecode(const TDatecode& dc, int hours) {
+TDatecode ShiftDatecode(const TDatecode& dc, int hours) { return MoveDatecode(dc, std::int64_t{hours} * 3600); }
+
+TDatecode MoveDatecode(const TDatecode& dc, std::int64_t seconds) {
   if (!IsCalendarDatecode(dc)) return dc;
-  const std::int64_t totalHours =
-      DaysFromCivil(dc.year, dc.month, dc.day) * 24 + dc.hour + static_cast<std::int64_t>(hours);
-  const std::int64_t days = FloorDiv(totalHours, 24);
+  // Offsets are capped by their parser far below what would overflow here.
+  const std::int64_t total = DaysFromCivil(dc.year, dc.month, dc.day) * 86400 + dc.hour * 3600 + dc.minute * 60 +
+                             dc.second + seconds;
+  const std::int64_t days = FloorDiv(total, 86400);
   const CivilDate date = CivilFromDays(days);
   if (date.year < 1 || date.year > std::numeric_limits<std::int32_t>::max()) return dc;
+  const std::int64_t rest = total - days * 86400;
   TDatecode out = dc;
   out.year = static_cast<std::int32_t>(date.year);
   out.month = static_cast<std::uint8_t>(date.month);
   out.day = static_cast<std::uint8_t>(date.day);
-  out.hour = static_cast<std::uint8_t>(totalHours - days * 24);
+  out.hour = static_cast<std::uint8_t>(rest / 3600);
+  out.minute = static_cast<std::uint8_t>(rest / 60 % 60);
+  out.second = static_cast<std::uint8_t>(rest % 60);
   return out;
 }
 

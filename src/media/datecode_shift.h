@@ -1,6 +1,8 @@
 #pragma once
 // Moving a recording date and time by whole hours, as when a camcorder's
-// clock was set to the wrong time zone.
+// clock was set to the wrong time zone, or by any span, as when it was wrong.
+
+#include <cstdint>
 
 #include "media/dv_packs.h"
 
@@ -18,5 +20,7 @@ int WeekdayOf(const TDatecode& dc);
 // by the Gregorian calendar. A datecode that is absent or not a real moment
 // is returned unchanged: there is nothing sound to move.
 TDatecode ShiftDatecode(const TDatecode& dc, int hours);
+// The same by any number of seconds.
+TDatecode MoveDatecode(const TDatecode& dc, std::int64_t seconds);
 
 }  // namespace korvid::media

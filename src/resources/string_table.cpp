@@ -463,6 +463,16 @@ constexpr std::array<Entry, kTextCount> kTexts = {{
     {Text::kPluginSkipped, "korvid: the plug-in %s was skipped: %s\n"},
     {Text::kNoDvVideo, "%s holds no DV video"},
     {Text::kProgramFault, "program fault (please report it): %s"},
+    {Text::kCorrectClockCaption, "Correct the clock..."},
+    {Text::kCorrectClockProgress, "Correcting the clock of \"%s\""},
+    {Text::kCorrectClockTitle, "Correct the clock"},
+    {Text::kCorrectClockOffset, "Offset"},
+    {Text::kCorrectClockOffsetHint, "Days, hours, minutes and seconds to add, with their sign: +1d, -0:59:30, +365d6:00"},
+    {Text::kCorrectClockFromFrame, "From frame"},
+    {Text::kCorrectClockPreview, "First datecode: %s -> %s\nLast datecode: %s -> %s"},
+    {Text::kOptionsTimeZone, "Time zone"},
+    {Text::kOptionsTimeZoneHint, "The zone the camcorder's clock was set in, such as Europe/Paris; empty: this computer's zone"},
+    {Text::kDatecodeSuspectHint, "Datecode suspect: %s"},
 }};
 
 constexpr bool InEnumOrder() {

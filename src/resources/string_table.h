@@ -478,6 +478,16 @@ enum class Text {
   kPluginSkipped,
   kNoDvVideo,
   kProgramFault,
+  kCorrectClockCaption,
+  kCorrectClockProgress,
+  kCorrectClockTitle,
+  kCorrectClockOffset,
+  kCorrectClockOffsetHint,
+  kCorrectClockFromFrame,
+  kCorrectClockPreview,
+  kOptionsTimeZone,
+  kOptionsTimeZoneHint,
+  kDatecodeSuspectHint,
 
   kCount
 };

@@ -8,6 +8,7 @@
 #include <QVariant>
 
 #include "settings/preference_table.h"
+#include "settings/recording_zone.h"
 
 namespace korvid::settings {
 
@@ -26,6 +27,7 @@ bool IsValidText(const TextField<Owner>& field, std::string_view text) {
   if (HasControlCharacter(text)) return false;
   if constexpr (std::is_same_v<Owner, Preferences>) {
     if (field.member == &Preferences::renameRoot && text.find('/') != std::string_view::npos) return false;
+    if (field.member == &Preferences::timeZone && !IsKnownTimeZone(std::string(text))) return false;
   }
   return true;
 }

@@ -51,6 +51,8 @@ const auto kMainValues = std::to_array<ValueSpec<P>>({
     {"is Incrust On", BoolField<P>{&P::inlayOn, false, false}},
     {"Incrust Sliders Visible", BoolField<P>{&P::inlaySlidersVisible, false, false}},
     {"Qualité MP4", IntField<P>{&P::mp4Quality, 20, 0, 51}},
+    // An IANA name; empty: the system's zone.
+    {"Fuseau horaire", TextField<P>{&P::timeZone, ""}},
 });
 
 const auto kFontValues = std::to_array<ValueSpec<F>>({

@@ -70,6 +70,7 @@ struct Preferences {
   bool inlayOn = false;
   bool inlaySlidersVisible = false;
   int mp4Quality = 0;  // x264 constant rate factor: lower is better and larger
+  std::string timeZone;  // IANA name the datecodes were recorded in; empty: the system's
 
   std::vector<ActionChoice> actions;
   IncrustFont incrustFont;

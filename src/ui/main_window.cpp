@@ -30,6 +30,7 @@
 #include "ui/about_frame.h"
 #include "ui/action_icons.h"
 #include "ui/clipboard_files.h"
+#include "ui/clock_form.h"
 #include "ui/codec_form.h"
 #include "ui/frame_rate_form.h"
 #include "ui/main_window_panels.h"
@@ -60,6 +61,7 @@ TUIForm::TUIForm(WindowSetup setup) : setup_(std::move(setup)) {
   riffForm_ = new TRiffForm(this);
   frameRateForm_ = new TFrequenceForm(this);
   codecForm_ = new TCodecForm(this);
+  auto* clockForm = new TClockForm(this);
   commandHost_ = std::make_unique<WindowCommandHost>(*this);
   BuildLayout();
 
@@ -80,6 +82,7 @@ TUIForm::TUIForm(WindowSetup setup) : setup_(std::move(setup)) {
   core.dataHome = setup_.dataHome;
   core.frameRateChooser = frameRateForm_;
   core.codecChooser = codecForm_;
+  core.clockOffsetChooser = clockForm;
   session_ = std::make_unique<commands::CoreSession>(std::move(core));
   std::cerr << commands::PluginStartNotes(session_->Plugins());
   session_->Context().lockListCommands = [this](bool locked) {

@@ -21,6 +21,7 @@
 #include "resources/product.h"
 #include "settings/loaded_folders.h"
 #include "settings/preference_table.h"
+#include "settings/recording_zone.h"
 #include "ui/player_frame.h"
 #include "ui/ui_text.h"
 
@@ -276,6 +277,18 @@ QWidget* TOptionsFrame::BuildFormatsPage() {
         &settings::Preferences::renameFormat);
   field(edRacine, "edRacine", Text::kOptionsRenameRoot, Text::kOptionsRenameRootHint, 1,
         &settings::Preferences::renameRoot);
+  // A name the zone database does not know is not taken: the field goes back.
+  edFuseau = Named(new QLineEdit, "edFuseau", Text::kOptionsTimeZoneHint);
+  edFuseau->setPlaceholderText(QString::fromStdString(settings::RecordingZone().Name()));
+  names->addWidget(new QLabel(UiText(Text::kOptionsTimeZone)), 2, 0);
+  names->addWidget(edFuseau, 2, 1);
+  connect(edFuseau, &QLineEdit::editingFinished, this, [this] {
+    const std::string zone = edFuseau->text().trimmed().toStdString();
+    if (settings::IsKnownTimeZone(zone))
+      prefs_.timeZone = zone;
+    else
+      edFuseau->setText(FromStd(prefs_.timeZone));
+  });
   layout->addLayout(names);
 
   auto* GroupBox4 = new QGroupBox(UiText(Text::kOptionsDatecodeFormats), page);
@@ -400,6 +413,7 @@ void TOptionsFrame::LoadFromPreferences() {
   edDureeIncrust->setEnabled(p.automaticInlay);
   edRenommer->setText(FromStd(p.renameFormat));
   edRacine->setText(FromStd(p.renameRoot));
+  edFuseau->setText(FromStd(p.timeZone));
   edAjouter->setText(FromStd(p.addDatecodeFormat));
   edAfficher->setText(FromStd(p.displayDatecodeFormat));
   edDossierOuvrir->setText(FromStd(p.openFolder));

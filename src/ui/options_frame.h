@@ -89,6 +89,7 @@ class TOptionsFrame final : public QFrame {
   QRadioButton* rbPal = nullptr;
   QRadioButton* rbNtsc = nullptr;
   QSpinBox* seMp4Quality = nullptr;
+  QLineEdit* edFuseau = nullptr;
   QCheckBox* cbListe = nullptr;
   QLineEdit* feFichierPictrel = nullptr;
   QCheckBox* cbSendTo = nullptr;

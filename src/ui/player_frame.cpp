@@ -12,8 +12,10 @@
 
 #include "graphs/playback_error.h"
 #include "graphs/player_steps.h"
+#include "media/clock_plausibility.h"
 #include "resources/product.h"
 #include "resources/string_table.h"
+#include "settings/recording_zone.h"
 #include "ui/ui_text.h"
 #include "ui/video_surface.h"
 
@@ -160,6 +162,23 @@ bool TBaseFrame::eventFilter(QObject* watched, QEvent* event) {
   return QFrame::eventFilter(watched, event);
 }
 
+namespace {
+
+// A datecode that cannot be right is pointed out, never changed.
+QString SuspectDatecodeHint(const media::TAfficherFichier& entry, const std::string& timeZone) {
+  if (!entry.datecode) return {};
+  try {
+    const settings::RecordingZone zone(settings::ChosenTimeZone(timeZone));
+    const std::string why =
+        media::ClockSuspicion(*entry.datecode, {std::nullopt, media::FileModifiedUtc(entry.fullName)}, zone);
+    return why.empty() ? QString() : QString::fromStdString(resources::Fill(Text::kDatecodeSuspectHint, {why}));
+  } catch (const UserError&) {
+    return {};
+  }
+}
+
+}  // namespace
+
 void TBaseFrame::ShowEntry(const media::TAfficherFichier& entry) {
   entry_ = entry;
   // The name in 13-pixel letters, smaller when it would not fit.
@@ -175,6 +194,7 @@ void TBaseFrame::ShowEntry(const media::TAfficherFichier& entry) {
   LabNom->setText(QFontMetrics(nameFont).elidedText(name, Qt::ElideMiddle, room));
 
   ShowDatecode(std::nullopt);
+  labDatecode->setToolTip(SuspectDatecodeHint(entry, prefs_.timeZone));
   labscn->setVisible(entry.hasSceneFile);
   LabTimecode->setText(FromUtf8(entry.timecodeText));
   std::string codec = entry.codec;

@@ -194,7 +194,7 @@ TEST_F(RenameTest, FileDateSetsTheLastWriteTimeAndKeepsTheLastAccess) {
   times[1].tv_sec = 1500000000;
   ASSERT_EQ(::utimensat(AT_FDCWD, clip.fullName.c_str(), times, 0), 0);
   std::string newfichier;
-  EXPECT_EQ(FileDateExecution(clip, newfichier, host_), utModify);
+  EXPECT_EQ(FileDateExecution(clip, newfichier, services_), utModify);
   EXPECT_EQ(newfichier, clip.fullName);
   struct stat info {};
   ASSERT_EQ(::stat(clip.fullName.c_str(), &info), 0);

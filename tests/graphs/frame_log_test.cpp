@@ -124,7 +124,7 @@ TEST(FrameLogTest, RowsFollowTheClipsScenesAndUndatedStretch) {
     std::set<int> starts;
     for (int k = 0; k < spec.frames; ++k) {
       const Row& row = rows[static_cast<std::size_t>(k)];
-      ASSERT_EQ(row.size(), 9u);
+      ASSERT_EQ(row.size(), 12u);
       const media::TDatecode dc = samples::DatecodeOfFrame(spec, k);
       EXPECT_EQ(row[0], std::to_string(k));
       EXPECT_EQ(row[3], Iso(dc)) << "frame " << k;

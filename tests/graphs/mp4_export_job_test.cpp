@@ -23,7 +23,7 @@ TEST(Mp4ExportJob, AStoppedExportIsAShorterPlayableFile) {
   KORVID_REQUIRE_PROGRAM("ffprobe");
   test::TempDir dir;
   Mp4ExportJob job(test::StandardSample("two_scenes.avi"), dir / "cut.mp4",
-                   {20, "yyyy/mm/dd hh:nn:ss", settings::EnglishLocaleFormats(), std::nullopt});
+                   {20, "yyyy/mm/dd hh:nn:ss", settings::EnglishLocaleFormats(), std::nullopt, {}});
   JobProgress* self = nullptr;
   JobProgress progress([&](std::int64_t ticks) {
     if (ticks >= DvFramesTicks(media::DvSystem::k625_50, 30)) self->RequestStop();
@@ -60,7 +60,7 @@ TEST(Mp4ExportJob, OneUndatedFrameGivesTwoTimedPicturesAndAnEmptyChapterTitle) {
   ASSERT_EQ(test::RunShell("ffmpeg -v error -y -i " + test::Quoted(dir / "one.dv") + " -c copy " + test::Quoted(source))
                 .exit_code,
             0);
-  Mp4ExportJob job(source, dir / "one.mp4", {20, "yyyy/mm/dd hh:nn:ss", settings::EnglishLocaleFormats(), std::nullopt});
+  Mp4ExportJob job(source, dir / "one.mp4", {20, "yyyy/mm/dd hh:nn:ss", settings::EnglishLocaleFormats(), std::nullopt, {}});
   JobProgress progress;
   job.Run(progress);
 

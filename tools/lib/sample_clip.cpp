@@ -132,6 +132,7 @@ void WriteDvClip(const std::filesystem::path& path, const DvClipSpec& spec) {
       if (spec.distinct_pictures > 0) encoded.push_back(frame);
     }
     StampPacks(frame, spec, i);
+    if (spec.retouch) spec.retouch(i, frame);
 
     const std::uint64_t first = counts.SamplesDone();
     const std::size_t n = counts.Next();

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,10 @@ struct DvClipSpec {
   // For long clips: only this many distinct pictures are encoded and then
   // repeated, so that writing is bound by the disk rather than the encoder.
   int distinct_pictures = 0;
+  // Called with every frame once its packs are stamped, before its sound is
+  // added: for clips that need packs of their own (a recording-start flag,
+  // a timecode that jumps).
+  std::function<void(int index, std::vector<std::uint8_t>& frame)> retouch;
 };
 
 // The recording date and time and the timecode of frame `index` of a clip.

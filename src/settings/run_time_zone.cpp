@@ -1,0 +1,14 @@
+#include "settings/run_time_zone.h"
+
+#include "settings/preferences_store.h"
+
+namespace korvid::settings {
+
+RecordingZone ZoneForThisRun() {
+  if (const auto given = TimeZoneOverride()) return RecordingZone(*given);
+  DefaultEnvironment environment;
+  environment.documentsFolder = UserDocumentsFolder();
+  return RecordingZone(LoadPreferences(StoreLocation::ForCurrentUser(), environment).timeZone);
+}
+
+}  // namespace korvid::settings
