@@ -18,6 +18,7 @@
 #include "commands/clean_command.h"
 #include "commands/command_line.h"
 #include "commands/command_line_run.h"
+#include "commands/contact_sheet_option.h"
 #include "commands/housekeeping_commands.h"
 #include "commands/process_flags.h"
 #include "commands/stop_signals.h"
@@ -51,6 +52,8 @@ void PrintUsage() {
       "       korvid --frames [--json] FILE.avi  one line per frame: position, timecode, datecode,\n"
       "              scene starts and damaged blocks (CSV, or JSON lines)\n"
       "       korvid --riff FILE...           the RIFF structure of each file\n"
+      "       korvid --contact-sheet [--columns N] FILE.avi...  a PNG contact sheet of each file's scenes\n"
+      "              with their damage, beside it (FILE_sheet.png, FILE_sheet-2.png, ...)\n"
       "       korvid --clean [--yes] FOLDER...  list the temporary files interrupted runs left\n"
       "              in the folders (and below), with their sizes; --yes removes them\n");
 }
@@ -223,6 +226,7 @@ int main(int argc, char** argv) {
   if (args[0] == "--frames") {
     return korvid::graphs::RunFramesCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
   }
+  if (args[0] == "--contact-sheet") return korvid::commands::RunContactSheetOption({args.begin() + 1, args.end()});
   if (args[0] == "--clean") {
     return korvid::commands::RunCleanCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
   }

@@ -4,6 +4,7 @@
 #include <type_traits>
 
 #include "commands/audio_extraction_commands.h"
+#include "commands/contact_sheet_commands.h"
 #include "commands/inlay_commands.h"
 #include "commands/mp4_export_commands.h"
 #include "commands/window_actions.h"
@@ -214,6 +215,10 @@ constexpr auto kActions = std::to_array<BuiltInAction>({
     {"FrameLog", T::kFrameLogCaption, T::kFrameLogProgress, "", "f", kSelectionLocked, {"amFrameLog"},
      {Ask<FrameExports, FrameLogConfirmation>, Run<FrameExports, FrameLogExecution>,
       Test<EntryOnly, FrameLogFileCondition>}},
+    {"ContactSheet", T::kContactSheetCaption, T::kContactSheetProgress, "", "k", kSelectionLocked,
+     {"amContactSheet"},
+     {Ask<FrameExports, ContactSheetConfirmation>, Run<FrameExports, ContactSheetExecution>,
+      Test<EntryOnly, ContactSheetFileCondition>}},
 });
 
 // The binding finds a command as "am" and the action's name, case aside.

@@ -473,6 +473,22 @@ enum class Text {
   kPluginSkipped,
   kNoDvVideo,
 
+  // The contact sheet and the scene overview.
+  kContactSheetCaption,
+  kContactSheetProgress,
+  kSceneOverviewCaption,
+  kSceneOverviewOf,
+  kSceneOverviewReading,
+  kSheetRecorded,
+  kSheetNoDatecode,
+  kSheetSceneCount,
+  kSheetPage,
+  kSheetNoPicture,
+  kSheetLegendClean,
+  kSheetLegendVideo,
+  kSheetLegendAudio,
+  kSheetLegendUnreadable,
+
   kCount
 };
 
