@@ -215,7 +215,7 @@ constexpr auto kActions = std::to_array<BuiltInAction>({
     {"FrameLog", T::kFrameLogCaption, T::kFrameLogProgress, "", "f", kSelectionLocked, {"amFrameLog"},
      {Ask<FrameExports, FrameLogConfirmation>, Run<FrameExports, FrameLogExecution>,
       Test<EntryOnly, FrameLogFileCondition>}},
-    {"ContactSheet", T::kContactSheetCaption, T::kContactSheetProgress, "", "k", kSelectionLocked,
+    {"ContactSheet", T::kContactSheetCaption, T::kContactSheetProgress, "", "v", kSelectionLocked,
      {"amContactSheet"},
      {Ask<FrameExports, ContactSheetConfirmation>, Run<FrameExports, ContactSheetExecution>,
       Test<EntryOnly, ContactSheetFileCondition>}},

@@ -54,7 +54,7 @@ std::vector<std::filesystem::path> MakeContactSheet(const media::TAfficherFichie
       surveyed, *reader, scenes.datecodeFormat, graphs::kSheetStillHeight, scenes.abort);
   if (scenes.abort.load()) return {};
   const std::string name = std::filesystem::path(entry.fullName).filename().string();
-  const std::vector<QImage> pages =
+  const std::vector<graphs::SheetPage> pages =
       graphs::DrawContactSheet(graphs::MakeSheetHeading(name, surveyed, scenes.datecodeFormat), stills,
                                surveyed.damage, surveyed.wide, columns);
   const std::filesystem::path first = ContactSheetPath(entry, services.preferences);

@@ -96,8 +96,9 @@ struct Cell {
   int Height() const { return boxHeight + kStripGap + kStripHeight + kCaptionGap + 2 * captionLine; }
 };
 
-void DrawStill(QPainter& painter, const Fonts& fonts, const Cell& cell, int x, int y, const SceneStill& still,
-               std::span<const FrameDamage> damage) {
+SheetPage::Place DrawStill(QPainter& painter, const Fonts& fonts, const Cell& cell, int x, int y,
+                           const SceneStill& still, std::span<const FrameDamage> damage) {
+  SheetPage::Place place;
   const QRect box(x, y, cell.boxWidth, cell.boxHeight);
   if (still.picture.isNull()) {
     painter.fillRect(box, QColor::fromRgb(kNoPicture));
@@ -113,11 +114,14 @@ void DrawStill(QPainter& painter, const Fonts& fonts, const Cell& cell, int x, i
     painter.drawImage(QPoint(x + (box.width() - fitted.width()) / 2, y + (box.height() - fitted.height()) / 2),
                       fitted);
   }
+  place.still = box;
   int at = y + cell.boxHeight + kStripGap;
+  place.strip = QRect(x, at, cell.boxWidth, kStripHeight);
   const auto first = static_cast<std::size_t>(std::max(0, still.startFrame));
   const std::size_t last = std::max<std::size_t>(first, static_cast<std::size_t>(std::max(0, still.endFrame)));
   painter.drawImage(QPoint(x, at), DamageStrip(damage, first, last - first + 1, cell.boxWidth, kStripHeight));
   at += kStripHeight + kCaptionGap;
+  place.caption = QRect(x, at, cell.boxWidth, 2 * cell.captionLine);
   const QString datecode =
       still.datecodeText.empty() ? Q(std::string(resources::Str(Text::kSheetNoDatecode))) : Q(still.datecodeText);
   at += DrawLine(painter, fonts.captionBold, kText, x, at, cell.boxWidth, datecode);
@@ -125,6 +129,7 @@ void DrawStill(QPainter& painter, const Fonts& fonts, const Cell& cell, int x, i
   if (!second.isEmpty()) second += QStringLiteral("   ");
   second += Q(still.durationText);
   DrawLine(painter, fonts.caption, kDimText, x, at, cell.boxWidth, second);
+  return place;
 }
 
 }  // namespace
@@ -206,7 +211,7 @@ SheetHeading MakeSheetHeading(const std::string& fileName, const SceneSurvey& su
   return heading;
 }
 
-std::vector<QImage> DrawContactSheet(const SheetHeading& heading, const std::vector<SceneStill>& stills,
+std::vector<SheetPage> DrawContactSheet(const SheetHeading& heading, const std::vector<SceneStill>& stills,
                                      std::span<const FrameDamage> damage, bool wide, int columns) {
   const Fonts fonts;
   columns = std::clamp(columns, 1, kMaxSheetColumns);
@@ -218,14 +223,16 @@ std::vector<QImage> DrawContactSheet(const SheetHeading& heading, const std::vec
   const int heading_height = QFontMetrics(fonts.title).height() + 2 * QFontMetrics(fonts.info).height() + 20;
 
   const std::size_t pages = std::max<std::size_t>(1, (stills.size() + kScenesPerSheetPage - 1) / kScenesPerSheetPage);
-  std::vector<QImage> drawn;
+  std::vector<SheetPage> drawn;
   for (std::size_t page = 0; page < pages; ++page) {
     const std::size_t from = page * kScenesPerSheetPage;
     const std::size_t to = std::min(stills.size(), from + kScenesPerSheetPage);
     const auto on_page = static_cast<int>(to - from);
     const int rows = (on_page + columns - 1) / columns;
     const int height = kMargin + heading_height + rows * cell.Height() + std::max(0, rows - 1) * kRowGap + kMargin;
-    QImage sheet(page_width, height, QImage::Format_RGB32);
+    SheetPage drawing;
+    QImage& sheet = drawing.image;
+    sheet = QImage(page_width, height, QImage::Format_RGB32);
     if (sheet.isNull()) throw media::FileError("not enough memory for a contact sheet of " + heading.fileName);
     sheet.fill(kBackground);
     QPainter painter(&sheet);
@@ -244,10 +251,11 @@ std::vector<QImage> DrawContactSheet(const SheetHeading& heading, const std::vec
     for (int i = 0; i < on_page; ++i) {
       const int x = kMargin + (i % columns) * (cell.boxWidth + kColumnGap);
       const int top = y + (i / columns) * (cell.Height() + kRowGap);
-      DrawStill(painter, fonts, cell, x, top, stills[from + static_cast<std::size_t>(i)], damage);
+      drawing.places.push_back(
+          DrawStill(painter, fonts, cell, x, top, stills[from + static_cast<std::size_t>(i)], damage));
     }
     painter.end();
-    drawn.push_back(std::move(sheet));
+    drawn.push_back(std::move(drawing));
   }
   return drawn;
 }
@@ -260,7 +268,7 @@ std::filesystem::path SheetPagePath(const std::filesystem::path& first, std::siz
   return first.parent_path() / name;
 }
 
-std::vector<std::filesystem::path> WriteSheetPages(const std::vector<QImage>& pages,
+std::vector<std::filesystem::path> WriteSheetPages(const std::vector<SheetPage>& pages,
                                                    const std::filesystem::path& first,
                                                    const std::filesystem::path& source) {
   // Every page is written aside before any is moved onto its name: a page
@@ -271,7 +279,7 @@ std::vector<std::filesystem::path> WriteSheetPages(const std::vector<QImage>& pa
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     const std::filesystem::path path = SheetPagePath(first, page + 1);
-    if (!pages[page].save(&buffer, "PNG")) throw media::FileError("cannot encode " + path.string() + " as PNG");
+    if (!pages[page].image.save(&buffer, "PNG")) throw media::FileError("cannot encode " + path.string() + " as PNG");
     media::AtomicOutput& output = outputs.emplace_back(path, source);
     output.File().WriteAt(0, std::span(reinterpret_cast<const std::uint8_t*>(png.constData()),
                                        static_cast<std::size_t>(png.size())));

@@ -8,6 +8,7 @@
 // (any platform, "offscreen" included).
 
 #include <QImage>
+#include <QRect>
 
 #include <atomic>
 #include <cstddef>
@@ -73,10 +74,21 @@ struct SheetHeading {
 SheetHeading MakeSheetHeading(const std::string& fileName, const SceneSurvey& survey,
                               const media::DatecodeFormat& format);
 
+// One page and where each of its scenes was drawn, in scene order.
+struct SheetPage {
+  QImage image;
+  struct Place {
+    QRect still;
+    QRect strip;
+    QRect caption;
+  };
+  std::vector<Place> places;
+};
+
 // The pages, kScenesPerSheetPage scenes each, `columns` stills a row. The
 // stills' box has the file's display shape; a still of the other shape
 // is fitted into it.
-std::vector<QImage> DrawContactSheet(const SheetHeading& heading, const std::vector<SceneStill>& stills,
+std::vector<SheetPage> DrawContactSheet(const SheetHeading& heading, const std::vector<SceneStill>& stills,
                                      std::span<const FrameDamage> damage, bool wide, int columns);
 
 // "clip_sheet.png" for page 1, "clip_sheet-2.png" for page 2, and so on.
@@ -86,7 +98,7 @@ std::filesystem::path SheetPagePath(const std::filesystem::path& first, std::siz
 // or absent. All are written before any is moved, so that a failure
 // leaves the earlier sheet as it was. Returns the paths, in page order;
 // throws media::FileError.
-std::vector<std::filesystem::path> WriteSheetPages(const std::vector<QImage>& pages, const std::filesystem::path& first,
+std::vector<std::filesystem::path> WriteSheetPages(const std::vector<SheetPage>& pages, const std::filesystem::path& first,
                      const std::filesystem::path& source);
 
 }  // namespace korvid::graphs

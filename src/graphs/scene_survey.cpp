@@ -59,4 +59,18 @@ SceneSurvey SceneSurveyBuilder::Finish(const DetectedScene& last) {
   return std::move(survey_);
 }
 
+std::optional<SceneSurvey> SurveyScenes(SceneFrameReader& reader, std::optional<settings::DateTimeValue> firstDatecode,
+                                        std::string firstTimecodeText, const std::atomic<bool>& abort) {
+  if (reader.FrameCount() == 0) return std::nullopt;
+  SceneDetector detector;
+  detector.Begin(firstDatecode, std::move(firstTimecodeText));
+  SceneSurveyBuilder builder(reader.FrameCount(), reader.Rate(), reader.FileSound());
+  SceneScanProgress progress;
+  const SceneScanEnd end = RunSceneScan(
+      reader, detector, [&builder](const DetectedScene& scene) { builder.AddScene(scene); }, abort, progress,
+      [&builder](const ScannedFrame& frame) { builder.AddFrame(frame); });
+  if (end != SceneScanEnd::kCompleted) return std::nullopt;
+  return builder.Finish(detector.Finish(static_cast<std::int32_t>(reader.FrameCount() - 1)));
+}
+
 }  // namespace korvid::graphs

@@ -6,7 +6,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <atomic>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "graphs/scene_detector.h"
@@ -64,5 +66,10 @@ class SceneSurveyBuilder {
   media::DifBlockErrorCounter counter_;
   std::vector<Candidate> candidates_;  // one per scene start seen
 };
+
+// The whole scan on the calling thread, the first scene starting with what
+// the listing found on the first frame; nothing when `abort` rose.
+std::optional<SceneSurvey> SurveyScenes(SceneFrameReader& reader, std::optional<settings::DateTimeValue> firstDatecode,
+                                        std::string firstTimecodeText, const std::atomic<bool>& abort);
 
 }  // namespace korvid::graphs

@@ -40,6 +40,7 @@
 #include "ui/options_frame.h"
 #include "ui/player_frame.h"
 #include "ui/riff_form.h"
+#include "ui/scene_overview_form.h"
 #include "ui/ui_text.h"
 #include "ui/video_list_model.h"
 
@@ -60,6 +61,7 @@ TUIForm::TUIForm(WindowSetup setup) : setup_(std::move(setup)) {
   setWindowIcon(ApplicationIcon());
   setAcceptDrops(true);
   riffForm_ = new TRiffForm(this);
+  sceneOverview_ = new TSceneOverviewForm(this);
   frameRateForm_ = new TFrequenceForm(this);
   codecForm_ = new TCodecForm(this);
   BuildLayout();
@@ -403,7 +405,10 @@ void TUIForm::BatchEnded() {
   if (running_ > 0) --running_;
 }
 
-void TUIForm::ShowCurrentEntry(const media::TAfficherFichier* record) { ShowInPlayer(record); }
+void TUIForm::ShowCurrentEntry(const media::TAfficherFichier* record) {
+  ShowInPlayer(record);
+  FollowInOverview(record);
+}
 
 void TUIForm::StopPlayback() {
   playerEntry_.reset();
@@ -530,6 +535,7 @@ void TUIForm::closeEvent(QCloseEvent* event) {
   if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
     disconnect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TUIForm::Idle);
   riffForm_->close();
+  sceneOverview_->close();
   settings::Preferences& values = session_->Preferences().values();
   values.top = pos().y();
   values.left = pos().x();

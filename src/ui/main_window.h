@@ -34,6 +34,7 @@ class TBaseFrame;
 class TCodecForm;
 class TFrequenceForm;
 class TRiffForm;
+class TSceneOverviewForm;
 class VideoListModel;
 
 struct WindowSetup {
@@ -65,6 +66,7 @@ class TUIForm final : public QMainWindow, public commands::CommandHost, public l
   QWidget* AboutPanel() const;
   QWidget* EmptyListHelp() const;
   TRiffForm* RiffForm() const { return riffForm_; }
+  TSceneOverviewForm* SceneOverview() const { return sceneOverview_; }
   TBaseFrame* Player() const { return player_; }
   bool ListShown() const;
 
@@ -110,6 +112,9 @@ class TUIForm final : public QMainWindow, public commands::CommandHost, public l
   // Opens `record` in the player unless it is already open there.
   void ShowInPlayer(const media::TAfficherFichier* record);
   void BuildActions();
+  // The scene overview window: opened on the current file, then following it.
+  void OpenSceneOverview();
+  void FollowInOverview(const media::TAfficherFichier* record);
   void BuildMenus();
   void BuildToolbars();
   void SetWindowHandlers();
@@ -143,6 +148,7 @@ class TUIForm final : public QMainWindow, public commands::CommandHost, public l
   WindowSetup setup_;
   commands::XdgDesktopLauncher launcher_;
   TRiffForm* riffForm_ = nullptr;
+  TSceneOverviewForm* sceneOverview_ = nullptr;
   TFrequenceForm* frameRateForm_ = nullptr;
   TCodecForm* codecForm_ = nullptr;
 

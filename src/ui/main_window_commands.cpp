@@ -85,6 +85,7 @@ void TUIForm::SetWindowHandlers() {
   set("afViderListe", [&list] { list.ClearList(); });
   set("afSelectionnerTout", [&list] { list.SelectAll(); });
   set("afSauverListe", [this] { SavePlaylist(); });
+  set("afSceneOverview", [this] { OpenSceneOverview(); });
   set("afPictrel", [this] {
     commands::RunOnCurrentEntry(session_->Commands().registry.Find("Pictrel"), session_->Context());
   });
