@@ -226,7 +226,7 @@ int main(int argc, char** argv) {
   if (args[0] == "--frames") {
     return korvid::graphs::RunFramesCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
   }
-  if (args[0] == "--contact-sheet") return korvid::commands::RunContactSheetOption({args.begin() + 1, args.end()});
+  if (args[0] == "--contact-sheet") return korvid::commands::RunContactSheetOption({args.begin() + 1, args.end()}, std::cout, std::cerr);
   if (args[0] == "--clean") {
     return korvid::commands::RunCleanCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
   }

@@ -6,7 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
-#include <iostream>
+#include <optional>
+#include <ostream>
 
 #include "commands/command_skipped.h"
 #include "commands/contact_sheet_commands.h"
@@ -40,36 +41,40 @@ bool ParseColumns(const std::string& text, int& columns) {
 
 }  // namespace
 
-int RunContactSheetOption(const std::vector<std::string>& args) {
+int RunContactSheetOption(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   int columns = graphs::kDefaultSheetColumns;
   std::size_t first = 0;
   if (!args.empty() && args[0] == "--columns") {
     if (args.size() < 2 || !ParseColumns(args[1], columns)) {
-      std::fprintf(stderr, "korvid: --columns needs a number from 1 to %d\n%s", graphs::kMaxSheetColumns, kUsage);
+      err << "korvid: --columns needs a number from 1 to " << graphs::kMaxSheetColumns << "\n" << kUsage;
       return 2;
     }
     first = 2;
   }
   if (args.size() <= first) {
-    std::fprintf(stderr, "korvid: --contact-sheet needs at least one file\n%s", kUsage);
+    err << "korvid: --contact-sheet needs at least one file\n" << kUsage;
     return 2;
   }
 
   ProcessFlags& flags = Flags();
   InstallStopSignals(flags);
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  qInstallMessageHandler(KeepQtFailures);
+  // Text is drawn off screen, display or not.
   int qt_argc = 1;
   char name[] = "korvid";
   char* qt_argv[] = {name, nullptr};
-  const QGuiApplication application(qt_argc, qt_argv);
+  std::optional<QGuiApplication> application;
+  if (QCoreApplication::instance() == nullptr) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    qInstallMessageHandler(KeepQtFailures);
+    application.emplace(qt_argc, qt_argv);
+  }
 
   settings::DefaultEnvironment environment;
   environment.documentsFolder = settings::UserDocumentsFolder();
   const settings::Preferences preferences =
       settings::LoadPreferences(settings::StoreLocation::ForCurrentUser(), environment);
   const media::DatecodeFormat format{preferences.displayDatecodeFormat, settings::SystemLocaleFormats()};
-  HeadlessHost host(std::cerr, false);
+  HeadlessHost host(err, false);
   graphs::SceneDetector detector;
   SceneScanServices scenes{host, flags.AbortCommand, detector, format, {}, {}};
   FrameExportServices services{scenes, preferences};
@@ -83,18 +88,18 @@ int RunContactSheetOption(const std::vector<std::string>& args) {
       if (!entry.exists) throw CommandSkipped("no such file");
       const std::vector<std::filesystem::path> pages = MakeContactSheet(entry, columns, services);
       for (const std::filesystem::path& page : pages)
-        std::printf("%s\t%s\n", shown.c_str(), resources::Printable(page.string()).c_str());
+        out << shown << '\t' << resources::Printable(page.string()) << '\n';
     } catch (const CommandSkipped& skipped) {
-      std::fprintf(stderr, "korvid: %s: %s\n", shown.c_str(), resources::Printable(skipped.what()).c_str());
+      err << "korvid: " << shown << ": " << resources::Printable(skipped.what()) << '\n';
       status = 1;
     } catch (const UserError& failure) {
-      std::fprintf(stderr, "korvid: %s: %s\n", shown.c_str(), resources::Printable(failure.what()).c_str());
+      err << "korvid: " << shown << ": " << resources::Printable(failure.what()) << '\n';
       status = 1;
     }
   }
-  std::fflush(stdout);
+  out.flush();
   if (const int signal = flags.StopSignal.load(); signal != 0) {
-    std::fputs(StoppedMessage(signal).c_str(), stderr);
+    err << StoppedMessage(signal);
     return StoppedExitStatus(signal);
   }
   return status;
