@@ -11,7 +11,7 @@
 #include <string>
 
 #include "graphs/dv_picture_decoder.h"
-#include "media/ffmpeg_ptr.h"
+#include "graphs/ffmpeg_ptr.h"
 
 namespace korvid::graphs {
 
@@ -33,8 +33,8 @@ class ScenePictureMaker {
  private:
   int height_;
   DvPictureDecoder decoder_;
-  media::FramePtr picture_;
-  media::SwsPtr scaler_;
+  FramePtr picture_;
+  SwsPtr scaler_;
   int scalerWidth_ = 0;
   int scalerFormat_ = -1;
   int scalerSourceHeight_ = 0;

@@ -1,6 +1,6 @@
 #include "graphs/sound_feed.h"
 
-#include "graphs/dv_type_jobs.h"
+#include "graphs/dv_source.h"
 
 namespace korvid::graphs {
 

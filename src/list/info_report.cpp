@@ -15,6 +15,7 @@
 #include "list/video_list.h"
 #include "media/avi_stream_analysis.h"
 #include "resources/printable_text.h"
+#include "resources/string_table.h"
 
 namespace korvid::list {
 
@@ -197,9 +198,9 @@ int RunInfoCommand(const std::vector<std::string>& arguments, const media::Datec
 
   const InfoPaths found = InfoFiles(paths);
   for (const std::string& path : found.missing)
-    err << "korvid: " << resources::Printable(path) << ": no such file or folder\n";
+    err << resources::FileErrorLine(path, resources::Str(resources::Text::kPathNotFound));
   for (const std::string& path : found.notRegular)
-    err << "korvid: " << resources::Printable(path) << ": not a regular file, skipped\n";
+    err << resources::FileErrorLine(path, resources::Str(resources::Text::kNotRegularFile));
 
   std::vector<media::TAfficherFichier> records;
   records.reserve(found.files.size());

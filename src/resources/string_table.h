@@ -449,6 +449,8 @@ enum class Text {
   kPluginTextUnterminated,
   kPluginWrongType,
   kPluginActionCount,
+  kPluginAbiUnset,
+  kPluginAbiVersion,
   kPluginBadAction,
   kPluginActionMissing,
   kPluginActionTooSmall,
@@ -472,6 +474,7 @@ enum class Text {
   kPluginNameLeavesFolder,
   kPluginSkipped,
   kNoDvVideo,
+  kProgramFault,
 
   // The contact sheet and the scene overview.
   kContactSheetCaption,

@@ -72,15 +72,15 @@ TEST(SceneOverviewTest, ShowsTheCurrentFilesScenesAndAClickMovesThePlayer) {
   EXPECT_TRUE(scenes->item(1)->text().contains(QStringLiteral("1s 05fr"))) << scenes->item(1)->text().toStdString();
 
   // The third scene starts at frame 60: 2 s 10 frames in.
-  const TBaseFrame* player = window->Player();
+  const TBaseFrame* player = test::Named<TBaseFrame>(*window, "BaseFrame");
   scenes->scrollToItem(scenes->item(2));
   const QRect third = scenes->visualItemRect(scenes->item(2));
   QTest::mouseClick(scenes->viewport(), Qt::LeftButton, Qt::NoModifier, third.center());
   QTRY_COMPARE_WITH_TIMEOUT(player->labTimeStamp->text(), QStringLiteral("0:00:02:10"), 5000);
 
   // The list's current file changes: the window follows.
-  window->ListControl()->selectionModel()->setCurrentIndex(window->ListControl()->model()->index(1, 0),
-                                                           QItemSelectionModel::ClearAndSelect);
+  QListView* list = test::Named<QListView>(*window, "lb");
+  list->selectionModel()->setCurrentIndex(list->model()->index(1, 0), QItemSelectionModel::ClearAndSelect);
   QTRY_COMPARE_WITH_TIMEOUT(scenes->count(), 2, 20000);
   EXPECT_TRUE(overview->windowTitle().contains(QStringLiteral("b.avi")));
   EXPECT_EQ(scenes->item(1)->data(Qt::UserRole).toLongLong(), 45);
