@@ -34,6 +34,7 @@ constexpr QRgb kBackground = 0xFF1E1E1E;
 constexpr QRgb kText = 0xFFF0F0F0;
 constexpr QRgb kDimText = 0xFFB0B0B0;
 constexpr QRgb kNoPicture = 0xFF3C3C3C;
+constexpr int kPngQuality = 80;
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
@@ -279,7 +280,9 @@ std::vector<std::filesystem::path> WriteSheetPages(const std::vector<SheetPage>&
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     const std::filesystem::path path = SheetPagePath(first, page + 1);
-    if (!pages[page].image.save(&buffer, "PNG")) throw media::FileError("cannot encode " + path.string() + " as PNG");
+    // A light compression level: the default one took most of the time
+    // of drawing a sheet, for a file only somewhat smaller.
+    if (!pages[page].image.save(&buffer, "PNG", kPngQuality)) throw media::FileError("cannot encode " + path.string() + " as PNG");
     media::AtomicOutput& output = outputs.emplace_back(path, source);
     output.File().WriteAt(0, std::span(reinterpret_cast<const std::uint8_t*>(png.constData()),
                                        static_cast<std::size_t>(png.size())));
