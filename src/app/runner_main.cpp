@@ -12,6 +12,7 @@
 
 #include "commands/cli_report_options.h"
 #include "commands/command_line_run.h"
+#include "commands/contact_sheet_option.h"
 #include "commands/process_flags.h"
 #include "commands/stop_signals.h"
 #include "commands/user_data_home.h"
@@ -35,6 +36,8 @@ void DropQtNotes(QtMsgType type, const QMessageLogContext&, const QString& messa
 
 int main(int argc, char** argv) {
   const std::vector<std::string> parameters(argv + 1, argv + argc);
+  if (!parameters.empty() && parameters.front() == "--contact-sheet")
+    return korvid::commands::RunContactSheetOption({parameters.begin() + 1, parameters.end()}, std::cout, std::cerr);
   if (!parameters.empty() && parameters.front().rfind("--", 0) == 0)
     return korvid::commands::RunReportOption(parameters, {std::cout, std::cerr});
   korvid::graphs::SendFfmpegMessagesTo(korvid::graphs::DefaultLogPath());

@@ -4,6 +4,7 @@
 #include <type_traits>
 
 #include "commands/audio_extraction_commands.h"
+#include "commands/contact_sheet_commands.h"
 #include "commands/inlay_commands.h"
 #include "commands/mp4_export_commands.h"
 #include "commands/action_category.h"
@@ -216,6 +217,10 @@ constexpr auto kActions = std::to_array<BuiltInAction>({
       Test<EntryOnly, FrameLogFileCondition>}},
     {"CorrectClock", T::kCorrectClockCaption, T::kCorrectClockProgress, "", "", kSelectionLocked, {"amCorrectClock"},
      {nullptr, Run<ClockCorrections, CorrectClockExecution>, Test<EntryOnly, CorrectClockFileCondition>}},
+    {"ContactSheet", T::kContactSheetCaption, T::kContactSheetProgress, "", "v", kSelectionLocked,
+     {"amContactSheet"},
+     {Ask<FrameExports, ContactSheetConfirmation>, Run<FrameExports, ContactSheetExecution>,
+      Test<EntryOnly, ContactSheetFileCondition>}},
 });
 
 // The binding finds a command as "am" and the action's name, case aside.

@@ -167,6 +167,11 @@ constexpr std::array kReportOptions{
                  false, PrintFrames},
     ReportOption{"--riff", "       korvid --riff FILE...           the RIFF structure of each file\n", false,
                  PrintRiffReports},
+    // Drawn with Qt and decoded with FFmpeg: the runner serves it.
+    ReportOption{"--contact-sheet",
+                 "       korvid --contact-sheet [--columns N] FILE.avi...  a PNG contact sheet of each file's\n"
+                 "              scenes and their damage, beside it (FILE_sheet.png, FILE_sheet-2.png, ...)\n",
+                 true, nullptr},
     ReportOption{"--clean",
                  "       korvid --clean [--yes] FOLDER...  list the temporary files interrupted runs left\n"
                  "              in the folders (and below), with their sizes; --yes removes them\n",
@@ -217,6 +222,10 @@ int RunReportOption(const std::vector<std::string>& parameters, ReportStreams st
     streams.err << "korvid: unknown option '" << resources::Printable(parameters.empty() ? "" : parameters.front())
                 << "'\n";
     PrintUsage(streams.out);
+    return 2;
+  }
+  if (option->run == nullptr) {
+    streams.err << "korvid: " << option->name << " is served by the full program\n";
     return 2;
   }
   const int status = option->run({parameters.begin() + 1, parameters.end()}, streams);

@@ -22,7 +22,8 @@ struct ReportOption {
   std::string_view usage;  // its lines in the usage text, empty for none
   // Runs in the runner: it reaches code that decodes, encodes or draws.
   bool needsFullProgram;
-  // `arguments` follow the option; returns the exit status.
+  // `arguments` follow the option; returns the exit status. Null for an
+  // option the runner serves itself, so that `korvid` links none of it.
   int (*run)(const std::vector<std::string>& arguments, ReportStreams streams);
 };
 

@@ -119,6 +119,7 @@ ActionList MainWindowActions() {
       {"ReculeScene", Text::kReculeSceneCaption, kMono, "F8", "Ctrl+F8"},
       {"avAvanceFin", Text::kavAvanceFinCaption, kMono, "Ctrl+End"},
       {"avReculeDebut", Text::kavReculeDebutCaption, kMono, "Ctrl+Home"},
+      {"afSceneOverview", Text::kSceneOverviewCaption, kMono},
       // "multi"
       {"amSupprimerFichier"},
       {"amOterFichier"},
@@ -145,6 +146,7 @@ ActionList MainWindowActions() {
       {"amFrameLog"},
       {"afFusionnerCaptures", Text::kafFusionnerCapturesCaption, kMulti},
       {"amCorrectClock"},
+      {"amContactSheet"},
   };
   std::vector<WindowAction> actions;
   for (const Row& row : rows) actions.push_back(Make(row));
@@ -200,7 +202,8 @@ MainMenu MainWindowMenu() {
   menu.push_back(
       {std::string(Str(Text::kScenesMenu)),
        {Item("amCreerScenes"), Item("amSupprimerScenes"), Item("amScenesText"), Separator(),
-        Item("amDatecodeSubtitles"), Item("amFrameLog")}});
+        Item("amDatecodeSubtitles"), Item("amFrameLog"), Separator(), Item("amContactSheet"),
+        Item("afSceneOverview")}});
   menu.push_back({std::string(Str(Text::kHelpMenu)), {Item("afOptions"), Item("afApropos")}});
   return menu;
 }

@@ -473,6 +473,21 @@ constexpr std::array<Entry, kTextCount> kTexts = {{
     {Text::kOptionsTimeZone, "Time zone"},
     {Text::kOptionsTimeZoneHint, "The zone the camcorder's clock was set in, such as Europe/Paris; empty: this computer's zone"},
     {Text::kDatecodeSuspectHint, "Datecode suspect: %s"},
+
+    {Text::kContactSheetCaption, "Make a contact sheet"},
+    {Text::kContactSheetProgress, "Making the contact sheet of \"%s\""},
+    {Text::kSceneOverviewCaption, "Scene overview"},
+    {Text::kSceneOverviewOf, "Scene overview of %s"},
+    {Text::kSceneOverviewReading, "Reading the scenes of %s..."},
+    {Text::kSheetRecorded, "Recorded %s to %s"},
+    {Text::kSheetNoDatecode, "No datecode"},
+    {Text::kSheetSceneCount, "Scenes: %s"},
+    {Text::kSheetPage, "Page %s of %s"},
+    {Text::kSheetNoPicture, "No picture"},
+    {Text::kSheetLegendClean, "no damage"},
+    {Text::kSheetLegendVideo, "damaged video blocks"},
+    {Text::kSheetLegendAudio, "damaged audio blocks"},
+    {Text::kSheetLegendUnreadable, "unreadable frames"},
 }};
 
 constexpr bool InEnumOrder() {

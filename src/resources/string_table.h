@@ -489,6 +489,22 @@ enum class Text {
   kOptionsTimeZoneHint,
   kDatecodeSuspectHint,
 
+  // The contact sheet and the scene overview.
+  kContactSheetCaption,
+  kContactSheetProgress,
+  kSceneOverviewCaption,
+  kSceneOverviewOf,
+  kSceneOverviewReading,
+  kSheetRecorded,
+  kSheetNoDatecode,
+  kSheetSceneCount,
+  kSheetPage,
+  kSheetNoPicture,
+  kSheetLegendClean,
+  kSheetLegendVideo,
+  kSheetLegendAudio,
+  kSheetLegendUnreadable,
+
   kCount
 };
 

@@ -38,6 +38,7 @@
 #include "ui/options_frame.h"
 #include "ui/player_frame.h"
 #include "ui/riff_form.h"
+#include "ui/scene_overview_form.h"
 #include "ui/ui_text.h"
 #include "ui/window_command_host.h"
 #include "ui/window_list_view.h"
@@ -59,6 +60,7 @@ TUIForm::TUIForm(WindowSetup setup) : setup_(std::move(setup)) {
   setWindowIcon(ApplicationIcon());
   setAcceptDrops(true);
   riffForm_ = new TRiffForm(this);
+  sceneOverview_ = new TSceneOverviewForm(this);
   frameRateForm_ = new TFrequenceForm(this);
   codecForm_ = new TCodecForm(this);
   auto* clockForm = new TClockForm(this);
@@ -401,6 +403,7 @@ void TUIForm::closeEvent(QCloseEvent* event) {
   if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
     disconnect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TUIForm::Idle);
   riffForm_->close();
+  sceneOverview_->close();
   settings::Preferences& values = session_->Preferences().values();
   values.top = pos().y();
   values.left = pos().x();

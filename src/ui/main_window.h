@@ -34,6 +34,7 @@ class TBaseFrame;
 class TCodecForm;
 class TFrequenceForm;
 class TRiffForm;
+class TSceneOverviewForm;
 class WindowCommandHost;
 class WindowListView;
 
@@ -95,6 +96,9 @@ class TUIForm final : public QMainWindow {
   // Opens `record` in the player unless it is already open there.
   void ShowInPlayer(const media::TAfficherFichier* record);
   void BuildActions();
+  // The scene overview window: opened on the current file, then following it.
+  void OpenSceneOverview();
+  void FollowInOverview(const media::TAfficherFichier* record);
   void BuildMenus();
   void BuildToolbars();
   void SetWindowHandlers();
@@ -124,6 +128,7 @@ class TUIForm final : public QMainWindow {
   WindowSetup setup_;
   commands::XdgDesktopLauncher launcher_;
   TRiffForm* riffForm_ = nullptr;
+  TSceneOverviewForm* sceneOverview_ = nullptr;
   TFrequenceForm* frameRateForm_ = nullptr;
   TCodecForm* codecForm_ = nullptr;
 

@@ -86,6 +86,7 @@ void TUIForm::SetWindowHandlers() {
   set("afSelectionnerTout", [&list] { list.SelectAll(); });
   set("afSauverListe", [this] { SavePlaylist(); });
   set("afFusionnerCaptures", [this] { session_->MergeSelection(); });
+  set("afSceneOverview", [this] { OpenSceneOverview(); });
   set("afPictrel", [this] {
     commands::RunOnCurrentEntry(session_->Commands().registry.Find("Pictrel"), session_->Context());
   });

@@ -65,7 +65,10 @@ bool WindowListView::PanelShown() const { return window_.PanelShown(); }
 void WindowListView::BatchStarted(const std::string& message) { window_.BatchStarted(message); }
 void WindowListView::BatchEnded() { window_.BatchEnded(); }
 void WindowListView::SetStatusText(const std::string& text) { window_.SetStatusText(text); }
-void WindowListView::ShowCurrentEntry(const media::TAfficherFichier* record) { window_.ShowInPlayer(record); }
+void WindowListView::ShowCurrentEntry(const media::TAfficherFichier* record) {
+  window_.ShowInPlayer(record);
+  window_.FollowInOverview(record);
+}
 void WindowListView::RefreshActions() { window_.RefreshActions(); }
 void WindowListView::StopPlayback() { window_.StopPlayback(); }
 
