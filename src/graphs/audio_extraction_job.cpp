@@ -7,7 +7,6 @@
 
 #include "graphs/dv_source.h"
 #include "graphs/dv_type_jobs.h"
-#include "graphs/pcm_rate_converter.h"
 #include "graphs/recompress_job.h"
 #include "media/avi_frame_index.h"
 #include "media/avi_param.h"
@@ -86,8 +85,8 @@ std::int64_t StreamTicks(const AVFormatContext& format, int stream) {
 }  // namespace
 
 AudioExtractionJob::AudioExtractionJob(const std::filesystem::path& source, std::filesystem::path output,
-                                       const media::WavWriterOptions& options)
-    : source_(source), output_(std::move(output)), options_(options) {
+                                       const media::WavWriterOptions& options, DvSoundLayout sound)
+    : source_(source), output_(std::move(output)), options_(options), sound_(sound) {
   options_.source = source_;
   std::optional<media::TFriendlyAviParam> param;
   try {
@@ -184,21 +183,27 @@ void AudioExtractionJob::DecodeDvFrames(JobProgress& progress) {
   const auto first = FirstAudioInfo(source);
   if (!first) throw ConversionError("the DV frames of " + source_.string() + " carry no sound");
   const int out_rate = first->sample_rate;
-  media::WavWriter writer(output_, media::PcmWaveFormat(static_cast<std::uint32_t>(out_rate), 2, 16), options_);
+  // Channels 3-4 only where the recording has them.
+  DvSoundLayout layout = sound_;
+  if (layout.pairs == DvPairUse::kAllFour && first->pairs != 2) layout.pairs = DvPairUse::kFirstPair;
+  DvSoundStream stream(source.System(), out_rate, layout);
+  media::WavWriter writer(output_,
+                          media::PcmWaveFormat(static_cast<std::uint32_t>(out_rate),
+                                               static_cast<std::uint16_t>(stream.Channels()), 16),
+                          options_);
 
-  PcmRateConverter converter(out_rate, 2);
   std::vector<std::uint8_t> frame;
   media::DvFrameSound sound(source.System(), out_rate);
   std::vector<std::int16_t> out;
   for (std::size_t k = 0; k < source.FrameCount() && !progress.StopRequested(); ++k) {
     const bool read = source.ReadFrame(k, frame);
     sound.Read(read ? std::span<const std::uint8_t>(frame) : std::span<const std::uint8_t>(), k);
-    converter.Convert(sound.Pair(0), sound.Rate(), out);
+    stream.Add(sound, k, out);
     writer.Write(BytesOf(out));
     out.clear();
     progress.SetPosition(DvFramesTicks(source.System(), k + 1));
   }
-  converter.Flush(out);
+  stream.Finish(out);
   writer.Write(BytesOf(out));
   writer.Close();
 }

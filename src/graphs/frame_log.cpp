@@ -8,6 +8,7 @@
 
 #include "graphs/frame_time.h"
 #include "graphs/scene_detector.h"
+#include "media/dv_audio.h"
 
 namespace korvid::graphs {
 namespace {
@@ -18,7 +19,7 @@ struct Column {
 };
 
 // The names say exactly what is counted.
-constexpr std::array<Column, 9> kColumns{{
+constexpr std::array<Column, 10> kColumns{{
     {"frame", "frame"},
     {"position", "position"},
     {"timecode", "timecode"},
@@ -28,6 +29,7 @@ constexpr std::array<Column, 9> kColumns{{
     {"datecode_from_later_sequence", "datecodeFromLaterSequence"},
     {"video_blocks_with_sta_set", "videoBlocksWithStaSet"},
     {"audio_blocks_with_error_samples", "audioBlocksWithErrorSamples"},
+    {"audio_samples_recorded", "audioSamplesRecorded"},
 }};
 
 std::string TimecodeField(const media::TTimecode& tc) {
@@ -48,6 +50,17 @@ std::string RecordedField(const media::TDatecode& dc) {
 }
 
 std::string Count(std::optional<std::size_t> count) { return count ? std::to_string(*count) : std::string(); }
+
+// Samples per channel the frame's source pack counts: unlocked sound shows
+// here as counts that stray from the standard's.
+std::optional<std::size_t> RecordedSamples(const ScannedFrame& frame) {
+  if (!frame.read || frame.bytes.empty()) return std::nullopt;
+  try {
+    return media::ReadDvAudioInfo(frame.bytes).samples;
+  } catch (const media::DvAudioError&) {
+    return std::nullopt;
+  }
+}
 
 // Each field as its CSV text (empty: none) and what it is in JSON.
 enum class Kind { kNumber, kText, kFlag };
@@ -86,6 +99,7 @@ void FrameLogFormatter::Append(const ScannedFrame& frame, std::string& out) {
       flag(frame.packs.datecodeFromLaterSequence),
       {errors ? std::to_string(errors->videoBlocksMarked) : std::string()},
       {errors ? Count(errors->audioBlocksWithErrors) : std::string()},
+      {Count(RecordedSamples(frame))},
   }};
   if (style_ == FrameLogStyle::kCsv) {
     // No field can hold a comma, quote or line break: none needs quoting.

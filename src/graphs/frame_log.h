@@ -1,7 +1,8 @@
 #pragma once
 // The per-frame log of a scan: one line per frame with its place in the
 // file, its timecode and recording date and time, whether a scene starts
-// there, how its datecode was found, and the damage marked in its blocks.
+// there, how its datecode was found, the damage marked in its blocks and
+// the sound samples it holds.
 // As CSV for a file and as JSON lines for scripts.
 
 #include <optional>

@@ -29,26 +29,34 @@ int AviSoundFeed::Pull(std::vector<std::int16_t>& out) {
   return reader_.Read(2048, out) == 0 ? 0 : reader_.SampleRate();
 }
 
-DvFrameSoundFeed::DvFrameSoundFeed(const DvSource& source, int rate, std::size_t pair)
-    : SoundFeed(rate), source_(source), pair_(pair), sound_(source.System(), rate) {}
+DvFrameSoundFeed::DvFrameSoundFeed(const DvSource& source, int rate, DvSoundLayout layout)
+    : SoundFeed(rate),
+      source_(source),
+      sound_(source.System(), rate),
+      stream_(source.System(), rate,
+              DvSoundLayout{layout.locked, layout.pairs == DvPairUse::kAllFour ? DvPairUse::kFirstPair : layout.pairs}) {}
 
 int DvFrameSoundFeed::Pull(std::vector<std::int16_t>& out) {
-  if (next_ >= source_.FrameCount()) return 0;
+  if (finished_) return 0;
+  if (next_ >= source_.FrameCount()) {
+    stream_.Finish(out);
+    finished_ = true;
+    return SoundFeed::Rate();
+  }
   const std::size_t k = next_++;
   const bool read = source_.ReadFrame(k, frame_);
   sound_.Read(read ? std::span<const std::uint8_t>(frame_) : std::span<const std::uint8_t>(), k);
-  const std::span<const std::int16_t> samples = sound_.Pair(pair_);
-  out.insert(out.end(), samples.begin(), samples.end());
-  return sound_.Rate();
+  stream_.Add(sound_, k, out);
+  return SoundFeed::Rate();
 }
 
-std::unique_ptr<SoundFeed> MakeSoundFeed(const DvSource& source, int rate) {
+std::unique_ptr<SoundFeed> MakeSoundFeed(const DvSource& source, int rate, DvSoundLayout layout) {
   if (!source.AudioStreams().empty()) {
     const auto format = ReadPcmFormat(source.Param().streams[source.AudioStreams()[0]].format);
     if (format) return std::make_unique<AviSoundFeed>(source, source.AudioStreams()[0], rate);
   }
   if (!FirstAudioInfo(source)) return nullptr;
-  return std::make_unique<DvFrameSoundFeed>(source, rate);
+  return std::make_unique<DvFrameSoundFeed>(source, rate, layout);
 }
 
 }  // namespace korvid::graphs

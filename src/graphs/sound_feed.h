@@ -11,6 +11,7 @@
 
 #include "graphs/avi_pcm_reader.h"
 #include "graphs/dv_source.h"
+#include "graphs/dv_sound_stream.h"
 #include "graphs/pcm_rate_converter.h"
 #include "media/dv_frame_sound.h"
 
@@ -27,6 +28,7 @@ class SoundFeed {
   std::span<const std::int16_t> Take(std::size_t count);
 
  protected:
+  int Rate() const { return converter_.OutRate(); }
   // Appends the next stretch of source sound (stereo) and returns its
   // rate; 0 at the end of the source.
   virtual int Pull(std::vector<std::int16_t>& out) = 0;
@@ -51,25 +53,28 @@ class AviSoundFeed : public SoundFeed {
   AviPcmReader reader_;
 };
 
-// One stereo pair of the frames' own sound, read in a pass of its own.
-// A frame without readable sound gives the silence of its length.
+// The frames' own sound as a stereo stream (`layout` never asks for all
+// four channels), read in a pass of its own. A frame without readable
+// sound gives the silence of its length.
 class DvFrameSoundFeed : public SoundFeed {
  public:
-  DvFrameSoundFeed(const DvSource& source, int rate, std::size_t pair = 0);
+  DvFrameSoundFeed(const DvSource& source, int rate, DvSoundLayout layout = {});
 
  protected:
   int Pull(std::vector<std::int16_t>& out) override;
 
  private:
   const DvSource& source_;
-  std::size_t pair_;
   std::size_t next_ = 0;
+  bool finished_ = false;
   std::vector<std::uint8_t> frame_;
   media::DvFrameSound sound_;
+  DvSoundStream stream_;
 };
 
 // The feed a DV source's sound comes from: its first auds stream when it
-// has one, else its frames. Nothing for a type-1 source without sound.
-std::unique_ptr<SoundFeed> MakeSoundFeed(const DvSource& source, int rate);
+// has one, else its frames, arranged as `layout` says. Nothing for a
+// type-1 source without sound.
+std::unique_ptr<SoundFeed> MakeSoundFeed(const DvSource& source, int rate, DvSoundLayout layout = {});
 
 }  // namespace korvid::graphs

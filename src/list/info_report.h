@@ -14,7 +14,9 @@ namespace korvid::list {
 
 // One object with every field of the record under its own name; dates as
 // "yyyy-mm-ddThh:nn:ss" (null when missing), the key marker bytes 0xFA
-// and 0xFF as the characters U+00FA and U+00FF.
+// and 0xFF as the characters U+00FA and U+00FF. Beside them, for DV sound
+// read from every frame: audioLocked and audioDriftMs (media::DvSoundDrift,
+// to the microsecond), null without DV sound.
 QJsonObject RecordJson(const media::TAfficherFichier& record);
 // A JSON array of RecordJson, indented, ending in a line break.
 std::string InfoJson(const std::vector<media::TAfficherFichier>& records);

@@ -51,6 +51,8 @@ const auto kMainValues = std::to_array<ValueSpec<P>>({
     {"is Incrust On", BoolField<P>{&P::inlayOn, false, false}},
     {"Incrust Sliders Visible", BoolField<P>{&P::inlaySlidersVisible, false, false}},
     {"Qualité MP4", IntField<P>{&P::mp4Quality, 20, 0, 51}},
+    {"Son calé sur l'image", BoolField<P>{&P::soundLocked, false, false}},
+    {"Quatre canaux", BoolField<P>{&P::fourChannels, false, false}},
 });
 
 const auto kFontValues = std::to_array<ValueSpec<F>>({

@@ -70,6 +70,8 @@ struct Preferences {
   bool inlayOn = false;
   bool inlaySlidersVisible = false;
   int mp4Quality = 0;  // x264 constant rate factor: lower is better and larger
+  bool soundLocked = false;   // extracted sound resampled to end with the picture
+  bool fourChannels = false;  // four-channel recordings: all four in the WAV, pairs mixed in the MP4
 
   std::vector<ActionChoice> actions;
   IncrustFont incrustFont;

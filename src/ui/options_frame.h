@@ -90,6 +90,8 @@ class TOptionsFrame final : public QFrame {
   QRadioButton* rbNtsc = nullptr;
   QSpinBox* seMp4Quality = nullptr;
   QCheckBox* cbListe = nullptr;
+  QCheckBox* cbSoundLocked = nullptr;
+  QCheckBox* cbFourChannels = nullptr;
   QLineEdit* feFichierPictrel = nullptr;
   QCheckBox* cbSendTo = nullptr;
   QGroupBox* GroupBox5 = nullptr;

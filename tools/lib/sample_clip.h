@@ -44,7 +44,23 @@ struct DvClipSpec {
   // For long clips: only this many distinct pictures are encoded and then
   // repeated, so that writing is bound by the disk rather than the encoder.
   int distinct_pictures = 0;
+  // Samples per channel of each frame, repeated from the start when the
+  // clip is longer, and the frames marked unlocked: the sound of a
+  // consumer camcorder whose sample clock runs free. Empty: the locked
+  // counts of the standard.
+  std::vector<std::size_t> unlocked_counts;
+  // Silence with a click (kClickSamples samples at kClickLevel, half that
+  // on channels 3-4) opening the first frame of every second instead of
+  // tones, for timing the sound.
+  bool clicks = false;
 };
+
+inline constexpr std::size_t kClickSamples = 4;
+inline constexpr std::int16_t kClickLevel = 20000;
+
+// The frames whose sound opens with a click: the first frame at or after
+// each whole second of the picture.
+bool IsClickFrame(media::DvSystem system, int index);
 
 // The recording date and time and the timecode of frame `index` of a clip.
 media::TDatecode DatecodeOfFrame(const DvClipSpec& spec, int index);
