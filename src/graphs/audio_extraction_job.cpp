@@ -7,6 +7,8 @@
 
 #include "graphs/dv_source.h"
 #include "graphs/dv_type_jobs.h"
+#include "graphs/sound_feed.h"
+#include "media/dv_audio_sample_count.h"
 #include "graphs/recompress_job.h"
 #include "media/avi_frame_index.h"
 #include "media/avi_param.h"
@@ -135,6 +137,7 @@ AudioExtractionJob::AudioExtractionJob(const std::filesystem::path& source, std:
 void AudioExtractionJob::Run(JobProgress& progress) {
   switch (route_) {
     case AudioRoute::kStoredPcm:
+      if (LockStored(progress)) break;
       CopyStored(progress);
       break;
     case AudioRoute::kDvFrames:
@@ -176,6 +179,33 @@ void AudioExtractionJob::CopyStored(JobProgress& progress) {
     progress.SetPosition(BytesToTicks(copied, format->bytes_per_second));
   }
   writer.Close();
+}
+
+bool AudioExtractionJob::LockStored(JobProgress& progress) {
+  if (!sound_.locked) return false;
+  std::optional<DvSource> source;
+  try {
+    source.emplace(source_);
+  } catch (const NothingToConvert&) {
+    return false;  // not DV: no frames to lock to
+  }
+  if (stream_ >= source->Param().streams.size()) return false;
+  const auto format = ReadPcmFormat(source->Param().streams[stream_].format);
+  // Only a DV sound rate has the frames' counts to go by.
+  if (!format || (format->sample_rate != 48000 && format->sample_rate != 44100 && format->sample_rate != 32000))
+    return false;
+  AviSoundFeed feed(*source, stream_, format->sample_rate, true);
+  media::WavWriter writer(output_, media::PcmWaveFormat(static_cast<std::uint32_t>(format->sample_rate), 2, 16),
+                          options_);
+  const media::DvAudioRate rate = media::DvAudioRateOfHz(format->sample_rate);
+  std::vector<std::int16_t> out;
+  for (std::size_t k = 0; k < source->FrameCount() && !progress.StopRequested(); ++k) {
+    const auto pcm = feed.Take(media::SamplesForFrame(source->System(), rate, k));
+    writer.Write({reinterpret_cast<const std::uint8_t*>(pcm.data()), pcm.size_bytes()});
+    progress.SetPosition(DvFramesTicks(source->System(), k + 1));
+  }
+  writer.Close();
+  return true;
 }
 
 void AudioExtractionJob::DecodeDvFrames(JobProgress& progress) {

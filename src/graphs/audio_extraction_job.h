@@ -2,7 +2,8 @@
 // Writes the first sound of an AVI file to a WAV file. Where the sound
 // comes from decides how:
 //  - a PCM auds stream is copied as stored, chunk after chunk, with its
-//    own format block;
+//    own format block; locked to the picture, that of a DV file is taken
+//    frame by frame as 16-bit stereo (graphs::AviSoundFeed);
 //  - the sound inside the DV frames of a type-1 file is decoded to 16-bit
 //    PCM at the rate of the first frame: as recorded or locked to the
 //    picture, channels 1-2 or all four, as `sound` says;
@@ -41,6 +42,8 @@ class AudioExtractionJob : public ConversionJob {
 
  private:
   void CopyStored(JobProgress& progress);
+  // The stored PCM of a DV file locked to its frames; false when it cannot be.
+  bool LockStored(JobProgress& progress);
   void DecodeDvFrames(JobProgress& progress);
   void DecodeWithFfmpeg(JobProgress& progress);
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -37,20 +38,33 @@ class SoundFeed {
   PcmRateConverter converter_;
   std::vector<std::int16_t> raw_;
   std::vector<std::int16_t> buffer_;
+  std::size_t start_ = 0;  // of what is not yet handed out
   std::size_t handed_ = 0;
   bool ended_ = false;
 };
 
-// One auds stream of the file.
+// One auds stream of the file. Locked, it is taken a frame's worth at a
+// time, as many samples as the frame's own source pack counts, and those
+// of frames marked unlocked are brought to their share of the picture's
+// time; frames at another rate than the stream's say nothing about it.
 class AviSoundFeed : public SoundFeed {
  public:
-  AviSoundFeed(const DvSource& source, std::size_t stream, int rate);
+  AviSoundFeed(const DvSource& source, std::size_t stream, int rate, bool locked = false);
 
  protected:
   int Pull(std::vector<std::int16_t>& out) override;
 
  private:
+  int PullLocked(std::vector<std::int16_t>& out);
+
+  const DvSource& source_;
   AviPcmReader reader_;
+  bool locked_;
+  std::size_t next_ = 0;
+  bool finished_ = false;
+  std::vector<std::uint8_t> frame_;
+  std::vector<std::int16_t> samples_;
+  std::optional<media::SoundLocker> locker_;
 };
 
 // The frames' own sound as a stereo stream (`layout` never asks for all

@@ -3,6 +3,7 @@
 // counted against an independent count of the blocks marked by hand.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <set>
 #include <sstream>
@@ -248,6 +249,31 @@ TEST(FrameTimeTest, NtscTimesStayExact) {
   EXPECT_EQ(graphs::SrtTime(30000, ntsc), "00:16:41,000");
   EXPECT_EQ(graphs::SrtTime(107892, ntsc), "00:59:59,996");
   EXPECT_EQ(graphs::SrtTime(90000, {25, 1}), "01:00:00,000");
+}
+
+// Unlocked sound shows frame by frame: each row gives the samples its frame
+// recorded, in CSV and JSON alike.
+TEST(FrameLogTest, EachFrameGivesTheSamplesItRecorded) {
+  test::TempDir dir;
+  samples::DvClipSpec spec;
+  spec.dv_type = 1;
+  spec.frames = 12;
+  spec.unlocked_counts = {1925, 1901, 1944, 1896};
+  const fs::path clip = dir / "unlocked.avi";
+  samples::WriteDvClip(clip, spec);
+  std::ostringstream out, err;
+  ASSERT_EQ(graphs::RunFramesCommand({clip.string()}, out, err), 0) << err.str();
+  const std::vector<std::string> lines = Split(out.str(), "\r\n");
+  ASSERT_EQ(lines.size(), 13u);
+  const Row header = Split(lines[0], ",");
+  const auto column = static_cast<std::size_t>(std::find(header.begin(), header.end(), "audio_samples_recorded") - header.begin());
+  ASSERT_LT(column, header.size());
+  for (std::size_t k = 0; k < 12; ++k)
+    EXPECT_EQ(Split(lines[k + 1] + ",", ",")[column], std::to_string(spec.unlocked_counts[k % 4])) << "frame " << k;
+
+  std::ostringstream json;
+  ASSERT_EQ(graphs::RunFramesCommand({"--json", clip.string()}, json, err), 0) << err.str();
+  EXPECT_NE(json.str().find("\"audioSamplesRecorded\":1901"), std::string::npos) << json.str().substr(0, 400);
 }
 
 }  // namespace
