@@ -17,6 +17,7 @@
 #include "list/video_list.h"
 #include "media/avi_stream_analysis.h"
 #include "media/dv_sound_drift.h"
+#include "resources/user_error.h"
 #include "resources/printable_text.h"
 
 namespace korvid::list {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <numeric>
+#include <numbers>
 #include <random>
 
 namespace korvid::media {
@@ -91,7 +92,7 @@ TEST(SoundLocker, UnlockedFramesEndWithThePictureAndEveryFrameStartsOnTime) {
   }
   EXPECT_LT(worst, kRate / 1000.0 / 2) << "samples off at worst";
   // As recorded the last click would be this far off.
-  const double recorded = std::accumulate(counts.begin(), counts.end() - 1, 0.0) - (counts.size() - 1.0) * kShare;
+  const double recorded = std::accumulate(counts.begin(), counts.end() - 1, 0.0) - (static_cast<double>(counts.size()) - 1.0) * static_cast<double>(kShare);
   EXPECT_GT(std::abs(recorded), kRate / 10.0);
 }
 
@@ -100,7 +101,7 @@ TEST(SoundLocker, AResampledToneKeepsItsShape) {
   constexpr std::size_t kRecorded = 1930;
   std::vector<std::vector<std::int16_t>> frames;
   std::uint64_t n = 0;
-  const double step = 2 * M_PI * 1000.0 / (kRate * static_cast<double>(kRecorded) / kShare);
+  const double step = 2 * std::numbers::pi * 1000.0 / (kRate * static_cast<double>(kRecorded) / kShare);
   for (int f = 0; f < 100; ++f) {
     std::vector<std::int16_t> frame(2 * kRecorded);
     for (std::size_t i = 0; i < kRecorded; ++i, ++n)
@@ -111,7 +112,7 @@ TEST(SoundLocker, AResampledToneKeepsItsShape) {
   ASSERT_EQ(out.size(), 2 * kShare * frames.size());
   double worst = 0;
   for (std::size_t i = 100; i + 100 < out.size() / 2; ++i) {
-    const double ideal = 10000 * std::sin(2 * M_PI * 1000.0 * static_cast<double>(i) / kRate);
+    const double ideal = 10000 * std::sin(2 * std::numbers::pi * 1000.0 * static_cast<double>(i) / kRate);
     worst = std::max(worst, std::abs(out[2 * i] - ideal));
   }
   EXPECT_LT(worst, 30.0);  // -50 dB against the tone

@@ -157,11 +157,11 @@ void WriteDvClip(const std::filesystem::path& path, const DvClipSpec& spec) {
                                  : spec.unlocked_counts[static_cast<std::size_t>(i) % spec.unlocked_counts.size()];
     unlocked_done += n;
     const bool click = spec.clicks && IsClickFrame(spec.system, i);
-    const auto make_pair = [&](int p) {
+    const auto pair_of = [&](int p) {
       return spec.clicks ? ClickPair(p, click, n) : TonePair(p, first, n, rate_hz);
     };
-    const std::vector<std::int16_t> pair0 = make_pair(0);
-    const std::vector<std::int16_t> pair1 = four_channels ? make_pair(1) : std::vector<std::int16_t>{};
+    const std::vector<std::int16_t> pair0 = pair_of(0);
+    const std::vector<std::int16_t> pair1 = four_channels ? pair_of(1) : std::vector<std::int16_t>{};
     media::EncodeDvAudio(frame, spec.audio, pair0, pair1, locked);
     writer.WriteVideoFrame(frame);
 
