@@ -125,12 +125,13 @@ TEST(FrameLogTest, RowsFollowTheClipsScenesAndUndatedStretch) {
     std::set<int> starts;
     for (int k = 0; k < spec.frames; ++k) {
       const Row& row = rows[static_cast<std::size_t>(k)];
-      ASSERT_EQ(row.size(), 9u);
+      ASSERT_EQ(row.size(), 10u);
       const media::TDatecode dc = samples::DatecodeOfFrame(spec, k);
       EXPECT_EQ(row[0], std::to_string(k));
       EXPECT_EQ(row[3], Iso(dc)) << "frame " << k;
       EXPECT_EQ(row[5], media::HasDatecode(dc) ? "0" : "1") << "frame " << k;
       EXPECT_EQ(row[6] + row[7] + row[8], "000") << "frame " << k;
+      EXPECT_EQ(row[9], "1920") << "frame " << k;  // locked 48 kHz
       if (row[4] == "1") starts.insert(k);
     }
     EXPECT_EQ(starts, expectedStarts);
