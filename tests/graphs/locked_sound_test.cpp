@@ -166,6 +166,24 @@ TEST(LockedSound, AnMp4OfUnlockedSoundEndsWithThePicture) {
   WorstMs(Clicks(Decoded(source, 2, 48000), 2, 48000), kSeconds, "ffmpeg's sound");
 }
 
+// Type 2 keeps the sound in its own stream; the frames still count it, so
+// the stream locks to them as the frames' own sound does.
+TEST(LockedSound, AType2StreamLocksToItsFramesCounts) {
+  KORVID_REQUIRE_PROGRAM("ffmpeg");
+  test::TempDir dir;
+  constexpr int kSeconds = 20;
+  auto spec = ClickSpec(kSeconds, DvAudioMode::k48k16Bit2Ch, kUnlockedCounts);
+  spec.dv_type = 2;
+  const auto source = dir / "unlocked2.avi";
+  samples::WriteDvClip(source, spec);
+  const auto locked = WavSamples(ExtractWav(source, dir / "locked.wav", {true}));
+  EXPECT_EQ(locked.size(), 2u * 1920 * kSeconds * 25);
+  EXPECT_LT(WorstMs(Clicks(locked, 2, 48000), kSeconds, "locked type-2 WAV"), 1.0);
+  EXPECT_LT(WorstMs(Clicks(Decoded(ExportMp4(source, dir / "locked.mp4"), 2, 48000), 2, 48000), kSeconds,
+                    "locked type-2 MP4"),
+            1.0);
+}
+
 // A tape re-recorded in places: 48 kHz, frames that lost their AAUX, then
 // 32 kHz. Every click keeps its second, as recorded and locked.
 TEST(LockedSound, LostAauxAndAModeChangeKeepEveryClickOnItsSecond) {
