@@ -55,7 +55,7 @@ std::unique_ptr<VideoList> ListOf(korvid::list::VideoListView& view, const std::
   auto list = std::make_unique<VideoList>(view, korvid::media::AnalyseFile,
                                           korvid::media::DatecodeFormat{"yyyy-mm-dd hh:nn:ss",
                                                                         settings::EnglishLocaleFormats()},
-                                          QLocale(QLocale::English, QLocale::UnitedStates), 1, false);
+                                          QLocale(QLocale::English, QLocale::UnitedStates), 1, false, korvid::settings::Flags());
   for (const std::string& clip : clips)
     if (list->AddFile(clip) < 0) throw std::runtime_error("cannot list " + clip);
   return list;

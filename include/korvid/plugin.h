@@ -14,11 +14,21 @@
  * terminated) and C function pointers. A plug-in may be written in C or in
  * C++ (with these declarations kept extern "C").
  *
- * EXPORTS. A plug-in exports these five functions with C linkage (use
+ * EXPORTS. A plug-in exports these six functions with C linkage (use
  * KORVID_PLUGIN_EXPORT). A missing text export counts as an empty text,
  * so a library without GETPLUGIN_TYPE is not accepted; a missing
  * GETPLUGIN_NBFILEACTION counts as no action, and a missing
  * GETPLUGIN_FILEACTIONFUNCTION gives no action for any index.
+ *
+ *   void GETPLUGIN_ABIVERSION(int32_t *version);
+ *       Writes KORVID_PLUGIN_ABI_VERSION as the plug-in was compiled.
+ *       Asked right after the type. A version Korvid does not know (0,
+ *       below KORVID_PLUGIN_MIN_ABI_VERSION or above its own
+ *       KORVID_PLUGIN_ABI_VERSION) gets the library skipped. A library
+ *       without this export was built before it came (version 3) and is
+ *       loaded as version 2, the newest before it: versions 1 and 2 differ
+ *       only by korvid_host's warn, which Korvid always hands in, so both
+ *       load as they always did.
  *
  *   void GETPLUGIN_TYPE(char *buffer, int32_t size);
  *   void GETPLUGIN_VERSION(char *buffer, int32_t size);
@@ -80,6 +90,16 @@
  * Korvid hands in carry their own struct_size: check it before reading a
  * field added after KORVID_PLUGIN_ABI_VERSION 1 (korvid_host's warn came
  * with version 2).
+ *
+ * ZERO MEANS UNSET in everything added from version 3 on: a new field, a
+ * new export's answer or a new enumeration uses 0 for "not given" (new
+ * enumerations start at 1), so a zeroed structure asks for nothing. The
+ * enumerations below came before that rule and keep their values, 0
+ * included (KORVID_UPDATE_NONE, KORVID_MENU_FILES), because older plug-ins
+ * send them.
+ *
+ * SIZES. The structures keep the sizes they have had since version 1; on
+ * a 64-bit system the assertions at the end of this file check them.
  */
 #ifndef KORVID_PLUGIN_H
 #define KORVID_PLUGIN_H
@@ -91,7 +111,8 @@ extern "C" {
 #endif
 
 #define KORVID_PLUGIN_TYPE "korvid_0005"
-#define KORVID_PLUGIN_ABI_VERSION 2
+#define KORVID_PLUGIN_ABI_VERSION 3
+#define KORVID_PLUGIN_MIN_ABI_VERSION 1
 #define KORVID_PLUGIN_TEXT_BUFFER_BYTES 65537
 #define KORVID_PLUGIN_TEXT_MAX_CHARS 255
 #define KORVID_PLUGIN_MAX_ACTIONS 256
@@ -225,10 +246,28 @@ struct korvid_file_action {
   korvid_handler on_general_condition;
 };
 
-/* The five exports, as Korvid looks them up. */
+/* The six exports, as Korvid looks them up. */
 typedef void (*korvid_get_text_fn)(char *buffer, int32_t size);
+typedef void (*korvid_get_version_fn)(int32_t *version);
 typedef void (*korvid_get_count_fn)(int32_t *count);
 typedef void (*korvid_get_action_fn)(int32_t index, const struct korvid_file_action **action);
+
+#if defined(__cplusplus)
+#define KORVID_PLUGIN_SIZE_CHECK(type, bytes) static_assert(sizeof(type) == (bytes), #type " changed its size")
+#elif defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L
+#define KORVID_PLUGIN_SIZE_CHECK(type, bytes) _Static_assert(sizeof(type) == (bytes), #type " changed its size")
+#endif
+/* The sizes on a system with 64-bit pointers and 8-byte alignment of
+ * doubles and 64-bit integers (x86-64, AArch64). */
+#if defined(KORVID_PLUGIN_SIZE_CHECK) && defined(__LP64__)
+KORVID_PLUGIN_SIZE_CHECK(struct korvid_date_time, 24);
+KORVID_PLUGIN_SIZE_CHECK(struct korvid_param, 272);
+KORVID_PLUGIN_SIZE_CHECK(struct korvid_file_info, 152);
+KORVID_PLUGIN_SIZE_CHECK(struct korvid_host, 40);
+KORVID_PLUGIN_SIZE_CHECK(struct korvid_call, 80);
+KORVID_PLUGIN_SIZE_CHECK(struct korvid_file_action, 368);
+#endif
+#undef KORVID_PLUGIN_SIZE_CHECK
 
 #ifdef __cplusplus
 }

@@ -137,6 +137,8 @@ KORVID_PLUGIN_EXPORT void GETPLUGIN_TYPE(char* buffer, std::int32_t size) {
   WriteText(KORVID_PLUGIN_TYPE, buffer, static_cast<std::size_t>(size));
 }
 
+KORVID_PLUGIN_EXPORT void GETPLUGIN_ABIVERSION(std::int32_t* version) { *version = KORVID_PLUGIN_ABI_VERSION; }
+
 KORVID_PLUGIN_EXPORT void GETPLUGIN_VERSION(char* buffer, std::int32_t size) {
   WriteText("Split into scenes 1.0", buffer, static_cast<std::size_t>(size));
 }

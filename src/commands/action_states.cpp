@@ -14,15 +14,17 @@ const tFileAction* ConditionOf(const WindowAction& action, const RefreshInput& i
   return fileAction != nullptr && fileAction->OnFileCondition ? fileAction : nullptr;
 }
 
-// A "multi" command is offered when its condition holds for any selected file.
+// A "multi" command is offered when its condition holds for any selected
+// file: the first file for which it does ends the search.
 State OverSelection(const tFileAction& fileAction, const list::VideoList& list) {
   State state{false, false};
-  for (const int index : list.SelectedIndexes()) {
+  list.VisitSelected([&](const list::ListEntry& entry) {
     bool visible = true, enabled = true;
-    fileAction.OnFileCondition(fileAction.Param, *list.Entry(index).record, visible, enabled);
+    fileAction.OnFileCondition(fileAction.Param, *entry.record, visible, enabled);
     state.visible = state.visible || visible;
     state.enabled = state.enabled || enabled;
-  }
+    return !(state.visible && state.enabled);
+  });
   return state;
 }
 

@@ -6,7 +6,7 @@
 #include "commands/audio_extraction_commands.h"
 #include "commands/inlay_commands.h"
 #include "commands/mp4_export_commands.h"
-#include "commands/window_actions.h"
+#include "commands/action_category.h"
 #include "media/video_record.h"
 
 namespace korvid::commands {

@@ -1,7 +1,5 @@
 #include "commands/command_line.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <optional>
@@ -16,14 +14,6 @@
 namespace korvid::commands {
 namespace {
 
-// Anything at all, a dangling link included.
-bool Exists(std::string_view path) {
-  struct stat facts {};
-  return ::lstat(std::string(path).c_str(), &facts) == 0;
-}
-
-constexpr std::string_view kHelpParameter = "/?";
-
 struct FixedSwitch {
   std::string_view caption;
   std::string_view letter;
@@ -32,12 +22,6 @@ const FixedSwitch kFixedSwitches[] = {{resources::Str(resources::Text::kSwitchCl
                                       {resources::Str(resources::Text::kSwitchHideWindow), "h"},
                                       {resources::Str(resources::Text::kSwitchNoConfirmation), "m"},
                                       {resources::Str(resources::Text::kSwitchHelp), "?"}};
-
-std::vector<std::string> ListedPaths(const list::VideoList& list) {
-  std::vector<std::string> paths;
-  for (int i = 0; i < list.Count(); ++i) paths.push_back(list.Entry(i).record->fullName);
-  return paths;
-}
 
 // Makes the entry the one current and selected entry, as a click would.
 void MakeSoleSelection(list::VideoList& list, int index) {
@@ -54,28 +38,30 @@ bool PassesCondition(const tFileAction* fileAction, const media::TAfficherFichie
   return enabled;
 }
 
-// `written`: what the command wrote; a file it added to the list without
-// telling (a plug-in's) counts as made.
-SwitchStep Outcome(const std::string& caption, const std::string& file, const std::vector<std::string>& before,
-                   const std::vector<std::string>& after, std::vector<WrittenOutput> written) {
-  SwitchStep step{caption, file, SwitchStep::Outcome::kDone, {}, {}};
-  const std::set<std::string> old(before.begin(), before.end());
-  const std::set<std::string> now(after.begin(), after.end());
-  std::vector<std::string> added;
-  for (const std::string& path : after)
-    if (!old.contains(path)) added.push_back(path);
-  if (now.contains(file)) {
-    for (const std::string& path : added) {
-      const bool told = std::any_of(written.begin(), written.end(), [&path](const WrittenOutput& output) {
-        return std::filesystem::path(output.path).lexically_normal() == std::filesystem::path(path).lexically_normal();
+// A run that ended well, from what the execution told the list. `written`:
+// what the command wrote; a file it added to the list without telling (a
+// plug-in's), when not listed before, counts as made.
+SwitchStep Done(const std::string& caption, const FileOutcome& outcome, bool addedWasListed,
+                std::vector<WrittenOutput> written) {
+  SwitchStep step{caption, outcome.file, SwitchStep::Outcome::kDone, {}, {}};
+  switch (outcome.update) {
+    case utDelete: step.outcome = SwitchStep::Outcome::kRemoved; return step;
+    case utRename:
+      step.outcome = SwitchStep::Outcome::kRenamed;
+      step.detail = outcome.newPath;
+      return step;
+    case utAdd: {
+      const std::filesystem::path added = std::filesystem::path(outcome.newPath).lexically_normal();
+      const bool told = std::any_of(written.begin(), written.end(), [&added](const WrittenOutput& output) {
+        return std::filesystem::path(output.path).lexically_normal() == added;
       });
-      if (!told) written.push_back({path, false});
+      if (!told && !addedWasListed && outcome.newPath != outcome.file) written.push_back({outcome.newPath, false});
+      break;
     }
-    step.written = std::move(written);
-    return step;
+    case utModify:
+    case utNone: break;
   }
-  step.outcome = added.size() == 1 ? SwitchStep::Outcome::kRenamed : SwitchStep::Outcome::kRemoved;
-  if (added.size() == 1) step.detail = added.front();
+  step.written = std::move(written);
   return step;
 }
 
@@ -87,12 +73,15 @@ SwitchStep Told(const std::string& caption, const std::string& path, const FileO
 
 void RunOneFile(const WindowAction& action, const std::string& path, bool deletes, SwitchRun& run) {
   std::optional<FileOutcome> told;
+  bool addedWasListed = false;
   const auto previous = run.context.told;
-  run.context.told = [&told, &path, &previous](const FileOutcome& outcome) {
-    if (outcome.file == path) told = outcome;
+  run.context.told = [&](const FileOutcome& outcome) {
+    if (outcome.file == path) {
+      told = outcome;
+      addedWasListed = outcome.update == utAdd && run.context.list.FindEntry(outcome.newPath) >= 0;
+    }
     if (previous) previous(outcome);
   };
-  const std::vector<std::string> before = ListedPaths(run.context.list);
   const std::size_t firstWritten = Outputs().Written().size();
   try {
     TriggerAction(action, run.registry, run.context);
@@ -102,10 +91,12 @@ void RunOneFile(const WindowAction& action, const std::string& path, bool delete
   }
   run.context.told = previous;
   const bool leftAlone = told && told->kind != FileOutcome::Kind::kDone;
+  // No word from the runner: the command ran without reaching the list.
+  if (!told) told.emplace().file = path;
   SwitchStep step = leftAlone ? Told(action.caption, path, *told)
-                              : Outcome(action.caption, path, before, ListedPaths(run.context.list),
-                                        {Outputs().Written().begin() + static_cast<std::ptrdiff_t>(firstWritten),
-                                         Outputs().Written().end()});
+                              : Done(action.caption, *told, addedWasListed,
+                                     {Outputs().Written().begin() + static_cast<std::ptrdiff_t>(firstWritten),
+                                      Outputs().Written().end()});
   if (step.outcome == SwitchStep::Outcome::kRemoved && deletes) step.outcome = SwitchStep::Outcome::kTrashed;
   if (step.outcome == SwitchStep::Outcome::kRenamed && run.named.contains(path)) run.named.insert(step.detail);
   if (run.report) run.report(step);
@@ -138,11 +129,6 @@ void RunOneSwitch(const WindowAction& action, SwitchRun& run) {
 }
 
 }  // namespace
-
-bool IsSwitchParameter(std::string_view parameter) {
-  if (parameter.empty() || parameter.find('.') != std::string_view::npos || Exists(parameter)) return false;
-  return parameter.front() == '+' || parameter == kHelpParameter;
-}
 
 std::string UnknownSwitchLetter(std::string_view parameter, const SwitchTable& table) {
   const std::string lower = media::AsciiLower(parameter);
@@ -180,10 +166,6 @@ std::string SwitchTakenFault(std::string_view switchText, const FileActionRegist
   return {};
 }
 
-bool SwitchHas(std::string_view parameter, std::string_view text) {
-  return !text.empty() && media::AsciiLower(parameter).find(media::AsciiLower(text)) != std::string::npos;
-}
-
 SwitchTable BuildSwitchTable(const ActionList& actions, const CommandList& list,
                              const FileActionRegistry& registry) {
   SwitchTable table;
@@ -216,27 +198,6 @@ std::vector<CommandLineRow> CommandLineRows(const SwitchTable& table, const Acti
     rows.push_back({text.substr(0, equals), key == std::string::npos ? std::string() : text.substr(key)});
   }
   return rows;
-}
-
-RunKind DecideRunKind(const std::vector<std::string>& parameters) {
-  if (parameters.empty()) return RunKind::kNone;
-  for (const std::string& parameter : parameters)
-    if (IsSwitchParameter(parameter) && SwitchHas(parameter, "h")) return RunKind::kHidden;
-  return RunKind::kVisible;
-}
-
-VisibleRunPlan ExamineVisibleRun(const std::vector<std::string>& parameters) {
-  VisibleRunPlan plan;
-  for (const std::string& parameter : parameters) {
-    if (!IsSwitchParameter(parameter)) continue;
-    if (SwitchHas(parameter, "?")) {
-      plan.help = true;
-      return plan;
-    }
-    if (SwitchHas(parameter, "m")) plan.noConfirmation = true;
-    if (SwitchHas(parameter, "c")) plan.closeAfterCommands = true;
-  }
-  return plan;
 }
 
 void TriggerAction(const WindowAction& action, const FileActionRegistry& registry, RunContext& context) {

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "commands/cli_parameters.h"
 #include "commands/command_list.h"
 #include "commands/file_action_registry.h"
 #include "commands/run_outputs.h"
@@ -18,16 +19,6 @@
 #include "commands/window_actions.h"
 
 namespace korvid::commands {
-
-// A parameter that names anything that exists is a path, whatever it
-// looks like (a folder called "+new"). Otherwise it is a switch parameter
-// when it begins with "+" and holds no ".", or when it is "/?" (the help
-// asked the old way). Every other parameter beginning with "/" is a path:
-// a mistyped absolute path must never turn into commands.
-bool IsSwitchParameter(std::string_view parameter);
-
-// Whether a switch parameter holds `text` (compared in lower case).
-bool SwitchHas(std::string_view parameter, std::string_view text);
 
 struct SwitchEntry {
   std::string switchText;  // lower case
@@ -62,19 +53,6 @@ std::string SwitchTakenFault(std::string_view switchText, const FileActionRegist
 // The About panel's rows: one per table entry whose action has a caption,
 // and the four fixed switches, sorted without regard to case, each once.
 std::vector<CommandLineRow> CommandLineRows(const SwitchTable& table, const ActionList& actions);
-
-enum class RunKind { kNone, kVisible, kHidden };
-// No parameter: none; a switch parameter with "h": hidden; else visible.
-RunKind DecideRunKind(const std::vector<std::string>& parameters);
-
-// What the switch parameters of a visible run ask for, examined in order
-// up to a "?" (help: open the About panel's command-line page, run nothing).
-struct VisibleRunPlan {
-  bool help = false;
-  bool noConfirmation = false;
-  bool closeAfterCommands = false;
-};
-VisibleRunPlan ExamineVisibleRun(const std::vector<std::string>& parameters);
 
 // Runs a window action's command the way the menu would.
 void TriggerAction(const WindowAction& action, const FileActionRegistry& registry, RunContext& context);

@@ -1,9 +1,5 @@
 #include "commands/command_line_run.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <climits>
 #include <exception>
 #include <set>
 #include <utility>
@@ -18,6 +14,7 @@
 #include "resources/printable_text.h"
 #include "resources/product.h"
 #include "resources/string_table.h"
+#include "resources/user_error.h"
 
 namespace korvid::commands {
 namespace {
@@ -29,52 +26,6 @@ class NoRiffReportView final : public RiffReportView {
   void EndReport(const media::RiffReport&) override {}
   void CloseReport() override {}
 };
-
-// The files named on the command line itself, and whether one of them
-// could not be taken.
-struct Listed {
-  std::set<std::string> named;
-  bool missing = false;
-};
-
-// Why a parameter that is no switch names nothing to list or scan, or
-// Text::kCount when it names a folder or a regular file (through a link too).
-resources::Text UnusablePath(const std::string& parameter, bool& folder) {
-  struct stat facts {};
-  if (parameter.size() >= PATH_MAX) return resources::Text::kPathTooLong;
-  if (::stat(parameter.c_str(), &facts) != 0) {
-    if (errno == ENAMETOOLONG) return resources::Text::kPathTooLong;
-    // A link that leads nowhere names nothing either.
-    return resources::Text::kPathNotFound;
-  }
-  folder = S_ISDIR(facts.st_mode);
-  if (!folder && !S_ISREG(facts.st_mode)) return resources::Text::kNotRegularFile;
-  return resources::Text::kCount;
-}
-
-// Folders are scanned for AVI files as "Open a folder..." does; every
-// other parameter is offered to the list as it stands. A path that names
-// nothing, or nothing that can be read as a file, is reported on `out`.
-Listed ListParameters(list::VideoList& list, const std::vector<std::string>& parameters, std::ostream& out) {
-  Listed listed;
-  list.BeginBatch(std::string(resources::Str(resources::Text::kLoadingFiles)));
-  for (const std::string& parameter : parameters) {
-    if (Flags().Stopping()) break;
-    if (IsSwitchParameter(parameter)) continue;
-    bool folder = false;
-    if (const resources::Text why = UnusablePath(parameter, folder); why != resources::Text::kCount) {
-      out << resources::Fill(why, {resources::Printable(parameter)}) << '\n';
-      listed.missing = true;
-    } else if (folder) {
-      if (!list::ScanInBatch(list, parameter, false)) break;
-    } else {
-      const int index = list.AddFile(parameter);
-      if (index >= 0) listed.named.insert(list.Entry(index).record->fullName);
-    }
-  }
-  list.EndBatch();
-  return listed;
-}
 
 // An error's text may run over several lines; the report keeps one per
 // step, and whatever else it holds of a file name is shown escaped.
@@ -173,16 +124,24 @@ int RunCommandLineWithoutWindow(const std::vector<std::string>& parameters, cons
     return 0;
   }
 
-  Listed listed = ListParameters(session.List(), parameters, env.out);
-  bool failed = listed.missing;
+  ListedParameters listed = ListParameters(session.List(), parameters, [&env](const std::string& parameter, const std::string& why) {
+    env.err << resources::FileErrorLine(parameter, why);
+  });
+  bool failed = listed.unusable;
+  bool fault = false;
   try {
     session.RunSwitches(parameters, std::move(listed.named), [&env, &failed](const SwitchStep& step) {
       if (step.outcome == SwitchStep::Outcome::kFailed) failed = true;
       PrintStep(env.out, step);
     });
-  } catch (const std::exception& e) {
+  } catch (const UserError& e) {
     env.err << "korvid: " << e.what() << '\n';
     failed = true;
+  } catch (const std::exception& e) {
+    // Still shut down below: the preferences and the run's outputs are
+    // settled as after any failure.
+    env.err << "korvid: " << resources::Fill(resources::Text::kProgramFault, {e.what()}) << '\n';
+    fault = true;
   }
   const std::string unsaved = session.Shutdown(CoreSession::DefaultPlaylist::kLeaveAlone);
   if (!unsaved.empty()) {
@@ -193,6 +152,7 @@ int RunCommandLineWithoutWindow(const std::vector<std::string>& parameters, cons
     env.err << StoppedMessage(signal);
     return StoppedExitStatus(signal);
   }
+  if (fault) return kProgramFaultExitStatus;
   return failed ? 1 : 0;
 }
 

@@ -32,7 +32,9 @@ struct CommandLineEnvironment {
 // given. "?" prints the switches on `out` and runs nothing. Returns the
 // exit status: 0 when every command that ran succeeded; 1 when one failed
 // or a listed path is missing, too long or no regular file; 2 when a switch
-// parameter holds a letter that is no switch (then nothing runs at all).
+// parameter holds a letter that is no switch (then nothing runs at all);
+// kProgramFaultExitStatus when a command failed in a way it does not expect.
+inline constexpr int kProgramFaultExitStatus = 70;
 int RunCommandLineWithoutWindow(const std::vector<std::string>& parameters, const CommandLineEnvironment& env);
 
 // The message refusing a run whose switch parameters hold a letter that no

@@ -9,6 +9,7 @@
 #include "resources/string_table.h"
 #include "resources/user_error.h"
 #include "settings/system_locale.h"
+#include "resources/program_files.h"
 
 namespace korvid::commands {
 namespace {
@@ -38,10 +39,10 @@ CoreSession::CoreSession(CoreSessionSetup setup)
       datecodeFormat_{preferences_.values().displayDatecodeFormat, localeFormats_},
       availability_(CheckFilters(std::move(setup.missingFilters))),
       list_(setup.listView, media::AnalyseFile, datecodeFormat_, setup.locale, preferences_.values().listOrder,
-            preferences_.values().selectOnOpen),
+            preferences_.values().selectOnOpen, flags_),
       rename_{preferences_.values(), localeFormats_, host_},
       housekeeping_{host_,          setup.launcher,          setup.riffView,
-                    preferences_.values(), CurrentRiffReportStamp, std::move(setup.trash)},
+                    preferences_.values(), media::CurrentRiffReportStamp, std::move(setup.trash)},
       conversion_{convertTimer_, preferences_.values(), availability_, host_, flags_},
       scenes_{host_, flags_.AbortCommand, detector_, datecodeFormat_, {}, {}},
       frameExport_{scenes_, preferences_.values()},
@@ -61,7 +62,7 @@ CoreSession::CoreSession(CoreSessionSetup setup)
   // the binding that gives them commands and switches.
   plugins_.Load(setup.pluginFolders ? *setup.pluginFolders : DefaultPluginFolders(), commands_.registry);
   commands_.BindToWindow(preferences_.values());
-  sendTo_ = {std::move(setup.dataHome), RunningExecutable()};
+  sendTo_ = {std::move(setup.dataHome), resources::FrontProgram()};
   SetSendTo(preferences_.values().sendTo);
   flags_.ClearAborts();
 }

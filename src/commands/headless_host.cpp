@@ -28,7 +28,6 @@ Answer HeadlessHost::Ask(MessageKind kind, const std::string& text, Buttons butt
     messages_ << '\n';
     return Answer::kOk;
   }
-  ++questions_;
   messages_ << (answerYes_ ? " [answered Yes]\n" : " [answered No: no window to ask]\n");
   return answerYes_ ? Answer::kYes : Answer::kNo;
 }

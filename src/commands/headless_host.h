@@ -30,12 +30,9 @@ class HeadlessHost final : public CommandHost {
   void ReleasePlayerFile() override {}
   void RetakePlayerFile() override {}
 
-  int QuestionsAsked() const { return questions_; }
-
  private:
   std::ostream& messages_;
   bool answerYes_;
-  int questions_ = 0;
   std::mutex wake_mutex_;
   std::condition_variable wake_;
   bool woken_ = false;

@@ -12,17 +12,6 @@
 #include "resources/string_table.h"
 
 namespace korvid::commands {
-media::RiffReportStamp CurrentRiffReportStamp() {
-  media::RiffReportStamp stamp;
-  stamp.now = LocalNow();
-  stamp.locale = settings::SystemLocaleFormats();
-  stamp.program = std::string(settings::kProductName);
-  stamp.maker = std::string(settings::kMakerName);
-  stamp.version = std::string(resources::kProductVersion);
-  stamp.webAddress = std::string(kMakerWebAddress);
-  return stamp;
-}
-
 TchUpdateType oterfichierExecution() { return utDelete; }
 
 void SupprimerFichierFileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled) {
@@ -60,7 +49,7 @@ TchUpdateType DefaultPlayerExecution(const media::TAfficherFichier& entry, House
 TchUpdateType RiffHeaderExecution(const media::TAfficherFichier& entry, HousekeepingServices& services) {
   services.riffView.BeginReport(entry.fullName);
   try {
-    const media::RiffReportStamp stamp = services.reportStamp ? services.reportStamp() : CurrentRiffReportStamp();
+    const media::RiffReportStamp stamp = services.reportStamp ? services.reportStamp() : media::CurrentRiffReportStamp();
     const media::RiffReport report =
         media::BuildRiffReport(entry.fullName, stamp, [&] { return services.riffView.KeepGoing(); });
     services.riffView.EndReport(report);

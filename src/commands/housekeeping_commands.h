@@ -43,9 +43,6 @@ struct HousekeepingServices {
   TrashMover trash;
 };
 
-// Korvid, its maker and version, the shared web address, the local time.
-media::RiffReportStamp CurrentRiffReportStamp();
-
 TchUpdateType oterfichierExecution();
 
 void SupprimerFichierFileCondition(const media::TAfficherFichier& entry, bool& visible, bool& enabled);

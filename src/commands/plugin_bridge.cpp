@@ -146,12 +146,12 @@ void Warn(void* context, const char* text) {
 class Call {
  public:
   Call(const TParam& param, const media::TAfficherFichier* entry, PluginServices& services)
-      : param_(CParam(param)), text_(kTextBytes, '\0'), error_(kTextBytes, '\0') {
+      : param_(CParam(param)), buffers_(services.buffers.Take()) {
     if (entry != nullptr) info_ = FileInfoOf(*entry);
     host_ = {sizeof(korvid_host), &services, &Progress, &MoveToDatecodeName, &Warn};
     call_ = {sizeof(korvid_call), &param_, entry != nullptr ? &info_ : nullptr, &host_, 1, 1, KORVID_UPDATE_NONE,
-             text_.data(), static_cast<std::uint32_t>(kTextBytes), error_.data(),
-             static_cast<std::uint32_t>(kTextBytes)};
+             buffers_->text.data(), static_cast<std::uint32_t>(buffers_->text.size()), buffers_->error.data(),
+             static_cast<std::uint32_t>(buffers_->error.size())};
   }
   Call(const Call&) = delete;
   Call& operator=(const Call&) = delete;
@@ -160,21 +160,19 @@ class Call {
   korvid_call* get() { return &call_; }
   // The buffers as texts; a plug-in that filled one to the end loses its
   // last byte rather than making us read past it.
-  std::string Text() {
-    text_.back() = '\0';
-    return text_.data();
-  }
-  std::string Error() {
-    error_.back() = '\0';
-    return error_.data();
-  }
+  std::string Text() { return Terminated(buffers_->text); }
+  std::string Error() { return Terminated(buffers_->error); }
 
  private:
+  static std::string Terminated(std::vector<char>& buffer) {
+    buffer.back() = '\0';
+    return buffer.data();
+  }
+
   korvid_param param_;
   korvid_file_info info_{};
   korvid_host host_{};
-  std::vector<char> text_;
-  std::vector<char> error_;
+  PluginCallBuffers::Lease buffers_;
   korvid_call call_{};
 };
 
@@ -204,6 +202,14 @@ std::string PluginCountFault(std::int32_t count) {
   if (count >= 0 && count <= KORVID_PLUGIN_MAX_ACTIONS) return {};
   return resources::Fill(resources::Text::kPluginActionCount,
                          {std::to_string(count), std::to_string(KORVID_PLUGIN_MAX_ACTIONS)});
+}
+
+std::string PluginAbiFault(std::int32_t version) {
+  if (version >= KORVID_PLUGIN_MIN_ABI_VERSION && version <= KORVID_PLUGIN_ABI_VERSION) return {};
+  if (version == 0) return std::string(resources::Str(resources::Text::kPluginAbiUnset));
+  return resources::Fill(resources::Text::kPluginAbiVersion,
+                         {std::to_string(version), std::to_string(KORVID_PLUGIN_MIN_ABI_VERSION),
+                          std::to_string(KORVID_PLUGIN_ABI_VERSION)});
 }
 
 korvid_file_action CopyPluginAction(const korvid_file_action& declared) {

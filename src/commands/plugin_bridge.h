@@ -12,6 +12,7 @@
 
 #include "commands/command_host.h"
 #include "commands/file_action.h"
+#include "commands/plugin_call_buffers.h"
 #include "commands/process_flags.h"
 #include "korvid/plugin.h"
 #include "resources/user_error.h"
@@ -33,6 +34,7 @@ struct PluginServices {
   ProcessFlags& flags;
   const settings::Preferences& preferences;
   settings::LocaleFormats locale;
+  PluginCallBuffers buffers{KORVID_PLUGIN_TEXT_BUFFER_BYTES};
 };
 
 // A text a plug-in handed out by address: at most the first
@@ -49,6 +51,13 @@ std::string PluginTypeFault(std::string_view type);
 
 // Why a library declaring `count` actions is skipped; empty when it is not.
 std::string PluginCountFault(std::int32_t count);
+
+// The interface version of a library without GETPLUGIN_ABIVERSION: every
+// library built before that export came.
+inline constexpr std::int32_t kUnversionedPluginAbi = 2;
+
+// Why a library built for interface `version` is skipped; empty when it is not.
+std::string PluginAbiFault(std::int32_t version);
 
 // The action's fields, copied for the size the plug-in declared (the
 // fields it did not know stay zero). The caller has checked that size.

@@ -13,6 +13,7 @@
 #include "resources/printable_text.h"
 #include "resources/product.h"
 #include "resources/string_table.h"
+#include "resources/program_files.h"
 
 #ifndef KORVID_PLUGIN_INSTALL_DIR
 #error "KORVID_PLUGIN_INSTALL_DIR names the installed plug-in folder under the prefix"
@@ -52,6 +53,15 @@ std::optional<std::string> TextOf(korvid_get_text_fn function) {
   return PluginAnswerText(buffer);
 }
 
+// Preset to 0 so that an export that writes nothing reports no version.
+std::int32_t AbiVersionOf(void* handle) {
+  const auto versionOf = Export<korvid_get_version_fn>(handle, "GETPLUGIN_ABIVERSION");
+  if (versionOf == nullptr) return kUnversionedPluginAbi;
+  std::int32_t version = 0;
+  versionOf(&version);
+  return version;
+}
+
 std::vector<fs::path> LibrariesIn(const fs::path& folder) {
   std::vector<fs::path> files;
   std::error_code error;
@@ -79,9 +89,8 @@ std::vector<fs::path> PluginFoldersFor(const fs::path& executable, const std::st
 }
 
 std::vector<fs::path> DefaultPluginFolders() {
-  std::error_code error;
-  const fs::path executable = fs::read_symlink("/proc/self/exe", error);
-  if (error) return {};
+  const fs::path executable = resources::FrontProgram();
+  if (executable.empty()) return {};
   const char* xdg = std::getenv("XDG_DATA_HOME");
   const char* home = std::getenv("HOME");
   return PluginFoldersFor(executable, xdg != nullptr ? xdg : "", home != nullptr ? home : "");
@@ -121,6 +130,13 @@ PluginListing PluginSet::LoadLibrary(const fs::path& file, FileActionRegistry& r
     if (text.into == &listing.type) {
       listing.skipped = PluginTypeFault(listing.type);
       if (!listing.skipped.empty()) return listing;
+      // One of ours, built for an interface this program may not speak:
+      // nothing else is asked of it.
+      listing.skipped = PluginAbiFault(AbiVersionOf(handle));
+      if (!listing.skipped.empty()) {
+        listing.faulty = true;
+        return listing;
+      }
     }
   }
 

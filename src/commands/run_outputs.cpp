@@ -13,7 +13,10 @@ std::string Normal(const std::filesystem::path& path) { return std::filesystem::
 }  // namespace
 
 RunOutputs::Scope::Scope(RunOutputs& outputs) : outputs_(outputs) {
-  if (outputs_.depth_++ == 0) outputs_.written_.clear();
+  if (outputs_.depth_++ == 0) {
+    outputs_.written_.clear();
+    outputs_.normals_.clear();
+  }
 }
 
 RunOutputs::Scope::~Scope() { --outputs_.depth_; }
@@ -24,9 +27,7 @@ bool RunOutputs::Occupied(const std::filesystem::path& path) {
 }
 
 bool RunOutputs::WrittenByThisRun(const std::filesystem::path& path) const {
-  const std::string normal = Normal(path);
-  return std::any_of(written_.begin(), written_.end(),
-                     [&normal](const WrittenOutput& output) { return Normal(output.path) == normal; });
+  return normals_.contains(Normal(path));
 }
 
 std::filesystem::path RunOutputs::NameFor(const std::filesystem::path& wanted) const {
@@ -44,6 +45,7 @@ void RunOutputs::Wrote(const std::filesystem::path& path, bool replaced) {
   // A handler called outside any run (a test) has no run to remember it.
   if (depth_ == 0) return;
   written_.push_back({path.string(), replaced});
+  normals_.insert(Normal(path));
 }
 
 RunOutputs& Outputs() {

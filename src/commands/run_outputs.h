@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace korvid::commands {
@@ -46,6 +47,8 @@ class RunOutputs {
   bool WrittenByThisRun(const std::filesystem::path& path) const;
 
   std::vector<WrittenOutput> written_;
+  // The written paths, absolute and normal: asked about once per output.
+  std::unordered_set<std::string> normals_;
   int depth_ = 0;
 };
 

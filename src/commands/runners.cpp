@@ -13,7 +13,7 @@ namespace korvid::commands {
 namespace {
 
 void Tell(RunContext& context, const media::TAfficherFichier* entry, FileOutcome::Kind kind, std::string text) {
-  if (context.told) context.told({entry != nullptr ? entry->fullName : std::string(), kind, std::move(text)});
+  if (context.told) context.told({entry != nullptr ? entry->fullName : std::string(), kind, std::move(text), utNone, {}});
 }
 
 void TellDeclined(RunContext& context, const media::TAfficherFichier* entry) {
@@ -243,7 +243,11 @@ void ExecuteOnEntry(const tFileAction& action, const media::TAfficherFichier* en
     Tell(context, entry, FileOutcome::Kind::kFailed, error.what());
     return;
   }
-  Tell(context, entry, FileOutcome::Kind::kDone, {});
+  if (context.told) {
+    const bool named = update == utAdd || update == utRename;
+    context.told({entry != nullptr ? entry->fullName : std::string(), FileOutcome::Kind::kDone, {}, update,
+                  named ? list::FullPathOf(newfichier) : std::string()});
+  }
   switch (update) {
     case utAdd:
     case utDelete:

@@ -23,6 +23,7 @@
 #include "commands/file_action_registry.h"
 #include "commands/job_runner.h"
 #include "commands/process_flags.h"
+#include "commands/update_type.h"
 
 #include "list/video_list.h"
 
@@ -34,6 +35,11 @@ struct FileOutcome {
   std::string file;  // the entry's full path
   Kind kind = Kind::kDone;
   std::string text;  // why it was skipped, or the error's own text
+  // Done: what the execution told the list to do with the entry, and the
+  // full path it named (the renamed or added file), told before the list
+  // does it.
+  TchUpdateType update = utNone;
+  std::string newPath;
 };
 
 struct RunContext {

@@ -209,13 +209,6 @@ std::vector<std::string> SceneTextClosingLines(const settings::DateTimeValue& no
           "//"};
 }
 
-settings::DateTimeValue LocalNow() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
-}
-
 SceneTextWriter::SceneTextWriter() : SceneTextWriter(LocalNow, settings::SystemLocaleFormats()) {}
 
 SceneTextWriter::SceneTextWriter(Clock clock, settings::LocaleFormats locale)

@@ -75,8 +75,6 @@ class ScnFileWriter final : public SceneWriter {
   void CloseSceneOutput() override;
   void AbandonSceneOutput() override;
 
-  std::int32_t ScenesWritten() const { return scenes_; }
-
  private:
   std::optional<media::AtomicOutput> file_;
   std::string source_;
@@ -119,7 +117,6 @@ class SceneTextWriter final : public SceneWriter {
   bool existed_ = false;
 };
 
-// The local date and time now, whole seconds.
-settings::DateTimeValue LocalNow();
+using settings::LocalNow;
 
 }  // namespace korvid::commands

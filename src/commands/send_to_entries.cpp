@@ -106,10 +106,4 @@ bool ApplySendTo(bool on, const SendToPlaces& places) {
   return done;
 }
 
-fs::path RunningExecutable() {
-  std::error_code error;
-  fs::path executable = fs::read_symlink("/proc/self/exe", error);
-  return error ? fs::path() : executable;
-}
-
 }  // namespace korvid::commands

@@ -33,7 +33,4 @@ std::string DesktopEntryText(const std::filesystem::path& executable);
 // tells that something could not be done.
 bool ApplySendTo(bool on, const SendToPlaces& places);
 
-// The executable of this process, or empty.
-std::filesystem::path RunningExecutable();
-
 }  // namespace korvid::commands

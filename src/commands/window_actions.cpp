@@ -48,15 +48,6 @@ WindowAction Make(const Row& row) {
 
 }  // namespace
 
-int CategoryNumber(std::string_view category) {
-  if (category == kPermanent) return 1;
-  if (category == kVide) return 2;
-  if (category == kListe) return 3;
-  if (category == kMono) return 4;
-  if (category == kMulti) return 5;
-  return 0;
-}
-
 WindowAction* ActionList::Find(std::string_view name) {
   for (WindowAction& action : actions_)
     if (action.name == name) return &action;

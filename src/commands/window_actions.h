@@ -9,17 +9,9 @@
 #include <string_view>
 #include <vector>
 
+#include "commands/action_category.h"
+
 namespace korvid::commands {
-
-// Category texts as the actions carry them; their numbers for the view state.
-inline constexpr std::string_view kPermanent = "permanent";
-inline constexpr std::string_view kVide = "vide";
-inline constexpr std::string_view kListe = "liste";
-inline constexpr std::string_view kMono = "mono";
-inline constexpr std::string_view kMulti = "multi";
-
-// 1 "permanent" ... 5 "multi"; any other text 0.
-int CategoryNumber(std::string_view category);
 
 // How an action's trigger runs.
 enum class ExecuteHandler {

@@ -7,9 +7,9 @@
 
 #include "graphs/dv_source.h"
 #include "graphs/dv_type_jobs.h"
+#include "graphs/ffmpeg_input.h"
 #include "graphs/sound_feed.h"
 #include "media/dv_audio_sample_count.h"
-#include "graphs/recompress_job.h"
 #include "media/avi_frame_index.h"
 #include "media/avi_param.h"
 #include "media/dv_audio.h"
@@ -68,15 +68,6 @@ std::int64_t BytesToTicks(std::uint64_t bytes, std::uint32_t bytes_per_second) {
          static_cast<std::int64_t>((bytes % bytes_per_second) * kTicksPerSecond / bytes_per_second);
 }
 
-// The FFmpeg stream that stands for AVI stream `avi_stream`: the same
-// number when it is sound there, else FFmpeg's first sound.
-int FfmpegAudioStream(const AVFormatContext& format, std::size_t avi_stream) {
-  if (avi_stream < format.nb_streams &&
-      format.streams[avi_stream]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
-    return static_cast<int>(avi_stream);
-  return av_find_best_stream(const_cast<AVFormatContext*>(&format), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
-}
-
 std::int64_t StreamTicks(const AVFormatContext& format, int stream) {
   const AVStream& s = *format.streams[stream];
   if (s.duration > 0) return av_rescale_q(s.duration, s.time_base, AVRational{1, static_cast<int>(kTicksPerSecond)});
@@ -113,8 +104,8 @@ AudioExtractionJob::AudioExtractionJob(const std::filesystem::path& source, std:
         duration_ = BytesToTicks(bytes, stored->bytes_per_second);
       } else {
         route_ = AudioRoute::kDecoded;
-        const media::InputFormatPtr format = OpenMediaFile(source_);
-        const int s = FfmpegAudioStream(*format, i);
+        const InputFormatPtr format = OpenMediaFile(source_);
+        const int s = KeepOnlyStream(*format, i, AVMEDIA_TYPE_AUDIO);
         if (s < 0) throw ConversionError("FFmpeg finds no sound in " + source_.string());
         duration_ = StreamTicks(*format, s);
       }
@@ -239,16 +230,18 @@ void AudioExtractionJob::DecodeDvFrames(JobProgress& progress) {
 }
 
 void AudioExtractionJob::DecodeWithFfmpeg(JobProgress& progress) {
-  const media::InputFormatPtr format = OpenMediaFile(source_);
-  const int stream = FfmpegAudioStream(*format, stream_);
+  const InputFormatPtr format = OpenMediaFile(source_);
+  const int stream = KeepOnlyStream(*format, stream_, AVMEDIA_TYPE_AUDIO);
   if (stream < 0) throw ConversionError("FFmpeg finds no sound in " + source_.string());
   const AVStream& av_stream = *format->streams[stream];
-  const AVCodec* codec = avcodec_find_decoder(av_stream.codecpar->codec_id);
-  if (codec == nullptr) throw ConversionError("no decoder for the sound of " + source_.string());
-  media::CodecContextPtr decoder(avcodec_alloc_context3(codec));
-  if (!decoder || avcodec_parameters_to_context(decoder.get(), av_stream.codecpar) < 0 ||
-      avcodec_open2(decoder.get(), codec, nullptr) < 0)
+  CodecContextPtr decoder;
+  try {
+    decoder = OpenDecoder(av_stream, 1);
+  } catch (const NoDecoderError&) {
+    throw ConversionError("no decoder for the sound of " + source_.string());
+  } catch (const ConversionError&) {
     throw ConversionError("cannot open the sound decoder for " + source_.string());
+  }
   const int channels = decoder->ch_layout.nb_channels;
   const int rate = decoder->sample_rate;
   if (channels < 1 || channels > 16 || rate < 1) throw ConversionError("the sound of " + source_.string() + " has no usable format");
@@ -257,15 +250,15 @@ void AudioExtractionJob::DecodeWithFfmpeg(JobProgress& progress) {
   if (swr_alloc_set_opts2(&raw, &decoder->ch_layout, AV_SAMPLE_FMT_S16, rate, &decoder->ch_layout,
                           decoder->sample_fmt, rate, 0, nullptr) < 0)
     throw ConversionError("cannot convert the sound of " + source_.string());
-  const media::SwrPtr swr(raw);
+  const SwrPtr swr(raw);
   if (swr_init(swr.get()) < 0) throw ConversionError("cannot convert the sound of " + source_.string());
 
   media::WavWriter writer(output_,
                           media::PcmWaveFormat(static_cast<std::uint32_t>(rate), static_cast<std::uint16_t>(channels), 16),
                           options_);
 
-  const media::PacketPtr packet = media::AllocPacket();
-  const media::FramePtr decoded = media::AllocFrame();
+  const PacketPtr packet = AllocPacket();
+  const FramePtr decoded = AllocFrame();
   std::vector<std::int16_t> pcm;
   const auto convert = [&](const AVFrame* in) {
     const int in_samples = in ? in->nb_samples : 0;

@@ -34,7 +34,6 @@ class Dixmark {
 
   bool Enabled() const { return enabled_; }
   bool InlaySource() const { return inlaySource_; }
-  bool InPlace() const { return inPlace_; }
   // The hours actually added to the datecode by Process.
   int EffectiveShiftHours() const;
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <span>
 
-#include "media/ffmpeg_ptr.h"
+#include "graphs/ffmpeg_ptr.h"
 
 namespace korvid::graphs {
 
@@ -14,11 +14,11 @@ class DvPictureDecoder {
   DvPictureDecoder();
   // The picture of one whole DV frame; false, leaving `picture` alone,
   // when the decoder refuses the frame.
-  bool Decode(std::span<const std::uint8_t> frame, media::FramePtr& picture);
+  bool Decode(std::span<const std::uint8_t> frame, FramePtr& picture);
 
  private:
-  media::CodecContextPtr context_;
-  media::PacketPtr packet_;
+  CodecContextPtr context_;
+  PacketPtr packet_;
 };
 
 }  // namespace korvid::graphs

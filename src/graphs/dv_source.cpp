@@ -64,4 +64,16 @@ bool DvFrameSequence::Read(std::size_t k, std::vector<std::uint8_t>& out, bool& 
   return have_good_;
 }
 
+std::optional<media::DvAudioInfo> FirstAudioInfo(const DvSource& source) {
+  if (source.FirstFacts().sound) return source.FirstFacts().sound;
+  // A first frame whose sound was lost: the next frames of the look tell.
+  std::vector<std::uint8_t> frame;
+  const std::size_t last = std::min(source.FrameCount(), media::kFirstFramesLook);
+  for (std::size_t k = 0; k < last; ++k) {
+    if (!source.ReadFrame(k, frame)) continue;
+    if (auto sound = media::ReadDvFrameFacts(frame).sound) return sound;
+  }
+  return std::nullopt;
+}
+
 }  // namespace korvid::graphs

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -76,6 +77,11 @@ class DvSource {
   mutable std::atomic<std::uint64_t> replaced_{0};
   friend class DvFrameSequence;
 };
+
+// The sound of the source's first usable frame, else of the first frame
+// within media::kFirstFramesLook whose sound can be read; nothing for a
+// silent source.
+std::optional<media::DvAudioInfo> FirstAudioInfo(const DvSource& source);
 
 // Reads the frames of a DV source in order, keeping the frame before in
 // place of any damaged chunk so that the picture keeps its timing. Frames

@@ -65,18 +65,6 @@ media::DvAudioMode AudioModeOf(const media::DvAudioInfo& info) {
   return ModeForRate(info.sample_rate);
 }
 
-std::optional<media::DvAudioInfo> FirstAudioInfo(const DvSource& source) {
-  if (source.FirstFacts().sound) return source.FirstFacts().sound;
-  // A first frame whose sound was lost: the next frames of the look tell.
-  std::vector<std::uint8_t> frame;
-  const std::size_t last = std::min(source.FrameCount(), media::kFirstFramesLook);
-  for (std::size_t k = 0; k < last; ++k) {
-    if (!source.ReadFrame(k, frame)) continue;
-    if (auto sound = media::ReadDvFrameFacts(frame).sound) return sound;
-  }
-  return std::nullopt;
-}
-
 std::int64_t DvFramesTicks(media::DvSystem system, std::uint64_t frames) {
   const media::FrameRate rate = media::DvFrameRate(system);
   return FramesToTicks(frames, rate.rate, rate.scale);

@@ -56,10 +56,6 @@ class Type2To1Job : public ConversionJob {
 
 // The sound mode a frame's description stands for.
 media::DvAudioMode AudioModeOf(const media::DvAudioInfo& info);
-// The sound of the source's first usable frame, else of the first frame
-// within media::kFirstFramesLook whose sound can be read; nothing for a
-// silent source.
-std::optional<media::DvAudioInfo> FirstAudioInfo(const DvSource& source);
 
 // Duration of `frames` frames of `system`, in ticks.
 std::int64_t DvFramesTicks(media::DvSystem system, std::uint64_t frames);

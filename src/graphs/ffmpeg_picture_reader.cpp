@@ -2,8 +2,7 @@
 
 #include <string>
 
-#include "graphs/decoder_opener.h"
-#include "graphs/recompress_job.h"
+#include "graphs/ffmpeg_input.h"
 
 namespace korvid::graphs {
 
@@ -13,7 +12,7 @@ constexpr std::int64_t kDecodeOnLimit = 12;
 }  // namespace
 
 FfmpegPictureReader::FfmpegPictureReader(const std::filesystem::path& path, std::size_t avi_stream)
-    : format_(OpenMediaFile(path)), packet_(media::AllocPacket()) {
+    : format_(OpenMediaFile(path)), packet_(AllocPacket()) {
   stream_ = KeepOnlyStream(*format_, avi_stream, AVMEDIA_TYPE_VIDEO);
   if (stream_ < 0) throw ConversionError("FFmpeg finds no picture in " + path.string());
   decoder_ = OpenDecoder(*format_->streams[stream_], 2);
@@ -36,8 +35,8 @@ void FfmpegPictureReader::SeekTo(std::int64_t k) {
   at_end_ = sent_end_ = false;
 }
 
-bool FfmpegPictureReader::DecodeNext(media::FramePtr& out) {
-  media::FramePtr picture = media::AllocFrame();
+bool FfmpegPictureReader::DecodeNext(FramePtr& out) {
+  FramePtr picture = AllocFrame();
   if (!DecodeNextFrame(*format_, *decoder_, *packet_, stream_, sent_end_, *picture)) return false;
   last_number_ = FrameNumberOf(*picture);
   out = std::move(picture);
@@ -53,7 +52,7 @@ const AVFrame* FfmpegPictureReader::Picture(std::int64_t k) {
     current_number_ = lookahead_number_;
   }
   while (!lookahead_ && !at_end_) {
-    media::FramePtr picture;
+    FramePtr picture;
     if (!DecodeNext(picture)) {
       at_end_ = true;
       break;

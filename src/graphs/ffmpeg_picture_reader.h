@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 
-#include "media/ffmpeg_ptr.h"
+#include "graphs/ffmpeg_ptr.h"
 
 namespace korvid::graphs {
 
@@ -25,15 +25,15 @@ class FfmpegPictureReader {
  private:
   void SeekTo(std::int64_t k);
   // The next decoded picture into `out`; false at the end of the stream.
-  bool DecodeNext(media::FramePtr& out);
+  bool DecodeNext(FramePtr& out);
   std::int64_t FrameNumberOf(const AVFrame& picture);
 
-  media::InputFormatPtr format_;
+  InputFormatPtr format_;
   int stream_ = -1;
-  media::CodecContextPtr decoder_;
-  media::PacketPtr packet_;
-  media::FramePtr current_;    // the last picture at or before the request
-  media::FramePtr lookahead_;  // a picture decoded past it, kept for later
+  CodecContextPtr decoder_;
+  PacketPtr packet_;
+  FramePtr current_;    // the last picture at or before the request
+  FramePtr lookahead_;  // a picture decoded past it, kept for later
   std::int64_t current_number_ = -1;
   std::int64_t lookahead_number_ = -1;
   std::int64_t last_number_ = -1;  // of the last picture decoded

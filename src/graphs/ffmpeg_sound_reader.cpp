@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-#include "graphs/decoder_opener.h"
-#include "graphs/recompress_job.h"
+#include "graphs/ffmpeg_input.h"
 
 namespace korvid::graphs {
 
@@ -13,7 +12,7 @@ constexpr std::uint64_t kDecodeOnSeconds = 2;
 }  // namespace
 
 FfmpegSoundReader::FfmpegSoundReader(const std::filesystem::path& path, std::size_t avi_stream)
-    : format_(OpenMediaFile(path)), packet_(media::AllocPacket()), decoded_(media::AllocFrame()) {
+    : format_(OpenMediaFile(path)), packet_(AllocPacket()), decoded_(AllocFrame()) {
   stream_ = KeepOnlyStream(*format_, avi_stream, AVMEDIA_TYPE_AUDIO);
   if (stream_ < 0) throw ConversionError("FFmpeg finds no sound in " + path.string());
   decoder_ = OpenDecoder(*format_->streams[stream_], 1);

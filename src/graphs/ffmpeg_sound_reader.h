@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "media/ffmpeg_ptr.h"
+#include "graphs/ffmpeg_ptr.h"
 
 namespace korvid::graphs {
 
@@ -32,12 +32,12 @@ class FfmpegSoundReader {
   bool DecodeMore();
   std::size_t Samples(std::uint64_t frames) const { return static_cast<std::size_t>(frames) * static_cast<std::size_t>(channels_); }
 
-  media::InputFormatPtr format_;
+  InputFormatPtr format_;
   int stream_ = -1;
-  media::CodecContextPtr decoder_;
-  media::SwrPtr converter_;
-  media::PacketPtr packet_;
-  media::FramePtr decoded_;
+  CodecContextPtr decoder_;
+  SwrPtr converter_;
+  PacketPtr packet_;
+  FramePtr decoded_;
   int rate_ = 0;
   int channels_ = 0;
   std::uint64_t total_ = 0;

@@ -31,7 +31,7 @@ FieldScaler::FieldScaler(int src_width, int src_height, AVPixelFormat src_format
     : src_field_height_(src_height / 2),
       sws_(sws_getContext(src_width, src_height / 2, src_format, dst_width, dst_height / 2, dst_format,
                           SWS_BICUBIC, nullptr, nullptr, nullptr)) {
-  if (!sws_) throw media::MediaError("cannot set up the picture scaler");
+  if (!sws_) throw MediaError("cannot set up the picture scaler");
 }
 
 void FieldScaler::Scale(const AVFrame& src, int src_parity, AVFrame& dst, int dst_parity) const {

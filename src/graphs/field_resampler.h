@@ -13,7 +13,7 @@
 #include <cstdint>
 
 #include "media/dv_frame.h"
-#include "media/ffmpeg_ptr.h"
+#include "graphs/ffmpeg_ptr.h"
 
 namespace korvid::graphs {
 
@@ -47,7 +47,7 @@ class FieldScaler {
 
  private:
   int src_field_height_;
-  media::SwsPtr sws_;
+  SwsPtr sws_;
 };
 
 }  // namespace korvid::graphs

@@ -6,6 +6,8 @@
 #include "graphs/frame_log.h"
 #include "graphs/scene_detector.h"
 #include "graphs/scene_scan.h"
+#include "media/named_path.h"
+#include "resources/printable_text.h"
 
 namespace korvid::graphs {
 namespace {
@@ -22,6 +24,13 @@ int RunFramesCommand(const std::vector<std::string>& arguments, std::ostream& ou
     return 2;
   }
   const std::string& path = arguments[first];
+  bool folder = false;
+  resources::Text fault = media::NamedPathFault(path, folder);
+  if (fault == resources::Text::kCount && folder) fault = resources::Text::kNotRegularFile;
+  if (fault != resources::Text::kCount) {
+    err << resources::FileErrorLine(path, resources::Str(fault));
+    return 1;
+  }
   std::optional<SceneFrameReader> reader;
   try {
     reader.emplace(path, FrameReading::kWholeFrame);

@@ -11,7 +11,7 @@
 #include "graphs/dv_picture_decoder.h"
 #include "graphs/dv_type_jobs.h"
 #include "media/avi_writer.h"
-#include "media/dv_video_encoder.h"
+#include "graphs/dv_video_encoder.h"
 
 namespace korvid::graphs {
 
@@ -23,7 +23,7 @@ constexpr std::size_t kAudioBlocksPerSequence = 9;
 constexpr std::size_t kHeaderSubcodeVauxBlocks = 6;
 
 struct DrawnPicture {
-  media::FramePtr picture;
+  FramePtr picture;
   std::vector<std::uint8_t> source_frame;
   std::uint64_t index = 0;
 };
@@ -104,7 +104,7 @@ void InlayJob::Run(JobProgress& progress) {
                          static_cast<std::uint16_t>(format->bits)});
     }
   }
-  media::DvVideoEncoder encoder(system, wide);
+  DvVideoEncoder encoder(system, wide);
   const media::AviWriterOptions options{.source = source_.File().Path()};
   media::AviWriter writer = type1_ ? media::AviWriter::CreateType1(output_, {system, wide}, options)
                                    : media::AviWriter::CreateType2(output_, {system, wide}, formats, options);
@@ -115,14 +115,14 @@ void InlayJob::Run(JobProgress& progress) {
       [&](BoundedQueue<DrawnPicture>& queue) {
         DvFrameSequence sequence(source_);
         DvPictureDecoder decoder;
-        media::FramePtr last;
+        FramePtr last;
         for (std::size_t k = 0; k < source_.FrameCount() && !progress.StopRequested(); ++k) {
           DrawnPicture item;
           item.index = k;
           bool damaged = false;
           if (!sequence.Read(k, item.source_frame, damaged)) continue;
           const std::string text = calenox_.Next(item.source_frame);
-          media::FramePtr picture;
+          FramePtr picture;
           if (!decoder.Decode(item.source_frame, picture)) {
             if (!last) continue;
             picture.reset(av_frame_clone(last.get()));

@@ -37,7 +37,7 @@ constexpr std::size_t kQueuedFrames = 4;
 // the end) and its sound.
 struct FilteredFrame {
   std::optional<std::size_t> index;  // nothing for the filter's last pictures
-  std::vector<media::FramePtr> pictures;
+  std::vector<FramePtr> pictures;
   std::vector<std::int16_t> sound;
 };
 
@@ -101,20 +101,20 @@ std::string DateText(const std::optional<settings::DateTimeValue>& value, const 
   return value ? settings::FormatDateTime(options.dateFormat, *value, options.locale) : std::string();
 }
 
-media::CodecContextPtr NewEncoder(const AVCodec* codec) {
+CodecContextPtr NewEncoder(const AVCodec* codec) {
   if (codec == nullptr) throw ConversionError("this FFmpeg has no encoder for the MP4 export");
-  media::CodecContextPtr context(avcodec_alloc_context3(codec));
+  CodecContextPtr context(avcodec_alloc_context3(codec));
   if (!context) throw ConversionError("out of memory for an encoder");
   return context;
 }
 
 // One encoder and the stream its packets go to.
 struct Track {
-  media::CodecContextPtr encoder;
+  CodecContextPtr encoder;
   AVStream* stream = nullptr;
 };
 
-Track AddTrack(AVFormatContext& file, media::CodecContextPtr encoder, AVDictionary** options) {
+Track AddTrack(AVFormatContext& file, CodecContextPtr encoder, AVDictionary** options) {
   if ((file.oformat->flags & AVFMT_GLOBALHEADER) != 0) encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
   CheckAv(avcodec_open2(encoder.get(), encoder->codec, options), "open an encoder");
   Track track{std::move(encoder), avformat_new_stream(&file, nullptr)};
@@ -137,9 +137,9 @@ void WritePackets(Track& track, AVFormatContext& file, AVPacket& packet, std::in
   }
 }
 
-media::CodecContextPtr PictureEncoder(media::DvSystem system, const SquarePixelFilter& filter, int quality,
+CodecContextPtr PictureEncoder(media::DvSystem system, const SquarePixelFilter& filter, int quality,
                                       AVDictionary** options) {
-  media::CodecContextPtr encoder = NewEncoder(avcodec_find_encoder_by_name("libx264"));
+  CodecContextPtr encoder = NewEncoder(avcodec_find_encoder_by_name("libx264"));
   const bool pal = system == media::DvSystem::k625_50;
   encoder->width = filter.Size().width;
   encoder->height = filter.Size().height;
@@ -159,8 +159,8 @@ media::CodecContextPtr PictureEncoder(media::DvSystem system, const SquarePixelF
   return encoder;
 }
 
-media::CodecContextPtr SoundEncoder() {
-  media::CodecContextPtr encoder = NewEncoder(avcodec_find_encoder(AV_CODEC_ID_AAC));
+CodecContextPtr SoundEncoder() {
+  CodecContextPtr encoder = NewEncoder(avcodec_find_encoder(AV_CODEC_ID_AAC));
   encoder->sample_fmt = AV_SAMPLE_FMT_FLTP;
   encoder->sample_rate = kSoundRate;
   encoder->ch_layout = AV_CHANNEL_LAYOUT_STEREO;
@@ -169,8 +169,8 @@ media::CodecContextPtr SoundEncoder() {
   return encoder;
 }
 
-media::CodecContextPtr SubtitleEncoder() {
-  media::CodecContextPtr encoder = NewEncoder(avcodec_find_encoder(AV_CODEC_ID_MOV_TEXT));
+CodecContextPtr SubtitleEncoder() {
+  CodecContextPtr encoder = NewEncoder(avcodec_find_encoder(AV_CODEC_ID_MOV_TEXT));
   encoder->time_base = {1, 1000};
   const std::size_t size = std::strlen(kSubtitleHeader);
   encoder->subtitle_header = static_cast<std::uint8_t*>(av_malloc(size + 1));
@@ -209,7 +209,7 @@ class SoundFrames {
 
  private:
   void Send(std::size_t from, int samples, AVFormatContext& file, AVPacket& packet) {
-    media::FramePtr frame = media::AllocFrame();
+    FramePtr frame = AllocFrame();
     frame->format = AV_SAMPLE_FMT_FLTP;
     frame->sample_rate = kSoundRate;
     frame->nb_samples = samples;
@@ -310,7 +310,7 @@ void Mp4ExportJob::Run(JobProgress& progress) {
   media::AtomicOutput output(output_, source_.File().Path());
   AVFormatContext* raw = nullptr;
   CheckAv(avformat_alloc_output_context2(&raw, nullptr, "mp4", nullptr), "make an MP4 file");
-  media::OutputFormatPtr file(raw);
+  OutputFormatPtr file(raw);
   // The muxer reopens the file by name to move its index to the front.
   file->url = av_strdup(output.TemporaryPath().c_str());
   if (file->url == nullptr) throw ConversionError("out of memory for the MP4 file");
@@ -318,7 +318,7 @@ void Mp4ExportJob::Run(JobProgress& progress) {
 
   SquarePixelFilter filter(system, source_.Wide(), dv_format);
   Options picture_options;
-  media::CodecContextPtr picture_encoder = PictureEncoder(system, filter, options_.quality, &picture_options.list);
+  CodecContextPtr picture_encoder = PictureEncoder(system, filter, options_.quality, &picture_options.list);
   Track picture = AddTrack(*file, std::move(picture_encoder), &picture_options.list);
   picture.stream->avg_frame_rate = filter.FrameRate();
 
@@ -342,7 +342,7 @@ void Mp4ExportJob::Run(JobProgress& progress) {
   av_dict_set(&mux_options.list, "movie_timescale", "240000", 0);
   CheckAv(avformat_write_header(file.get(), &mux_options.list), "write the MP4 file");
 
-  media::PacketPtr packet = media::AllocPacket();
+  PacketPtr packet = AllocPacket();
   std::optional<SoundFrames> sound_frames;
   if (sound) sound_frames.emplace(sound_track);
 
@@ -357,21 +357,21 @@ void Mp4ExportJob::Run(JobProgress& progress) {
         DvFrameSequence sequence(source_);
         DvPictureDecoder decoder;
         std::vector<std::uint8_t> dv;
-        media::FramePtr last;
+        FramePtr last;
         // The frame the next picture is pulled into; one is made only when
         // the last was taken.
-        media::FramePtr spare = media::AllocFrame();
+        FramePtr spare = AllocFrame();
         const auto pull_filtered = [&](FilteredFrame& item) {
           while (filter.Pull(*spare)) {
             item.pictures.push_back(std::move(spare));
-            spare = media::AllocFrame();
+            spare = AllocFrame();
           }
         };
         for (std::size_t k = 0; k < source_.FrameCount() && !progress.StopRequested(); ++k) {
           FilteredFrame item;
           item.index = k;
           bool damaged = false;
-          media::FramePtr shown;
+          FramePtr shown;
           if (sequence.Read(k, dv, damaged) && !decoder.Decode(dv, shown) && last)
             shown.reset(av_frame_clone(last.get()));
           if (shown) {
@@ -399,7 +399,7 @@ void Mp4ExportJob::Run(JobProgress& progress) {
           for (; next_cue < marks.cues.size() && marks.cues[next_cue].firstFrame <= k; ++next_cue)
             WriteCue(subtitles, *file, *packet, marks.cues[next_cue], frame_time, options_);
         }
-        for (media::FramePtr& shown : item.pictures) {
+        for (FramePtr& shown : item.pictures) {
           // The DV decoder marks every picture as a key picture; x264 would
           // obey and make every picture one.
           shown->pict_type = AV_PICTURE_TYPE_NONE;

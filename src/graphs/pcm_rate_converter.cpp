@@ -20,9 +20,9 @@ void PcmRateConverter::Open(int in_rate) {
   SwrContext* raw = nullptr;
   const int rc = swr_alloc_set_opts2(&raw, &layout, AV_SAMPLE_FMT_S16, out_rate_, &layout, AV_SAMPLE_FMT_S16,
                                      in_rate, 0, nullptr);
-  media::SwrPtr swr(raw);
+  SwrPtr swr(raw);
   av_channel_layout_uninit(&layout);
-  if (rc < 0 || !swr || swr_init(swr.get()) < 0) throw media::MediaError("cannot set up the sound resampler");
+  if (rc < 0 || !swr || swr_init(swr.get()) < 0) throw MediaError("cannot set up the sound resampler");
   swr_ = std::move(swr);
   in_rate_ = in_rate;
 }
@@ -55,13 +55,13 @@ void PcmRateConverter::Convert(std::span<const std::int16_t> in, int in_rate, st
     Open(in_rate);
   }
   const int room = swr_get_out_samples(swr_.get(), frames);
-  if (room < 0) throw media::MediaError("sound resampler failed");
+  if (room < 0) throw MediaError("sound resampler failed");
   const std::size_t at = out.size();
   out.resize(at + static_cast<std::size_t>(room * channels_));
   auto* dst = reinterpret_cast<std::uint8_t*>(out.data() + at);
   const auto* src = reinterpret_cast<const std::uint8_t*>(in.data());
   const int got = swr_convert(swr_.get(), &dst, room, &src, frames);
-  if (got < 0) throw media::MediaError("sound resampler failed");
+  if (got < 0) throw MediaError("sound resampler failed");
   out.resize(at + static_cast<std::size_t>(got * channels_));
 }
 

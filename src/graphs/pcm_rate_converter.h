@@ -9,7 +9,7 @@
 #include <span>
 #include <vector>
 
-#include "media/ffmpeg_ptr.h"
+#include "graphs/ffmpeg_ptr.h"
 
 namespace korvid::graphs {
 
@@ -17,7 +17,6 @@ class PcmRateConverter {
  public:
   PcmRateConverter(int out_rate, int channels);
 
-  int OutRate() const { return out_rate_; }
   int Channels() const { return channels_; }
 
   // Appends `in`, recorded at `in_rate`, to `out` at the output rate.
@@ -32,7 +31,7 @@ class PcmRateConverter {
   int out_rate_;
   int channels_;
   int in_rate_ = 0;  // of the open resampler, 0 without one
-  media::SwrPtr swr_;
+  SwrPtr swr_;
 };
 
 }  // namespace korvid::graphs

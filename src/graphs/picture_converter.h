@@ -4,7 +4,7 @@
 
 #include <QImage>
 
-#include "media/ffmpeg_ptr.h"
+#include "graphs/ffmpeg_ptr.h"
 
 namespace korvid::graphs {
 
@@ -23,7 +23,7 @@ class PictureConverter {
     friend bool operator==(const Shape&, const Shape&) = default;
   };
 
-  media::SwsPtr scaler_;
+  SwsPtr scaler_;
   Shape shape_;
 };
 

@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "graphs/decoder_opener.h"
+#include "graphs/ffmpeg_input.h"
 #include "media/dv_frame_facts.h"
 #include "media/le_bytes.h"
 
@@ -80,7 +80,7 @@ void PlaybackSource::OpenDv() {
   dv_sound_ = param_.streams[*video_stream_].FccType() == media::FourCC("iavs");
   try {
     dv_decoder_.emplace();
-  } catch (const media::MediaError& error) {
+  } catch (const MediaError& error) {
     throw PlaybackError(PlaybackStage::kNoDecoder, error.what());
   }
 }

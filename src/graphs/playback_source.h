@@ -84,7 +84,7 @@ class PlaybackSource {
 
   std::vector<std::uint8_t> frame_bytes_;
   std::optional<media::DvFrameSound> dv_sound_reader_;
-  media::FramePtr picture_;
+  FramePtr picture_;
 };
 
 }  // namespace korvid::graphs

@@ -5,13 +5,13 @@
 #include <cstring>
 #include <vector>
 
-#include "graphs/decoder_opener.h"
+#include "graphs/ffmpeg_input.h"
 #include "graphs/dv_type_jobs.h"
 #include "graphs/sound_feed.h"
 #include "media/avi_writer.h"
 #include "media/dv_audio_encoder.h"
 #include "media/dv_audio_sample_count.h"
-#include "media/dv_video_encoder.h"
+#include "graphs/dv_video_encoder.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>
@@ -29,8 +29,8 @@ constexpr int kSoundRate = 48000;
 class FfmpegSoundFeed : public SoundFeed {
  public:
   explicit FfmpegSoundFeed(const std::filesystem::path& path)
-      : SoundFeed(kSoundRate), format_(OpenMediaFile(path)), packet_(media::AllocPacket()),
-        frame_(media::AllocFrame()) {
+      : SoundFeed(kSoundRate), format_(OpenMediaFile(path)), packet_(AllocPacket()),
+        frame_(AllocFrame()) {
     stream_ = av_find_best_stream(format_.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     if (stream_ < 0) throw ConversionError("no sound");
     decoder_ = OpenDecoder(*format_->streams[stream_], 1);
@@ -76,11 +76,11 @@ class FfmpegSoundFeed : public SoundFeed {
     out.resize(at + static_cast<std::size_t>(std::max(got, 0)) * 2);
   }
 
-  media::InputFormatPtr format_;
-  media::PacketPtr packet_;
-  media::FramePtr frame_;
-  media::CodecContextPtr decoder_;
-  media::SwrPtr swr_;
+  InputFormatPtr format_;
+  PacketPtr packet_;
+  FramePtr frame_;
+  CodecContextPtr decoder_;
+  SwrPtr swr_;
   int stream_ = -1;
   bool drained_ = false;
 };
@@ -121,20 +121,10 @@ void FillBlack(AVFrame& picture) {
 
 }  // namespace
 
-media::InputFormatPtr OpenMediaFile(const std::filesystem::path& path) {
-  AVFormatContext* raw = nullptr;
-  if (avformat_open_input(&raw, path.c_str(), nullptr, nullptr) < 0)
-    throw ConversionError("FFmpeg cannot open " + path.string());
-  media::InputFormatPtr format(raw);
-  if (avformat_find_stream_info(format.get(), nullptr) < 0)
-    throw ConversionError("FFmpeg cannot read the streams of " + path.string());
-  return format;
-}
-
 RecompressJob::RecompressJob(const std::filesystem::path& source, std::filesystem::path output,
                              media::DvSystem target, bool wide, std::optional<Dixmark> dixmark)
     : source_(source), output_(std::move(output)), target_(target), wide_(wide), dixmark_(std::move(dixmark)) {
-  const media::InputFormatPtr format = OpenMediaFile(source_);
+  const InputFormatPtr format = OpenMediaFile(source_);
   const int video = av_find_best_stream(format.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
   if (video < 0) throw ConversionError(source_.string() + " has no picture");
   const AVStream& stream = *format->streams[video];
@@ -145,11 +135,11 @@ RecompressJob::RecompressJob(const std::filesystem::path& source, std::filesyste
 }
 
 void RecompressJob::Run(JobProgress& progress) {
-  const media::InputFormatPtr format = OpenMediaFile(source_);
+  const InputFormatPtr format = OpenMediaFile(source_);
   const int video = av_find_best_stream(format.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
   if (video < 0) throw ConversionError(source_.string() + " has no picture");
   const AVStream& stream = *format->streams[video];
-  media::CodecContextPtr decoder = OpenDecoder(stream, 2);
+  CodecContextPtr decoder = OpenDecoder(stream, 2);
 
   std::unique_ptr<SoundFeed> sound;
   try {
@@ -157,14 +147,14 @@ void RecompressJob::Run(JobProgress& progress) {
   } catch (const ConversionError&) {
   }
 
-  media::DvVideoEncoder encoder(target_, wide_);
+  DvVideoEncoder encoder(target_, wide_);
   std::vector<media::AviAudioFormat> formats;
   if (sound) formats.push_back({kSoundRate, 2, 16});
   media::AviWriter writer = media::AviWriter::CreateType2(output_, {target_, wide_}, formats, {.source = source_});
 
-  media::FramePtr picture = encoder.NewPicture();
+  FramePtr picture = encoder.NewPicture();
   FillBlack(*picture);
-  media::SwsPtr sws;
+  SwsPtr sws;
   Placement place{};
   bool have_picture = false;
   std::uint64_t written = 0;
@@ -191,8 +181,8 @@ void RecompressJob::Run(JobProgress& progress) {
     }
   };
 
-  media::PacketPtr packet = media::AllocPacket();
-  media::FramePtr decoded = media::AllocFrame();
+  PacketPtr packet = AllocPacket();
+  FramePtr decoded = AllocFrame();
   const AVRational ticks{1, static_cast<int>(kTicksPerSecond)};
   std::int64_t last_time = 0;
   std::int64_t frame_span = FramesToTicks(1, rate.rate, rate.scale);

@@ -12,7 +12,6 @@
 #include "graphs/conversion_job.h"
 #include "graphs/dixmark.h"
 #include "media/dv_frame.h"
-#include "media/ffmpeg_ptr.h"
 
 namespace korvid::graphs {
 
@@ -35,8 +34,5 @@ class RecompressJob : public ConversionJob {
   std::optional<Dixmark> dixmark_;
   std::int64_t duration_ = 0;
 };
-
-// Opens a media file with FFmpeg; throws ConversionError.
-media::InputFormatPtr OpenMediaFile(const std::filesystem::path& path);
 
 }  // namespace korvid::graphs

@@ -67,8 +67,6 @@ class SceneFrameReader {
   FramePacks Read(std::size_t frame);
   // With kWholeFrame, the bytes of the frame Read last returned; else empty.
   std::span<const std::uint8_t> WholeFrame() const { return {whole_.data(), whole_bytes_}; }
-  // Read calls made on the file so far.
-  std::uint64_t ReadCalls() const { return file_.ReadCalls(); }
 
  private:
   media::BinaryFile file_;

@@ -1,6 +1,6 @@
 #include "graphs/sound_feed.h"
 
-#include "graphs/dv_type_jobs.h"
+#include "graphs/dv_source.h"
 #include "media/dv_audio.h"
 #include "media/dv_audio_sample_count.h"
 

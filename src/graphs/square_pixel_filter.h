@@ -13,7 +13,7 @@
 
 #include "media/avi_stream.h"
 #include "media/dv_frame.h"
-#include "media/ffmpeg_ptr.h"
+#include "graphs/ffmpeg_ptr.h"
 
 namespace korvid::graphs {
 
@@ -51,7 +51,7 @@ class SquarePixelFilter {
   PictureSize Size() const { return size_; }
 
  private:
-  media::FilterGraphPtr graph_;
+  FilterGraphPtr graph_;
   AVFilterContext* source_ = nullptr;
   AVFilterContext* sink_ = nullptr;
   PictureSize size_;

@@ -15,7 +15,7 @@
 #include "media/dv_audio_encoder.h"
 #include "media/dv_audio_sample_count.h"
 #include "media/dv_pack_carry.h"
-#include "media/dv_video_encoder.h"
+#include "graphs/dv_video_encoder.h"
 
 namespace korvid::graphs {
 
@@ -25,7 +25,7 @@ constexpr int kSoundRate = 48000;
 constexpr std::size_t kQueuedPictures = 4;
 
 struct ScaledPicture {
-  media::FramePtr picture;
+  FramePtr picture;
   std::vector<std::uint8_t> source_frame;  // for the header rewriter
   std::uint64_t source_index = 0;
   std::uint64_t index = 0;
@@ -39,7 +39,7 @@ class SourceWindow {
 
   struct Entry {
     std::uint64_t index = UINT64_MAX;
-    media::FramePtr picture;
+    FramePtr picture;
     std::vector<std::uint8_t> raw;
   };
 
@@ -60,7 +60,7 @@ class SourceWindow {
     if (!sequence_.Read(k, slot.raw, damaged)) return;
     // A damaged frame stands in as the one just before it.
     if (const Entry& other = slots_[(k + 1) % 2]; damaged && !other.raw.empty()) slot.raw = other.raw;
-    media::FramePtr picture;
+    FramePtr picture;
     if (decoder_.Decode(slot.raw, picture)) {
       slot.picture = std::move(picture);
     } else if (const Entry& other = slots_[(k + 1) % 2]; other.picture) {
@@ -93,7 +93,7 @@ void StandardConversionJob::Run(JobProgress& progress) {
   const bool type1 = source_.Interleaved();
   std::unique_ptr<SoundFeed> sound = MakeSoundFeed(source_, kSoundRate);
 
-  media::DvVideoEncoder encoder(target_, wide);
+  DvVideoEncoder encoder(target_, wide);
   std::vector<media::AviAudioFormat> formats;
   if (sound && !type1) formats.push_back({kSoundRate, 2, 16});
   const media::AviWriterOptions options{.source = source_.File().Path()};

@@ -1,6 +1,5 @@
 #include "list/file_sources.h"
 
-#include "settings/process_flags.h"
 #include "list/dir_scan.h"
 #include "list/uri_list.h"
 #include "resources/string_table.h"
@@ -13,13 +12,11 @@ using resources::Text;
 
 std::string StatusText(Text text) { return std::string(resources::Str(text)); }
 
-bool Aborted() { return settings::Flags().AbortCommand; }
-
 void AddAll(VideoList& list, const std::vector<std::string>& paths, bool stopOnAbort) {
   for (const std::string& path : paths) {
     if (path.size() > kMaxDroppedNameLength) continue;
     list.AddFile(path);
-    if (stopOnAbort && Aborted()) break;
+    if (stopOnAbort && list.Flags().AbortCommand) break;
   }
 }
 
@@ -43,12 +40,6 @@ void AddDroppedFiles(VideoList& list, const std::vector<std::string>& paths) {
   list.EndBatch();
 }
 
-void AddCommandLineFiles(VideoList& list, const std::vector<std::string>& parameters) {
-  list.BeginBatch(StatusText(Text::kLoadingFiles));
-  AddAll(list, parameters, false);
-  list.EndBatch();
-}
-
 bool ScanInBatch(VideoList& list, const std::string& folder, bool sameFileSystem) {
   TDirscan scanner;
   scanner.recursive = true;
@@ -58,22 +49,22 @@ bool ScanInBatch(VideoList& list, const std::string& folder, bool sameFileSystem
   // Escape seen while events run stops the walk before the next folder.
   scanner.ProcessEvents = [&list, &scanner] {
     list.View().ProcessEvents();
-    if (Aborted()) scanner.Stop();
+    if (list.Flags().AbortCommand) scanner.Stop();
   };
   scanner.OnDirWithFiles = [&list](TDirscan&, const std::string& directory) {
     list.View().SetStatusText(resources::Fill(Text::kBrowsingFolder, {directory}));
   };
   scanner.OnFileFound = [&list](TDirscan& sender, const std::string& file) {
     list.AddFile(file);
-    if (Aborted()) sender.Stop();
+    if (list.Flags().AbortCommand) sender.Stop();
   };
   scanner.Scan();
-  return !Aborted();
+  return !list.Flags().AbortCommand;
 }
 
 void ScanFolderIntoList(VideoList& list, const std::string& folder, const std::string& message) {
   list.BeginBatch(message);
-  if (!Aborted()) ScanInBatch(list, folder, false);
+  if (!list.Flags().AbortCommand) ScanInBatch(list, folder, false);
   list.EndBatch();
 }
 

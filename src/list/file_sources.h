@@ -1,7 +1,6 @@
 #pragma once
 // The ways files reach the video list, each one batch with its status
-// text: chosen files, the clipboard, a drop, folder scans, "Open all" and
-// the command line.
+// text: chosen files, the clipboard, a drop, folder scans and "Open all".
 
 #include <string>
 #include <string_view>
@@ -17,8 +16,6 @@ void AddChosenFiles(VideoList& list, const std::vector<std::string>& paths);
 void PasteFiles(VideoList& list, std::string_view uriList);
 // Dropped files, every one of them.
 void AddDroppedFiles(VideoList& list, const std::vector<std::string>& paths);
-// Command-line parameters; switches are not files and fail admission.
-void AddCommandLineFiles(VideoList& list, const std::vector<std::string>& parameters);
 
 // A recursive scan of one folder, as one batch with `message`
 // ("Browsing the folder" for the preferred folder, "Browsing a folder").

@@ -19,6 +19,7 @@
 #include "media/dv_sound_drift.h"
 #include "resources/user_error.h"
 #include "resources/printable_text.h"
+#include "resources/string_table.h"
 
 namespace korvid::list {
 
@@ -217,9 +218,9 @@ int RunInfoCommand(const std::vector<std::string>& arguments, const media::Datec
 
   const InfoPaths found = InfoFiles(paths);
   for (const std::string& path : found.missing)
-    err << "korvid: " << resources::Printable(path) << ": no such file or folder\n";
+    err << resources::FileErrorLine(path, resources::Str(resources::Text::kPathNotFound));
   for (const std::string& path : found.notRegular)
-    err << "korvid: " << resources::Printable(path) << ": not a regular file, skipped\n";
+    err << resources::FileErrorLine(path, resources::Str(resources::Text::kNotRegularFile));
 
   std::vector<media::TAfficherFichier> records;
   records.reserve(found.files.size());

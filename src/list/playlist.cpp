@@ -10,7 +10,6 @@
 #include <optional>
 
 #include "settings/file_replacement.h"
-#include "settings/process_flags.h"
 #include "settings/system_locale.h"
 #include "resources/product.h"
 #include "resources/string_table.h"
@@ -146,12 +145,12 @@ void LoadPlaylist(VideoList& list, const std::filesystem::path& path) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) return;
   list.BeginBatch(resources::Fill(Text::kOpenPlaylist, {path.string()}));
-  if (!settings::Flags().AbortCommand) {
+  if (!list.Flags().AbortCommand) {
     std::ifstream in(path, std::ios::binary);
     bool first = true;
-    while (in && !settings::Flags().AbortCommand) {
+    while (in && !list.Flags().AbortCommand) {
       list.View().ProcessEvents();
-      if (settings::Flags().AbortCommand) break;
+      if (list.Flags().AbortCommand) break;
       const std::optional<std::string> raw = ReadBoundedLine(in);
       if (!raw) break;
       const std::string entry = EntryPathOf(*raw, first);

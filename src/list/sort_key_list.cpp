@@ -30,7 +30,6 @@ SortKeyList::Key SortKeyList::MakeKey(const std::string& bytes) const {
 }
 
 int SortKeyList::CompareKeys(const Key& a, const Key& b) const {
-  ++comparisons_;
   if (a.rank != b.rank) return a.rank < b.rank ? -1 : 1;
   const int collated = a.collated.compare(b.collated);
   if (collated != 0) return collated;
@@ -41,8 +40,7 @@ int SortKeyList::Compare(const std::string& a, const std::string& b) const {
   return CompareKeys(MakeKey(a), MakeKey(b));
 }
 
-SortKeyList::AddResult SortKeyList::Add(const std::string& bytes) {
-  Key key = MakeKey(bytes);
+SortKeyList::AddResult SortKeyList::Search(const Key& key) const {
   std::size_t low = 0;
   std::size_t high = keys_.size();
   while (low < high) {
@@ -54,8 +52,21 @@ SortKeyList::AddResult SortKeyList::Add(const std::string& bytes) {
     else
       high = middle;
   }
-  keys_.insert(keys_.begin() + static_cast<std::ptrdiff_t>(low), std::make_unique<Key>(std::move(key)));
   return {static_cast<int>(low), true};
+}
+
+int SortKeyList::Find(const std::string& bytes) const {
+  const AddResult found = Search(MakeKey(bytes));
+  return found.inserted ? -1 : found.index;
+}
+
+SortKeyList::AddResult SortKeyList::Add(const std::string& bytes) {
+  Key key = MakeKey(bytes);
+  const AddResult found = Search(key);
+  if (!found.inserted) return found;
+  const auto low = static_cast<std::size_t>(found.index);
+  keys_.insert(keys_.begin() + static_cast<std::ptrdiff_t>(low), std::make_unique<Key>(std::move(key)));
+  return found;
 }
 
 void SortKeyList::RemoveAt(int index) {

@@ -29,6 +29,8 @@ class SortKeyList {
 
   // Binary search: at most floor(log2(n)) + 1 comparisons.
   AddResult Add(const std::string& key);
+  // Index of the key equal to `key`, or -1; binary search too.
+  int Find(const std::string& key) const;
   void RemoveAt(int index);
   void Clear() { keys_.clear(); }
 
@@ -37,10 +39,6 @@ class SortKeyList {
 
   // <0, 0 or >0, as the list orders the two keys.
   int Compare(const std::string& a, const std::string& b) const;
-
-  // Key comparisons made since construction or the last reset.
-  std::uint64_t Comparisons() const { return comparisons_; }
-  void ResetComparisons() { comparisons_ = 0; }
 
  private:
   struct Key {
@@ -52,11 +50,12 @@ class SortKeyList {
   };
   Key MakeKey(const std::string& bytes) const;
   int CompareKeys(const Key& a, const Key& b) const;
+  // Where `key` is ({index, false}) or would go ({index, true}).
+  AddResult Search(const Key& key) const;
 
   QCollator collator_;
   // Held by pointer: an insertion then shifts pointers, not keys.
   std::vector<std::unique_ptr<Key>> keys_;
-  mutable std::uint64_t comparisons_ = 0;
 };
 
 }  // namespace korvid::list

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <exception>
 #include <system_error>
+#include <utility>
 
 #include "settings/process_flags.h"
 #include "media/stream_analysis.h"
+#include "resources/user_error.h"
 
 namespace korvid::list {
 
@@ -41,8 +43,9 @@ std::string FullPathOf(const fs::path& path) {
 }
 
 VideoList::VideoList(VideoListView& view, Analyser analyser, media::DatecodeFormat datecodeFormat,
-                     const QLocale& locale, int order, bool selectOnOpen)
+                     const QLocale& locale, int order, bool selectOnOpen, settings::ProcessFlags& flags)
     : view_(view),
+      flags_(flags),
       analyser_(std::move(analyser)),
       datecodeFormat_(std::move(datecodeFormat)),
       keys_(locale),
@@ -52,7 +55,7 @@ VideoList::VideoList(VideoListView& view, Analyser analyser, media::DatecodeForm
 std::unique_ptr<media::TAfficherFichier> VideoList::Analyse(const std::string& path) const {
   try {
     return std::make_unique<media::TAfficherFichier>(analyser_(path, datecodeFormat_));
-  } catch (const std::exception&) {
+  } catch (const UserError&) {
     // The file stays listed, shown as failed and sorted last.
     auto record = std::make_unique<media::TAfficherFichier>();
     media::SetNameFields(path, *record);
@@ -65,14 +68,43 @@ std::unique_ptr<media::TAfficherFichier> VideoList::Analyse(const std::string& p
   }
 }
 
+void VideoList::IndexPath(const std::string& path, EntryId id) {
+  idsOfPath_.emplace(path, id);
+}
+
+void VideoList::UnindexPath(const std::string& path, EntryId id) {
+  const auto [first, last] = idsOfPath_.equal_range(path);
+  for (auto it = first; it != last; ++it) {
+    if (it->second != id) continue;
+    idsOfPath_.erase(it);
+    return;
+  }
+}
+
+void VideoList::SetRecord(int row, std::unique_ptr<media::TAfficherFichier> record) {
+  ListEntry& entry = entries_[static_cast<std::size_t>(row)];
+  if (entry.record->fullName != record->fullName) {
+    UnindexPath(entry.record->fullName, entry.id);
+    IndexPath(record->fullName, entry.id);
+  }
+  entry.record = std::move(record);
+}
+
 void VideoList::InsertRow(int row, ListEntry entry) {
   entries_.insert(entries_.begin() + row, std::move(entry));
+  const ListEntry& inserted = entries_[static_cast<std::size_t>(row)];
+  keyOfId_[inserted.id] = keys_.At(row);
+  IndexPath(inserted.record->fullName, inserted.id);
+  if (inserted.selected) selectedIds_.insert(inserted.id);
   if (focus_ >= row) ++focus_;
-  view_.RowInserted(row, entries_[static_cast<std::size_t>(row)].id);
+  view_.RowInserted(row, inserted.id);
 }
 
 void VideoList::TakeRow(int row) {
   const EntryId id = entries_[static_cast<std::size_t>(row)].id;
+  UnindexPath(entries_[static_cast<std::size_t>(row)].record->fullName, id);
+  keyOfId_.erase(id);
+  selectedIds_.erase(id);
   entries_.erase(entries_.begin() + row);
   if (focus_ == row)
     focus_ = -1;
@@ -102,6 +134,10 @@ void VideoList::SelectRow(int row, bool selected) {
   ListEntry& entry = entries_[static_cast<std::size_t>(row)];
   if (entry.selected == selected) return;
   entry.selected = selected;
+  if (selected)
+    selectedIds_.insert(entry.id);
+  else
+    selectedIds_.erase(entry.id);
   view_.SelectionChanged(row, row);
 }
 
@@ -132,7 +168,7 @@ int VideoList::Admit(const std::string& path, EntryId id) {
     InsertRow(b, std::move(entry));
   } else {
     // Same file, same ordering data: only the record is renewed.
-    entries_[static_cast<std::size_t>(b)].record = std::move(record);
+    SetRecord(b, std::move(record));
     view_.RowChanged(b);
   }
   RefreshListStatus();
@@ -140,15 +176,27 @@ int VideoList::Admit(const std::string& path, EntryId id) {
 }
 
 int VideoList::FindEntry(const std::string& path) const {
+  int first = -1;
+  const auto [from, to] = idsOfPath_.equal_range(path);
+  for (auto it = from; it != to; ++it) {
+    const int index = IndexOfId(it->second);
+    if (index >= 0 && (first < 0 || index < first)) first = index;
+  }
+  return first;
+}
+
+int VideoList::LinearIndexOfId(EntryId id) const {
   for (int i = 0; i < Count(); ++i)
-    if (entries_[static_cast<std::size_t>(i)].record->fullName == path) return i;
+    if (entries_[static_cast<std::size_t>(i)].id == id) return i;
   return -1;
 }
 
 int VideoList::IndexOfId(EntryId id) const {
-  for (int i = 0; i < Count(); ++i)
-    if (entries_[static_cast<std::size_t>(i)].id == id) return i;
-  return -1;
+  if (sorting_) return LinearIndexOfId(id);
+  const auto key = keyOfId_.find(id);
+  if (key == keyOfId_.end()) return -1;
+  // Keys and rows go one to one, and no two entries share a key.
+  return keys_.Find(key->second);
 }
 
 void VideoList::RemoveEntry(int index) {
@@ -169,8 +217,7 @@ int VideoList::ReplaceEntry(const std::string& newPath) {
 
 void VideoList::ReanalyseEntry(int index) {
   if (index < 0 || index >= Count()) return;
-  ListEntry& entry = entries_[static_cast<std::size_t>(index)];
-  entry.record = Analyse(entry.record->fullName);
+  SetRecord(index, Analyse(Entry(index).record->fullName));
   view_.RowChanged(index);
   RefreshListStatus();
 }
@@ -183,10 +230,11 @@ int VideoList::RenameEntry(int index, const std::string& newPath) {
   const int n = added.index;
 
   if (added.inserted) {
+    ListEntry& renamed = entries_[static_cast<std::size_t>(index)];
+    keyOfId_[renamed.id] = keys_.At(n);
     MoveRow(index, n);
-    ListEntry& moved = entries_[static_cast<std::size_t>(n)];
-    moved.name = record->name;
-    moved.record = std::move(record);
+    entries_[static_cast<std::size_t>(n)].name = record->name;
+    SetRecord(n, std::move(record));
     view_.RowChanged(n);
   } else {
     // The new path is already listed with the same data: that entry takes
@@ -194,7 +242,7 @@ int VideoList::RenameEntry(int index, const std::string& newPath) {
     // one to one.
     const bool focused = focus_ == index;
     TakeRow(index);
-    entries_[static_cast<std::size_t>(n)].record = std::move(record);
+    SetRecord(n, std::move(record));
     view_.RowChanged(n);
     if (focused) FocusRow(n);
   }
@@ -215,8 +263,10 @@ void VideoList::ApplyUpdate(TchUpdateType update, int index, const std::string& 
 
 void VideoList::ClearList() {
   view_.StopPlayback();
-  keys_.Clear();
-  while (!entries_.empty()) TakeRow(Count() - 1);
+  while (!entries_.empty()) {
+    keys_.RemoveAt(Count() - 1);
+    TakeRow(Count() - 1);
+  }
   RefreshListStatus();
   view_.RefreshActions();
 }
@@ -240,8 +290,11 @@ void VideoList::SortList(int order) {
   order_ = order;
 
   // Entries keep their selection and focus as they move.
-  for (const EntryId id : dropped) TakeRow(IndexOfId(id));
-  for (int row = 0; row < Count(); ++row) MoveRow(IndexOfId(sorted[static_cast<std::size_t>(row)]), row);
+  sorting_ = true;
+  for (const EntryId id : dropped) TakeRow(LinearIndexOfId(id));
+  for (int row = 0; row < Count(); ++row) MoveRow(LinearIndexOfId(sorted[static_cast<std::size_t>(row)]), row);
+  for (int row = 0; row < Count(); ++row) keyOfId_[entries_[static_cast<std::size_t>(row)].id] = keys_.At(row);
+  sorting_ = false;
   RefreshListStatus();
 }
 
@@ -251,6 +304,7 @@ void VideoList::SelectAll() {
     ListEntry& entry = entries_[static_cast<std::size_t>(row)];
     if (entry.selected) continue;
     entry.selected = true;
+    selectedIds_.insert(entry.id);
     if (first < 0) first = row;
     last = row;
   }
@@ -285,7 +339,7 @@ void VideoList::SetDatecodeFormat(const media::DatecodeFormat& format) {
 }
 
 void VideoList::BeginBatch(const std::string& message) {
-  if (settings::Flags().AbortCommand) return;
+  if (flags_.AbortCommand) return;
   hadCurrentAtBatchStart_ = Current() != nullptr;
   view_.BatchStarted(message);
   busy_ = true;
@@ -304,12 +358,19 @@ void VideoList::EndBatch() {
   }
   busy_ = false;
   hadCurrentAtBatchStart_ = true;
-  settings::Flags().AbortCommand = false;
+  flags_.AbortCommand = false;
 }
 
 void VideoList::SetFocus(int index) { FocusRow(index); }
 
 void VideoList::SetSelected(int index, bool selected) { SelectRow(index, selected); }
+
+void VideoList::SelectOnly(int index) {
+  const std::vector<EntryId> selected(selectedIds_.begin(), selectedIds_.end());
+  for (const EntryId id : selected)
+    if (const int row = IndexOfId(id); row != index) SelectRow(row, false);
+  SelectRow(index, true);
+}
 
 void VideoList::CurrentEntryChanged() {
   RefreshListStatus();
@@ -322,16 +383,22 @@ const media::TAfficherFichier* VideoList::Current() const {
   return entries_[static_cast<std::size_t>(focus_)].record.get();
 }
 
-int VideoList::SelectedCount() const {
-  return static_cast<int>(
-      std::count_if(entries_.begin(), entries_.end(), [](const ListEntry& entry) { return entry.selected; }));
-}
-
 std::vector<int> VideoList::SelectedIndexes() const {
   std::vector<int> indexes;
+  // A few selected among many are found by id; most of the list, by a scan.
+  if (selectedIds_.size() < static_cast<std::size_t>(Count()) / 16) {
+    for (const EntryId id : selectedIds_) indexes.push_back(IndexOfId(id));
+    std::sort(indexes.begin(), indexes.end());
+    return indexes;
+  }
   for (int i = 0; i < Count(); ++i)
     if (entries_[static_cast<std::size_t>(i)].selected) indexes.push_back(i);
   return indexes;
+}
+
+void VideoList::VisitSelected(const std::function<bool(const ListEntry&)>& visit) const {
+  for (const EntryId id : selectedIds_)
+    if (!visit(Entry(IndexOfId(id)))) return;
 }
 
 }  // namespace korvid::list

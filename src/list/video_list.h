@@ -9,6 +9,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include <QLocale>
@@ -17,6 +19,7 @@
 #include "list/sort_key_list.h"
 #include "list/video_list_view.h"
 #include "media/video_record.h"
+#include "settings/process_flags.h"
 
 namespace korvid::list {
 
@@ -43,8 +46,9 @@ std::string FullPathOf(const std::filesystem::path& path);
 
 class VideoList {
  public:
+  // `flags`: the abort a batch polls and clears; they outlive the list.
   VideoList(VideoListView& view, Analyser analyser, media::DatecodeFormat datecodeFormat, const QLocale& locale,
-            int order, bool selectOnOpen);
+            int order, bool selectOnOpen, settings::ProcessFlags& flags);
   VideoList(const VideoList&) = delete;
   VideoList& operator=(const VideoList&) = delete;
 
@@ -54,6 +58,9 @@ class VideoList {
   int FindEntry(const std::string& path) const;
   // Index of the entry with this id, or -1 when it left the list.
   int IndexOfId(EntryId id) const;
+  // Lookups by path and id cost a hash and a binary search, so that a run
+  // over every entry stays O(n log n).
+
   void RemoveEntry(int index);
 
   // The reactions to a command's result. A rewritten file that was listed
@@ -78,6 +85,8 @@ class VideoList {
   // The user moved the focus or changed the selection.
   void SetFocus(int index);
   void SetSelected(int index, bool selected);
+  // Clears the selection but for the entry at `index`, which it selects.
+  void SelectOnly(int index);
   void CurrentEntryChanged();
 
   int Count() const { return static_cast<int>(entries_.size()); }
@@ -85,8 +94,11 @@ class VideoList {
   int Focus() const { return focus_; }
   // The record under the focus, or null.
   const media::TAfficherFichier* Current() const;
-  int SelectedCount() const;
+  int SelectedCount() const { return static_cast<int>(selectedIds_.size()); }
   std::vector<int> SelectedIndexes() const;
+  // Calls `visit` with selected entries, in no particular order, until it
+  // returns false; costs what it visits, not the list's length.
+  void VisitSelected(const std::function<bool(const ListEntry&)>& visit) const;
   int Order() const { return order_; }
   bool Busy() const { return busy_; }
   bool SelectOnOpen() const { return selectOnOpen_; }
@@ -94,6 +106,7 @@ class VideoList {
   const SortKeyList& Keys() const { return keys_; }
   SortKeyList& Keys() { return keys_; }
   VideoListView& View() { return view_; }
+  settings::ProcessFlags& Flags() const { return flags_; }
 
  private:
   std::unique_ptr<media::TAfficherFichier> Analyse(const std::string& path) const;
@@ -105,8 +118,14 @@ class VideoList {
   void MoveRow(int from, int to);
   void SelectRow(int row, bool selected);
   void FocusRow(int row);
+  // The record of the entry at `row` is now `record`; the path index follows.
+  void SetRecord(int row, std::unique_ptr<media::TAfficherFichier> record);
+  void IndexPath(const std::string& path, EntryId id);
+  void UnindexPath(const std::string& path, EntryId id);
+  int LinearIndexOfId(EntryId id) const;
 
   VideoListView& view_;
+  settings::ProcessFlags& flags_;
   Analyser analyser_;
   media::DatecodeFormat datecodeFormat_;
   SortKeyList keys_;
@@ -117,6 +136,12 @@ class VideoList {
   bool busy_ = false;
   bool hadCurrentAtBatchStart_ = true;
   EntryId lastId_ = 0;
+  // The entry's key in keys_, and the entries of each path.
+  std::unordered_map<EntryId, std::string> keyOfId_;
+  std::unordered_multimap<std::string, EntryId> idsOfPath_;
+  std::unordered_set<EntryId> selectedIds_;
+  // While SortList moves rows, keys_ no longer matches the rows.
+  bool sorting_ = false;
 };
 
 }  // namespace korvid::list

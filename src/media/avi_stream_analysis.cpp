@@ -15,6 +15,7 @@
 #include "media/dv_frame_facts.h"
 #include "media/dv_pack_scan.h"
 #include "media/le_bytes.h"
+#include "resources/user_error.h"
 
 namespace korvid::media {
 namespace {
@@ -203,10 +204,10 @@ StreamAnalysis Analyse(const BinaryFile& file, const TAviParam& param) {
 
 }  // namespace
 
-StreamAnalysis AnalyseAviStreams(const BinaryFile& file, const TAviParam& param) noexcept {
+StreamAnalysis AnalyseAviStreams(const BinaryFile& file, const TAviParam& param) {
   try {
     return Analyse(file, param);
-  } catch (const std::exception&) {
+  } catch (const UserError&) {
     return StreamAnalysis{};
   }
 }
@@ -230,7 +231,7 @@ TAfficherFichier AnalyseFile(const std::filesystem::path& path, const DatecodeFo
       codec = param.CodecFourCC();
       analysis = AnalyseAviStreams(file, param);
     }
-  } catch (const std::exception&) {
+  } catch (const UserError&) {
     verdict = AviVerdict::kReadError;
     analysis = StreamAnalysis{};
   }

@@ -17,8 +17,9 @@
 
 namespace korvid::media {
 
-// Never throws: any failure gives `succeeded` false and nothing captured.
-StreamAnalysis AnalyseAviStreams(const BinaryFile& file, const TAviParam& param) noexcept;
+// A file that cannot be read gives `succeeded` false and nothing captured;
+// only a program fault throws.
+StreamAnalysis AnalyseAviStreams(const BinaryFile& file, const TAviParam& param);
 
 // The whole record of one file, as the video list builds it.
 TAfficherFichier AnalyseFile(const std::filesystem::path& path, const DatecodeFormat& format);

@@ -56,14 +56,13 @@ BinaryFile::BinaryFile(const std::filesystem::path& path, Mode mode) : path_(pat
 BinaryFile::~BinaryFile() { Close(); }
 
 BinaryFile::BinaryFile(BinaryFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_)), read_calls_(other.read_calls_) {}
+    : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_)) {}
 
 BinaryFile& BinaryFile::operator=(BinaryFile&& other) noexcept {
   if (this != &other) {
     Close();
     fd_ = std::exchange(other.fd_, -1);
     path_ = std::move(other.path_);
-    read_calls_ = other.read_calls_;
   }
   return *this;
 }
@@ -80,7 +79,6 @@ std::uint64_t BinaryFile::Size() const {
 }
 
 std::size_t BinaryFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
-  ++read_calls_;
   std::size_t done = 0;
   while (done < out.size()) {
     const ssize_t n = ::pread(fd_, out.data() + done, out.size() - done,

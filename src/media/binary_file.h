@@ -62,9 +62,6 @@ class BinaryFile {
   // Waits until the range's writes that have started are on the disk.
   void WaitWriteBack(std::uint64_t offset, std::uint64_t length) noexcept;
 
-  // How many read calls this object has made: lets tests show that a walk
-  // over a large file costs a handful of reads.
-  std::uint64_t ReadCalls() const { return read_calls_; }
   // The name errors give: the path opened, unless ReportAs changed it.
   const std::filesystem::path& Path() const { return path_; }
   // A file written aside is reported under the name it will have.
@@ -75,7 +72,6 @@ class BinaryFile {
 
   int fd_ = -1;
   std::filesystem::path path_;
-  mutable std::uint64_t read_calls_ = 0;
 };
 
 }  // namespace korvid::media

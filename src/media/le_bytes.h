@@ -47,11 +47,6 @@ inline std::optional<std::uint32_t> ReadLE32(std::span<const std::uint8_t> bytes
   return LoadLE32(bytes.data() + offset);
 }
 
-inline std::optional<std::uint64_t> ReadLE64(std::span<const std::uint8_t> bytes, std::size_t offset) {
-  if (offset > bytes.size() || bytes.size() - offset < 8) return std::nullopt;
-  return LoadLE64(bytes.data() + offset);
-}
-
 // A RIFF four-character code as a 32-bit value: first character in the low byte.
 constexpr std::uint32_t FourCC(const char (&s)[5]) {
   return static_cast<std::uint32_t>(static_cast<std::uint8_t>(s[0])) |

@@ -7,8 +7,10 @@
 #include "media/binary_file.h"
 #include "media/le_bytes.h"
 #include "media/riff_walk.h"
+#include "resources/product.h"
 #include "resources/string_table.h"
 #include "settings/file_replacement.h"
+#include "settings/system_locale.h"
 
 namespace korvid::media {
 namespace {
@@ -307,6 +309,17 @@ std::filesystem::path RiffReportLogPath(const std::filesystem::path& analysed) {
   std::filesystem::path log = analysed;
   log.replace_extension(".log");
   return log;
+}
+
+RiffReportStamp CurrentRiffReportStamp() {
+  RiffReportStamp stamp;
+  stamp.now = settings::LocalNow();
+  stamp.locale = settings::SystemLocaleFormats();
+  stamp.program = std::string(resources::kProductName);
+  stamp.maker = std::string(resources::kMakerName);
+  stamp.version = std::string(resources::kProductVersion);
+  stamp.webAddress = std::string(resources::kMakerWebAddress);
+  return stamp;
 }
 
 }  // namespace korvid::media

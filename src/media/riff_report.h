@@ -30,6 +30,9 @@ struct RiffReportStamp {
   std::string webAddress;
 };
 
+// This run's stamp: now, the system's formats, this program.
+RiffReportStamp CurrentRiffReportStamp();
+
 struct RiffReport {
   std::vector<std::string> lines;
   bool cancelled = false;

@@ -1,8 +1,9 @@
 #pragma once
-// The recursive chunk walk shared by the stream-header locator and the
-// structure report: every chunk is announced to a listener with its depth,
-// code, sizes and offset; lists are descended except movi, whose media
-// data is stepped over by offset.
+// The one recursive chunk walk of RIFF files, shared by the AVI structure
+// reader, the stream-header locator and the structure report, and with it
+// the one set of bounds: every chunk is announced to a listener with its
+// depth, code, sizes (cut to the file) and offset; lists are descended to
+// kRiffWalkMaxDepth except movi, whose media data is stepped over by offset.
 
 #include <cstdint>
 

@@ -52,4 +52,8 @@ std::string Printable(std::string_view text) {
   return out;
 }
 
+std::string FileErrorLine(std::string_view file, std::string_view why) {
+  return "korvid: " + Printable(file) + ": " + std::string(why) + "\n";
+}
+
 }  // namespace korvid::resources

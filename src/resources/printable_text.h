@@ -12,4 +12,9 @@ namespace korvid::resources {
 
 std::string Printable(std::string_view text);
 
+// The one shape of a failure about a file on standard error, whichever
+// option or switch met it: "korvid: NAME: WHY" and a line break, the name
+// printable.
+std::string FileErrorLine(std::string_view file, std::string_view why);
+
 }  // namespace korvid::resources

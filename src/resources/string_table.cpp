@@ -422,9 +422,9 @@ constexpr std::array<Entry, kTextCount> kTexts = {{
     {Text::kSkipNoScnFile, "the file has no scn file"},
     {Text::kSkipAnsweredNo, "the question was answered No"},
     {Text::kSkipFoundByScan, "found by scanning a folder: only files named on the command line are deleted"},
-    {Text::kPathNotFound, "%s: skipped, no such file or folder"},
-    {Text::kPathTooLong, "%s: skipped, path too long"},
-    {Text::kNotRegularFile, "%s: skipped, not a regular file"},
+    {Text::kPathNotFound, "no such file or folder"},
+    {Text::kPathTooLong, "path too long"},
+    {Text::kNotRegularFile, "not a regular file"},
     {Text::kUnknownSwitch, "korvid: '%s' in '%s' is no switch; nothing was run (korvid /? lists the switches)\n"},
     {Text::kRenameFailed, "Impossible to rename %s to %s: %s"},
     {Text::kNameHoldsSeparator, "the name made from the preferences holds a path separator"},
@@ -438,6 +438,8 @@ constexpr std::array<Entry, kTextCount> kTexts = {{
     {Text::kPluginTextUnterminated, "its %s text does not end within the buffer"},
     {Text::kPluginWrongType, "its type \"%s\" is not korvid_0005"},
     {Text::kPluginActionCount, "it reports %s actions (at most %s are allowed)"},
+    {Text::kPluginAbiUnset, "it reports no plug-in interface version (0)"},
+    {Text::kPluginAbiVersion, "it is built for plug-in interface version %s; this Korvid loads versions %s to %s"},
     {Text::kPluginBadAction, "its action number %s is not usable: %s"},
     {Text::kPluginActionMissing, "it gives no action"},
     {Text::kPluginActionTooSmall, "its structure has %s bytes, fewer than %s"},
@@ -461,6 +463,7 @@ constexpr std::array<Entry, kTextCount> kTexts = {{
     {Text::kPluginNameLeavesFolder, "the renaming format would move it into another folder"},
     {Text::kPluginSkipped, "korvid: the plug-in %s was skipped: %s\n"},
     {Text::kNoDvVideo, "%s holds no DV video"},
+    {Text::kProgramFault, "program fault (please report it): %s"},
 }};
 
 constexpr bool InEnumOrder() {

@@ -453,6 +453,8 @@ enum class Text {
   kPluginTextUnterminated,
   kPluginWrongType,
   kPluginActionCount,
+  kPluginAbiUnset,
+  kPluginAbiVersion,
   kPluginBadAction,
   kPluginActionMissing,
   kPluginActionTooSmall,
@@ -476,6 +478,7 @@ enum class Text {
   kPluginNameLeavesFolder,
   kPluginSkipped,
   kNoDvVideo,
+  kProgramFault,
 
   kCount
 };

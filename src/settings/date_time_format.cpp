@@ -1,6 +1,7 @@
 #include "settings/date_time_format.h"
 
 #include <algorithm>
+#include <ctime>
 #include <cstdlib>
 #include <vector>
 
@@ -301,6 +302,13 @@ std::string FormatDateTime(std::string_view format, const DateTimeValue& value,
   std::string out;
   Render(format, value, locale, 0, out);
   return out;
+}
+
+DateTimeValue LocalNow() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
 }
 
 }  // namespace korvid::settings

@@ -64,6 +64,9 @@ LocaleFormats EnglishLocaleFormats();
 // True for a real calendar date (years 1 to 9999) and a time of day.
 bool IsValidDateTime(const DateTimeValue& value);
 
+// The local date and time now, whole seconds.
+DateTimeValue LocalNow();
+
 // 0 = Sunday ... 6 = Saturday; -1 when the date is not a real one.
 int DayOfWeek(int year, int month, int day);
 

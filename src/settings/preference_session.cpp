@@ -31,9 +31,4 @@ void PreferenceSession::SaveAtExitIfWanted(const SaveStamp& stamp) {
   if (WillSaveAtExit()) SavePreferences(location_, values_, stamp);
 }
 
-PreferenceSession& ProcessPreferences() {
-  static PreferenceSession session(StoreLocation::ForCurrentUser());
-  return session;
-}
-
 }  // namespace korvid::settings

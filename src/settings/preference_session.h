@@ -37,8 +37,4 @@ class PreferenceSession {
   bool exitSaveSkipped_ = false;
 };
 
-// The one set of preferences of this process, stored at the current user's
-// location. Tests build their own PreferenceSession instead.
-PreferenceSession& ProcessPreferences();
-
 }  // namespace korvid::settings

@@ -23,6 +23,7 @@
 #include "settings/preference_checks.h"
 #include "settings/system_locale.h"
 #include "resources/string_table.h"
+#include "resources/program_files.h"
 
 namespace korvid::settings {
 
@@ -126,14 +127,6 @@ std::string RegisteredFrameGrabber(const StoreLocation& location) {
   QSettings registration(PathText(location.FrameGrabberFile()), QSettings::NativeFormat);
   const std::string program = AsText(registration.value(Q(kFrameGrabberExecutableValue))).value_or(std::string());
   return HasControlCharacter(program) ? std::string() : program;
-}
-
-std::string RunningExecutable() {
-  if (QCoreApplication::instance() != nullptr) {
-    return QCoreApplication::applicationFilePath().toStdString();
-  }
-  std::error_code ec;
-  return fs::read_symlink("/proc/self/exe", ec).string();
 }
 
 std::string WithProductName(resources::Text text) { return resources::Fill(text, {kProductName}); }
@@ -242,7 +235,7 @@ SaveStamp CurrentSaveStamp(const std::string& version) {
   const QTime time = now.time();
   SaveStamp stamp;
   stamp.version = version;
-  stamp.executablePath = RunningExecutable();
+  stamp.executablePath = resources::FrontProgram().string();
   stamp.savedAt = {date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second()};
   stamp.locale = SystemLocaleFormats();
   return stamp;

@@ -11,10 +11,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QMimeData>
-#include <QPushButton>
-#include <QScopedValueRollback>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
@@ -41,7 +38,8 @@
 #include "ui/player_frame.h"
 #include "ui/riff_form.h"
 #include "ui/ui_text.h"
-#include "ui/video_list_model.h"
+#include "ui/window_command_host.h"
+#include "ui/window_list_view.h"
 
 namespace korvid::ui {
 
@@ -62,10 +60,14 @@ TUIForm::TUIForm(WindowSetup setup) : setup_(std::move(setup)) {
   riffForm_ = new TRiffForm(this);
   frameRateForm_ = new TFrequenceForm(this);
   codecForm_ = new TCodecForm(this);
+  commandHost_ = std::make_unique<WindowCommandHost>(*this);
   BuildLayout();
 
-  commands::CoreSessionSetup core{
-      .host = *this, .listView = *this, .launcher = launcher_, .riffView = *riffForm_, .store = setup_.store};
+  commands::CoreSessionSetup core{.host = *commandHost_,
+                                  .listView = *listView_,
+                                  .launcher = launcher_,
+                                  .riffView = *riffForm_,
+                                  .store = setup_.store};
   core.defaults.documentsFolder = setup_.documentsFolder;
   // A first start centres the window; the list starts hidden.
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -84,7 +86,7 @@ TUIForm::TUIForm(WindowSetup setup) : setup_(std::move(setup)) {
     listLocked_ = locked;
     RefreshActions();
   };
-  model_->Attach(&session_->List());
+  listView_->Attach(session_->List());
   BuildPlayerFrame();
   panels_->BuildPanels(central_, *session_, *player_);
 
@@ -158,10 +160,7 @@ void TUIForm::BuildLayout() {
   lb_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   lb_->setUniformItemSizes(true);
   lb_->setContextMenuPolicy(Qt::CustomContextMenu);
-  model_ = new VideoListModel(lb_);
-  lb_->setModel(model_);
-  connect(lb_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { SelectionFromView(); });
-  connect(lb_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { SelectionFromView(); });
+  listView_ = std::make_unique<WindowListView>(*this, *lb_);
 
   labFichiers_ = new QLabel(central_);
   labFichiers_->setObjectName(QStringLiteral("labFichiers"));
@@ -201,6 +200,7 @@ void TUIForm::BuildPlayerFrame() {
   session_->SetSceneStartHook([this](std::int32_t frame) { player_->ShowSceneStart(frame); });
 
   copyMenu_ = new QMenu(this);
+  copyMenu_->setObjectName(QStringLiteral("CopyPopup"));
   const std::pair<Text, QLabel*> copies[] = {
       {Text::kCopyDatecode, player_->labDatecode}, {Text::kCopyTimecode, player_->LabTimecode},
       {Text::kCopyCodec, player_->LabCodec},       {Text::kCopyImageSize, player_->LabImage},
@@ -218,9 +218,6 @@ void TUIForm::BuildPlayerFrame() {
           [this, info](const QPoint& at) { copyMenu_->popup(info->mapToGlobal(at)); });
 }
 
-QList<QAction*> TUIForm::CopyActions() const { return copyMenu_->actions(); }
-QWidget* TUIForm::SettingsPanel() const { return panels_->settings; }
-QWidget* TUIForm::AboutPanel() const { return panels_->about; }
 QWidget* TUIForm::EmptyListHelp() const { return panels_->emptyHelp; }
 
 bool TUIForm::ListShown() const { return width() > kListLeft; }
@@ -244,39 +241,10 @@ void TUIForm::PlaceSecondToolbar() {
   toolBar2_->raise();
 }
 
-// --- Command host -------------------------------------------------------------
+// --- Status bar and player ---------------------------------------------------------
 
 commands::Answer TUIForm::Ask(commands::MessageKind kind, const std::string& text, commands::Buttons buttons) {
-  using commands::Answer;
-  QMessageBox box(this);
-  box.setWindowTitle(QString::fromStdString(commands::WindowCaption()));
-  box.setText(QString::fromStdString(text));
-  box.setIcon(kind == commands::MessageKind::kError     ? QMessageBox::Critical
-              : kind == commands::MessageKind::kWarning ? QMessageBox::Warning
-                                                        : QMessageBox::Information);
-  if (buttons == commands::Buttons::kOk) {
-    box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
-    return Answer::kOk;
-  }
-  QPushButton* yes = box.addButton(QMessageBox::Yes);
-  QPushButton* no = box.addButton(QMessageBox::No);
-  QPushButton* cancel = nullptr;
-  QPushButton* all = nullptr;
-  if (buttons == commands::Buttons::kYesNoCancelAll) {
-    cancel = box.addButton(QMessageBox::Cancel);
-    all = box.addButton(UiText(Text::kAllButton), QMessageBox::YesRole);
-  }
-  box.setDefaultButton(yes);
-  box.setEscapeButton(cancel != nullptr ? cancel : no);
-  QApplication::setOverrideCursor(Qt::ArrowCursor);
-  box.exec();
-  QApplication::restoreOverrideCursor();
-  const QAbstractButton* clicked = box.clickedButton();
-  if (clicked == yes) return Answer::kYes;
-  if (clicked == all && all != nullptr) return Answer::kAll;
-  if (clicked == cancel && cancel != nullptr) return Answer::kCancel;
-  return cancel != nullptr && clicked != no ? Answer::kCancel : Answer::kNo;
+  return commandHost_->Ask(kind, text, buttons);
 }
 
 void TUIForm::SetStatusText(const std::string& text) {
@@ -299,9 +267,6 @@ void TUIForm::ShowStatus(const QString& text) {
   status_->setToolTip(shown != text ? text : QString());
 }
 
-void TUIForm::ShowGauge(bool visible) { player_->ShowGauge(visible); }
-void TUIForm::SetGauge(int percent) { player_->SetGauge(percent); }
-
 void TUIForm::ReleasePlayerFile() {
   playerEntry_.reset();
   playerRecord_ = nullptr;
@@ -314,61 +279,7 @@ void TUIForm::RetakePlayerFile() {
   ShowInPlayer(session_->List().Current());
 }
 
-void TUIForm::ProcessEvents(int max_wait_ms) {
-  QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
-  if (dispatcher->processEvents(QEventLoop::AllEvents) || max_wait_ms <= 0) return;
-  // The timer ends the wait when no event comes sooner.
-  QTimer timeout;
-  timeout.setSingleShot(true);
-  timeout.start(max_wait_ms);
-  dispatcher->processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-}
-
-// A posted event is what a waiting event loop wakes for; posting is safe
-// from any thread.
-void TUIForm::Wake() {
-  QMetaObject::invokeMethod(this, [] {}, Qt::QueuedConnection);
-}
-
-void TUIForm::ProcessEvents() { QApplication::processEvents(QEventLoop::AllEvents); }
-
-void TUIForm::SetListEnabled(bool enabled) {
-  lb_->setEnabled(enabled);
-  if (enabled)
-    QApplication::restoreOverrideCursor();
-  else
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-}
-
-// --- The list's view ----------------------------------------------------------
-
-// While the model takes a row change the view may move its own focus; the
-// list's rows differ from the view's until the change is made, so that
-// move is not the user's and the list's selection and focus win after it.
-void TUIForm::ApplyRowChange(const std::function<void()>& change, int first, int last) {
-  {
-    const QScopedValueRollback<bool> guard(syncingSelection_, true);
-    change();
-  }
-  SyncSelectionToView(first, last);
-}
-
-// A new row may come in selected ("Select when opening").
-void TUIForm::RowInserted(int row, list::EntryId id) {
-  ApplyRowChange([this, row, id] { model_->RowInserted(row, id); }, row, row);
-}
-void TUIForm::RowRemoved(int row, list::EntryId) {
-  ApplyRowChange([this, row] { model_->RowRemoved(row); }, 0, -1);
-}
-void TUIForm::RowChanged(int row) { model_->RowChanged(row); }
-void TUIForm::RowMoved(int from, int to) {
-  ApplyRowChange([this, from, to] { model_->RowMoved(from, to); }, to, to);
-}
-void TUIForm::SelectionChanged(int first, int last) { SyncSelectionToView(first, last); }
-void TUIForm::FocusChanged(int) {
-  SyncSelectionToView(0, -1);
-  if (session_) ShowInPlayer(session_->List().Current());
-}
+// --- The list's status -------------------------------------------------------
 
 void TUIForm::StatusRefreshed(const list::ListStatus& status) {
   labFichiers_->setText(QString::fromStdString(status.caption));
@@ -403,8 +314,6 @@ void TUIForm::BatchEnded() {
   if (running_ > 0) --running_;
 }
 
-void TUIForm::ShowCurrentEntry(const media::TAfficherFichier* record) { ShowInPlayer(record); }
-
 void TUIForm::StopPlayback() {
   playerEntry_.reset();
   playerRecord_ = nullptr;
@@ -427,37 +336,6 @@ void TUIForm::ShowInPlayer(const media::TAfficherFichier* record) {
   playerEntry_ = *record;
   playerRecord_ = record;
   player_->OpenInPlayer(*record);
-}
-
-void TUIForm::SyncSelectionToView(int first, int last) {
-  if (syncingSelection_ || !session_) return;
-  syncingSelection_ = true;
-  const list::VideoList& list = session_->List();
-  QItemSelectionModel* selected = lb_->selectionModel();
-  const int end = std::min({last, list.Count() - 1, model_->rowCount() - 1});
-  for (int row = std::max(first, 0); row <= end; ++row) {
-    const QModelIndex at = model_->index(row);
-    if (selected->isSelected(at) != list.Entry(row).selected)
-      selected->select(at, list.Entry(row).selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
-  }
-  const QModelIndex focus = list.Focus() >= 0 && list.Focus() < model_->rowCount() ? model_->index(list.Focus())
-                                                                                    : QModelIndex();
-  if (selected->currentIndex() != focus) selected->setCurrentIndex(focus, QItemSelectionModel::NoUpdate);
-  syncingSelection_ = false;
-}
-
-void TUIForm::SelectionFromView() {
-  if (syncingSelection_ || !session_) return;
-  syncingSelection_ = true;
-  list::VideoList& list = session_->List();
-  const QItemSelectionModel* selected = lb_->selectionModel();
-  for (int row = 0; row < list.Count(); ++row) list.SetSelected(row, selected->isRowSelected(row));
-  const QModelIndex current = selected->currentIndex();
-  list.SetFocus(current.isValid() ? current.row() : -1);
-  list.CurrentEntryChanged();
-  syncingSelection_ = false;
-  // The list keeps its focused entry selected, whatever the click did.
-  SyncSelectionToView(0, list.Count() - 1);
 }
 
 // --- Start-up and shutdown ------------------------------------------------------
@@ -489,19 +367,9 @@ void TUIForm::FirstPaint() {
 
 void TUIForm::RunVisibleCommandLine() {
   list::VideoList& list = session_->List();
-  std::set<std::string> named;
   ++running_;
-  list.BeginBatch(std::string(resources::Str(Text::kLoadingFiles)));
-  for (const std::string& parameter : setup_.parameters) {
-    if (commands::IsSwitchParameter(parameter)) continue;
-    std::error_code error;
-    if (std::filesystem::is_directory(parameter, error)) {
-      if (!list::ScanInBatch(list, parameter, false)) break;
-    } else if (const int index = list.AddFile(parameter); index >= 0) {
-      named.insert(list.Entry(index).record->fullName);
-    }
-  }
-  list.EndBatch();
+  // A parameter that names nothing is left out, as a drop of it would be.
+  std::set<std::string> named = commands::ListParameters(list, setup_.parameters, {}).named;
   const commands::VisibleRunPlan plan = commands::ExamineVisibleRun(setup_.parameters);
   commands::ProcessFlags& flags = session_->Context().flags;
   const std::string refused = commands::RefusedSwitches(setup_.parameters, session_->Commands().registry);

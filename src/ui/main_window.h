@@ -3,13 +3,13 @@
 // right, two toolbars above and a status bar below; the Settings and
 // About panels and the empty-list help cover parts of it. Every command is
 // an action of the core's action list, shown here as a QAction in menus,
-// toolbars and shortcuts. The window is the command host and the list's
-// view of the core session it starts and shuts down.
+// toolbars and shortcuts. The window starts and shuts down the core
+// session; the session's command host and list view are adapters the
+// window owns (window_command_host.h, window_list_view.h).
 
 #include <QDeadlineTimer>
 #include <QMainWindow>
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,7 +18,7 @@
 #include "commands/command_host.h"
 #include "commands/core_session.h"
 #include "commands/desktop_launcher.h"
-#include "list/video_list_view.h"
+#include "list/list_status.h"
 #include "settings/preferences_store.h"
 #include "ui/main_window_panels.h"
 
@@ -34,7 +34,8 @@ class TBaseFrame;
 class TCodecForm;
 class TFrequenceForm;
 class TRiffForm;
-class VideoListModel;
+class WindowCommandHost;
+class WindowListView;
 
 struct WindowSetup {
   settings::StoreLocation store;
@@ -47,7 +48,7 @@ struct WindowSetup {
   std::string dataHome{};
 };
 
-class TUIForm final : public QMainWindow, public commands::CommandHost, public list::VideoListView {
+class TUIForm final : public QMainWindow {
   Q_OBJECT
 
  public:
@@ -57,44 +58,12 @@ class TUIForm final : public QMainWindow, public commands::CommandHost, public l
   commands::CoreSession& Session() { return *session_; }
   // The widget action of the core action `name`, or null.
   QAction* Action(const std::string& name) const;
-  QList<QAction*> CopyActions() const;
-  QListView* ListControl() const { return lb_; }
-  QLabel* ListCaption() const { return labFichiers_; }
-  QLabel* StatusText() const { return status_; }
-  QWidget* SettingsPanel() const;
-  QWidget* AboutPanel() const;
   QWidget* EmptyListHelp() const;
-  TRiffForm* RiffForm() const { return riffForm_; }
-  TBaseFrame* Player() const { return player_; }
   bool ListShown() const;
 
-  // commands::CommandHost
-  commands::Answer Ask(commands::MessageKind kind, const std::string& text, commands::Buttons buttons) override;
-  void SetStatusText(const std::string& text) override;
-  void ShowNote(const std::string& text) override;
-  void ShowGauge(bool visible) override;
-  void SetGauge(int percent) override;
-  void ProcessEvents(int max_wait_ms) override;
-  void Wake() override;
-  void SetListEnabled(bool enabled) override;
-  void ReleasePlayerFile() override;
-  void RetakePlayerFile() override;
-
-  // list::VideoListView
-  void RowInserted(int row, list::EntryId id) override;
-  void RowRemoved(int row, list::EntryId id) override;
-  void RowChanged(int row) override;
-  void RowMoved(int from, int to) override;
-  void SelectionChanged(int first, int last) override;
-  void FocusChanged(int row) override;
-  void StatusRefreshed(const list::ListStatus& status) override;
-  bool PanelShown() const override;
-  void BatchStarted(const std::string& message) override;
-  void BatchEnded() override;
-  void ShowCurrentEntry(const media::TAfficherFichier* record) override;
-  void RefreshActions() override;
-  void StopPlayback() override;
-  void ProcessEvents() override;
+  // The first panel of the status bar; a note stays there for a while.
+  void SetStatusText(const std::string& text);
+  void ShowNote(const std::string& text);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -103,6 +72,22 @@ class TUIForm final : public QMainWindow, public commands::CommandHost, public l
   void dropEvent(QDropEvent* event) override;
 
  private:
+  // The adapters carry the session's calls to the window's parts.
+  friend class WindowCommandHost;
+  friend class WindowListView;
+
+  // The command host's message box, for the window's own questions.
+  commands::Answer Ask(commands::MessageKind kind, const std::string& text, commands::Buttons buttons);
+  // What the session's calls come to through the adapters.
+  void ReleasePlayerFile();
+  void RetakePlayerFile();
+  void StatusRefreshed(const list::ListStatus& status);
+  bool PanelShown() const;
+  void BatchStarted(const std::string& message);
+  void BatchEnded();
+  void RefreshActions();
+  void StopPlayback();
+
   void BuildLayout();
   void BuildPlayerFrame();
   void BindPlayerActions();
@@ -127,10 +112,6 @@ class TUIForm final : public QMainWindow, public commands::CommandHost, public l
   void TogglePanel(bool about);
   void PlaceSecondToolbar();
   void ShowStatus(const QString& text);
-  void ApplyRowChange(const std::function<void()>& change, int first, int last);
-  // Rows first..last take the list's selection; the current row its focus.
-  void SyncSelectionToView(int first, int last);
-  void SelectionFromView();
   void CopyText(const QString& text);
   void CopyFullFilename();
 
@@ -151,7 +132,6 @@ class TUIForm final : public QMainWindow, public commands::CommandHost, public l
   QToolBar* toolBar2_ = nullptr;
   TBaseFrame* player_ = nullptr;
   QListView* lb_ = nullptr;
-  VideoListModel* model_ = nullptr;
   QLabel* labFichiers_ = nullptr;
   QLabel* status_ = nullptr;
   // The entry open in the player, to leave it alone when it comes again.
@@ -161,6 +141,9 @@ class TUIForm final : public QMainWindow, public commands::CommandHost, public l
   QMenu* copyMenu_ = nullptr;
   std::unique_ptr<WindowPanels> panels_;
 
+  // Before the session, which calls them until it ends.
+  std::unique_ptr<WindowCommandHost> commandHost_;
+  std::unique_ptr<WindowListView> listView_;
   std::unique_ptr<commands::CoreSession> session_;
   std::vector<QAction*> actions_;  // parallel to the core's action list
   std::vector<QMenu*> topMenus_;
@@ -176,7 +159,6 @@ class TUIForm final : public QMainWindow, public commands::CommandHost, public l
   static constexpr int kStatusMargin = 16;
   static constexpr int kToolbarMargin = 4;
   bool firstPaintDone_ = false;
-  bool syncingSelection_ = false;
   bool closing_ = false;
 };
 

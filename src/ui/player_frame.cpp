@@ -49,15 +49,15 @@ TBaseFrame::TBaseFrame(settings::Preferences& prefs, settings::LocaleFormats loc
     : QFrame(parent), prefs_(prefs), locale_(std::move(locale)), overlay_(locale_) {
   BuildWidgets();
   overlay_.Configure(prefs_);
-  engine_.SetMuted(prefs_.muteOn);
-  connect(&engine_, &PlayerEngine::FrameShown, this, &TBaseFrame::OnFrameShown);
-  connect(&engine_, &PlayerEngine::ReachedEnd, this, &TBaseFrame::OnReachedEnd);
-  connect(&engine_, &PlayerEngine::Failed, this, &TBaseFrame::OnPlaybackFailed);
+  binding_.SetMuted(prefs_.muteOn);
+  connect(&binding_, &PlayerBinding::FrameShown, this, &TBaseFrame::OnFrameShown);
+  connect(&binding_, &PlayerBinding::PlayingChanged, this, &TBaseFrame::PlayingChanged);
+  connect(&binding_, &PlayerBinding::Failed, this, &TBaseFrame::OnPlaybackFailed);
   ClearPlayer();
 }
 
 TBaseFrame::~TBaseFrame() {
-  engine_.Close();
+  binding_.Close();
   if (fullScreen_) delete vw;  // a top-level window while full screen
 }
 
@@ -114,18 +114,8 @@ void TBaseFrame::BuildWidgets() {
     slider->setPageStep(kSliderStep);
     slider->hide();
     connect(slider, &QSlider::valueChanged, this, &TBaseFrame::PlaceInlayFromSliders);
-    connect(slider, &QSlider::sliderPressed, this, [this] {
-      if (engine_.IsPlaying()) return;
-      sliderPlays_ = true;
-      engine_.SetMuted(true);
-      engine_.Play();
-    });
-    connect(slider, &QSlider::sliderReleased, this, [this] {
-      if (!sliderPlays_) return;
-      sliderPlays_ = false;
-      engine_.Pause();
-      engine_.SetMuted(prefs_.muteOn);
-    });
+    connect(slider, &QSlider::sliderPressed, this, [this] { binding_.SliderPressed(); });
+    connect(slider, &QSlider::sliderReleased, this, [this] { binding_.SliderReleased(prefs_.muteOn); });
   }
   incrustHorz->setToolTip(UiText(Text::kPlayerHorzSliderHint));
   incrustVert->setToolTip(UiText(Text::kPlayerVertSliderHint));
@@ -140,7 +130,7 @@ void TBaseFrame::BuildWidgets() {
   tb = new QSlider(Qt::Horizontal, this);
   tb->setRange(0, kSliderRange);
   tb->setGeometry(kTrackBarRect);
-  connect(tb, &QSlider::sliderPressed, this, &TBaseFrame::ScrubStarted);
+  connect(tb, &QSlider::sliderPressed, this, [this] { binding_.ScrubStarted(); });
   // Moved, the handle has not yet given the track bar its value.
   connect(tb, &QSlider::sliderMoved, this, &TBaseFrame::SeekToTrackBarAt);
   connect(tb, &QSlider::sliderReleased, this, &TBaseFrame::ScrubFinished);
@@ -253,10 +243,9 @@ bool TBaseFrame::OpenInPlayer(const media::TAfficherFichier& entry) {
     return false;
   }
   try {
-    engine_.SetMuted(prefs_.muteOn);
+    binding_.SetMuted(prefs_.muteOn);
     overlay_.SetFrameRate(entry.fps);
-    moved_ = true;
-    engine_.Open(entry.fullName);
+    binding_.Open(entry.fullName);
   } catch (const graphs::PlaybackError& error) {
     ShowPlayerMessage(static_cast<PlayerStage>(error.Stage()));
     return false;
@@ -264,7 +253,7 @@ bool TBaseFrame::OpenInPlayer(const media::TAfficherFichier& entry) {
     ShowPlayerMessage(PlayerStage::kUnreadable);
     return false;
   }
-  const graphs::PlaybackSource& source = *engine_.Source();
+  const graphs::PlaybackSource& source = *binding_.Engine().Source();
   stage_.reset();
   SetPlayerVisible(true);
   vw->setToolTip(UiText(Text::kPlayerVideoHint));
@@ -289,7 +278,7 @@ bool TBaseFrame::OpenInPlayer(const media::TAfficherFichier& entry) {
 }
 
 void TBaseFrame::ClearPlayer() {
-  engine_.Close();
+  binding_.Close();
   entry_.reset();
   stage_.reset();
   picture_ = QImage();
@@ -304,7 +293,7 @@ void TBaseFrame::ClearPlayer() {
 }
 
 void TBaseFrame::ShowPlayerMessage(PlayerStage stage) {
-  engine_.Close();
+  binding_.Close();
   stage_ = stage;
   WriteMessage(stage);
 }
@@ -370,14 +359,13 @@ void TBaseFrame::ShowGauge(bool visible) {
 
 void TBaseFrame::SetGauge(int percent) { Gauge1->setValue(std::clamp(percent, 0, 100)); }
 
-void TBaseFrame::OnFrameShown(const graphs::PlaybackFrame& frame) {
-  overlay_.Follow(frame.number, frame.packs, moved_);
-  moved_ = false;
+void TBaseFrame::OnFrameShown(const graphs::PlaybackFrame& frame, bool moved) {
+  overlay_.Follow(frame.number, frame.packs, moved);
   if (frame.packs) {
     ShowDatecode(frame.packs);
     LabTimecode->setText(FromUtf8(graphs::TimecodeLabelText(frame.packs->timecode)));
   }
-  const graphs::PlaybackSource* source = engine_.Source();
+  const graphs::PlaybackSource* source = binding_.Engine().Source();
   const bool video = source != nullptr && source->HasVideo();
   labTimeStamp->setText(FromUtf8(video ? graphs::FramePositionText(frame.number, PositionFps())
                                        : graphs::SoundPositionText(frame.time_ms * 10'000)));
@@ -429,7 +417,8 @@ void TBaseFrame::OnPlaybackFailed(int stage) {
 
 double TBaseFrame::PositionFps() const {
   if (entry_ && entry_->fps > 0) return entry_->fps;
-  const graphs::FrameRate rate = engine_.Source() ? engine_.Source()->Rate() : graphs::FrameRate{};
+  const graphs::PlaybackSource* source = binding_.Engine().Source();
+  const graphs::FrameRate rate = source != nullptr ? source->Rate() : graphs::FrameRate{};
   return static_cast<double>(rate.num) / static_cast<double>(rate.den);
 }
 

@@ -6,7 +6,9 @@
 //
 // The main window embeds it, calls ShowEntry and OpenInPlayer when the
 // current entry changes, and binds its player actions to the public slots;
-// the *Changed signals tell it which captions to show.
+// the *Changed signals tell it which captions to show. The frame holds the
+// widgets; what it asks of the file being played goes through its engine
+// binding (player_binding.h).
 
 #include <QFrame>
 #include <QList>
@@ -17,6 +19,7 @@
 #include "media/video_record.h"
 #include "settings/date_time_format.h"
 #include "settings/preferences.h"
+#include "ui/player_binding.h"
 #include "ui/player_engine.h"
 #include "ui/player_overlay.h"
 
@@ -82,9 +85,8 @@ class TBaseFrame : public QFrame {
   void SetGauge(int percent);
 
   std::optional<PlayerStage> FailureStage() const { return stage_; }
-  bool IsPlaying() const { return engine_.IsPlaying(); }
-  bool IsFullScreen() const { return fullScreen_; }
-  const PlayerEngine& Engine() const { return engine_; }
+  bool IsPlaying() const { return binding_.IsPlaying(); }
+  const PlayerEngine& Engine() const { return binding_.Engine(); }
 
   // Captions of the actions that change with the player's state.
   QString PlayStopCaption() const;
@@ -160,15 +162,12 @@ class TBaseFrame : public QFrame {
   void PlaceSliders();
   void SetPlayerVisible(bool visible);
   void WriteMessage(PlayerStage stage);
-  void OnFrameShown(const graphs::PlaybackFrame& frame);
-  void OnReachedEnd();
+  void OnFrameShown(const graphs::PlaybackFrame& frame, bool moved);
   void Redraw();
   void SeekToTrackBar();
   void SeekToTrackBarAt(int value);
-  void ScrubStarted();
   void ScrubFinished();
   void OnPlaybackFailed(int stage);
-  void MoveTo(std::int64_t frame);
   void PlaceInlayFromSliders();
   void PlaceInlayAt(int x_thousandths, int y_thousandths);
   void SetDatecodeShown(bool shown);
@@ -176,15 +175,12 @@ class TBaseFrame : public QFrame {
 
   settings::Preferences& prefs_;
   settings::LocaleFormats locale_;
-  PlayerEngine engine_;
+  PlayerBinding binding_;
   PlayerOverlay overlay_;
   std::optional<media::TAfficherFichier> entry_;
   std::optional<PlayerStage> stage_;
   bool interrupted_ = false;
   bool fullScreen_ = false;
-  bool sliderPlays_ = false;  // a slider drag runs the paused video silently
-  bool moved_ = false;        // the next frame shown is where the user moved to
-  bool scrubPlays_ = false;   // playing resumes when the track bar is let go
   bool inlayReady_ = true;
   graphs::DisplayAspect aspect_;
   // The frame on screen, kept to redraw it when the overlay changes.

@@ -19,7 +19,7 @@ namespace korvid::ui {
 using resources::Text;
 
 QString TBaseFrame::PlayStopCaption() const {
-  return UiText(engine_.IsPlaying() ? Text::kPauseCaption : Text::kPlayCaption);
+  return UiText(binding_.IsPlaying() ? Text::kPauseCaption : Text::kPlayCaption);
 }
 QString TBaseFrame::FullScreenCaption() const {
   return UiText(fullScreen_ ? Text::kQuitFullscreenCaption : Text::kavFullscreenCaption);
@@ -33,39 +33,10 @@ QString TBaseFrame::SlidersCaption() const {
   return UiText(prefs_.inlaySlidersVisible ? Text::kHideSlidersCaption : Text::kamAfficherSlidersCaption);
 }
 
-void TBaseFrame::PlayStop() {
-  if (!engine_.IsOpen()) return;
-  if (engine_.IsPlaying())
-    engine_.Pause();
-  else
-    engine_.Play();
-  Q_EMIT PlayingChanged(engine_.IsPlaying());
-}
-
-void TBaseFrame::PausePlayer() {
-  if (!engine_.IsPlaying()) return;
-  engine_.Pause();
-  Q_EMIT PlayingChanged(false);
-}
-
-void TBaseFrame::OnReachedEnd() {
-  engine_.Pause();
-  MoveTo(0);
-  Q_EMIT PlayingChanged(false);
-}
-
-void TBaseFrame::SeekRelative(std::int64_t units) {
-  const graphs::PlaybackSource* source = engine_.Source();
-  if (source == nullptr) return;
-  MoveTo(graphs::StepTarget(engine_.ShownFrame(), units, source->Rate(), source->FrameCount()));
-}
-
-void TBaseFrame::SeekToFrame(std::int64_t frame) { MoveTo(frame); }
-
-void TBaseFrame::MoveTo(std::int64_t frame) {
-  moved_ = true;
-  engine_.ShowFrame(frame);
-}
+void TBaseFrame::PlayStop() { binding_.PlayStop(); }
+void TBaseFrame::PausePlayer() { binding_.Pause(); }
+void TBaseFrame::SeekRelative(std::int64_t units) { binding_.SeekRelative(units); }
+void TBaseFrame::SeekToFrame(std::int64_t frame) { binding_.SeekToFrame(frame); }
 
 void TBaseFrame::FrameForward() {
   if (const std::int64_t step = graphs::OneFrameUnits(entry_ ? entry_->fps : 0)) SeekRelative(step);
@@ -78,39 +49,25 @@ void TBaseFrame::SecondBackward() { SeekRelative(-graphs::kOneSecondUnits); }
 void TBaseFrame::MinuteForward() { SeekRelative(graphs::kOneMinuteUnits); }
 void TBaseFrame::MinuteBackward() { SeekRelative(-graphs::kOneMinuteUnits); }
 void TBaseFrame::GoToStart() { SeekToFrame(0); }
-void TBaseFrame::GoToEnd() {
-  if (engine_.Source() != nullptr) SeekToFrame(engine_.Source()->FrameCount());
-}
+void TBaseFrame::GoToEnd() { binding_.GoToEnd(); }
 
 void TBaseFrame::SceneForward() {
-  if (!entry_ || !entry_->hasSceneFile || !engine_.IsOpen()) return;
-  PausePlayer();
-  const auto starts = commands::ReadScnSceneStarts(commands::SceneFilePath(entry_->fullName));
-  if (!starts) return;
-  SeekToFrame(graphs::SceneForwardTarget(*starts, engine_.ShownFrame(), engine_.Source()->FrameCount()));
+  if (entry_ && entry_->hasSceneFile) binding_.SceneForward(commands::SceneFilePath(entry_->fullName));
 }
 
 void TBaseFrame::SceneBackward() {
-  if (!entry_ || !entry_->hasSceneFile || !engine_.IsOpen()) return;
-  PausePlayer();
-  const auto starts = commands::ReadScnSceneStarts(commands::SceneFilePath(entry_->fullName));
-  if (!starts) return;
-  SeekToFrame(graphs::SceneBackwardTarget(*starts, engine_.ShownFrame()));
+  if (entry_ && entry_->hasSceneFile) binding_.SceneBackward(commands::SceneFilePath(entry_->fullName));
 }
 
 void TBaseFrame::ShowSceneStart(std::int32_t frame) {
   if (!entry_) return;
   // While a scan runs the player has let go of the file: reading it for
   // one picture does not get in the scan's way.
-  if (!engine_.IsOpen()) {
-    try {
-      engine_.Open(entry_->fullName);
-    } catch (const UserError&) {
-      return;
-    }
+  if (!binding_.IsOpen()) {
+    if (!binding_.Reopen(entry_->fullName)) return;
     SetPlayerVisible(true);
   }
-  MoveTo(frame);
+  binding_.SeekToFrame(frame);
 }
 
 void TBaseFrame::ToggleFullScreen() {
@@ -148,7 +105,7 @@ void TBaseFrame::ToggleFullScreen() {
 
 void TBaseFrame::ToggleMute() {
   prefs_.muteOn = !prefs_.muteOn;
-  engine_.SetMuted(prefs_.muteOn);
+  binding_.SetMuted(prefs_.muteOn);
   Q_EMIT MuteChanged(prefs_.muteOn);
 }
 
@@ -192,24 +149,11 @@ void TBaseFrame::PlaceInlayAt(int x_thousandths, int y_thousandths) {
 
 void TBaseFrame::SeekToTrackBar() { SeekToTrackBarAt(tb->value()); }
 
-void TBaseFrame::SeekToTrackBarAt(int value) {
-  const graphs::PlaybackSource* source = engine_.Source();
-  if (source == nullptr) return;
-  SeekToFrame(value * source->FrameCount() / tb->maximum());
-}
-
-// While the handle is dragged the picture follows it paused, one frame
-// decoded for each place it passes; playing goes on from where it is let go.
-void TBaseFrame::ScrubStarted() {
-  scrubPlays_ = engine_.IsPlaying();
-  if (scrubPlays_) engine_.Pause();
-}
+void TBaseFrame::SeekToTrackBarAt(int value) { binding_.SeekToFraction(value, tb->maximum()); }
 
 void TBaseFrame::ScrubFinished() {
   SeekToTrackBar();
-  if (!scrubPlays_) return;
-  scrubPlays_ = false;
-  engine_.Play();
+  binding_.ScrubFinished();
 }
 
 }  // namespace korvid::ui

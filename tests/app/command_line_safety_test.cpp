@@ -60,6 +60,15 @@ class CommandLineSafetyTest : public ::testing::Test {
     argv.insert(argv.end(), parameters.begin(), parameters.end());
     return test::RunCommand(argv);
   }
+  // The same, standard error joined to the output.
+  test::CommandResult KorvidWithErrors(std::vector<std::string> parameters) {
+    parameters.insert(parameters.begin(), {"sh", "-c", "exec \"$0\" \"$@\" 2>&1", kKorvid});
+    std::vector<std::string> argv{"env", "-C", work_.path().string(), "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY",
+                                  "-u", "QT_QPA_PLATFORM", "-u", "XDG_DATA_HOME", "HOME=" + home_.path().string(),
+                                  "XDG_CONFIG_HOME=" + (home_ / ".config").string()};
+    argv.insert(argv.end(), parameters.begin(), parameters.end());
+    return test::RunCommand(argv);
+  }
 
   std::string Clip(const fs::path& path, const std::string& sample = "pal_type2.avi") {
     fs::create_directories(path.parent_path());
@@ -167,9 +176,9 @@ TEST_F(CommandLineSafetyTest, PathsAreNeverSwitchesAndScannedFilesAreNeverDelete
   const std::string scanned = Clip(work_ / "+new" / "scanned.avi");
   // A mistyped absolute path is a missing path, not the switches e, d, i, t, s.
   ASSERT_FALSE(fs::exists("/edits"));
-  test::CommandResult result = Korvid({"+h", "+s", named, "/edits"});
+  test::CommandResult result = KorvidWithErrors({"+h", "+s", named, "/edits"});
   EXPECT_EQ(result.exit_code, 1);
-  EXPECT_TRUE(Contains(result.output, "/edits: skipped, no such file or folder\n")) << result.output;
+  EXPECT_TRUE(Contains(result.output, "korvid: /edits: no such file or folder\n")) << result.output;
   EXPECT_TRUE(fs::exists(named));
   EXPECT_FALSE(fs::exists(HomeTrash()));
   result = Korvid({"/?"});
@@ -206,8 +215,9 @@ TEST_F(CommandLineSafetyTest, EachFileAndCommandGetsOneTruthfulLine) {
 
   result = Korvid({"+h", "+d", undated, missing});
   EXPECT_EQ(result.exit_code, 1);
-  EXPECT_EQ(result.output, missing + ": skipped, no such file or folder\n" + "Add datecode: " + undated +
-                               ": skipped, the file has no datecode\n");
+  EXPECT_EQ(result.output, "Add datecode: " + undated + ": skipped, the file has no datecode\n");
+  result = KorvidWithErrors({"+h", "+d", undated, missing});
+  EXPECT_TRUE(Contains(result.output, "korvid: " + missing + ": no such file or folder\n")) << result.output;
 
   // Nobody to answer the question of a run with a window: No.
   result = Korvid({"+e", clip});
@@ -225,10 +235,13 @@ TEST_F(CommandLineSafetyTest, PathsThatAreNoFileGetTheirLineAndNamesCannotForgeL
   test::CommandResult result = Korvid({"+h", "+q", fifo.string(), (work_ / "zero.avi").string(), "/dev/null",
                                        tooLong, clip});
   EXPECT_EQ(result.exit_code, 1);
-  EXPECT_EQ(result.output, fifo.string() + ": skipped, not a regular file\n" + (work_ / "zero.avi").string() +
-                               ": skipped, not a regular file\n/dev/null: skipped, not a regular file\n" +
-                               tooLong + ": skipped, path too long\n" + "Shorten the name: " + clip +
-                               ": skipped, the name has nothing to shorten\n");
+  EXPECT_EQ(result.output, "Shorten the name: " + clip + ": skipped, the name has nothing to shorten\n");
+  result = KorvidWithErrors({"+h", "+q", fifo.string(), (work_ / "zero.avi").string(), "/dev/null", tooLong, clip});
+  EXPECT_TRUE(Contains(result.output, "korvid: " + fifo.string() + ": not a regular file\nkorvid: " +
+                                          (work_ / "zero.avi").string() +
+                                          ": not a regular file\nkorvid: /dev/null: not a regular file\nkorvid: " +
+                                          tooLong + ": path too long\n"))
+      << result.output;
 
   // A line break and an escape sequence in a name are shown, not obeyed.
   const std::string forged = Clip(work_ / "x.avi\nDelete the file: precious.avi: moved to the trash\x1b[2J.avi");

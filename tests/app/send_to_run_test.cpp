@@ -9,6 +9,7 @@
 
 #include "commands/send_to_entries.h"
 #include "settings/preference_session.h"
+#include "support/program_copy.h"
 #include "support/sample_set.h"
 #include "support/test_env.h"
 
@@ -29,9 +30,7 @@ TEST(SendToRun, AProgramPathThatIsNoUtf8OrHoldsATabWritesNoEntryAndSaysWhy) {
   const fs::path clip = test::CopyStandardSample("pal_type2.avi", work.path());
   fs::path folder = work / "with\ttab";
   fs::create_directories(folder);
-  std::error_code linked;
-  fs::create_hard_link(KORVID_BINARY_DIR "/src/korvid", folder / "korvid", linked);
-  if (linked) fs::copy_file(KORVID_BINARY_DIR "/src/korvid", folder / "korvid");
+  test::PlaceKorvidPrograms(folder);
 
   for (const std::string reason : {"holds a tab", "is not UTF-8 text"}) {
     SCOPED_TRACE(reason);

@@ -55,17 +55,19 @@ class PluginSessionTest : public ::testing::Test {
 };
 
 TEST_F(PluginSessionTest, WellFormedLibrariesAreListedAndTheRestSkippedWithTheirReason) {
-  ASSERT_EQ(listings_.size(), 12u);
-  const std::map<std::string, int> accepted{{"accepted.vlk", 1},     {"capitals.vlk", 1},
-                                            {"zero_actions.vlk", 0}, {"builtin_name.vlk", 1},
-                                            {"switch_hidden.vlk", 1}, {"switch_rename.vlk", 1}};
+  ASSERT_EQ(listings_.size(), 16u);
+  const std::map<std::string, int> accepted{{"accepted.vlk", 1},      {"capitals.vlk", 1},
+                                            {"zero_actions.vlk", 0},  {"builtin_name.vlk", 1},
+                                            {"switch_hidden.vlk", 1}, {"switch_rename.vlk", 1},
+                                            {"old_style.vlk", 1},     {"asks.vlk", 1}};
   for (const auto& [file, listing] : listings_) {
     SCOPED_TRACE(file);
     const auto it = accepted.find(file);
     EXPECT_EQ(listing.accepted, it != accepted.end()) << listing.skipped;
     EXPECT_EQ(listing.skipped.empty(), listing.accepted);
     // Only libraries that claim to be ours and then answer nonsense are faults.
-    EXPECT_EQ(listing.faulty, file == "unterminated.vlk" || file == "huge_count.vlk" || file == "no_handlers.vlk");
+    EXPECT_EQ(listing.faulty, file == "unterminated.vlk" || file == "huge_count.vlk" || file == "no_handlers.vlk" ||
+                                  file == "abi_later.vlk" || file == "abi_unset.vlk");
     EXPECT_EQ(listing.actions, it != accepted.end() ? it->second : 0);
   }
   EXPECT_EQ(listings_["capitals.vlk"].type, "KORVID_0005");
@@ -77,6 +79,16 @@ TEST_F(PluginSessionTest, WellFormedLibrariesAreListedAndTheRestSkippedWithTheir
   EXPECT_NE(listings_["unterminated.vlk"].skipped.find("GETPLUGIN_VERSION"), std::string::npos);
   EXPECT_NE(listings_["huge_count.vlk"].skipped.find("2000000000"), std::string::npos);
   EXPECT_NE(listings_["no_handlers.vlk"].skipped.find("handler"), std::string::npos);
+  EXPECT_EQ(listings_["abi_later.vlk"].skipped,
+            "it is built for plug-in interface version " + std::to_string(KORVID_PLUGIN_ABI_VERSION + 1) +
+                "; this Korvid loads versions 1 to " + std::to_string(KORVID_PLUGIN_ABI_VERSION));
+  EXPECT_EQ(listings_["abi_unset.vlk"].skipped, "it reports no plug-in interface version (0)");
+  // Refused before anything else is asked: the type is read, the version text not.
+  EXPECT_EQ(listings_["abi_later.vlk"].type, KORVID_PLUGIN_TYPE);
+  EXPECT_EQ(listings_["abi_later.vlk"].version, "");
+  const std::string notes = PluginStartNotes(session_->Plugins());
+  EXPECT_NE(notes.find("abi_later.vlk was skipped: it is built for plug-in interface version"), std::string::npos)
+      << notes;
 
   const std::vector<std::string> page = PluginPageLines(session_->Plugins());
   ASSERT_FALSE(page.empty());
@@ -121,6 +133,49 @@ TEST_F(PluginSessionTest, PluginActionsBecomeCommandsExceptUnderATakenName) {
   }
   EXPECT_EQ(listings_["switch_hidden.vlk"].notes.size(), 1u);
   EXPECT_TRUE(listings_["accepted.vlk"].notes.empty());
+}
+
+// A library built before the version export still works as it did.
+TEST_F(PluginSessionTest, ALibraryWithoutItsInterfaceVersionRunsAsBefore) {
+  const tFileAction* old = session_->Commands().registry.Find("OldStyle");
+  ASSERT_NE(old, nullptr);
+  ASSERT_TRUE(old->OnExecution);
+  media::TAfficherFichier entry;
+  entry.fullName = (home_ / "clip.avi").string();
+  entry.name = "clip.avi";
+  std::string renamed;
+  TchUpdateType update = utModify;
+  old->OnExecution(old->Param, entry, renamed, update);
+  EXPECT_EQ(update, utNone);
+  EXPECT_TRUE(fs::exists(home_ / "clip.avi.o"));
+  EXPECT_TRUE(listings_["old_style.vlk"].notes.empty());
+}
+
+// Each handler call gets buffers of its own, empty: one that runs inside
+// another (a file condition during a confirmation's progress call) cannot
+// overwrite the outer one's answer, and what a longer earlier answer left
+// does not trail a shorter one written without its zero byte.
+TEST_F(PluginSessionTest, HandlerBuffersAreCleanAndOwnedByOneCall) {
+  const tFileAction* asks = session_->Commands().registry.Find("Asks");
+  ASSERT_NE(asks, nullptr);
+  ASSERT_TRUE(asks->OnConfirmation && asks->OnFileCondition);
+  media::TAfficherFichier entry;
+  entry.fullName = (home_ / "a_rather_long_name.avi").string();
+  entry.name = "a_rather_long_name.avi";
+  int nested = 0;
+  host_.onEvents = [&] {
+    bool visible = true;
+    bool enabled = true;
+    asks->OnFileCondition(asks->Param, entry, visible, enabled);
+    ++nested;
+  };
+  std::string question;
+  asks->OnConfirmation(asks->Param, entry, question);
+  EXPECT_EQ(nested, 1);
+  EXPECT_EQ(question, "Mark a_rather_long_name.avi?");
+  entry.name = "b.avi";
+  asks->OnConfirmation(asks->Param, entry, question);
+  EXPECT_EQ(question, "Mark b.avi?");
 }
 
 // A build tree or a portable copy looks beside the executable only; an

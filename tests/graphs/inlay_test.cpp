@@ -99,8 +99,8 @@ TEST(Calenox, AutomaticInlayShowsTheTextOnlyAfterEachJump) {
   EXPECT_EQ(texts[40], "18");
 }
 
-media::FramePtr GreyPicture(int width, int height, AVPixelFormat format) {
-  media::FramePtr picture = media::AllocFrame();
+graphs::FramePtr GreyPicture(int width, int height, AVPixelFormat format) {
+  graphs::FramePtr picture = graphs::AllocFrame();
   picture->width = width;
   picture->height = height;
   picture->format = format;
@@ -348,8 +348,8 @@ TEST(IncrusterDatecode, TheTextIsInThePictureAndTheHeaderIsTheSources) {
       EXPECT_EQ(db, da);
       EXPECT_EQ(test::FixedTimecode(b), test::FixedTimecode(a));
       EXPECT_EQ(media::DecodeDvAudio(b).pcm[0], media::DecodeDvAudio(a).pcm[0]);
-      media::FramePtr pa;
-      media::FramePtr pb;
+      graphs::FramePtr pa;
+      graphs::FramePtr pb;
       ASSERT_TRUE(decoder.Decode(a, pa));
       ASSERT_TRUE(decoder.Decode(b, pb));
       Calenox calenox = filters.calenox;

@@ -168,7 +168,7 @@ class SourcesTest : public ::testing::Test {
   test::RecordingListView view_;
   list::VideoList list_{view_,
                         media::AnalyseFile, test::PlainDatecodeFormat(),
-                        QLocale(QLocale::English, QLocale::UnitedStates), 1, false};
+                        QLocale(QLocale::English, QLocale::UnitedStates), 1, false, commands::Flags()};
 };
 
 TEST_F(SourcesTest, AFolderScanAddsTheAviFilesOfEveryFolderAndNamesThem) {
@@ -213,14 +213,11 @@ TEST_F(SourcesTest, PasteAddsTheClipboardFilesAndStopsOnAbort) {
   EXPECT_EQ(list_.Count(), 1);
 }
 
-TEST_F(SourcesTest, DroppedNamesTooLongAreSkippedAndSwitchesFailAdmission) {
+TEST_F(SourcesTest, DroppedNamesTooLongAreSkipped) {
   const auto a = test::PlaceSample("pal_type1.avi", dir_ / "a.avi");
   list::AddDroppedFiles(list_, {std::string(70000, 'x') + ".avi", a.string()});
   EXPECT_EQ(list_.Count(), 1);
-  list::AddCommandLineFiles(list_, {"/h", "+m", a.string()});
-  EXPECT_EQ(list_.Count(), 1);
-  EXPECT_EQ(view_.batch_messages,
-            (std::vector<std::string>{"Open drag-and-dropped files", "Loading files"}));
+  EXPECT_EQ(view_.batch_messages, (std::vector<std::string>{"Open drag-and-dropped files"}));
 }
 
 TEST_F(SourcesTest, OpenAllScansEachGivenMountPoint) {

@@ -49,7 +49,7 @@ class PlaylistTest : public ::testing::Test {
   std::unique_ptr<list::VideoList> MakeList(int order) {
     return std::make_unique<list::VideoList>(
         view_, media::AnalyseFile, test::PlainDatecodeFormat(),
-        QLocale(QLocale::English, QLocale::UnitedStates), order, false);
+        QLocale(QLocale::English, QLocale::UnitedStates), order, false, commands::Flags());
   }
   static std::vector<std::string> Paths(const list::VideoList& list) {
     std::vector<std::string> paths;

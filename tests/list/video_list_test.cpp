@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,6 +15,7 @@
 #include "commands/process_flags.h"
 #include "list/video_list.h"
 #include "media/avi_stream_analysis.h"
+#include "media/binary_file.h"
 #include "support/list_samples.h"
 #include "support/recording_list_view.h"
 #include "support/test_env.h"
@@ -34,7 +37,7 @@ class VideoListTest : public ::testing::Test {
 
   std::unique_ptr<VideoList> MakeList(int order = 0, bool selectOnOpen = false) {
     auto list = std::make_unique<VideoList>(view_, media::AnalyseFile, test::PlainDatecodeFormat(),
-                                            QLocale(QLocale::English, QLocale::UnitedStates), order, selectOnOpen);
+                                            QLocale(QLocale::English, QLocale::UnitedStates), order, selectOnOpen, commands::Flags());
     view_.Watch(*list);
     return list;
   }
@@ -373,10 +376,100 @@ TEST_F(VideoListTest, ANewDatecodeFormatRewritesTheDatedRowsAndLaterFiles) {
             media::AnalyseFile(later, longForm).datecodeText);
 }
 
+// The lookups by path and id and the selection are kept beside the rows;
+// after every kind of change they must still say what a scan of the rows
+// says, duplicates of one path included.
+TEST_F(VideoListTest, LookupsAndSelectionAgreeWithTheRowsThroughEveryChange) {
+  auto list = MakeList(1);
+  std::vector<std::string> paths;
+  for (int i = 0; i < 24; ++i) {
+    const std::string folder = i % 2 == 0 ? "one/" : "Two/";
+    paths.push_back(Place(i % 3 == 0 ? "pal_wide.avi" : "pal_type1.avi", folder + "Clip" + std::to_string(i) + ".avi"));
+  }
+  const auto check = [&](const std::string& step) {
+    std::vector<int> selected;
+    for (int row = 0; row < list->Count(); ++row) {
+      const list::ListEntry& entry = list->Entry(row);
+      EXPECT_EQ(list->IndexOfId(entry.id), row) << step;
+      int first = 0;
+      while (list->Entry(first).record->fullName != entry.record->fullName) ++first;
+      EXPECT_EQ(list->FindEntry(entry.record->fullName), first) << step;
+      if (entry.selected) selected.push_back(row);
+    }
+    EXPECT_EQ(list->SelectedIndexes(), selected) << step;
+    EXPECT_EQ(list->SelectedCount(), static_cast<int>(selected.size())) << step;
+  };
+
+  for (const std::string& path : paths) list->AddFile(path);
+  for (int row = 0; row < list->Count(); row += 3) list->SetSelected(row, true);
+  check("added");
+  list->SortList(2);
+  check("sorted by size");
+  list->SortList(0);
+  check("sorted by datecode");
+
+  // Renamed in place, renamed onto another listed file, removed, replaced.
+  const std::string renamed = (dir_ / "one" / "aaa.avi").string();
+  fs::rename(paths[5], renamed);
+  list->RenameEntry(list->FindEntry(paths[5]), renamed);
+  check("renamed");
+  list->RenameEntry(list->FindEntry(paths[7]), paths[9]);
+  check("renamed onto a listed file");
+  EXPECT_EQ(list->FindEntry(paths[7]), -1);
+  list->RemoveEntry(list->FindEntry(paths[11]));
+  EXPECT_EQ(list->FindEntry(paths[11]), -1);
+  check("removed");
+  const list::EntryId kept = list->Entry(list->FindEntry(paths[13])).id;
+  list->ReplaceEntry(paths[13]);
+  EXPECT_EQ(list->Entry(list->IndexOfId(kept)).record->fullName, paths[13]);
+  check("replaced");
+
+  // A file that changed under its listed entry gets a second entry of
+  // its path; the first in the list is the one found.
+  fs::remove(paths[15]);
+  test::PlaceSample("no_datecode.avi", paths[15]);
+  list->AddFile(paths[15]);
+  list->SortList(0);
+  check("two entries of one path");
+
+  list->SelectOnly(list->FindEntry(paths[3]));
+  EXPECT_EQ(list->SelectedIndexes(), (std::vector<int>{list->FindEntry(paths[3])}));
+  list->SelectAll();
+  check("all selected");
+  list->ClearList();
+  check("cleared");
+  EXPECT_EQ(list->FindEntry(paths[3]), -1);
+}
+
 TEST(ListOrderTest, StoredOrdersOutsideTheRangeFallBackToDatecode) {
   EXPECT_EQ(list::ValidListOrder(3), 3);
   EXPECT_EQ(list::ValidListOrder(4), 0);
   EXPECT_EQ(list::ValidListOrder(-1), 0);
+}
+
+// A file the analysis cannot read is listed as failed; a fault of the
+// analysis itself is not passed off as one.
+TEST(VideoListFaults, AnUnreadableFileIsAnErrorRowAndAFaultAddsNoRow) {
+  test::TempDir dir;
+  test::RecordingListView view;
+  settings::ProcessFlags flags;
+  const auto unreadable = dir / "unreadable.avi";
+  const auto faulty = dir / "faulty.avi";
+  { std::ofstream touch(unreadable); }
+  { std::ofstream touch(faulty); }
+  VideoList list(
+      view,
+      [&](const fs::path& path, const media::DatecodeFormat&) -> media::TAfficherFichier {
+        if (path.filename() == "unreadable.avi") throw media::FileError("cannot read " + path.string());
+        throw std::logic_error("frame index past the end");
+      },
+      test::PlainDatecodeFormat(), QLocale(QLocale::English, QLocale::UnitedStates), 0, false, flags);
+  view.Watch(list);
+  ASSERT_EQ(list.AddFile(unreadable.string()), 0);
+  EXPECT_EQ(list.Entry(0).record->datecodeText, media::kErrorText);
+  EXPECT_THROW(list.AddFile(faulty.string()), std::logic_error);
+  EXPECT_EQ(list.Count(), 1);
+  EXPECT_EQ(view.mismatches, std::vector<std::string>{});
 }
 
 }  // namespace

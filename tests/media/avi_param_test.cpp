@@ -133,18 +133,6 @@ TEST(AviParam, OpenDmlIndexHeaderIsNoted) {
   EXPECT_EQ(param.odml_header.size(), 4u);
 }
 
-TEST(AviParam, WalkCostDoesNotGrowWithTheFile) {
-  test::TempDir dir;
-  test::WriteWholeFile(dir / "short.avi", Avi({Strl("vids", "dvsd"), Strl("auds", "abcd")}, 10));
-  test::WriteWholeFile(dir / "long.avi", Avi({Strl("vids", "dvsd"), Strl("auds", "abcd")}, 2000));
-  const BinaryFile short_file(dir / "short.avi", BinaryFile::Mode::kRead);
-  const BinaryFile long_file(dir / "long.avi", BinaryFile::Mode::kRead);
-  EXPECT_TRUE(TAviParam(short_file).valid);
-  EXPECT_TRUE(TAviParam(long_file).valid);
-  EXPECT_EQ(short_file.ReadCalls(), long_file.ReadCalls());
-  EXPECT_LT(long_file.ReadCalls(), 20u);
-}
-
 TEST(AviParam, UnopenableFileRaises) {
   test::TempDir dir;
   EXPECT_THROW(TFriendlyAviParam(dir / "missing.avi"), FileError);

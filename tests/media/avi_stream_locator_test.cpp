@@ -202,17 +202,5 @@ TEST_F(AviStreamLocator, WalkReportsDepthsGarbageAndCutChunks) {
   EXPECT_EQ(pumps, rec.pumps);
 }
 
-TEST_F(AviStreamLocator, WalkCostDoesNotGrowWithTheFile) {
-  const auto strl = Strl("vids", "dvsd", test::BitmapInfoData("dvsd"));
-  test::WriteWholeFile(dir_ / "a.avi", Avi({strl}, 10));
-  test::WriteWholeFile(dir_ / "b.avi", Avi({strl}, 2000));
-  const BinaryFile a(dir_ / "a.avi", BinaryFile::Mode::kRead);
-  const BinaryFile b(dir_ / "b.avi", BinaryFile::Mode::kRead);
-  EXPECT_TRUE(LocateVideoStreamHeader(a));
-  EXPECT_TRUE(LocateVideoStreamHeader(b));
-  EXPECT_EQ(a.ReadCalls(), b.ReadCalls());
-  EXPECT_LT(b.ReadCalls(), 20u);
-}
-
 }  // namespace
 }  // namespace korvid::media

@@ -5,7 +5,7 @@
 #include "media/dv_frame_facts.h"
 #include "media/dv_pack_layout.h"
 #include "media/dv_pack_scan.h"
-#include "media/dv_video_encoder.h"
+#include "graphs/dv_video_encoder.h"
 #include "support/dv_pack_frames.h"
 #include "support/test_env.h"
 

@@ -23,9 +23,12 @@
 #ifndef PLUGIN_MARK
 #define PLUGIN_MARK "k"
 #endif
+#ifndef PLUGIN_ABI
+#define PLUGIN_ABI KORVID_PLUGIN_ABI_VERSION
+#endif
 
 #ifdef PLUGIN_NO_EXPORTS
-/* A library, but none of the five exports. */
+/* A library, but none of the six exports. */
 KORVID_PLUGIN_EXPORT int korvid_test_nothing(void) { return 0; }
 #else
 
@@ -49,6 +52,23 @@ static void touch_execution(struct korvid_call *call) {
 }
 #endif
 
+#ifdef PLUGIN_ASKS
+/* Sloppy on purpose: the question is copied without its zero byte, and
+ * the file condition scribbles over both of its buffers. Asking for
+ * progress in between lets a file condition run inside the confirmation. */
+static void ask_confirmation(struct korvid_call *call) {
+  char question[4096];
+  int length = snprintf(question, sizeof question, "Mark %s?", call->file->name);
+  memcpy(call->text, question, (size_t)length);
+  call->host->progress(call->host->context, 50);
+}
+
+static void scribble_condition(struct korvid_call *call) {
+  memset(call->text, 'x', 1000);
+  memset(call->error, 'y', 1000);
+}
+#endif
+
 static const struct korvid_file_action touch = {
     sizeof(struct korvid_file_action),
     PLUGIN_ACTION_NAME,
@@ -59,13 +79,21 @@ static const struct korvid_file_action touch = {
     NULL,
     PLUGIN_TAG,
     {"touch-param", 0, NULL},
+#ifdef PLUGIN_ASKS
+    &ask_confirmation,
+#else
     NULL,
+#endif
 #ifdef PLUGIN_NO_HANDLERS
     NULL,
 #else
     &touch_execution,
 #endif
+#ifdef PLUGIN_ASKS
+    &scribble_condition,
+#else
     NULL,
+#endif
     NULL,
 };
 
@@ -77,6 +105,11 @@ KORVID_PLUGIN_EXPORT void GETPLUGIN_TYPE(char *buffer, int32_t size) {
   buffer[strlen(PLUGIN_TYPE) + 300] = '\0';
 #endif
 }
+
+#ifndef PLUGIN_NO_ABI_VERSION
+/* Without it the library is one built before the export came. */
+KORVID_PLUGIN_EXPORT void GETPLUGIN_ABIVERSION(int32_t *version) { *version = PLUGIN_ABI; }
+#endif
 
 KORVID_PLUGIN_EXPORT void GETPLUGIN_VERSION(char *buffer, int32_t size) {
 #ifdef PLUGIN_UNTERMINATED

@@ -89,23 +89,23 @@ class MainWindowTest : public ::testing::Test {
   // row with its focus is the list's current entry.
   void ExpectSelectionShown() const {
     const list::VideoList& list = window_->Session().List();
-    const QItemSelectionModel* shown = window_->ListControl()->selectionModel();
+    const QItemSelectionModel* shown = test::Named<QListView>(*window_, "lb")->selectionModel();
     std::vector<int> highlighted;
-    for (int row = 0; row < window_->ListControl()->model()->rowCount(); ++row)
+    for (int row = 0; row < test::Named<QListView>(*window_, "lb")->model()->rowCount(); ++row)
       if (shown->isRowSelected(row)) highlighted.push_back(row);
     EXPECT_EQ(highlighted, list.SelectedIndexes());
     EXPECT_EQ(shown->currentIndex().isValid() ? shown->currentIndex().row() : -1, list.Focus());
   }
 
   void ClickRow(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QListView* view = window_->ListControl();
+    QListView* view = test::Named<QListView>(*window_, "lb");
     QTest::mouseClick(view->viewport(), Qt::LeftButton, modifiers, view->visualRect(view->model()->index(row, 0)).center());
     if (modifiers != Qt::NoModifier) QTest::keyRelease(window_->windowHandle(), Qt::Key_Control, Qt::NoModifier);
     QTest::qWait(10);
     ExpectSelectionShown();
   }
 
-  QString Caption() const { return window_->ListCaption()->text(); }
+  QString Caption() const { return test::Named<QLabel>(*window_, "labFichiers")->text(); }
 
   std::string Clip(const std::string& name) {
     const fs::path target = work_ / name;
@@ -134,7 +134,7 @@ class MainWindowTest : public ::testing::Test {
   // The list rows as the list control shows them.
   std::vector<std::string> Rows() const {
     std::vector<std::string> rows;
-    const QAbstractItemModel* model = window_->ListControl()->model();
+    const QAbstractItemModel* model = test::Named<QListView>(*window_, "lb")->model();
     for (int row = 0; row < model->rowCount(); ++row)
       rows.push_back(model->index(row, 0).data().toString().toStdString());
     return rows;
@@ -222,7 +222,7 @@ TEST_F(MainWindowTest, EmptyListOffersOnlyPermanentAndFileAddingCommandsAndEscap
   EXPECT_TRUE(window_->Session().Context().flags.AbortCommand);
   FallIdle();
   EXPECT_FALSE(window_->Session().Context().flags.AbortCommand);
-  EXPECT_EQ(window_->StatusText()->text(), "Ready");
+  EXPECT_EQ(test::Named<QLabel>(*window_, "StatusBar1")->text(), "Ready");
 }
 
 TEST_F(MainWindowTest, DroppedClipsShowTheListAndF6HidesAndShowsItAgain) {
@@ -232,7 +232,7 @@ TEST_F(MainWindowTest, DroppedClipsShowTheListAndF6HidesAndShowsItAgain) {
   EXPECT_EQ(Rows(), (std::vector<std::string>{"a.avi", "b.avi"}));
   EXPECT_TRUE(window_->ListShown());
   EXPECT_FALSE(window_->EmptyListHelp()->isVisible());
-  EXPECT_TRUE(window_->ListCaption()->text().startsWith(QStringLiteral("1 file of 2"))) << window_->ListCaption()->text().toStdString();
+  EXPECT_TRUE(test::Named<QLabel>(*window_, "labFichiers")->text().startsWith(QStringLiteral("1 file of 2"))) << test::Named<QLabel>(*window_, "labFichiers")->text().toStdString();
   EXPECT_TRUE(Offered("afSelectionnerTout"));
   EXPECT_TRUE(Offered("amRenameScAn"));
   EXPECT_EQ(Menus(), (std::vector<std::string>{"Files", "Video", "Rename", "Convert", "Scenes", "?"}));
@@ -251,18 +251,18 @@ TEST_F(MainWindowTest, DroppedClipsShowTheListAndF6HidesAndShowsItAgain) {
 
 TEST_F(MainWindowTest, AboutWhileSettingsAreShownClosesSettings) {
   Key(Qt::Key_F10);
-  EXPECT_TRUE(window_->SettingsPanel()->isVisible());
+  EXPECT_TRUE(test::Named<QWidget>(*window_, "OptionsFrame1")->isVisible());
   EXPECT_TRUE(window_->Action("afOptions")->isChecked());
   EXPECT_EQ(window_->width(), 592);
   EXPECT_TRUE(Menus().empty());
   Key(Qt::Key_F1);
-  EXPECT_FALSE(window_->SettingsPanel()->isVisible());
+  EXPECT_FALSE(test::Named<QWidget>(*window_, "OptionsFrame1")->isVisible());
   EXPECT_FALSE(window_->Action("afOptions")->isChecked());
-  EXPECT_TRUE(window_->AboutPanel()->isVisible());
+  EXPECT_TRUE(test::Named<QWidget>(*window_, "AproposFrame2")->isVisible());
   EXPECT_TRUE(window_->Action("afApropos")->isChecked());
   EXPECT_EQ(window_->width(), 324);
   Key(Qt::Key_F1);
-  EXPECT_FALSE(window_->AboutPanel()->isVisible());
+  EXPECT_FALSE(test::Named<QWidget>(*window_, "AproposFrame2")->isVisible());
   EXPECT_EQ(window_->width(), 288);
   EXPECT_EQ(Menus(), (std::vector<std::string>{"Files", "?"}));
 }
@@ -283,8 +283,8 @@ TEST_F(MainWindowTest, PastedFilesAreListedAndTheFullFilenameIsCopiedAsItIs) {
 
   Key(Qt::Key_A, Qt::ControlModifier);
   EXPECT_EQ(window_->Session().List().SelectedCount(), 2);
-  window_->ListControl()->setCurrentIndex(window_->ListControl()->model()->index(1, 0));
-  QAction* copyName = window_->CopyActions().back();
+  test::Named<QListView>(*window_, "lb")->setCurrentIndex(test::Named<QListView>(*window_, "lb")->model()->index(1, 0));
+  QAction* copyName = test::Named<QMenu>(*window_, "CopyPopup")->actions().back();
   ASSERT_EQ(copyName->text(), "Copy the full filename");
   copyName->trigger();
   EXPECT_EQ(QApplication::clipboard()->text().toStdString(), window_->Session().List().Entry(1).record->fullName);
@@ -347,7 +347,7 @@ TEST_F(MainWindowTest, ThePlayerShowsTheCurrentClipFollowsTheWindowsStepsAndLets
   Drop({(work_ / "first.avi").string(), (work_ / "second.avi").string()});
   ASSERT_EQ(Rows(), (std::vector<std::string>{"first.avi", "second.avi"}));
 
-  const TBaseFrame* player = window_->Player();
+  const TBaseFrame* player = test::Named<TBaseFrame>(*window_, "BaseFrame");
   const auto shown = [player] {
     return std::pair{player->labTimeStamp->text().toStdString(), player->labDatecode->text().toStdString()};
   };
@@ -362,7 +362,7 @@ TEST_F(MainWindowTest, ThePlayerShowsTheCurrentClipFollowsTheWindowsStepsAndLets
   // The second row alone, as a plain click makes it: a modifier key an
   // earlier test's key clicks left down would otherwise keep the first row
   // selected too, and the command below would ask about both.
-  window_->ListControl()->selectionModel()->setCurrentIndex(window_->ListControl()->model()->index(1, 0),
+  test::Named<QListView>(*window_, "lb")->selectionModel()->setCurrentIndex(test::Named<QListView>(*window_, "lb")->model()->index(1, 0),
                                                             QItemSelectionModel::ClearAndSelect);
   EXPECT_EQ(player->LabNom->text(), "second.avi");
   EXPECT_EQ(shown(), std::pair(std::string("0:00:00:00"), datecode(second, 0)));
@@ -418,7 +418,7 @@ TEST_F(MainWindowTest, TheHighlightedRowsAreTheSelectionCommandsActOn) {
     Key(Qt::Key_F7);
     ASSERT_EQ(Rows(), (std::vector<std::string>{"a.avi", "b.avi", "c.avi"}));
     EXPECT_TRUE(Caption().startsWith(QStringLiteral("3 files of 3"))) << Caption().toStdString();
-    EXPECT_EQ(window_->Player()->LabNom->text(), "a.avi");
+    EXPECT_EQ(test::Named<TBaseFrame>(*window_, "BaseFrame")->LabNom->text(), "a.avi");
   };
   loadPreferred();
 
@@ -437,7 +437,7 @@ TEST_F(MainWindowTest, TheHighlightedRowsAreTheSelectionCommandsActOn) {
   EXPECT_TRUE(Caption().startsWith(QStringLiteral("1 file of 3"))) << Caption().toStdString();
   ClickRow(2, Qt::ControlModifier);
   EXPECT_TRUE(Caption().startsWith(QStringLiteral("2 files of 3"))) << Caption().toStdString();
-  EXPECT_EQ(window_->Player()->LabNom->text(), "c.avi");
+  EXPECT_EQ(test::Named<TBaseFrame>(*window_, "BaseFrame")->LabNom->text(), "c.avi");
   Key(Qt::Key_Delete);  // "Remove the file": the two highlighted ones
   EXPECT_EQ(Rows(), (std::vector<std::string>{"a.avi"}));
 
@@ -472,13 +472,13 @@ TEST_F(MainWindowTest, RightClicksOpenTheVideoMenuOnThePictureAndTheWindowMenuOn
             (std::vector<std::string>{"Open...", "Paste", "Open the preferred folder", "Settings", "About...", "Quit"}));
 
   Drop({Clip("a.avi")});
-  EXPECT_EQ(menuAt(window_->Player()->vw), (std::vector<std::string>{"Play", "Sound off", "Display the datecode",
+  EXPECT_EQ(menuAt(test::Named<TBaseFrame>(*window_, "BaseFrame")->vw), (std::vector<std::string>{"Play", "Sound off", "Display the datecode",
                                                                      "Modify the position of inlay", "Fullscreen"}));
   auto* video = window_->findChild<QMenu*>(QStringLiteral("VideoPopup"));
   ASSERT_NE(video, nullptr);
-  EXPECT_FALSE(window_->Player()->incrustHorz->isVisible());
+  EXPECT_FALSE(test::Named<TBaseFrame>(*window_, "BaseFrame")->incrustHorz->isVisible());
   video->actions().at(3)->trigger();
-  EXPECT_TRUE(window_->Player()->incrustHorz->isVisible());
+  EXPECT_TRUE(test::Named<TBaseFrame>(*window_, "BaseFrame")->incrustHorz->isVisible());
   EXPECT_TRUE(window_->Session().Preferences().values().inlayOn);
 }
 
@@ -583,14 +583,14 @@ TEST_F(MainWindowTest, SmallerPointsOfTheWindow) {
   const std::string gone = Clip(longName + ".avi");
   Drop({gone, Clip("b.avi")});
   ClickRow(1);
-  const QLabel* name = window_->Player()->LabNom;
+  const QLabel* name = test::Named<TBaseFrame>(*window_, "BaseFrame")->LabNom;
   EXPECT_TRUE(name->text().contains(QChar(0x2026))) << name->text().toStdString();
   EXPECT_LE(name->fontMetrics().horizontalAdvance(name->text()), name->parentWidget()->width());
   EXPECT_GE(name->font().pixelSize(), 10);
 
   const std::string folder = "/" + std::string(40, 'f') + "/" + std::string(40, 'g') + "/last";
   window_->SetStatusText("Browsing " + folder);
-  const QLabel* status = window_->StatusText();
+  const QLabel* status = test::Named<QLabel>(*window_, "StatusBar1");
   EXPECT_TRUE(status->text().startsWith(QStringLiteral("Browsing /"))) << status->text().toStdString();
   EXPECT_TRUE(status->text().endsWith(QStringLiteral("/last"))) << status->text().toStdString();
   EXPECT_LE(status->fontMetrics().horizontalAdvance(status->text()), status->width());

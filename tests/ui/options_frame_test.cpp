@@ -25,6 +25,7 @@
 #include "ui/main_window.h"
 #include "ui/player_frame.h"
 #include "widget_app.h"
+#include "resources/program_files.h"
 
 namespace korvid::ui {
 namespace {
@@ -59,7 +60,7 @@ class OptionsFrameTest : public ::testing::Test {
 
   template <class Widget>
   Widget* Control(const char* name) const {
-    auto* widget = window_->SettingsPanel()->findChild<Widget*>(QLatin1String(name));
+    auto* widget = test::Named<QWidget>(*window_, "OptionsFrame1")->findChild<Widget*>(QLatin1String(name));
     EXPECT_NE(widget, nullptr) << name;
     return widget;
   }
@@ -99,7 +100,7 @@ TEST_F(OptionsFrameTest, FieldsAndBoxesStoreWhatTheUserSetsWithinTheirBounds) {
   ASSERT_FALSE(playKey.isEmpty());
   QTest::keyClick(window_->windowHandle(), Qt::Key_F10);
   QTest::qWait(10);
-  ASSERT_TRUE(window_->SettingsPanel()->isVisible());
+  ASSERT_TRUE(test::Named<QWidget>(*window_, "OptionsFrame1")->isVisible());
   // Keys typed into the fields must not start the player.
   EXPECT_TRUE(playStop->shortcut().isEmpty());
 
@@ -156,7 +157,7 @@ TEST_F(OptionsFrameTest, FieldsAndBoxesStoreWhatTheUserSetsWithinTheirBounds) {
 
   QTest::keyClick(window_->windowHandle(), Qt::Key_F10);
   QTest::qWait(10);
-  EXPECT_FALSE(window_->SettingsPanel()->isVisible());
+  EXPECT_FALSE(test::Named<QWidget>(*window_, "OptionsFrame1")->isVisible());
   EXPECT_EQ(playStop->shortcut(), playKey);
 }
 
@@ -171,7 +172,7 @@ TEST_F(OptionsFrameTest, ANewDisplayFormatShowsInTheListAndThePlayerAtOnce) {
   const std::string text = list.Entry(0).record->datecodeText;
   EXPECT_EQ(text.rfind("on ", 0), 0u) << text;
   EXPECT_NE(text.find(" at "), std::string::npos) << text;
-  EXPECT_EQ(window_->Player()->labDatecode->text().toStdString(), text);
+  EXPECT_EQ(test::Named<TBaseFrame>(*window_, "BaseFrame")->labDatecode->text().toStdString(), text);
 }
 
 TEST_F(OptionsFrameTest, SendToEntriesFollowTheBoxAndEveryStart) {
@@ -179,7 +180,7 @@ TEST_F(OptionsFrameTest, SendToEntriesFollowTheBoxAndEveryStart) {
   ASSERT_TRUE(fs::exists(OpenWith()));
   ASSERT_TRUE(fs::exists(SendTo()));
   const std::string entry = Contents(OpenWith());
-  EXPECT_NE(entry.find("\nExec=\"" + commands::RunningExecutable().string() + "\" %F\n"), std::string::npos) << entry;
+  EXPECT_NE(entry.find("\nExec=\"" + resources::FrontProgram().string() + "\" %F\n"), std::string::npos) << entry;
   EXPECT_NE(entry.find("\nMimeType=video/x-msvideo;video/avi;video/msvideo;\n"), std::string::npos) << entry;
   EXPECT_EQ(Contents(SendTo()), entry);
 

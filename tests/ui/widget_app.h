@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QObject>
 #include <cstdlib>
 #include <memory>
 
@@ -27,6 +28,14 @@ class WidgetApplication : public ::testing::Environment {
   char* argv_[2] = {name_, nullptr};
   std::unique_ptr<QApplication> app_;
 };
+
+// The widget named `name` below `root`; null, and a failure, when there is none.
+template <class Widget>
+Widget* Named(const QObject& root, const char* name) {
+  auto* widget = root.findChild<Widget*>(QLatin1String(name));
+  EXPECT_NE(widget, nullptr) << "no widget named " << name;
+  return widget;
+}
 
 // Registered once however many test files include this header.
 inline ::testing::Environment* const kWidgetApplication =

@@ -12,8 +12,8 @@
 #include "media/dv_audio_encoder.h"
 #include "media/dv_audio_sample_count.h"
 #include "media/dv_pack_writer.h"
-#include "media/dv_video_encoder.h"
-#include "media/ffmpeg_ptr.h"
+#include "graphs/dv_video_encoder.h"
+#include "graphs/ffmpeg_ptr.h"
 #include "media/le_bytes.h"
 #include "test_pattern.h"
 
@@ -128,8 +128,8 @@ media::TTimecode TimecodeOfFrame(const DvClipSpec& spec, int index) {
 
 void WriteDvClip(const std::filesystem::path& path, const DvClipSpec& spec) {
   if (spec.dv_type != 1 && spec.dv_type != 2) throw std::invalid_argument("DV type must be 1 or 2");
-  media::DvVideoEncoder encoder(spec.system, spec.wide);
-  media::FramePtr picture = encoder.NewPicture();
+  graphs::DvVideoEncoder encoder(spec.system, spec.wide);
+  graphs::FramePtr picture = encoder.NewPicture();
   media::AviWriter writer = OpenDvWriter(path, spec);
   const media::DvAudioRate rate = media::RateOf(spec.audio);
   const int rate_hz = media::SampleRateHz(rate);
@@ -144,7 +144,7 @@ void WriteDvClip(const std::filesystem::path& path, const DvClipSpec& spec) {
     if (spec.distinct_pictures > 0 && static_cast<int>(encoded.size()) == spec.distinct_pictures) {
       frame = encoded[static_cast<std::size_t>(i % spec.distinct_pictures)];
     } else {
-      if (av_frame_make_writable(picture.get()) < 0) throw media::MediaError("picture buffer is busy");
+      if (av_frame_make_writable(picture.get()) < 0) throw graphs::MediaError("picture buffer is busy");
       PaintTestPattern(*picture, i);
       frame = encoder.Encode(*picture);
       if (spec.distinct_pictures > 0) encoded.push_back(frame);
@@ -178,23 +178,23 @@ void WriteDvClip(const std::filesystem::path& path, const DvClipSpec& spec) {
 
 void WriteMjpegClip(const std::filesystem::path& path, int frames) {
   const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_MJPEG);
-  if (codec == nullptr) throw media::MediaError("this FFmpeg has no Motion JPEG encoder");
-  media::CodecContextPtr context(avcodec_alloc_context3(codec));
-  if (!context) throw media::MediaError("out of memory for the Motion JPEG encoder");
+  if (codec == nullptr) throw graphs::MediaError("this FFmpeg has no Motion JPEG encoder");
+  graphs::CodecContextPtr context(avcodec_alloc_context3(codec));
+  if (!context) throw graphs::MediaError("out of memory for the Motion JPEG encoder");
   constexpr int kWidth = 320, kHeight = 240, kRate = 25, kAudioRate = 48000;
   context->width = kWidth;
   context->height = kHeight;
   context->pix_fmt = AV_PIX_FMT_YUVJ420P;
   context->time_base = {1, kRate};
   if (const int rc = avcodec_open2(context.get(), codec, nullptr); rc < 0)
-    throw media::MediaError("cannot open the Motion JPEG encoder: " + media::AvErrorText(rc));
+    throw graphs::MediaError("cannot open the Motion JPEG encoder: " + graphs::AvErrorText(rc));
 
-  media::FramePtr picture = media::AllocFrame();
+  graphs::FramePtr picture = graphs::AllocFrame();
   picture->width = kWidth;
   picture->height = kHeight;
   picture->format = AV_PIX_FMT_YUVJ420P;
-  if (av_frame_get_buffer(picture.get(), 0) < 0) throw media::MediaError("out of memory for a picture");
-  media::PacketPtr packet = media::AllocPacket();
+  if (av_frame_get_buffer(picture.get(), 0) < 0) throw graphs::MediaError("out of memory for a picture");
+  graphs::PacketPtr packet = graphs::AllocPacket();
 
   std::vector<media::AviStream> streams;
   streams.push_back(media::VideoStream(media::FourCC("MJPG"), kWidth, kHeight, 24, {kRate, 1},
@@ -202,12 +202,12 @@ void WriteMjpegClip(const std::filesystem::path& path, int frames) {
   streams.push_back(media::PcmAudioStream({kAudioRate, 2, 16}));
   media::AviWriter writer = media::AviWriter::Create(path, std::move(streams));
   for (int i = 0; i < frames; ++i) {
-    if (av_frame_make_writable(picture.get()) < 0) throw media::MediaError("picture buffer is busy");
+    if (av_frame_make_writable(picture.get()) < 0) throw graphs::MediaError("picture buffer is busy");
     PaintTestPattern(*picture, i);
     picture->pts = i;
     if (avcodec_send_frame(context.get(), picture.get()) < 0 ||
         avcodec_receive_packet(context.get(), packet.get()) < 0)
-      throw media::MediaError("the Motion JPEG encoder failed");
+      throw graphs::MediaError("the Motion JPEG encoder failed");
     writer.WriteChunk(0, {packet->data, static_cast<std::size_t>(packet->size)});
     av_packet_unref(packet.get());
     const std::size_t per_frame = kAudioRate / kRate;

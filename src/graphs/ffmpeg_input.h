@@ -1,8 +1,11 @@
 #pragma once
-// Opens FFmpeg's decoder for a stream of a file FFmpeg has opened.
+// FFmpeg's side of reading a media file: opening it, choosing its stream
+// and opening that stream's decoder.
+
+#include <filesystem>
 
 #include "graphs/conversion_job.h"
-#include "media/ffmpeg_ptr.h"
+#include "graphs/ffmpeg_ptr.h"
 
 namespace korvid::graphs {
 
@@ -12,8 +15,11 @@ class NoDecoderError : public ConversionError {
   using ConversionError::ConversionError;
 };
 
+// Opens a media file with FFmpeg and reads its streams; throws ConversionError.
+InputFormatPtr OpenMediaFile(const std::filesystem::path& path);
+
 // Throws NoDecoderError, or ConversionError when the decoder will not open.
-media::CodecContextPtr OpenDecoder(const AVStream& stream, int threads);
+CodecContextPtr OpenDecoder(const AVStream& stream, int threads);
 
 // The stream numbered `avi_stream` (FFmpeg numbers an AVI file's streams as
 // the file does) when it is of `type`, else FFmpeg's best stream of that

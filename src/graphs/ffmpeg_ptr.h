@@ -17,7 +17,7 @@ extern "C" {
 
 #include "resources/user_error.h"
 
-namespace korvid::media {
+namespace korvid::graphs {
 
 struct CodecContextDeleter {
   void operator()(AVCodecContext* p) const noexcept { avcodec_free_context(&p); }
@@ -81,4 +81,4 @@ inline PacketPtr AllocPacket() {
   return packet;
 }
 
-}  // namespace korvid::media
+}  // namespace korvid::graphs

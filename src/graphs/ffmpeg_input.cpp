@@ -1,11 +1,21 @@
-#include "graphs/decoder_opener.h"
+#include "graphs/ffmpeg_input.h"
 
 namespace korvid::graphs {
 
-media::CodecContextPtr OpenDecoder(const AVStream& stream, int threads) {
+InputFormatPtr OpenMediaFile(const std::filesystem::path& path) {
+  AVFormatContext* raw = nullptr;
+  if (avformat_open_input(&raw, path.c_str(), nullptr, nullptr) < 0)
+    throw ConversionError("FFmpeg cannot open " + path.string());
+  InputFormatPtr format(raw);
+  if (avformat_find_stream_info(format.get(), nullptr) < 0)
+    throw ConversionError("FFmpeg cannot read the streams of " + path.string());
+  return format;
+}
+
+CodecContextPtr OpenDecoder(const AVStream& stream, int threads) {
   const AVCodec* codec = avcodec_find_decoder(stream.codecpar->codec_id);
   if (codec == nullptr) throw NoDecoderError("no decoder for the source's codec");
-  media::CodecContextPtr context(avcodec_alloc_context3(codec));
+  CodecContextPtr context(avcodec_alloc_context3(codec));
   if (!context || avcodec_parameters_to_context(context.get(), stream.codecpar) < 0)
     throw ConversionError("cannot set up the decoder");
   context->thread_count = threads;

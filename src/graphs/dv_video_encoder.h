@@ -7,20 +7,20 @@
 #include <vector>
 
 #include "media/dv_frame.h"
-#include "media/ffmpeg_ptr.h"
+#include "graphs/ffmpeg_ptr.h"
 
-namespace korvid::media {
+namespace korvid::graphs {
 
 class DvVideoEncoder {
  public:
-  DvVideoEncoder(DvSystem system, bool wide);
+  DvVideoEncoder(media::DvSystem system, bool wide);
 
   // The picture format the encoder takes: 720x576 yuv420p for 625/50,
   // 720x480 yuv411p for 525/60.
   int Width() const { return 720; }
-  int Height() const { return system_ == DvSystem::k625_50 ? 576 : 480; }
+  int Height() const { return system_ == media::DvSystem::k625_50 ? 576 : 480; }
   AVPixelFormat PixelFormat() const;
-  DvSystem System() const { return system_; }
+  media::DvSystem System() const { return system_; }
 
   // A blank picture in the encoder's format, to be filled by the caller.
   FramePtr NewPicture() const;
@@ -29,10 +29,10 @@ class DvVideoEncoder {
   std::vector<std::uint8_t> Encode(const AVFrame& picture);
 
  private:
-  DvSystem system_;
+  media::DvSystem system_;
   CodecContextPtr context_;
   PacketPtr packet_;
   std::int64_t next_pts_ = 0;
 };
 
-}  // namespace korvid::media
+}  // namespace korvid::graphs

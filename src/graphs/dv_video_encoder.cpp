@@ -1,8 +1,8 @@
-#include "media/dv_video_encoder.h"
+#include "graphs/dv_video_encoder.h"
 
-namespace korvid::media {
+namespace korvid::graphs {
 
-DvVideoEncoder::DvVideoEncoder(DvSystem system, bool wide) : system_(system), packet_(AllocPacket()) {
+DvVideoEncoder::DvVideoEncoder(media::DvSystem system, bool wide) : system_(system), packet_(AllocPacket()) {
   const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_DVVIDEO);
   if (codec == nullptr) throw MediaError("this FFmpeg has no DV encoder");
   context_.reset(avcodec_alloc_context3(codec));
@@ -10,7 +10,7 @@ DvVideoEncoder::DvVideoEncoder(DvSystem system, bool wide) : system_(system), pa
   context_->width = Width();
   context_->height = Height();
   context_->pix_fmt = PixelFormat();
-  const bool pal = system == DvSystem::k625_50;
+  const bool pal = system == media::DvSystem::k625_50;
   context_->time_base = pal ? AVRational{1, 25} : AVRational{1001, 30000};
   context_->framerate = pal ? AVRational{25, 1} : AVRational{30000, 1001};
   // The encoder marks 16:9 in its VAUX from the sample aspect ratio.
@@ -26,7 +26,7 @@ DvVideoEncoder::DvVideoEncoder(DvSystem system, bool wide) : system_(system), pa
 }
 
 AVPixelFormat DvVideoEncoder::PixelFormat() const {
-  return system_ == DvSystem::k625_50 ? AV_PIX_FMT_YUV420P : AV_PIX_FMT_YUV411P;
+  return system_ == media::DvSystem::k625_50 ? AV_PIX_FMT_YUV420P : AV_PIX_FMT_YUV411P;
 }
 
 FramePtr DvVideoEncoder::NewPicture() const {
@@ -50,8 +50,8 @@ std::vector<std::uint8_t> DvVideoEncoder::Encode(const AVFrame& picture) {
   if (rc < 0) throw MediaError("DV encoder gave no frame: " + AvErrorText(rc));
   std::vector<std::uint8_t> out(packet_->data, packet_->data + packet_->size);
   av_packet_unref(packet_.get());
-  if (out.size() != FrameBytes(system_)) throw MediaError("DV encoder gave a frame of unexpected size");
+  if (out.size() != media::FrameBytes(system_)) throw MediaError("DV encoder gave a frame of unexpected size");
   return out;
 }
 
-}  // namespace korvid::media
+}  // namespace korvid::graphs

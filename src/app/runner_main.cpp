@@ -1,0 +1,51 @@
+// `korvid-run`, started by `korvid` for a run without a window: the files
+// listed, the switches' commands run, one line per file and command. Also
+// the report options that need the whole program.
+
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "commands/cli_report_options.h"
+#include "commands/command_line_run.h"
+#include "commands/process_flags.h"
+#include "commands/stop_signals.h"
+#include "commands/user_data_home.h"
+#include "graphs/ffmpeg_log.h"
+#include "settings/preferences_store.h"
+
+namespace {
+
+std::string EnvironmentValue(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+// Qt's notes about the desktop session (no runtime folder, no display) mean
+// nothing to someone running commands from a terminal; real failures stay.
+void DropQtNotes(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "korvid: %s\n", qPrintable(message));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> parameters(argv + 1, argv + argc);
+  if (!parameters.empty() && parameters.front().rfind("--", 0) == 0)
+    return korvid::commands::RunReportOption(parameters, {std::cout, std::cerr});
+  korvid::graphs::SendFfmpegMessagesTo(korvid::graphs::DefaultLogPath());
+  korvid::commands::InstallStopSignals(korvid::commands::Flags());
+  // A run without a window draws text (the datecode inlay) but shows
+  // nothing, so it renders off screen whether or not a display is there.
+  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  qInstallMessageHandler(DropQtNotes);
+  QGuiApplication application(argc, argv);
+  const korvid::commands::CommandLineEnvironment environment{
+      korvid::settings::StoreLocation::ForCurrentUser(), korvid::settings::UserDocumentsFolder(),
+      EnvironmentValue("KORVID_MISSING_FILTERS"), korvid::commands::UserDataHome(), std::cout, std::cerr};
+  return korvid::commands::RunCommandLineWithoutWindow(parameters, environment);
+}
