@@ -20,7 +20,7 @@ namespace korvid::graphs {
 
 class SoundFeed {
  public:
-  explicit SoundFeed(int rate) : converter_(rate, 2) {}
+  explicit SoundFeed(int rate) : rate_(rate), converter_(rate, 2) {}
   virtual ~SoundFeed() = default;
   SoundFeed(const SoundFeed&) = delete;
   SoundFeed& operator=(const SoundFeed&) = delete;
@@ -29,12 +29,13 @@ class SoundFeed {
   std::span<const std::int16_t> Take(std::size_t count);
 
  protected:
-  int Rate() const { return converter_.OutRate(); }
+  int Rate() const { return rate_; }
   // Appends the next stretch of source sound (stereo) and returns its
   // rate; 0 at the end of the source.
   virtual int Pull(std::vector<std::int16_t>& out) = 0;
 
  private:
+  int rate_;
   PcmRateConverter converter_;
   std::vector<std::int16_t> raw_;
   std::vector<std::int16_t> buffer_;
