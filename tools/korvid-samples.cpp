@@ -1,9 +1,14 @@
 // Writes Korvid's sample footage:
 //   korvid-samples DIR               the standard set of short clips
 //   korvid-samples --long SECONDS DIR/NAME.avi [--ntsc] [--type1] [--scenes N]
+//                  [--unlocked N,N,...] [--four-channels] [--clicks]
 //                                    one long clip, for benchmarks and fault
 //                                    tests; N scenes of equal length, the
-//                                    clock jumping an hour between them
+//                                    clock jumping an hour between them;
+//                                    unlocked sound with these samples per
+//                                    frame, repeated; 32 kHz sound on two
+//                                    stereo pairs; a click every second
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -17,8 +22,25 @@ namespace {
 int Usage() {
   std::fprintf(stderr,
                "usage: korvid-samples DIR\n"
-               "       korvid-samples --long SECONDS FILE.avi [--ntsc] [--type1] [--scenes N]\n");
+               "       korvid-samples --long SECONDS FILE.avi [--ntsc] [--type1] [--scenes N]\n"
+               "                      [--unlocked N,N,...] [--four-channels] [--clicks]\n");
   return 2;
+}
+
+// "1919,1921,..." into counts; the encoder checks that each fits a frame.
+bool ParseCounts(const std::string& text, std::vector<std::size_t>& counts) {
+  counts.clear();
+  std::size_t at = 0;
+  while (at <= text.size()) {
+    const std::size_t comma = std::min(text.find(',', at), text.size());
+    const std::string item = text.substr(at, comma - at);
+    char* end = nullptr;
+    const long value = std::strtol(item.c_str(), &end, 10);
+    if (item.empty() || *end != '\0' || value < 1 || value > 100000) return false;
+    counts.push_back(static_cast<std::size_t>(value));
+    at = comma + 1;
+  }
+  return !counts.empty();
 }
 
 int WriteLong(const std::vector<std::string>& args) {
@@ -40,6 +62,12 @@ int WriteLong(const std::vector<std::string>& args) {
     } else if (args[i] == "--scenes" && i + 1 < args.size()) {
       scenes = std::strtol(args[++i].c_str(), &end, 10);
       if (*end != '\0' || scenes < 1 || scenes > 1000) return Usage();
+    } else if (args[i] == "--unlocked" && i + 1 < args.size()) {
+      if (!ParseCounts(args[++i], spec.unlocked_counts)) return Usage();
+    } else if (args[i] == "--four-channels") {
+      spec.audio = korvid::media::DvAudioMode::k32k12Bit4Ch;
+    } else if (args[i] == "--clicks") {
+      spec.clicks = true;
     } else {
       return Usage();
     }

@@ -25,7 +25,11 @@ TchUpdateType ExtraireAudioExecution(const media::TAfficherFichier& entry, std::
   newfichier.clear();
   const std::filesystem::path output = CompanionOutputPath(entry.fullName, kWavSuffix, services.preferences);
   // A file without sound builds nothing: the job's constructor refuses it.
-  RunConversion(services, [&] { return std::make_unique<graphs::AudioExtractionJob>(entry.fullName, output); });
+  const graphs::DvSoundLayout sound{services.preferences.soundLocked,
+                                    services.preferences.fourChannels ? graphs::DvPairUse::kAllFour
+                                                                      : graphs::DvPairUse::kFirstPair};
+  RunConversion(services,
+                [&] { return std::make_unique<graphs::AudioExtractionJob>(entry.fullName, output, media::WavWriterOptions{}, sound); });
   newfichier = output.string();
   return utNone;
 }

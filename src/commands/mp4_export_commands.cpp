@@ -28,6 +28,7 @@ TchUpdateType ExporterMp4Execution(const media::TAfficherFichier& entry, std::st
   const std::filesystem::path output = CompanionOutputPath(entry.fullName, kMp4Suffix, services.preferences);
   graphs::Mp4ExportOptions options{services.preferences.mp4Quality, services.preferences.displayDatecodeFormat,
                                    settings::SystemLocaleFormats(), std::nullopt, {}};
+  options.mixPairs = services.preferences.fourChannels;
   long long recorded = 0;
   if (entry.datecode) {
     const settings::RecordingZone zone(settings::ChosenTimeZone(services.preferences.timeZone));

@@ -8,7 +8,8 @@
 #include "graphs/dv_source.h"
 #include "graphs/dv_type_jobs.h"
 #include "graphs/ffmpeg_input.h"
-#include "graphs/pcm_rate_converter.h"
+#include "graphs/sound_feed.h"
+#include "media/dv_audio_sample_count.h"
 #include "media/avi_frame_index.h"
 #include "media/avi_param.h"
 #include "media/dv_audio.h"
@@ -77,8 +78,8 @@ std::int64_t StreamTicks(const AVFormatContext& format, int stream) {
 }  // namespace
 
 AudioExtractionJob::AudioExtractionJob(const std::filesystem::path& source, std::filesystem::path output,
-                                       const media::WavWriterOptions& options)
-    : source_(source), output_(std::move(output)), options_(options) {
+                                       const media::WavWriterOptions& options, DvSoundLayout sound)
+    : source_(source), output_(std::move(output)), options_(options), sound_(sound) {
   options_.source = source_;
   std::optional<media::TFriendlyAviParam> param;
   try {
@@ -127,6 +128,7 @@ AudioExtractionJob::AudioExtractionJob(const std::filesystem::path& source, std:
 void AudioExtractionJob::Run(JobProgress& progress) {
   switch (route_) {
     case AudioRoute::kStoredPcm:
+      if (LockStored(progress)) break;
       CopyStored(progress);
       break;
     case AudioRoute::kDvFrames:
@@ -170,26 +172,59 @@ void AudioExtractionJob::CopyStored(JobProgress& progress) {
   writer.Close();
 }
 
+bool AudioExtractionJob::LockStored(JobProgress& progress) {
+  if (!sound_.locked) return false;
+  std::optional<DvSource> source;
+  try {
+    source.emplace(source_);
+  } catch (const NothingToConvert&) {
+    return false;  // not DV: no frames to lock to
+  }
+  if (stream_ >= source->Param().streams.size()) return false;
+  const auto format = ReadPcmFormat(source->Param().streams[stream_].format);
+  // Only a DV sound rate has the frames' counts to go by.
+  if (!format || (format->sample_rate != 48000 && format->sample_rate != 44100 && format->sample_rate != 32000))
+    return false;
+  AviSoundFeed feed(*source, stream_, format->sample_rate, true);
+  media::WavWriter writer(output_, media::PcmWaveFormat(static_cast<std::uint32_t>(format->sample_rate), 2, 16),
+                          options_);
+  const media::DvAudioRate rate = media::DvAudioRateOfHz(format->sample_rate);
+  std::vector<std::int16_t> out;
+  for (std::size_t k = 0; k < source->FrameCount() && !progress.StopRequested(); ++k) {
+    const auto pcm = feed.Take(media::SamplesForFrame(source->System(), rate, k));
+    writer.Write({reinterpret_cast<const std::uint8_t*>(pcm.data()), pcm.size_bytes()});
+    progress.SetPosition(DvFramesTicks(source->System(), k + 1));
+  }
+  writer.Close();
+  return true;
+}
+
 void AudioExtractionJob::DecodeDvFrames(JobProgress& progress) {
   const DvSource source(source_);
   const auto first = FirstAudioInfo(source);
   if (!first) throw ConversionError("the DV frames of " + source_.string() + " carry no sound");
   const int out_rate = first->sample_rate;
-  media::WavWriter writer(output_, media::PcmWaveFormat(static_cast<std::uint32_t>(out_rate), 2, 16), options_);
+  // Channels 3-4 only where the recording has them.
+  DvSoundLayout layout = sound_;
+  if (layout.pairs == DvPairUse::kAllFour && first->pairs != 2) layout.pairs = DvPairUse::kFirstPair;
+  DvSoundStream stream(source.System(), out_rate, layout);
+  media::WavWriter writer(output_,
+                          media::PcmWaveFormat(static_cast<std::uint32_t>(out_rate),
+                                               static_cast<std::uint16_t>(stream.Channels()), 16),
+                          options_);
 
-  PcmRateConverter converter(out_rate, 2);
   std::vector<std::uint8_t> frame;
   media::DvFrameSound sound(source.System(), out_rate);
   std::vector<std::int16_t> out;
   for (std::size_t k = 0; k < source.FrameCount() && !progress.StopRequested(); ++k) {
     const bool read = source.ReadFrame(k, frame);
     sound.Read(read ? std::span<const std::uint8_t>(frame) : std::span<const std::uint8_t>(), k);
-    converter.Convert(sound.Pair(0), sound.Rate(), out);
+    stream.Add(sound, k, out);
     writer.Write(BytesOf(out));
     out.clear();
     progress.SetPosition(DvFramesTicks(source.System(), k + 1));
   }
-  converter.Flush(out);
+  stream.Finish(out);
   writer.Write(BytesOf(out));
   writer.Close();
 }

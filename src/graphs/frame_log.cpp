@@ -8,6 +8,7 @@
 
 #include "graphs/frame_time.h"
 #include "graphs/scene_detector.h"
+#include "media/dv_audio.h"
 
 namespace korvid::graphs {
 namespace {
@@ -18,7 +19,7 @@ struct Column {
 };
 
 // The names say exactly what is counted.
-constexpr std::array<Column, 12> kColumns{{
+constexpr std::array<Column, 13> kColumns{{
     {"frame", "frame"},
     {"position", "position"},
     {"timecode", "timecode"},
@@ -31,6 +32,7 @@ constexpr std::array<Column, 12> kColumns{{
     {"cause", "cause"},
     {"recorded_utc", "recordedUtc"},
     {"recorded_utc_note", "recordedUtcNote"},
+    {"audio_samples_recorded", "audioSamplesRecorded"},
 }};
 
 // Why a scene starts here (or would have), then the marks, "; " between.
@@ -45,6 +47,17 @@ std::string CauseField(const ScannedFrame& frame, const std::vector<std::string>
 }
 
 std::string Count(std::optional<std::size_t> count) { return count ? std::to_string(*count) : std::string(); }
+
+// Samples per channel the frame's source pack counts: unlocked sound shows
+// here as counts that stray from the standard's.
+std::optional<std::size_t> RecordedSamples(const ScannedFrame& frame) {
+  if (!frame.read || frame.bytes.empty()) return std::nullopt;
+  try {
+    return media::ReadDvAudioInfo(frame.bytes).samples;
+  } catch (const media::DvAudioError&) {
+    return std::nullopt;
+  }
+}
 
 // Each field as its CSV text (empty: none) and what it is in JSON.
 enum class Kind { kNumber, kText, kFlag };
@@ -112,6 +125,7 @@ void FrameLogFormatter::Append(const ScannedFrame& frame, std::string& out) {
       {CauseField(frame, marks_.Feed(frame)), Kind::kText},
       {utc, Kind::kText},
       {utc_note, Kind::kText},
+      {Count(RecordedSamples(frame))},
   }};
   if (style_ == FrameLogStyle::kCsv) {
     // No field can hold a comma, quote or line break: none needs quoting.

@@ -2,7 +2,8 @@
 // The per-frame log of a scan: one line per frame with its place in the
 // file, its timecode and recording date and time, whether a scene starts
 // there and why, how its datecode was found, the damage marked in its
-// blocks, and the discontinuities that do not cut a scene.
+// blocks, the sound samples it holds, and the discontinuities that do not
+// cut a scene.
 // As CSV for a file and as JSON lines for scripts.
 
 #include <optional>

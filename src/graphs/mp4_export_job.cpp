@@ -322,7 +322,10 @@ void Mp4ExportJob::Run(JobProgress& progress) {
   Track picture = AddTrack(*file, std::move(picture_encoder), &picture_options.list);
   picture.stream->avg_frame_rate = filter.FrameRate();
 
-  std::unique_ptr<SoundFeed> sound = MakeSoundFeed(source_, kSoundRate);
+  // Players take the sound at its nominal rate: unlocked sound would end
+  // away from the picture.
+  std::unique_ptr<SoundFeed> sound = MakeSoundFeed(
+      source_, kSoundRate, DvSoundLayout{true, options_.mixPairs ? DvPairUse::kMixed : DvPairUse::kFirstPair});
   Track sound_track;
   if (sound) sound_track = AddTrack(*file, SoundEncoder(), nullptr);
   Track subtitles = AddTrack(*file, SubtitleEncoder(), nullptr);

@@ -1,7 +1,7 @@
 #pragma once
 // Export of a DV AVI file to an MP4 that phones, browsers and televisions
 // play: H.264 pictures deinterlaced to the field rate at square pixels,
-// AAC sound at 48 kHz, and the recording date kept three ways: the file's
+// AAC sound at 48 kHz locked to the picture, and the recording date kept three ways: the file's
 // creation time, a soft subtitle track with the date and time of every
 // second, and one chapter per scene titled with the scene's date.
 //
@@ -31,6 +31,8 @@ struct Mp4ExportOptions {
   // The same as local time with its offset ("2005-08-14T15:02:11+02:00"),
   // for the date tag that keeps the zone; empty writes none.
   std::string creationDate;
+  // Four-channel recordings: both stereo pairs mixed rather than 1-2 alone.
+  bool mixPairs = false;
 };
 
 class Mp4ExportJob : public ConversionJob {

@@ -6,6 +6,8 @@
 #include <QString>
 
 #include <algorithm>
+#include <cmath>
+#include <optional>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -16,6 +18,8 @@
 #include "list/video_list.h"
 #include "media/avi_stream_analysis.h"
 #include "media/clock_plausibility.h"
+#include "media/dv_sound_drift.h"
+#include "resources/user_error.h"
 #include "resources/printable_text.h"
 #include "resources/string_table.h"
 #include "settings/run_time_zone.h"
@@ -68,6 +72,21 @@ std::size_t DisplayWidth(const std::string& text) {
   }));
 }
 
+// Whether the sound is locked and how far it ends from the picture, read
+// from every frame; null for a file without DV sound.
+void AddSoundDrift(QJsonObject& o, const media::TAfficherFichier& record) {
+  std::optional<media::DvSoundDrift> drift;
+  if (record.isDV && record.exists) {
+    try {
+      drift = media::ReadDvSoundDrift(record.fullName);
+    } catch (const UserError&) {
+      // an unreadable file has no drift to tell
+    }
+  }
+  o["audioLocked"] = drift ? QJsonValue(drift->locked) : QJsonValue(QJsonValue::Null);
+  o["audioDriftMs"] = drift ? QJsonValue(std::round(drift->drift_ms * 1000.0) / 1000.0) : QJsonValue(QJsonValue::Null);
+}
+
 }  // namespace
 
 QJsonObject RecordJson(const media::TAfficherFichier& r) {
@@ -111,6 +130,7 @@ QJsonObject RecordJson(const media::TAfficherFichier& r) {
   o["bitsPerSample"] = r.bitsPerSample;
   o["channelsText"] = Text(r.channelsText);
   o["datecodeNameKey"] = KeyText(r.datecodeNameKey);
+  AddSoundDrift(o, r);
   return o;
 }
 

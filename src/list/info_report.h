@@ -15,7 +15,9 @@ namespace korvid::list {
 
 // One object with every field of the record under its own name; dates as
 // "yyyy-mm-ddThh:nn:ss" (null when missing), the key marker bytes 0xFA
-// and 0xFF as the characters U+00FA and U+00FF.
+// and 0xFF as the characters U+00FA and U+00FF. Beside them, for DV sound
+// read from every frame: audioLocked and audioDriftMs (media::DvSoundDrift,
+// to the microsecond), null without DV sound.
 QJsonObject RecordJson(const media::TAfficherFichier& record);
 // With the datecode as UTC in `zone` ("recordedUtc", and "recordedUtcNote"
 // at a daylight-saving edge) and "datecodeSuspect", why it looks wrong.

@@ -53,6 +53,8 @@ const auto kMainValues = std::to_array<ValueSpec<P>>({
     {"Qualité MP4", IntField<P>{&P::mp4Quality, 20, 0, 51}},
     // An IANA name; empty: the system's zone.
     {"Fuseau horaire", TextField<P>{&P::timeZone, ""}},
+    {"Son calé sur l'image", BoolField<P>{&P::soundLocked, false, false}},
+    {"Quatre canaux", BoolField<P>{&P::fourChannels, false, false}},
 });
 
 const auto kFontValues = std::to_array<ValueSpec<F>>({

@@ -71,6 +71,8 @@ struct Preferences {
   bool inlaySlidersVisible = false;
   int mp4Quality = 0;  // x264 constant rate factor: lower is better and larger
   std::string timeZone;  // IANA name the datecodes were recorded in; empty: the system's
+  bool soundLocked = false;   // extracted sound resampled to end with the picture
+  bool fourChannels = false;  // four-channel recordings: all four in the WAV, pairs mixed in the MP4
 
   std::vector<ActionChoice> actions;
   IncrustFont incrustFont;

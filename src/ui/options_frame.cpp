@@ -181,12 +181,18 @@ QWidget* TOptionsFrame::BuildPreferencesPage() {
 
   cbSendTo = Named(new QCheckBox(UiText(Text::kOptionsSendTo)), "cbSendTo", Text::kOptionsSendToHint);
   connect(cbSendTo, &QCheckBox::clicked, this, [this](bool on) { session_.SetSendTo(on); });
+  cbSoundLocked = Named(new QCheckBox(UiText(Text::kOptionsSoundLocked)), "cbSoundLocked", Text::kOptionsSoundLockedHint);
+  connect(cbSoundLocked, &QCheckBox::clicked, this, [this](bool on) { prefs_.soundLocked = on; });
+  cbFourChannels = Named(new QCheckBox(UiText(Text::kOptionsFourChannels)), "cbFourChannels", Text::kOptionsFourChannelsHint);
+  connect(cbFourChannels, &QCheckBox::clicked, this, [this](bool on) { prefs_.fourChannels = on; });
 
   for (QWidget* widget : std::initializer_list<QWidget*>{save, erase, cbPrefsQuittant, cbSelection, rgStandard, cbListe})
     left->addWidget(widget);
   left->addWidget(grabLabel);
   left->addLayout(grabRow);
   left->addWidget(cbSendTo);
+  left->addWidget(cbSoundLocked);
+  left->addWidget(cbFourChannels);
   left->addStretch(1);
   columns->addWidget(gbPrefs, 1);
 
@@ -398,6 +404,8 @@ void TOptionsFrame::LoadFromPreferences() {
   set(cbSelection, p.selectOnOpen);
   set(cbListe, p.saveListOnQuit);
   set(cbSendTo, p.sendTo);
+  set(cbSoundLocked, p.soundLocked);
+  set(cbFourChannels, p.fourChannels);
   set(cbAutoIncrust, p.automaticInlay);
   set(cbAutoFontSize, p.autoFontSize);
   set(cbsameFolder, p.saveInSameFolder);

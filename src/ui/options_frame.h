@@ -91,6 +91,8 @@ class TOptionsFrame final : public QFrame {
   QSpinBox* seMp4Quality = nullptr;
   QLineEdit* edFuseau = nullptr;
   QCheckBox* cbListe = nullptr;
+  QCheckBox* cbSoundLocked = nullptr;
+  QCheckBox* cbFourChannels = nullptr;
   QLineEdit* feFichierPictrel = nullptr;
   QCheckBox* cbSendTo = nullptr;
   QGroupBox* GroupBox5 = nullptr;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "list/info_report.h"
+#include "sample_clip.h"
 #include "support/list_samples.h"
 #include "support/sample_set.h"
 #include "support/test_env.h"
@@ -132,6 +133,32 @@ TEST_F(InfoCommandTest, JsonCarriesEveryFieldUnderItsOwnName) {
   EXPECT_EQ(pal["tvSystem"].toInt(), 1);
   EXPECT_EQ(pal["audioText"].toString(), "48000Hz 16 bits  stereo");
   EXPECT_TRUE(pal["datecodeNameKey"].toString().startsWith("20050814150211pal_type1.avi"));
+}
+
+// The drift of unlocked sound is the sound the frames count against the
+// picture's time; locked sound has none, a file without DV sound no value.
+TEST_F(InfoCommandTest, JsonTellsHowFarUnlockedSoundDrifts) {
+  samples::DvClipSpec spec;
+  spec.system = media::DvSystem::k525_60;
+  spec.frames = 90;
+  spec.unlocked_counts = {1603, 1599, 1608, 1602};
+  samples::WriteDvClip(dir_ / "unlocked.avi", spec);
+  Samples({"pal_type1.avi", "mjpeg_not_dv.avi"});
+  double samples_written = 0;
+  for (int k = 0; k < spec.frames; ++k) samples_written += static_cast<double>(spec.unlocked_counts[static_cast<std::size_t>(k) % 4]);
+  const double drift = (samples_written / 48000.0 - spec.frames * 1001.0 / 30000.0) * 1000.0;
+
+  std::ostringstream out, err;
+  ASSERT_EQ(list::RunInfoCommand({"--json", dir_.path().string()}, test::PlainDatecodeFormat(), out, err), 0);
+  const QJsonArray array = ParseArray(out.str());
+  ASSERT_EQ(array.size(), 3);  // mjpeg_not_dv, pal_type1, unlocked
+  EXPECT_TRUE(array[0].toObject()["audioLocked"].isNull());
+  EXPECT_TRUE(array[0].toObject()["audioDriftMs"].isNull());
+  EXPECT_TRUE(array[1].toObject()["audioLocked"].toBool());
+  EXPECT_EQ(array[1].toObject()["audioDriftMs"].toDouble(), 0.0);
+  EXPECT_FALSE(array[2].toObject()["audioLocked"].toBool(true));
+  EXPECT_NEAR(array[2].toObject()["audioDriftMs"].toDouble(), drift, 0.0005);
+  EXPECT_GT(drift, 10.0);
 }
 
 TEST_F(InfoCommandTest, TheProgramAgreesWithMediaInfo) {

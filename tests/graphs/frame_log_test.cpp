@@ -3,6 +3,7 @@
 // counted against an independent count of the blocks marked by hand.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <set>
 #include <sstream>
@@ -124,12 +125,13 @@ TEST(FrameLogTest, RowsFollowTheClipsScenesAndUndatedStretch) {
     std::set<int> starts;
     for (int k = 0; k < spec.frames; ++k) {
       const Row& row = rows[static_cast<std::size_t>(k)];
-      ASSERT_EQ(row.size(), 12u);
+      ASSERT_EQ(row.size(), 13u);
       const media::TDatecode dc = samples::DatecodeOfFrame(spec, k);
       EXPECT_EQ(row[0], std::to_string(k));
       EXPECT_EQ(row[3], Iso(dc)) << "frame " << k;
       EXPECT_EQ(row[5], media::HasDatecode(dc) ? "0" : "1") << "frame " << k;
       EXPECT_EQ(row[6] + row[7] + row[8], "000") << "frame " << k;
+      EXPECT_EQ(row[9], "1920") << "frame " << k;  // locked 48 kHz
       if (row[4] == "1") starts.insert(k);
     }
     EXPECT_EQ(starts, expectedStarts);
@@ -248,6 +250,31 @@ TEST(FrameTimeTest, NtscTimesStayExact) {
   EXPECT_EQ(graphs::SrtTime(30000, ntsc), "00:16:41,000");
   EXPECT_EQ(graphs::SrtTime(107892, ntsc), "00:59:59,996");
   EXPECT_EQ(graphs::SrtTime(90000, {25, 1}), "01:00:00,000");
+}
+
+// Unlocked sound shows frame by frame: each row gives the samples its frame
+// recorded, in CSV and JSON alike.
+TEST(FrameLogTest, EachFrameGivesTheSamplesItRecorded) {
+  test::TempDir dir;
+  samples::DvClipSpec spec;
+  spec.dv_type = 1;
+  spec.frames = 12;
+  spec.unlocked_counts = {1925, 1901, 1944, 1896};
+  const fs::path clip = dir / "unlocked.avi";
+  samples::WriteDvClip(clip, spec);
+  std::ostringstream out, err;
+  ASSERT_EQ(graphs::RunFramesCommand({clip.string()}, out, err), 0) << err.str();
+  const std::vector<std::string> lines = Split(out.str(), "\r\n");
+  ASSERT_EQ(lines.size(), 13u);
+  const Row header = Split(lines[0], ",");
+  const auto column = static_cast<std::size_t>(std::find(header.begin(), header.end(), "audio_samples_recorded") - header.begin());
+  ASSERT_LT(column, header.size());
+  for (std::size_t k = 0; k < 12; ++k)
+    EXPECT_EQ(Split(lines[k + 1] + ",", ",")[column], std::to_string(spec.unlocked_counts[k % 4])) << "frame " << k;
+
+  std::ostringstream json;
+  ASSERT_EQ(graphs::RunFramesCommand({"--json", clip.string()}, json, err), 0) << err.str();
+  EXPECT_NE(json.str().find("\"audioSamplesRecorded\":1901"), std::string::npos) << json.str().substr(0, 400);
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ TEST(PreferenceTable, StoredNamesInReadingOrder) {
       "Format pour Ajouter Datecode", "Format pour Afficher Datecode", "Format pour Renommer",
       "Racine pour Renommer", "AutoFontSize", "Automatic Inlay", "Duréee Incrustation",
       "Décalage Horaire", "Sendto", "Incrust positionX", "Incrust positionY", "is Mute on",
-      "is Incrust On", "Incrust Sliders Visible", "Qualité MP4", "Fuseau horaire"};
+      "is Incrust On", "Incrust Sliders Visible", "Qualité MP4", "Fuseau horaire", "Son calé sur l'image", "Quatre canaux"};
   std::vector<std::string_view> names;
   for (const auto& spec : MainValueSpecs()) names.push_back(spec.name);
   EXPECT_EQ(names, expected);

@@ -137,6 +137,12 @@ TEST_F(OptionsFrameTest, FieldsAndBoxesStoreWhatTheUserSetsWithinTheirBounds) {
   TypeInto(quality, QStringLiteral("77"));
   EXPECT_LE(quality->value(), 51);
   TypeInto(quality, QStringLiteral("18"));
+  auto* locked = Control<QCheckBox>("cbSoundLocked");
+  auto* four = Control<QCheckBox>("cbFourChannels");
+  EXPECT_FALSE(locked->isChecked());  // the WAV as recorded unless asked
+  EXPECT_FALSE(four->isChecked());
+  Click(locked);
+  Click(four);
 
   Click(Control<QPushButton>("SpeedButton1"));
   const settings::Preferences stored = Stored();
@@ -146,6 +152,8 @@ TEST_F(OptionsFrameTest, FieldsAndBoxesStoreWhatTheUserSetsWithinTheirBounds) {
   EXPECT_EQ(stored.inlayDurationSeconds, 5);
   EXPECT_EQ(stored.clockOffsetHours, -23);
   EXPECT_EQ(stored.mp4Quality, 18);
+  EXPECT_TRUE(stored.soundLocked);
+  EXPECT_TRUE(stored.fourChannels);
 
   QTest::keyClick(window_->windowHandle(), Qt::Key_F10);
   QTest::qWait(10);

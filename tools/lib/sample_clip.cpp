@@ -56,6 +56,14 @@ std::vector<std::int16_t> TonePair(int pair, std::uint64_t first_sample, std::si
   return pcm;
 }
 
+// Channels 3-4 click at half the level, so that the pairs can be told apart.
+std::vector<std::int16_t> ClickPair(int pair, bool click, std::size_t count) {
+  std::vector<std::int16_t> pcm(count * 2, 0);
+  const auto level = static_cast<std::int16_t>(kClickLevel >> pair);
+  if (click) std::fill_n(pcm.begin(), std::min(2 * kClickSamples, pcm.size()), level);
+  return pcm;
+}
+
 std::span<const std::uint8_t> AsBytes(const std::vector<std::int16_t>& pcm) {
   // PCM in AVI is little-endian; so is every machine this runs on.
   return {reinterpret_cast<const std::uint8_t*>(pcm.data()), pcm.size() * sizeof(std::int16_t)};
@@ -88,6 +96,15 @@ void StampPacks(std::span<std::uint8_t> frame, const DvClipSpec& spec, int index
 
 }  // namespace
 
+bool IsClickFrame(DvSystem system, int index) {
+  if (index < 0) return false;
+  if (system == DvSystem::k625_50) return index % 25 == 0;
+  // Frame k starts at k * 1001 / 30000 s: it is the first of a second when
+  // the frame before it started in the second before.
+  const auto second_of = [](std::int64_t k) { return (k * 1001 + 29999) / 30000; };
+  return index == 0 || second_of(index) != second_of(index - 1);
+}
+
 media::TDatecode DatecodeOfFrame(const DvClipSpec& spec, int index) {
   if (!media::HasDatecode(spec.start)) return {};
   if (index >= spec.undated_from && index < spec.undated_to) return {};
@@ -118,6 +135,7 @@ void WriteDvClip(const std::filesystem::path& path, const DvClipSpec& spec) {
   const int rate_hz = media::SampleRateHz(rate);
   const bool four_channels = media::PairsOf(spec.audio) == 2;
   media::DvSampleCountSequencer counts(spec.system, rate);
+  std::uint64_t unlocked_done = 0;
   std::vector<std::vector<std::uint8_t>> encoded;  // the repeated pictures of a long clip
   media::DvAudioFrame sound;
 
@@ -134,11 +152,18 @@ void WriteDvClip(const std::filesystem::path& path, const DvClipSpec& spec) {
     StampPacks(frame, spec, i);
     if (spec.retouch) spec.retouch(i, frame);
 
-    const std::uint64_t first = counts.SamplesDone();
-    const std::size_t n = counts.Next();
-    const std::vector<std::int16_t> pair0 = TonePair(0, first, n, rate_hz);
-    const std::vector<std::int16_t> pair1 = four_channels ? TonePair(1, first, n, rate_hz) : std::vector<std::int16_t>{};
-    media::EncodeDvAudio(frame, spec.audio, pair0, pair1);
+    const bool locked = spec.unlocked_counts.empty();
+    const std::uint64_t first = locked ? counts.SamplesDone() : unlocked_done;
+    const std::size_t n = locked ? counts.Next()
+                                 : spec.unlocked_counts[static_cast<std::size_t>(i) % spec.unlocked_counts.size()];
+    unlocked_done += n;
+    const bool click = spec.clicks && IsClickFrame(spec.system, i);
+    const auto pair_of = [&](int p) {
+      return spec.clicks ? ClickPair(p, click, n) : TonePair(p, first, n, rate_hz);
+    };
+    const std::vector<std::int16_t> pair0 = pair_of(0);
+    const std::vector<std::int16_t> pair1 = four_channels ? pair_of(1) : std::vector<std::int16_t>{};
+    media::EncodeDvAudio(frame, spec.audio, pair0, pair1, locked);
     writer.WriteVideoFrame(frame);
 
     if (spec.dv_type == 2) {

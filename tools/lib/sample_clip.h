@@ -49,7 +49,23 @@ struct DvClipSpec {
   // added: for clips that need packs of their own (a recording-start flag,
   // a timecode that jumps).
   std::function<void(int index, std::vector<std::uint8_t>& frame)> retouch;
+  // Samples per channel of each frame, repeated from the start when the
+  // clip is longer, and the frames marked unlocked: the sound of a
+  // consumer camcorder whose sample clock runs free. Empty: the locked
+  // counts of the standard.
+  std::vector<std::size_t> unlocked_counts;
+  // Silence with a click (kClickSamples samples at kClickLevel, half that
+  // on channels 3-4) opening the first frame of every second instead of
+  // tones, for timing the sound.
+  bool clicks = false;
 };
+
+inline constexpr std::size_t kClickSamples = 4;
+inline constexpr std::int16_t kClickLevel = 20000;
+
+// The frames whose sound opens with a click: the first frame at or after
+// each whole second of the picture.
+bool IsClickFrame(media::DvSystem system, int index);
 
 // The recording date and time and the timecode of frame `index` of a clip.
 media::TDatecode DatecodeOfFrame(const DvClipSpec& spec, int index);

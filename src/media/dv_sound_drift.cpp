@@ -1,0 +1,72 @@
+#include "media/dv_sound_drift.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "media/avi_frame_index.h"
+#include "media/avi_param.h"
+#include "media/binary_file.h"
+#include "media/dv_audio.h"
+
+namespace korvid::media {
+namespace {
+
+// The first source pack copy sits in audio block 3 of the first sequence.
+constexpr std::size_t kHeadBytes = 4400;
+
+// The frame's sound description, as the sound readers find it: from the
+// whole frame, and only for a chunk holding one whole frame.
+std::optional<DvAudioInfo> FrameSound(const BinaryFile& file, const FrameLocation& chunk, DvSystem system,
+                                      std::vector<std::uint8_t>& buffer) {
+  if (chunk.size != FrameBytes(system)) return std::nullopt;
+  buffer.resize(kHeadBytes);
+  if (file.ReadAt(chunk.offset, buffer) == kHeadBytes && DetectDvSystem(buffer) == system) {
+    try {
+      return ReadDvAudioInfo(buffer);
+    } catch (const DvAudioError&) {
+      // the first sequence lost its pack: the rest of the frame may have one
+    }
+  }
+  buffer.resize(chunk.size);
+  if (file.ReadAt(chunk.offset, buffer) != buffer.size() || DetectDvSystem(buffer) != system) return std::nullopt;
+  try {
+    return DecodeDvAudio(buffer).info;
+  } catch (const DvAudioError&) {
+    return std::nullopt;
+  }
+}
+
+}  // namespace
+
+std::optional<DvSoundDrift> ReadDvSoundDrift(const std::filesystem::path& path) {
+  const TFriendlyAviParam param(path);
+  if (!param.valid) return std::nullopt;
+  const auto stream = FindDvVideoStream(param);
+  if (!stream) return std::nullopt;
+  const BinaryFile file(path, BinaryFile::Mode::kRead);
+  const AviFrameIndex index = AviFrameIndex::Load(file, param);
+  std::vector<std::uint8_t> buffer;
+  std::optional<DvSystem> system;
+  DvSoundDrift drift;
+  bool any = false;
+  double seconds = 0;  // the sound's time beyond the picture's
+  for (const FrameLocation& chunk : index.FramesOf(*stream)) {
+    if (!system) {
+      buffer.resize(kHeadBytes);
+      const std::size_t got = file.ReadAt(chunk.offset, std::span(buffer).first(std::min<std::size_t>(kHeadBytes, chunk.size)));
+      system = DetectDvSystem(std::span(buffer).first(got));
+      if (!system) continue;
+    }
+    const auto info = FrameSound(file, chunk, *system, buffer);
+    if (!info || info->sample_rate <= 0) continue;
+    any = true;
+    drift.locked = drift.locked && info->locked;
+    const double frame_seconds = *system == DvSystem::k625_50 ? 1.0 / 25.0 : 1001.0 / 30000.0;
+    seconds += static_cast<double>(info->samples) / info->sample_rate - frame_seconds;
+  }
+  if (!any) return std::nullopt;
+  drift.drift_ms = seconds * 1000.0;
+  return drift;
+}
+
+}  // namespace korvid::media
