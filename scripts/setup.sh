@@ -11,7 +11,7 @@ packages=(
   libavcodec-dev libavfilter-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev
   ffmpeg mediainfo dvgrab desktop-file-utils
   xvfb xauth ccache imagemagick pulseaudio xdotool
-  fonts-liberation2 fontconfig
+  fonts-liberation2 fontconfig tzdata python3
 )
 if [ "${1:-}" = "fuzz" ]; then packages+=(clang libclang-rt-14-dev); fi
 
