@@ -8,11 +8,14 @@
 #include <cstdlib>
 #include <iostream>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "commands/cli_report_options.h"
 #include "commands/command_line_run.h"
 #include "commands/contact_sheet_option.h"
+#include "commands/correct_clock_option.h"
 #include "commands/process_flags.h"
 #include "commands/stop_signals.h"
 #include "commands/user_data_home.h"
@@ -36,8 +39,16 @@ void DropQtNotes(QtMsgType type, const QMessageLogContext&, const QString& messa
 
 int main(int argc, char** argv) {
   const std::vector<std::string> parameters(argv + 1, argv + argc);
-  if (!parameters.empty() && parameters.front() == "--contact-sheet")
-    return korvid::commands::RunContactSheetOption({parameters.begin() + 1, parameters.end()}, std::cout, std::cerr);
+  // The options of the report table that decode or write with the jobs
+  // run here: the front program links none of that.
+  using FullOption = int (*)(const std::vector<std::string>&, std::ostream&, std::ostream&);
+  static constexpr std::pair<std::string_view, FullOption> kFullOptions[] = {
+      {"--contact-sheet", korvid::commands::RunContactSheetOption},
+      {"--correct-clock", korvid::commands::RunCorrectClockOption},
+  };
+  for (const auto& [name, run] : kFullOptions)
+    if (!parameters.empty() && parameters.front() == name)
+      return run({parameters.begin() + 1, parameters.end()}, std::cout, std::cerr);
   if (!parameters.empty() && parameters.front().rfind("--", 0) == 0)
     return korvid::commands::RunReportOption(parameters, {std::cout, std::cerr});
   korvid::graphs::SendFfmpegMessagesTo(korvid::graphs::DefaultLogPath());

@@ -6,7 +6,6 @@
 
 #include "commands/clean_command.h"
 #include "commands/merge_command.h"
-#include "commands/correct_clock_option.h"
 #include "commands/scenes_report.h"
 #include "commands/time_zone_option.h"
 #include "graphs/frames_command.h"
@@ -141,10 +140,6 @@ int Scenes(const std::vector<std::string>& arguments, ReportStreams streams) {
   return RunScenesOption(arguments, streams.out, streams.err);
 }
 
-int CorrectClock(const std::vector<std::string>& arguments, ReportStreams streams) {
-  return RunCorrectClockOption(arguments, streams.out, streams.err);
-}
-
 // The zone, then what follows as if it came first.
 int TimeZoneThenReport(const std::vector<std::string>& arguments, ReportStreams streams) {
   std::vector<std::string> rest{"--time-zone"};
@@ -188,7 +183,7 @@ constexpr std::array kReportOptions{
     ReportOption{"--correct-clock",
                  "       korvid --correct-clock OFFSET [--from-frame N] FILE.avi...  datecodes from frame N on moved\n"
                  "              by OFFSET (+1d, -0:59:30, +365d6:00) into a new file named with the offset\n",
-                 true, CorrectClock},
+                 true, nullptr},
     ReportOption{"--time-zone",
                  "       korvid --time-zone ZONE ...     datecodes as local times of ZONE (Europe/Paris) for the rest\n"
                  "              of the command line; otherwise the preference, else the system's zone\n",

@@ -131,7 +131,7 @@ TEST(FrameLogTest, RowsFollowTheClipsScenesAndUndatedStretch) {
       EXPECT_EQ(row[3], Iso(dc)) << "frame " << k;
       EXPECT_EQ(row[5], media::HasDatecode(dc) ? "0" : "1") << "frame " << k;
       EXPECT_EQ(row[6] + row[7] + row[8], "000") << "frame " << k;
-      EXPECT_EQ(row[9], "1920") << "frame " << k;  // locked 48 kHz
+      EXPECT_EQ(row[12], "1920") << "frame " << k;  // locked 48 kHz
       if (row[4] == "1") starts.insert(k);
     }
     EXPECT_EQ(starts, expectedStarts);

@@ -114,7 +114,7 @@ std::filesystem::path ExtractWav(const std::filesystem::path& source, const std:
 
 std::filesystem::path ExportMp4(const std::filesystem::path& source, const std::filesystem::path& mp4,
                                 bool mix_pairs = false) {
-  Mp4ExportOptions options{51, "yyyy/mm/dd hh:nn:ss", settings::EnglishLocaleFormats(), std::nullopt};
+  Mp4ExportOptions options{51, "yyyy/mm/dd hh:nn:ss", settings::EnglishLocaleFormats(), std::nullopt, {}};
   options.mixPairs = mix_pairs;
   Mp4ExportJob job(source, mp4, options);
   JobProgress progress;

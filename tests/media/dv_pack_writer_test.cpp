@@ -154,8 +154,8 @@ TEST(DvPackWriter, DateReachesReadersOfEncoderOnlyFrames) {
   KORVID_REQUIRE_PROGRAM("mediainfo");
   test::TempDir dir;
   for (const DvSystem system : {DvSystem::k625_50, DvSystem::k525_60}) {
-    DvVideoEncoder encoder(system, false);
-    FramePtr picture = encoder.NewPicture();
+    graphs::DvVideoEncoder encoder(system, false);
+    graphs::FramePtr picture = encoder.NewPicture();
     for (int plane = 0; plane < 3; ++plane) {
       const int rows = plane == 0 ? picture->height : picture->height / (system == DvSystem::k625_50 ? 2 : 1);
       std::memset(picture->data[plane], 128, static_cast<std::size_t>(picture->linesize[plane]) * rows);
