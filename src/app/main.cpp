@@ -16,6 +16,7 @@
 
 #include "commands/cli_parameters.h"
 #include "commands/cli_report_options.h"
+#include "commands/program_faults.h"
 #include "commands/time_zone_option.h"
 #include "resources/printable_text.h"
 #include "resources/program_files.h"
@@ -44,9 +45,7 @@ int HandOver(std::string_view program, char** argv) {
   return 1;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   std::vector<std::string> parameters(argv + 1, argv + argc);
   // The zone goes to the environment, where the programs handed over to
   // find it; they get the arguments that follow it.
@@ -67,4 +66,10 @@ int main(int argc, char** argv) {
     return 0;
   }
   return HandOver(resources::kRunnerProgramName, argv);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return commands::RunReportingFaults([&] { return Run(argc, argv); }, std::cerr);
 }

@@ -17,6 +17,7 @@
 #include "commands/contact_sheet_option.h"
 #include "commands/correct_clock_option.h"
 #include "commands/process_flags.h"
+#include "commands/program_faults.h"
 #include "commands/stop_signals.h"
 #include "commands/user_data_home.h"
 #include "graphs/ffmpeg_log.h"
@@ -35,10 +36,7 @@ void DropQtNotes(QtMsgType type, const QMessageLogContext&, const QString& messa
   if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "korvid: %s\n", qPrintable(message));
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  const std::vector<std::string> parameters(argv + 1, argv + argc);
+int Run(int argc, char** argv, const std::vector<std::string>& parameters) {
   // The options of the report table that decode or write with the jobs
   // run here: the front program links none of that.
   using FullOption = int (*)(const std::vector<std::string>&, std::ostream&, std::ostream&);
@@ -62,4 +60,11 @@ int main(int argc, char** argv) {
       korvid::settings::StoreLocation::ForCurrentUser(), korvid::settings::UserDocumentsFolder(),
       EnvironmentValue("KORVID_MISSING_FILTERS"), korvid::commands::UserDataHome(), std::cout, std::cerr};
   return korvid::commands::RunCommandLineWithoutWindow(parameters, environment);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> parameters(argv + 1, argv + argc);
+  return korvid::commands::RunReportingFaults([&] { return Run(argc, argv, parameters); }, std::cerr);
 }

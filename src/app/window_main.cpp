@@ -6,11 +6,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "commands/process_flags.h"
+#include "commands/program_faults.h"
 #include "commands/stop_signals.h"
 #include "commands/user_data_home.h"
 #include "graphs/ffmpeg_log.h"
@@ -25,10 +27,7 @@ std::string EnvironmentValue(const char* name) {
   return value != nullptr ? value : "";
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  const std::vector<std::string> parameters(argv + 1, argv + argc);
+int Run(int argc, char** argv, const std::vector<std::string>& parameters) {
   korvid::graphs::SendFfmpegMessagesTo(korvid::graphs::DefaultLogPath());
   korvid::commands::ProcessFlags& flags = korvid::commands::Flags();
   korvid::commands::InstallStopSignals(flags);
@@ -54,4 +53,13 @@ int main(int argc, char** argv) {
     return korvid::commands::StoppedExitStatus(signal);
   }
   return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> parameters(argv + 1, argv + argc);
+  // A fault while the window is being set up ends the program with its
+  // text; once the window runs, the application reports each one itself.
+  return korvid::commands::RunReportingFaults([&] { return Run(argc, argv, parameters); }, std::cerr);
 }

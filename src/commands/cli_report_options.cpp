@@ -17,6 +17,7 @@
 #include "resources/printable_text.h"
 #include "resources/product.h"
 #include "resources/string_table.h"
+#include "resources/user_error.h"
 #include "settings/preferences_store.h"
 #include "settings/system_locale.h"
 
@@ -73,7 +74,7 @@ int EachFile(std::string_view option, const std::vector<std::string>& files, Rep
   for (const std::string& file : files) {
     try {
       if (!Readable(file, streams.err) || !report(file)) status = 1;
-    } catch (const std::exception& e) {
+    } catch (const UserError& e) {
       streams.err << FileErrorLine(file, resources::Printable(e.what()));
       status = 1;
     }

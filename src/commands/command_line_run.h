@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "commands/command_line.h"
+#include "commands/program_faults.h"
 #include "settings/preferences_store.h"
 
 namespace korvid::commands {
@@ -34,7 +35,6 @@ struct CommandLineEnvironment {
 // or a listed path is missing, too long or no regular file; 2 when a switch
 // parameter holds a letter that is no switch (then nothing runs at all);
 // kProgramFaultExitStatus when a command failed in a way it does not expect.
-inline constexpr int kProgramFaultExitStatus = 70;
 int RunCommandLineWithoutWindow(const std::vector<std::string>& parameters, const CommandLineEnvironment& env);
 
 // The message refusing a run whose switch parameters hold a letter that no

@@ -91,7 +91,7 @@ int SyncFolder(const fs::path& folder) noexcept {
   return why;
 }
 
-int ReplaceFile(const fs::path& requested, std::string_view bytes) noexcept {
+int ReplaceFile(const fs::path& requested, std::string_view bytes) {
   try {
     const fs::path target = ResolvedTarget(requested);
     fs::path temporary;
@@ -113,8 +113,6 @@ int ReplaceFile(const fs::path& requested, std::string_view bytes) noexcept {
     return why;
   } catch (const std::bad_alloc&) {
     return ENOMEM;
-  } catch (const std::exception&) {
-    return EINVAL;
   }
 }
 

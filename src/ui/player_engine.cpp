@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "graphs/playback_error.h"
+#include "resources/user_error.h"
 
 namespace korvid::ui {
 namespace {
@@ -93,7 +94,7 @@ bool PlayerEngine::Rewritten(std::int64_t at, bool play) {
   } catch (const graphs::PlaybackError& error) {
     Q_EMIT Failed(static_cast<int>(error.Stage()));
     return true;
-  } catch (const std::exception&) {
+  } catch (const UserError&) {
     Q_EMIT Failed(static_cast<int>(graphs::PlaybackStage::kUnreadable));
     return true;
   }
@@ -126,7 +127,7 @@ void PlayerEngine::ShowFrame(std::int64_t k) {
   try {
     feed_->Seek(k);
     if (std::optional<graphs::PlaybackFrame> frame = feed_->Next()) Present(std::move(*frame));
-  } catch (const std::exception&) {
+  } catch (const UserError&) {
     // A frame that cannot be read: the one on screen stays.
   }
 }
@@ -158,7 +159,7 @@ void PlayerEngine::StartFrom(std::int64_t k) {
   std::optional<graphs::PlaybackFrame> first;
   try {
     first = feed_->Next();
-  } catch (const std::exception&) {
+  } catch (const UserError&) {
   }
   if (!first) {
     playing_ = false;
@@ -196,7 +197,7 @@ void PlayerEngine::Tick() {
       QueueSound(next->sound);
       pending_.push_back(std::move(*next));
     }
-  } catch (const std::exception&) {
+  } catch (const UserError&) {
     // The file became unreadable: play what was decoded, then end.
   }
   WriteSound();
@@ -222,7 +223,7 @@ void PlayerEngine::Tick() {
   bool done = pending_.empty();
   try {
     done = done && feed_->AtEnd();
-  } catch (const std::exception&) {
+  } catch (const UserError&) {
   }
   if (done) {
     Pause();
