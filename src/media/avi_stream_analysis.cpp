@@ -114,12 +114,11 @@ std::uint32_t PackWord(const DvPack& pack) { return LoadLE32(pack.data() + 1); }
 
 // The DV format block's VAUX source word; a writer that left it blank is
 // helped by the frame's own source pack.
-DvFormatResult DvFormat(const TAvistream& stream, std::span<const std::uint8_t> frame) {
+DvFormatResult DvFormat(const TAvistream& stream, const std::optional<DvPack>& frameVideoSource) {
   DvFormatResult dv;
   if (stream.format.size() >= kDvInfoBytes) dv.video_source = LoadLE32(stream.format.data() + kDvInfoVideoSource);
-  if (dv.video_source == 0 || dv.video_source == 0xFFFFFFFF) {
-    if (const auto found = FindUsablePack(frame, kVideoSourcePack)) dv.video_source = PackWord(found->pack);
-  }
+  if ((dv.video_source == 0 || dv.video_source == 0xFFFFFFFF) && frameVideoSource)
+    dv.video_source = PackWord(*frameVideoSource);
   return dv;
 }
 
@@ -154,7 +153,7 @@ std::optional<AudioFormatResult> DvSound(const std::optional<DvAudioInfo>& sound
 
 void AnalyseInterleaved(const TAvistream& stream, const std::optional<FileFirstFacts>& first,
                         std::uint64_t frames, StreamAnalysis& out) {
-  out.dv = DvFormat(stream, first ? std::span<const std::uint8_t>(first->frame) : std::span<const std::uint8_t>());
+  out.dv = DvFormat(stream, first ? first->videoSource : std::nullopt);
   if (!first || !first->facts.system) return;
   out.video = DvPicture(*first->facts.system);
   out.video_frames = frames;

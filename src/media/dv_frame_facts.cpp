@@ -54,6 +54,46 @@ bool WholeFrame(std::span<const std::uint8_t> frame, std::uint32_t chunk_size) {
   return system && chunk_size == FrameBytes(*system) && frame.size() == chunk_size;
 }
 
+// The first DIF sequence of chunk k: the index cuts each chunk's size to
+// the file, so a chunk of a whole frame's size is there to be read.
+std::vector<std::uint8_t> ReadChunkHead(const BinaryFile& file, const AviFrameIndex& index, std::size_t stream,
+                                        std::size_t k) {
+  std::vector<std::uint8_t> head(std::min<std::size_t>(index.FramesOf(stream)[k].size, kDifSequenceBytes));
+  head.resize(index.ReadFrameStart(file, stream, k, head));
+  return head;
+}
+
+bool WholeFrameChunk(std::span<const std::uint8_t> head, std::uint32_t chunk_size) {
+  const auto system = DetectDvSystem(head);
+  return system && chunk_size == FrameBytes(*system);
+}
+
+// A camcorder repeats its packs in every sequence, so a frame read cleanly
+// shows them all in its first one; since every search goes sequence by
+// sequence, what the first one yields is what the whole frame would.
+// Two sound pairs are told apart only in the frame's second half.
+bool HeadHoldsEveryPack(std::span<const std::uint8_t> head, const DvFrameFacts& facts) {
+  for (const std::uint8_t header :
+       {kTimecodePack, kRecordingDatePack, kRecordingTimePack, kVideoControlPack, kVideoSourcePack})
+    if (!FindUsablePack(head, header)) return false;
+  return facts.sound && facts.sound->pairs == 1;
+}
+
+// A later frame of the look is read for its date alone, whole only when
+// its first sequence holds no usable date and time.
+DvFrameFacts ReadDatecodeFacts(const BinaryFile& file, const AviFrameIndex& index, std::size_t stream,
+                               std::size_t k) {
+  const std::vector<std::uint8_t> head = ReadChunkHead(file, index, stream, k);
+  if (FindUsablePack(head, kRecordingDatePack) && FindUsablePack(head, kRecordingTimePack))
+    return ReadDvFrameFacts(head);
+  return ReadDvFrameFacts(ReadChunk(file, index, stream, k));
+}
+
+std::optional<DvPack> UsableVideoSource(std::span<const std::uint8_t> frame) {
+  const auto found = FindUsablePack(frame, kVideoSourcePack);
+  return found ? std::optional<DvPack>(found->pack) : std::nullopt;
+}
+
 }  // namespace
 
 std::optional<std::size_t> FindFirstUsableFrame(const BinaryFile& file, const AviFrameIndex& index,
@@ -90,17 +130,28 @@ DvFrameFacts ReadDvFrameFacts(std::span<const std::uint8_t> frame) {
 
 std::optional<FileFirstFacts> ReadFileFirstFacts(const BinaryFile& file, const AviFrameIndex& index,
                                                  std::size_t stream) {
+  // Describing a file reads the first sequence of its first frame, not the
+  // whole frame, unless a pack is missing there.
+  const auto chunks = index.FramesOf(stream);
+  std::optional<std::size_t> usable;
   std::vector<std::uint8_t> frame;
-  const std::optional<std::size_t> usable = FindFirstUsableFrame(file, index, stream, frame);
+  for (std::size_t k = 0; k < std::min(chunks.size(), kFirstFramesLook) && !usable; ++k) {
+    frame = ReadChunkHead(file, index, stream, k);
+    if (WholeFrameChunk(frame, chunks[k].size)) usable = k;
+  }
   if (!usable) return std::nullopt;
   FileFirstFacts first;
   first.usable = *usable;
   first.facts = ReadDvFrameFacts(frame);
-  first.frame = frame;
+  if (!HeadHoldsEveryPack(frame, first.facts)) {
+    frame = ReadChunk(file, index, stream, *usable);
+    if (!WholeFrame(frame, chunks[*usable].size)) return std::nullopt;
+    first.facts = ReadDvFrameFacts(frame);
+  }
+  first.videoSource = UsableVideoSource(frame);
   const std::size_t look = std::min(index.FramesOf(stream).size(), kFirstFramesLook);
   for (std::size_t k = *usable; k < look; ++k) {
-    if (k != *usable) frame = ReadChunk(file, index, stream, k);
-    const DvFrameFacts facts = k == *usable ? first.facts : ReadDvFrameFacts(frame);
+    const DvFrameFacts facts = k == *usable ? first.facts : ReadDatecodeFacts(file, index, stream, k);
     if (!IsCalendarDatecode(facts.datecode)) continue;
     first.facts.datecode = facts.datecode;
     first.facts.datecodeFromLaterSequence = facts.datecodeFromLaterSequence;

@@ -49,8 +49,8 @@ inline constexpr std::size_t kFirstFramesLook = 50;
 struct FileFirstFacts {
   std::size_t usable = 0;
   DvFrameFacts facts;
-  std::optional<std::size_t> dated;  // the frame the datecode came from
-  std::vector<std::uint8_t> frame;   // the bytes of frame `usable`
+  std::optional<std::size_t> dated;     // the frame the datecode came from
+  std::optional<DvPack> videoSource;     // frame `usable`'s first usable VAUX source pack
 };
 
 // The number of the first usable frame of `stream`, its bytes left in
