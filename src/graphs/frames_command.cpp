@@ -39,13 +39,8 @@ int RunFramesCommand(const std::vector<std::string>& arguments, std::ostream& ou
     err << "korvid: " << e.what() << "\n";
     return 1;
   }
-  std::optional<settings::RecordingZone> zone;
-  try {
-    zone.emplace(settings::ZoneForThisRun());
-  } catch (const settings::UnknownTimeZone& e) {
-    err << "korvid: " << e.what() << "\n";
-    return 2;
-  }
+  const std::optional<settings::RecordingZone> zone = settings::ZoneForThisReport(err);
+  if (!zone) return 2;
   FrameLogFormatter log(reader->Rate(), json ? FrameLogStyle::kJsonLines : FrameLogStyle::kCsv, reader->FileSound(),
                         *zone);
   std::string pending = log.Header();

@@ -236,13 +236,8 @@ int RunInfoCommand(const std::vector<std::string>& arguments, const media::Datec
     return 2;
   }
 
-  std::optional<settings::RecordingZone> zone;
-  try {
-    zone.emplace(settings::ZoneForThisRun());
-  } catch (const settings::UnknownTimeZone& e) {
-    err << "korvid: " << e.what() << "\n";
-    return 2;
-  }
+  const std::optional<settings::RecordingZone> zone = settings::ZoneForThisReport(err);
+  if (!zone) return 2;
 
   const InfoPaths found = InfoFiles(paths);
   for (const std::string& path : found.missing)

@@ -11,4 +11,13 @@ RecordingZone ZoneForThisRun() {
   return RecordingZone(LoadPreferences(StoreLocation::ForCurrentUser(), environment).timeZone);
 }
 
+std::optional<RecordingZone> ZoneForThisReport(std::ostream& err) {
+  try {
+    return ZoneForThisRun();
+  } catch (const UnknownTimeZone& e) {
+    err << "korvid: " << e.what() << "\n";
+    return std::nullopt;
+  }
+}
+
 }  // namespace korvid::settings
