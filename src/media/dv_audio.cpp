@@ -124,18 +124,20 @@ std::int16_t Sample12(int code) {
 void Decode16Bit(std::span<const std::uint8_t> frame, const DvAudioInfo& info,
                  std::vector<std::int16_t>& out) {
   out.resize(2 * info.samples);
+  const std::span<const std::uint32_t> offsets = FirstHalfSampleOffsets(info.system, 2);
   for (std::size_t channel = 0; channel < 2; ++channel) {
-    for (std::size_t n = 0; n < info.samples; ++n) {
-      out[2 * n + channel] = Sample16(&frame[AudioSampleOffset(info.system, channel, n, 2)]);
-    }
+    const std::uint8_t* half = frame.data() + channel * SecondHalfShift(info.system);
+    for (std::size_t n = 0; n < info.samples; ++n) out[2 * n + channel] = Sample16(half + offsets[n]);
   }
 }
 
 void Decode12Bit(std::span<const std::uint8_t> frame, const DvAudioInfo& info, std::size_t pair,
                  std::vector<std::int16_t>& out) {
   out.resize(2 * info.samples);
+  const std::span<const std::uint32_t> offsets = FirstHalfSampleOffsets(info.system, 3);
+  const std::uint8_t* half = frame.data() + pair * SecondHalfShift(info.system);
   for (std::size_t n = 0; n < info.samples; ++n) {
-    const std::uint8_t* p = &frame[AudioSampleOffset(info.system, pair, n, 3)];
+    const std::uint8_t* p = half + offsets[n];
     out[2 * n] = Sample12((p[0] << 4) | (p[2] >> 4));
     out[2 * n + 1] = Sample12((p[1] << 4) | (p[2] & 0x0F));
   }

@@ -90,12 +90,14 @@ void WritePacks(std::span<std::uint8_t> frame, const Plan& plan) {
 
 void Write16Bit(std::span<std::uint8_t> frame, const Plan& plan,
                 std::span<const std::int16_t> pair) {
+  const std::span<const std::uint32_t> offsets = FirstHalfSampleOffsets(plan.system, 2);
   for (std::size_t channel = 0; channel < 2; ++channel) {
-    for (std::size_t n = 0; n < AudioHalfCapacity(plan.system, 2); ++n) {
+    const std::size_t shift = channel * SecondHalfShift(plan.system);
+    for (std::size_t n = 0; n < offsets.size(); ++n) {
       std::int16_t value = n < plan.samples ? pair[2 * n + channel] : std::int16_t{0};
       if (value == kDv16BitErrorCode) value = kDv16BitErrorCode + 1;
       const auto bits = static_cast<std::uint16_t>(value);
-      std::uint8_t* p = &frame[AudioSampleOffset(plan.system, channel, n, 2)];
+      std::uint8_t* p = &frame[shift + offsets[n]];
       p[0] = static_cast<std::uint8_t>(bits >> 8);
       p[1] = static_cast<std::uint8_t>(bits);
     }
@@ -104,11 +106,13 @@ void Write16Bit(std::span<std::uint8_t> frame, const Plan& plan,
 
 void Write12Bit(std::span<std::uint8_t> frame, const Plan& plan, std::size_t pair_index,
                 std::span<const std::int16_t> pair) {
-  for (std::size_t n = 0; n < AudioHalfCapacity(plan.system, 3); ++n) {
+  const std::span<const std::uint32_t> offsets = FirstHalfSampleOffsets(plan.system, 3);
+  const std::size_t shift = pair_index * SecondHalfShift(plan.system);
+  for (std::size_t n = 0; n < offsets.size(); ++n) {
     const bool used = n < plan.samples && !pair.empty();
     const auto left = static_cast<std::uint16_t>(used ? Compress12BitSample(pair[2 * n]) : 0);
     const auto right = static_cast<std::uint16_t>(used ? Compress12BitSample(pair[2 * n + 1]) : 0);
-    std::uint8_t* p = &frame[AudioSampleOffset(plan.system, pair_index, n, 3)];
+    std::uint8_t* p = &frame[shift + offsets[n]];
     p[0] = static_cast<std::uint8_t>(left >> 4);
     p[1] = static_cast<std::uint8_t>(right >> 4);
     p[2] = static_cast<std::uint8_t>(((left & 0x0F) << 4) | (right & 0x0F));

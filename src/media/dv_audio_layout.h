@@ -13,9 +13,11 @@
 // over sequences and blocks so that a lost track costs scattered samples,
 // not a run of them.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 
 #include "media/dv_frame.h"
 
@@ -60,5 +62,29 @@ constexpr std::size_t AudioSampleOffset(DvSystem system, std::size_t half, std::
   const std::size_t byte = kAudioBlockDataOffset + group_bytes * (n / row);
   return DifBlockOffset(sequence, AudioBlockIndex(block)) + byte;
 }
+
+namespace audio_layout_detail {
+template <DvSystem kSystem, std::size_t kGroupBytes>
+inline constexpr auto kFirstHalfOffsets = [] {
+  std::array<std::uint32_t, AudioHalfCapacity(kSystem, kGroupBytes)> table{};
+  for (std::size_t n = 0; n < table.size(); ++n)
+    table[n] = static_cast<std::uint32_t>(AudioSampleOffset(kSystem, 0, n, kGroupBytes));
+  return table;
+}();
+}  // namespace audio_layout_detail
+
+// AudioSampleOffset of every sample of the first half, worked out once: the
+// shuffle costs several divisions a sample, and a frame holds thousands.
+// The second half's samples lie SecondHalfShift bytes further on.
+constexpr std::span<const std::uint32_t> FirstHalfSampleOffsets(DvSystem system, std::size_t group_bytes) {
+  using audio_layout_detail::kFirstHalfOffsets;
+  if (system == DvSystem::k625_50)
+    return group_bytes == 2 ? std::span<const std::uint32_t>(kFirstHalfOffsets<DvSystem::k625_50, 2>)
+                            : std::span<const std::uint32_t>(kFirstHalfOffsets<DvSystem::k625_50, 3>);
+  return group_bytes == 2 ? std::span<const std::uint32_t>(kFirstHalfOffsets<DvSystem::k525_60, 2>)
+                          : std::span<const std::uint32_t>(kFirstHalfOffsets<DvSystem::k525_60, 3>);
+}
+
+constexpr std::size_t SecondHalfShift(DvSystem system) { return AudioSequencesPerHalf(system) * kDifSequenceBytes; }
 
 }  // namespace korvid::media
