@@ -42,9 +42,10 @@ bool ReadWide(std::span<const std::uint8_t> frame) {
   return IsWideDisplay(found->pack, ap3);
 }
 
+// The first `limit` bytes of chunk k, or all of a shorter one.
 std::vector<std::uint8_t> ReadChunk(const BinaryFile& file, const AviFrameIndex& index, std::size_t stream,
-                                    std::size_t k) {
-  std::vector<std::uint8_t> frame(std::min<std::size_t>(index.FramesOf(stream)[k].size, kLargestFrameBytes));
+                                    std::size_t k, std::size_t limit = kLargestFrameBytes) {
+  std::vector<std::uint8_t> frame(std::min<std::size_t>(index.FramesOf(stream)[k].size, limit));
   frame.resize(index.ReadFrameStart(file, stream, k, frame));
   return frame;
 }
@@ -54,15 +55,14 @@ bool WholeFrame(std::span<const std::uint8_t> frame, std::uint32_t chunk_size) {
   return system && chunk_size == FrameBytes(*system) && frame.size() == chunk_size;
 }
 
-// The first DIF sequence of chunk k: the index cuts each chunk's size to
-// the file, so a chunk of a whole frame's size is there to be read.
+// The first DIF sequence of chunk k.
 std::vector<std::uint8_t> ReadChunkHead(const BinaryFile& file, const AviFrameIndex& index, std::size_t stream,
                                         std::size_t k) {
-  std::vector<std::uint8_t> head(std::min<std::size_t>(index.FramesOf(stream)[k].size, kDifSequenceBytes));
-  head.resize(index.ReadFrameStart(file, stream, k, head));
-  return head;
+  return ReadChunk(file, index, stream, k, kDifSequenceBytes);
 }
 
+// Judged from the head alone: the index cuts each chunk's size to the
+// file, so a chunk of a whole frame's size is there to be read.
 bool WholeFrameChunk(std::span<const std::uint8_t> head, std::uint32_t chunk_size) {
   const auto system = DetectDvSystem(head);
   return system && chunk_size == FrameBytes(*system);
