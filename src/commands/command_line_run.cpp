@@ -94,12 +94,14 @@ int RunCommandLineWithoutWindow(const std::vector<std::string>& parameters, cons
   list::VideoListView view;
   XdgDesktopLauncher launcher;
   NoRiffReportView riffView;
+  settings::DefaultEnvironment defaults;
+  defaults.documentsFolder = env.documentsFolder;
   CoreSession session({.host = host,
                        .listView = view,
                        .launcher = launcher,
                        .riffView = riffView,
                        .store = env.store,
-                       .defaults = {.documentsFolder = env.documentsFolder},
+                       .defaults = defaults,
                        .missingFilters = env.missingFilters,
                        .dataHome = env.dataHome});
   env.err << PluginStartNotes(session.Plugins());

@@ -35,20 +35,24 @@ std::string IsoText(const settings::DateTimeValue& v) {
 
 // A stretch without datecode is said once, at its start, with its length.
 std::vector<SceneMark> JoinUndatedStretches(std::vector<SceneMark> marks, std::int64_t frames) {
-  std::optional<std::size_t> open;
+  // The index in `joined` of the stretch still open; the end for none (an
+  // optional here draws a false warning from GCC 12 in release builds).
+  constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+  std::size_t open = kNone;
   std::vector<SceneMark> joined;
   for (SceneMark& mark : marks) {
     if (mark.text == kUndatedFrom) {
       open = joined.size();
       joined.push_back(std::move(mark));
-    } else if (mark.text.rfind(kUndatedBack, 0) == 0 && open) {
-      joined[*open].text = "no recording date for " + std::to_string(mark.frame - joined[*open].frame) + " frames";
-      open.reset();
+    } else if (mark.text.rfind(kUndatedBack, 0) == 0 && open != kNone) {
+      joined[open].text = "no recording date for " + std::to_string(mark.frame - joined[open].frame) + " frames";
+      open = kNone;
     } else {
       joined.push_back(std::move(mark));
     }
   }
-  if (open) joined[*open].text = "no recording date to the end (" + std::to_string(frames - joined[*open].frame) + " frames)";
+  if (open != kNone)
+    joined[open].text = "no recording date to the end (" + std::to_string(frames - joined[open].frame) + " frames)";
   return joined;
 }
 

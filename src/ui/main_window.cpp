@@ -67,19 +67,21 @@ TUIForm::TUIForm(WindowSetup setup) : setup_(std::move(setup)) {
   commandHost_ = std::make_unique<WindowCommandHost>(*this);
   BuildLayout();
 
+  settings::DefaultEnvironment defaults;
+  defaults.documentsFolder = setup_.documentsFolder;
+  // A first start centres the window; the list starts hidden.
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    defaults.screenWidth = screen->geometry().width();
+    defaults.screenHeight = screen->geometry().height();
+  }
+  defaults.windowWidth = kListLeft;
+  defaults.windowHeight = kClientHeight + statusBar()->height() + menuBar()->sizeHint().height();
   commands::CoreSessionSetup core{.host = *commandHost_,
                                   .listView = *listView_,
                                   .launcher = launcher_,
                                   .riffView = *riffForm_,
-                                  .store = setup_.store};
-  core.defaults.documentsFolder = setup_.documentsFolder;
-  // A first start centres the window; the list starts hidden.
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    core.defaults.screenWidth = screen->geometry().width();
-    core.defaults.screenHeight = screen->geometry().height();
-  }
-  core.defaults.windowWidth = kListLeft;
-  core.defaults.windowHeight = kClientHeight + statusBar()->height() + menuBar()->sizeHint().height();
+                                  .store = setup_.store,
+                                  .defaults = defaults};
   core.missingFilters = setup_.missingFilters;
   core.dataHome = setup_.dataHome;
   core.frameRateChooser = frameRateForm_;
