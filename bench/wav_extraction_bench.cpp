@@ -65,6 +65,7 @@ void Compare(const fs::path& dir, int type, int seconds) {
   std::printf("  korvid: %.3f s wall, %.3f s CPU\n", ours.wall, ours.cpu);
   std::printf("  ffmpeg: %.3f s wall, %.3f s CPU\n", theirs.wall, theirs.cpu);
   std::printf("  ratio korvid/ffmpeg: wall %.2f, CPU %.2f\n", ours.wall / theirs.wall, ours.cpu / theirs.cpu);
+  fs::remove(clip);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "media/dv_audio.h"
 #include "media/dv_audio_layout.h"
 #include "media/dv_sound_drift.h"
+#include "click_times.h"
 #include "sample_clip.h"
 #include "support/avi_probe.h"
 #include "support/mode_change_clip.h"
@@ -72,34 +73,17 @@ std::vector<std::int16_t> WavSamples(const std::filesystem::path& path) {
   return {};
 }
 
-struct Click {
-  double seconds = 0;
-  int peak = 0;
-};
+using samples::Click;
 
-// Each click's loudest sample on `channel`; the clicks are a second apart.
 std::vector<Click> Clicks(const std::vector<std::int16_t>& pcm, int channels, int rate, int channel = 0) {
-  std::vector<Click> clicks;
-  const std::size_t samples = pcm.size() / static_cast<std::size_t>(channels);
-  const auto at = [&](std::size_t i) { return std::abs(int{pcm[i * static_cast<std::size_t>(channels) + static_cast<std::size_t>(channel)]}); };
-  for (std::size_t i = 0; i < samples; ++i) {
-    if (at(i) < 3000) continue;
-    std::size_t best = i;
-    for (std::size_t j = i; j < std::min(samples, i + static_cast<std::size_t>(rate / 500)); ++j)
-      if (at(j) > at(best)) best = j;
-    clicks.push_back({static_cast<double>(best) / rate, at(best)});
-    i += static_cast<std::size_t>(rate / 2);
-  }
-  return clicks;
+  return samples::FindClicks(pcm, channels, rate, channel);
 }
 
 // How far the clicks stray from the seconds of the picture, at worst, in
 // milliseconds; fails when one is missing or extra.
 double WorstMs(const std::vector<Click>& clicks, std::size_t expected, const std::string& what) {
   EXPECT_EQ(clicks.size(), expected) << what;
-  double worst = 0;
-  for (std::size_t i = 0; i < clicks.size(); ++i)
-    worst = std::max(worst, std::abs(clicks[i].seconds - static_cast<double>(i)) * 1000.0);
+  const double worst = samples::WorstClickOffsetMs(clicks);
   std::printf("[ measured ] %s: %zu clicks, worst %.3f ms from the picture\n", what.c_str(), clicks.size(), worst);
   return worst;
 }
