@@ -137,6 +137,8 @@ TEST(LockedSound, TenMinutesOfUnlockedSoundStayOnThePicture) {
   WorstMs(Clicks(Decoded(source, 2, 48000), 2, 48000), kSeconds, "ffmpeg's WAV");
 }
 
+// The picture's encoding makes a long MP4 too slow for the suite: the
+// ten-minute MP4 is bench/locked_sound_check, run by hand.
 TEST(LockedSound, AnMp4OfUnlockedSoundEndsWithThePicture) {
   KORVID_REQUIRE_PROGRAM("ffmpeg");
   test::TempDir dir;
