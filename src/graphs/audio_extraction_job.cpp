@@ -90,6 +90,7 @@ AudioExtractionJob::AudioExtractionJob(const std::filesystem::path& source, std:
   if (!param->valid) throw NothingToConvert("not an AVI file: " + source_.string());
 
   bool found = false;
+  if (sound_.pairs == DvPairUse::kAllFour) found = TakeFourChannelsFromFrames(*param);
   for (std::size_t i = 0; i < param->streams.size() && !found; ++i) {
     const std::uint32_t type = param->streams[i].FccType();
     if (type == media::FourCC("auds")) {
@@ -123,6 +124,29 @@ AudioExtractionJob::AudioExtractionJob(const std::filesystem::path& source, std:
     }
   }
   if (!found) throw NothingToConvert("no sound stream in " + source_.string());
+}
+
+bool AudioExtractionJob::TakeFourChannelsFromFrames(const media::TFriendlyAviParam& param) {
+  // A type-2 capture may keep channels 3-4 in an auds stream of their own,
+  // or only in the frames; the frames always hold both pairs.
+  if (std::none_of(param.streams.begin(), param.streams.end(),
+                   [](const media::TAvistream& s) { return s.FccType() == media::FourCC("auds"); }))
+    return false;
+  try {
+    const DvSource dv(source_);
+    const auto first = FirstAudioInfo(dv);
+    if (!first || first->pairs != 2) return false;
+    for (std::size_t i = 0; i < param.streams.size(); ++i)
+      if (param.streams[i].FccType() == media::FourCC("vids")) {
+        stream_ = i;
+        break;
+      }
+    route_ = AudioRoute::kDvFrames;
+    duration_ = DvFramesTicks(dv.System(), dv.FrameCount());
+    return true;
+  } catch (const NothingToConvert&) {
+    return false;  // not DV: its auds streams are all there is
+  }
 }
 
 void AudioExtractionJob::Run(JobProgress& progress) {

@@ -16,6 +16,7 @@
 
 #include "graphs/conversion_job.h"
 #include "graphs/dv_sound_stream.h"
+#include "media/avi_param.h"
 #include "media/wav_writer.h"
 
 namespace korvid::graphs {
@@ -41,6 +42,9 @@ class AudioExtractionJob : public ConversionJob {
   const std::filesystem::path& Output() const override { return output_; }
 
  private:
+  // Routes a DV file with auds streams to its frames when they hold four
+  // channels; false when they do not.
+  bool TakeFourChannelsFromFrames(const media::TFriendlyAviParam& param);
   void CopyStored(JobProgress& progress);
   // The stored PCM of a DV file locked to its frames; false when it cannot be.
   bool LockStored(JobProgress& progress);

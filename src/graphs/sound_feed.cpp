@@ -92,7 +92,13 @@ int DvFrameSoundFeed::Pull(std::vector<std::int16_t>& out) {
 }
 
 std::unique_ptr<SoundFeed> MakeSoundFeed(const DvSource& source, int rate, DvSoundLayout layout) {
-  if (!source.AudioStreams().empty()) {
+  // The auds streams hold a pair each: mixing takes both pairs from the
+  // frames, which always hold them.
+  const auto two_pairs = [&source] {
+    const auto first = FirstAudioInfo(source);
+    return first && first->pairs == 2;
+  };
+  if (!source.AudioStreams().empty() && !(layout.pairs == DvPairUse::kMixed && two_pairs())) {
     const auto format = ReadPcmFormat(source.Param().streams[source.AudioStreams()[0]].format);
     if (format) return std::make_unique<AviSoundFeed>(source, source.AudioStreams()[0], rate, layout.locked);
   }
