@@ -139,10 +139,10 @@ int RunCommandLineWithoutWindow(const std::vector<std::string>& parameters, cons
   } catch (const UserError& e) {
     env.err << "korvid: " << e.what() << '\n';
     failed = true;
-  } catch (const std::exception& e) {
+  } catch (...) {
     // Still shut down below: the preferences and the run's outputs are
     // settled as after any failure.
-    env.err << "korvid: " << resources::Fill(resources::Text::kProgramFault, {e.what()}) << '\n';
+    env.err << "korvid: " << DescribeCaughtException().text << '\n';
     fault = true;
   }
   const std::string unsaved = session.Shutdown(CoreSession::DefaultPlaylist::kLeaveAlone);

@@ -7,22 +7,35 @@
 
 namespace korvid::commands {
 
-int RunReportingFaults(const std::function<int()>& body, std::ostream& err) noexcept {
+CaughtFailure DescribeCaughtException() noexcept {
   try {
     try {
-      return body();
+      throw;
     } catch (const UserError& error) {
-      err << "korvid: " << error.what() << '\n';
-      return 1;
+      return {error.what(), false};
     } catch (const std::exception& fault) {
-      err << "korvid: " << resources::Fill(resources::Text::kProgramFault, {fault.what()}) << '\n';
+      return {resources::Fill(resources::Text::kProgramFault, {fault.what()}), true};
     } catch (...) {
-      err << "korvid: " << resources::Fill(resources::Text::kProgramFault, {"an unknown exception"}) << '\n';
+      return {resources::Fill(resources::Text::kProgramFault, {"an unknown exception"}), true};
     }
   } catch (...) {
-    // Even the message could not be written: the status still tells.
+    // No memory even for the text.
+    return {"program fault", true};
   }
-  return kProgramFaultExitStatus;
+}
+
+int RunReportingFaults(const std::function<int()>& body, std::ostream& err) noexcept {
+  try {
+    return body();
+  } catch (...) {
+    const CaughtFailure failure = DescribeCaughtException();
+    try {
+      err << "korvid: " << failure.text << '\n';
+    } catch (...) {
+      // The message could not be written: the status still tells.
+    }
+    return failure.fault ? kProgramFaultExitStatus : 1;
+  }
 }
 
 }  // namespace korvid::commands

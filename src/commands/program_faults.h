@@ -6,11 +6,20 @@
 
 #include <functional>
 #include <ostream>
+#include <string>
 
 namespace korvid::commands {
 
 // The exit status of a run that met a failure it does not expect.
 inline constexpr int kProgramFaultExitStatus = 70;
+
+// What the exception being handled says to the user (call it in a catch
+// block): a UserError's own text, or the program-fault line for any other.
+struct CaughtFailure {
+  std::string text;
+  bool fault = false;
+};
+CaughtFailure DescribeCaughtException() noexcept;
 
 // Runs `body` and returns its status; an escaping UserError prints
 // "korvid: TEXT" and gives 1, any other exception prints the program-fault

@@ -2,23 +2,17 @@
 
 #include <QMessageBox>
 #include <cstdio>
-#include <exception>
 
+#include "commands/program_faults.h"
 #include "resources/product.h"
-#include "resources/string_table.h"
-#include "resources/user_error.h"
 
 namespace korvid::ui {
 
 bool DeliverReportingFaults(const std::function<bool()>& deliver, const std::function<void(const QString&)>& report) {
   try {
     return deliver();
-  } catch (const UserError& error) {
-    report(QString::fromStdString(error.what()));
-  } catch (const std::exception& fault) {
-    report(QString::fromStdString(resources::Fill(resources::Text::kProgramFault, {fault.what()})));
   } catch (...) {
-    report(QString::fromStdString(resources::Fill(resources::Text::kProgramFault, {"an unknown exception"})));
+    report(QString::fromStdString(commands::DescribeCaughtException().text));
   }
   return false;
 }
