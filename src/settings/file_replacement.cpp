@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -20,6 +21,9 @@ constexpr std::size_t kKeptNameBytes = 200;
 constexpr int kNameAttempts = 100;
 constexpr std::string_view kTemporaryMarker = ".korvid-";
 constexpr std::size_t kTailDigits = 16;
+// Files compared before they are replaced: what this writer is used for
+// (preferences, playlists, reports, desktop entries) is far smaller.
+constexpr std::size_t kLargestCompared = std::size_t{16} << 20;
 
 std::string RandomTail() {
   static thread_local std::mt19937_64 generator{std::random_device{}()};
@@ -65,6 +69,26 @@ int FillTemporary(int fd, const fs::path& target, std::string_view bytes) {
   return why;
 }
 
+// Whether `target` already holds exactly `bytes`: rewriting it would cost
+// two flushes to the disk for nothing, which every start and every save
+// of unchanged preferences would otherwise pay.
+bool AlreadyHolds(const fs::path& target, std::string_view bytes) {
+  const int fd = ::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return false;
+  struct stat held {};
+  bool same = ::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) &&
+              static_cast<std::uint64_t>(held.st_size) == bytes.size() && bytes.size() <= kLargestCompared;
+  std::string current(same ? bytes.size() : 0, '\0');
+  for (std::size_t done = 0; same && done < current.size();) {
+    const ssize_t n = ::read(fd, current.data() + done, current.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) same = false;
+    else done += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  return same && current == bytes;
+}
+
 }  // namespace
 
 fs::path TemporaryPathFor(const fs::path& target) {
@@ -94,6 +118,7 @@ int SyncFolder(const fs::path& folder) noexcept {
 int ReplaceFile(const fs::path& requested, std::string_view bytes) {
   try {
     const fs::path target = ResolvedTarget(requested);
+    if (AlreadyHolds(target, bytes)) return 0;
     fs::path temporary;
     int fd = -1;
     for (int attempt = 0; fd < 0; ++attempt) {

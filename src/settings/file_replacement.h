@@ -25,7 +25,8 @@ int SyncFolder(const std::filesystem::path& folder) noexcept;
 
 // Replaces the file (the file a symbolic link leads to, for a link) with
 // exactly `bytes`; a new file gets the usual permissions, an existing one
-// keeps its own. Returns 0, or the system's error number with the file as
+// keeps its own. A file that already holds exactly `bytes` is left as it
+// is, times included. Returns 0, or the system's error number with the file as
 // it was and no temporary left behind. Only a program fault throws.
 int ReplaceFile(const std::filesystem::path& target, std::string_view bytes);
 
