@@ -28,6 +28,16 @@ class BoundedQueue {
     return true;
   }
 
+  // False when the queue is full or closed (the item is dropped); never
+  // waits.
+  bool TryPush(T item) {
+    std::lock_guard lock(mutex_);
+    if (closed_ || items_.size() >= capacity_) return false;
+    items_.push_back(std::move(item));
+    not_empty_.notify_one();
+    return true;
+  }
+
   // Nothing once the queue is closed and empty.
   std::optional<T> Pop() {
     std::unique_lock lock(mutex_);

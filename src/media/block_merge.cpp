@@ -10,6 +10,8 @@
 namespace korvid::media {
 namespace {
 
+enum : std::uint8_t { kClean = 0, kDamaged = 1 };
+
 enum class BlockKind { kHeader, kSubcode, kVaux, kAudio, kVideo };
 
 BlockKind KindOf(std::size_t block_in_sequence) {
@@ -47,10 +49,11 @@ bool SameBlock(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b,
 
 }  // namespace
 
-void BlockMerger::Judge(std::span<const std::uint8_t> frame, std::vector<std::uint8_t>& bad, CopyDamage& damage) {
+void BlockJudge::Judge(std::span<const std::uint8_t> frame, JudgedCopy& judged) {
   const DifBlockErrors errors = counter_.Count(frame, file_sound_);
-  damage.video = errors.videoBlocksMarked;
-  damage.audio = errors.audioBlocksWithErrors;
+  judged.damage.video = errors.videoBlocksMarked;
+  judged.damage.audio = errors.audioBlocksWithErrors;
+  std::vector<std::uint8_t>& bad = judged.bad;
   const std::size_t blocks = frame.size() / kDifBlockBytes;
   bad.assign(blocks, kClean);
   const std::span<const std::uint8_t> audio = counter_.AudioBlockMarks();
@@ -68,7 +71,15 @@ void BlockMerger::Judge(std::span<const std::uint8_t> frame, std::vector<std::ui
 
 BlockMergeOutcome BlockMerger::Merge(std::span<const std::span<const std::uint8_t>> copies,
                                      std::vector<std::uint8_t>& out) {
+  if (judged_.size() < copies.size()) judged_.resize(copies.size());
+  for (std::size_t c = 0; c < copies.size(); ++c) judge_.Judge(copies[c], judged_[c]);
+  return Merge(copies, std::span(judged_).first(copies.size()), out);
+}
+
+BlockMergeOutcome BlockMerger::Merge(std::span<const std::span<const std::uint8_t>> copies,
+                                     std::span<const JudgedCopy> judged, std::vector<std::uint8_t>& out) {
   if (copies.empty()) throw std::invalid_argument("a frame needs at least one copy");
+  if (judged.size() != copies.size()) throw std::invalid_argument("every copy of a frame must be judged");
   const std::optional<DvSystem> system = DetectDvSystem(copies[0]);
   if (!system) throw std::invalid_argument("a copy is not a DV frame");
   const std::size_t bytes = FrameBytes(*system);
@@ -79,8 +90,12 @@ BlockMergeOutcome BlockMerger::Merge(std::span<const std::span<const std::uint8_
   BlockMergeOutcome outcome;
   outcome.damage.resize(copies.size());
   outcome.taken.assign(copies.size(), 0);
-  if (bad_.size() < copies.size()) bad_.resize(copies.size());
-  for (std::size_t c = 0; c < copies.size(); ++c) Judge(copies[c], bad_[c], outcome.damage[c]);
+  for (std::size_t c = 0; c < copies.size(); ++c) {
+    if (judged[c].bad.size() != bytes / kDifBlockBytes)
+      throw std::invalid_argument("a copy was judged as another frame");
+    outcome.damage[c] = judged[c].damage;
+  }
+  const auto bad = [&judged](std::size_t c, std::size_t b) { return judged[c].bad[b]; };
 
   const auto total = [](const CopyDamage& d) { return d.video + d.audio.value_or(0); };
   for (std::size_t c = 1; c < copies.size(); ++c)
@@ -100,9 +115,9 @@ BlockMergeOutcome BlockMerger::Merge(std::span<const std::span<const std::uint8_
     const std::size_t offset = b * kDifBlockBytes;
     const BlockKind kind = KindOf(b % kDifBlocksPerSequence);
     if (kind == BlockKind::kVideo || kind == BlockKind::kAudio) {
-      if (bad_[base][b] == kClean) continue;
+      if (bad(base, b) == kClean) continue;
       for (std::size_t c = 0; c < copies.size(); ++c) {
-        if (bad_[c][b] != kClean || (kind == BlockKind::kAudio && !soundAgrees[c])) continue;
+        if (bad(c, b) != kClean || (kind == BlockKind::kAudio && !soundAgrees[c])) continue;
         from[b] = c;
         break;
       }
@@ -115,11 +130,11 @@ BlockMergeOutcome BlockMerger::Merge(std::span<const std::span<const std::uint8_
     if (kind == BlockKind::kHeader) continue;
     std::pair<std::size_t, std::size_t> best{0, 0};
     for (std::size_t c = 0; c < copies.size(); ++c) {
-      if (bad_[c][b] != kClean) continue;
+      if (bad(c, b) != kClean) continue;
       const std::size_t packs = SoundPacks(copies[c].data() + offset, kind).value_or(0);
       std::size_t votes = 0;
       for (std::size_t d = 0; d < copies.size(); ++d)
-        if (bad_[d][b] == kClean && SameBlock(copies[c], copies[d], offset)) ++votes;
+        if (bad(d, b) == kClean && SameBlock(copies[c], copies[d], offset)) ++votes;
       const std::pair<std::size_t, std::size_t> score{packs, votes};
       if (score > best || (score == best && c == base)) {
         best = score;
