@@ -22,6 +22,7 @@ using resources::Printable;
 
 constexpr std::size_t kCsvChunkBytes = 1 << 16;
 constexpr std::size_t kQueuedFrames = 4;
+constexpr std::size_t kQueuedPrints = 16;
 
 // The copies the captures hold of one frame of the merged timeline.
 struct FrameCopies {
@@ -120,19 +121,30 @@ std::int64_t MergeJob::Duration() const {
 }
 
 void MergeJob::Align(JobProgress& progress) {
-  std::vector<std::uint8_t> frame;
   for (std::size_t p = 0; p < sources_.size(); ++p) {
     const DvSource& source = *sources_[p];
     aligner_.BeginPass();
-    for (std::size_t k = 0; k < source.FrameCount(); ++k) {
-      if (progress.StopRequested()) return;
-      if (source.ReadFrame(k, frame)) {
-        aligner_.AddFrame(static_cast<std::int32_t>(k), media::FingerprintFrame(frame));
-      } else {
-        aligner_.AddUnreadable();
-      }
-      progress.SetPosition(++done_);
-    }
+    // Reading and fingerprinting a frame is most of the work and needs no
+    // other frame: two threads share it, the aligner takes the frames in
+    // file order.
+    ForEachWorkedOnTwoThreads(
+        source.FrameCount(), kQueuedPrints,
+        [&source, frame = std::vector<std::uint8_t>()](std::size_t k) mutable {
+          std::optional<media::FrameFingerprint> print;
+          if (source.ReadFrame(k, frame)) print = media::FingerprintFrame(frame);
+          return print;
+        },
+        [&](std::size_t k, std::optional<media::FrameFingerprint> print) {
+          if (progress.StopRequested()) return false;
+          if (print) {
+            aligner_.AddFrame(static_cast<std::int32_t>(k), *print);
+          } else {
+            aligner_.AddUnreadable();
+          }
+          progress.SetPosition(++done_);
+          return true;
+        });
+    if (progress.StopRequested()) return;
     const bool nothingShared = p > 0 && aligner_.Matched() == 0;
     if (nothingShared && !options_.force)
       throw MergeRefused(Printable(paths_[p].string()) +
