@@ -28,16 +28,6 @@ class BoundedQueue {
     return true;
   }
 
-  // False when the queue is full or closed (the item is dropped); never
-  // waits.
-  bool TryPush(T item) {
-    std::lock_guard lock(mutex_);
-    if (closed_ || items_.size() >= capacity_) return false;
-    items_.push_back(std::move(item));
-    not_empty_.notify_one();
-    return true;
-  }
-
   // Nothing once the queue is closed and empty.
   std::optional<T> Pop() {
     std::unique_lock lock(mutex_);
@@ -108,47 +98,6 @@ void RunTwoStages(std::size_t capacity, Produce&& produce, Consume&& consume) {
   consumer.join();
   if (producer_failure) std::rethrow_exception(producer_failure);
   if (consumer_failure) std::rethrow_exception(consumer_failure);
-}
-
-// `use(k, work(k))` for k = 0 to count - 1 in order, on this thread, while
-// a second thread works out the odd k ahead: work done twice as fast where
-// it is independent from item to item and its use is not. `work` is copied
-// for the second thread, so a buffer it keeps is its own. `use` returns
-// false to stop. A failure of either stops both and is rethrown, this
-// thread's first.
-template <typename Work, typename Use>
-void ForEachWorkedOnTwoThreads(std::size_t count, std::size_t capacity, Work work, Use&& use) {
-  using Item = decltype(work(std::size_t{0}));
-  BoundedQueue<Item> odd(capacity);
-  std::exception_ptr helper_failure;
-  std::thread helper([&odd, &helper_failure, count, other = work]() mutable {
-    try {
-      for (std::size_t k = 1; k < count; k += 2)
-        if (!odd.Push(other(k))) break;
-    } catch (...) {
-      helper_failure = std::current_exception();
-    }
-    odd.Close();
-  });
-  std::exception_ptr failure;
-  try {
-    for (std::size_t k = 0; k < count; ++k) {
-      std::optional<Item> item;
-      if (k % 2 == 0) {
-        item.emplace(work(k));
-      } else {
-        item = odd.Pop();
-        if (!item) break;  // the helper failed
-      }
-      if (!use(k, std::move(*item))) break;
-    }
-  } catch (...) {
-    failure = std::current_exception();
-  }
-  odd.Close();
-  helper.join();
-  if (failure) std::rethrow_exception(failure);
-  if (helper_failure) std::rethrow_exception(helper_failure);
 }
 
 }  // namespace korvid::graphs

@@ -5,7 +5,6 @@
 #include <system_error>
 #include <utility>
 
-#include "graphs/bounded_queue.h"
 #include "graphs/frame_log.h"
 #include "graphs/frame_time.h"
 #include "media/atomic_output.h"
@@ -21,15 +20,6 @@ namespace {
 using resources::Printable;
 
 constexpr std::size_t kCsvChunkBytes = 1 << 16;
-constexpr std::size_t kQueuedFrames = 4;
-constexpr std::size_t kQueuedPrints = 16;
-
-// The copies the captures hold of one frame of the merged timeline.
-struct FrameCopies {
-  std::vector<std::vector<std::uint8_t>> frames;
-  std::vector<media::JudgedCopy> judged;
-  std::vector<std::size_t> whose;  // the capture of each copy
-};
 
 std::filesystem::path Beside(const std::filesystem::path& output, const std::string& suffix) {
   std::filesystem::path path = output;
@@ -121,30 +111,19 @@ std::int64_t MergeJob::Duration() const {
 }
 
 void MergeJob::Align(JobProgress& progress) {
+  std::vector<std::uint8_t> frame;
   for (std::size_t p = 0; p < sources_.size(); ++p) {
     const DvSource& source = *sources_[p];
     aligner_.BeginPass();
-    // Reading and fingerprinting a frame is most of the work and needs no
-    // other frame: two threads share it, the aligner takes the frames in
-    // file order.
-    ForEachWorkedOnTwoThreads(
-        source.FrameCount(), kQueuedPrints,
-        [&source, frame = std::vector<std::uint8_t>()](std::size_t k) mutable {
-          std::optional<media::FrameFingerprint> print;
-          if (source.ReadFrame(k, frame)) print = media::FingerprintFrame(frame);
-          return print;
-        },
-        [&](std::size_t k, std::optional<media::FrameFingerprint> print) {
-          if (progress.StopRequested()) return false;
-          if (print) {
-            aligner_.AddFrame(static_cast<std::int32_t>(k), *print);
-          } else {
-            aligner_.AddUnreadable();
-          }
-          progress.SetPosition(++done_);
-          return true;
-        });
-    if (progress.StopRequested()) return;
+    for (std::size_t k = 0; k < source.FrameCount(); ++k) {
+      if (progress.StopRequested()) return;
+      if (source.ReadFrame(k, frame)) {
+        aligner_.AddFrame(static_cast<std::int32_t>(k), media::FingerprintFrame(frame));
+      } else {
+        aligner_.AddUnreadable();
+      }
+      progress.SetPosition(++done_);
+    }
     const bool nothingShared = p > 0 && aligner_.Matched() == 0;
     if (nothingShared && !options_.force)
       throw MergeRefused(Printable(paths_[p].string()) +
@@ -177,26 +156,34 @@ void MergeJob::MergeFrames(JobProgress& progress) {
     csv->Add(CsvHeader(sources_.size()));
   }
 
-  media::BlockJudge judge(sound);
+  media::BlockMerger merger(sound);
   media::DvFrameSound frameSound(system_, rate);
   std::vector<std::int16_t> silence;
+  std::vector<std::vector<std::uint8_t>> copies(sources_.size());
   std::vector<std::span<const std::uint8_t>> read;
+  std::vector<std::size_t> whose;
   std::vector<std::uint8_t> merged;
   const media::FrameRate frameRate = media::DvFrameRate(system_);
   left_.clear();
   left_.reserve(timeline.size());
 
-  const auto mergeOne = [&](const FrameCopies& item) {
-    const std::size_t i = left_.size();
-    const std::vector<std::size_t>& whose = item.whose;
-    read.assign(item.frames.begin(), item.frames.begin() + static_cast<std::ptrdiff_t>(whose.size()));
-    const media::BlockMergeOutcome outcome =
-        media::BlockMerger::Merge(read, std::span(item.judged).first(whose.size()), merged);
-    left_.push_back(
-        {static_cast<std::uint32_t>(outcome.videoLeft), static_cast<std::uint32_t>(outcome.audioLeft)});
+  for (std::size_t i = 0; i < timeline.size(); ++i) {
+    if (progress.StopRequested()) return;
+    read.clear();
+    whose.clear();
+    for (std::size_t p = 0; p < sources_.size(); ++p) {
+      const std::int32_t k = timeline[i].copy[p];
+      if (k == media::kNoFrame) continue;
+      if (!sources_[p]->ReadFrame(static_cast<std::size_t>(k), copies[p]))
+        throw media::FileError(Printable(paths_[p].string()) + " changed while it was merged");
+      read.push_back(copies[p]);
+      whose.push_back(p);
+    }
+    const media::BlockMergeOutcome outcome = merger.Merge(read, merged);
+    left_.push_back({static_cast<std::uint32_t>(outcome.videoLeft), static_cast<std::uint32_t>(outcome.audioLeft)});
     if (!writer) {
       progress.SetPosition(++done_);
-      return;
+      continue;
     }
     writer->WriteVideoFrame(merged);
     if (pairs > 0) {
@@ -232,37 +219,7 @@ void MergeJob::MergeFrames(JobProgress& progress) {
     row += "," + std::to_string(outcome.videoLeft) + "," + std::to_string(outcome.audioLeft) + "\r\n";
     csv->Add(row);
     progress.SetPosition(++done_);
-  };
-
-  // Reading and judging the copies is as much work as merging and writing
-  // them: the next frames' copies are read while this one is merged. Their
-  // buffers come back for reuse, so memory stays at the frames in flight.
-  BoundedQueue<FrameCopies> spare(kQueuedFrames + 2);
-  RunTwoStages<FrameCopies>(
-      kQueuedFrames,
-      [&](BoundedQueue<FrameCopies>& queue) {
-        for (std::size_t i = 0; i < timeline.size() && !progress.StopRequested(); ++i) {
-          FrameCopies item = spare.TryPop().value_or(FrameCopies{});
-          item.frames.resize(sources_.size());
-          item.judged.resize(sources_.size());
-          item.whose.clear();
-          for (std::size_t p = 0; p < sources_.size(); ++p) {
-            const std::int32_t k = timeline[i].copy[p];
-            if (k == media::kNoFrame) continue;
-            const std::size_t c = item.whose.size();
-            if (!sources_[p]->ReadFrame(static_cast<std::size_t>(k), item.frames[c]))
-              throw media::FileError(Printable(paths_[p].string()) + " changed while it was merged");
-            judge.Judge(item.frames[c], item.judged[c]);
-            item.whose.push_back(p);
-          }
-          if (!queue.Push(std::move(item))) break;
-        }
-      },
-      [&](FrameCopies item) {
-        mergeOne(item);
-        spare.TryPush(std::move(item));
-      });
-  if (left_.size() != timeline.size()) return;  // stopped
+  }
   if (!writer) {
     completed_ = true;
     return;

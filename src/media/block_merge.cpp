@@ -10,8 +10,6 @@
 namespace korvid::media {
 namespace {
 
-enum : std::uint8_t { kClean = 0, kDamaged = 1 };
-
 enum class BlockKind { kHeader, kSubcode, kVaux, kAudio, kVideo };
 
 BlockKind KindOf(std::size_t block_in_sequence) {
@@ -49,11 +47,10 @@ bool SameBlock(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b,
 
 }  // namespace
 
-void BlockJudge::Judge(std::span<const std::uint8_t> frame, JudgedCopy& judged) {
+void BlockMerger::Judge(std::span<const std::uint8_t> frame, std::vector<std::uint8_t>& bad, CopyDamage& damage) {
   const DifBlockErrors errors = counter_.Count(frame, file_sound_);
-  judged.damage.video = errors.videoBlocksMarked;
-  judged.damage.audio = errors.audioBlocksWithErrors;
-  std::vector<std::uint8_t>& bad = judged.bad;
+  damage.video = errors.videoBlocksMarked;
+  damage.audio = errors.audioBlocksWithErrors;
   const std::size_t blocks = frame.size() / kDifBlockBytes;
   bad.assign(blocks, kClean);
   const std::span<const std::uint8_t> audio = counter_.AudioBlockMarks();
@@ -71,15 +68,7 @@ void BlockJudge::Judge(std::span<const std::uint8_t> frame, JudgedCopy& judged) 
 
 BlockMergeOutcome BlockMerger::Merge(std::span<const std::span<const std::uint8_t>> copies,
                                      std::vector<std::uint8_t>& out) {
-  if (judged_.size() < copies.size()) judged_.resize(copies.size());
-  for (std::size_t c = 0; c < copies.size(); ++c) judge_.Judge(copies[c], judged_[c]);
-  return Merge(copies, std::span(judged_).first(copies.size()), out);
-}
-
-BlockMergeOutcome BlockMerger::Merge(std::span<const std::span<const std::uint8_t>> copies,
-                                     std::span<const JudgedCopy> judged, std::vector<std::uint8_t>& out) {
   if (copies.empty()) throw std::invalid_argument("a frame needs at least one copy");
-  if (judged.size() != copies.size()) throw std::invalid_argument("every copy of a frame must be judged");
   const std::optional<DvSystem> system = DetectDvSystem(copies[0]);
   if (!system) throw std::invalid_argument("a copy is not a DV frame");
   const std::size_t bytes = FrameBytes(*system);
@@ -90,12 +79,8 @@ BlockMergeOutcome BlockMerger::Merge(std::span<const std::span<const std::uint8_
   BlockMergeOutcome outcome;
   outcome.damage.resize(copies.size());
   outcome.taken.assign(copies.size(), 0);
-  for (std::size_t c = 0; c < copies.size(); ++c) {
-    if (judged[c].bad.size() != bytes / kDifBlockBytes)
-      throw std::invalid_argument("a copy was judged as another frame");
-    outcome.damage[c] = judged[c].damage;
-  }
-  const auto bad = [&judged](std::size_t c, std::size_t b) { return judged[c].bad[b]; };
+  if (bad_.size() < copies.size()) bad_.resize(copies.size());
+  for (std::size_t c = 0; c < copies.size(); ++c) Judge(copies[c], bad_[c], outcome.damage[c]);
 
   const auto total = [](const CopyDamage& d) { return d.video + d.audio.value_or(0); };
   for (std::size_t c = 1; c < copies.size(); ++c)
@@ -115,9 +100,9 @@ BlockMergeOutcome BlockMerger::Merge(std::span<const std::span<const std::uint8_
     const std::size_t offset = b * kDifBlockBytes;
     const BlockKind kind = KindOf(b % kDifBlocksPerSequence);
     if (kind == BlockKind::kVideo || kind == BlockKind::kAudio) {
-      if (bad(base, b) == kClean) continue;
+      if (bad_[base][b] == kClean) continue;
       for (std::size_t c = 0; c < copies.size(); ++c) {
-        if (bad(c, b) != kClean || (kind == BlockKind::kAudio && !soundAgrees[c])) continue;
+        if (bad_[c][b] != kClean || (kind == BlockKind::kAudio && !soundAgrees[c])) continue;
         from[b] = c;
         break;
       }
@@ -130,11 +115,11 @@ BlockMergeOutcome BlockMerger::Merge(std::span<const std::span<const std::uint8_
     if (kind == BlockKind::kHeader) continue;
     std::pair<std::size_t, std::size_t> best{0, 0};
     for (std::size_t c = 0; c < copies.size(); ++c) {
-      if (bad(c, b) != kClean) continue;
+      if (bad_[c][b] != kClean) continue;
       const std::size_t packs = SoundPacks(copies[c].data() + offset, kind).value_or(0);
       std::size_t votes = 0;
       for (std::size_t d = 0; d < copies.size(); ++d)
-        if (bad(d, b) == kClean && SameBlock(copies[c], copies[d], offset)) ++votes;
+        if (bad_[d][b] == kClean && SameBlock(copies[c], copies[d], offset)) ++votes;
       const std::pair<std::size_t, std::size_t> score{packs, votes};
       if (score > best || (score == best && c == base)) {
         best = score;

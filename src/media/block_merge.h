@@ -6,9 +6,7 @@
 // and each subcode and VAUX block from the copy whose packs there are sound
 // and most, then the reading most copies share. Everything else comes from
 // the copy with the fewest damaged blocks, so a frame no copy read cleanly
-// is that copy exactly. Judging the copies and merging them are separate
-// steps, so that the copies of the next frame can be judged while one is
-// merged.
+// is that copy exactly.
 
 #include <cstddef>
 #include <cstdint>
@@ -34,42 +32,23 @@ struct BlockMergeOutcome {
   std::size_t audioLeft = 0;
 };
 
-// What the merge needs to know of one copy: which of its blocks were read
-// cleanly, and its damage as counted for the user.
-struct JudgedCopy {
-  CopyDamage damage;
-  std::vector<std::uint8_t> bad;  // one byte per DIF block, 1 where damaged
-};
-
-// Judges copies; one per thread, as it keeps tables from frame to frame.
-class BlockJudge {
+class BlockMerger {
  public:
   // `file_sound`: the sound format of the recording, for judging the
   // samples of copies that lost their own description.
-  explicit BlockJudge(std::optional<DvAudioInfo> file_sound) : file_sound_(std::move(file_sound)) {}
-
-  // Safe on any buffer; Merge refuses what is not a whole frame.
-  void Judge(std::span<const std::uint8_t> frame, JudgedCopy& judged);
-
- private:
-  std::optional<DvAudioInfo> file_sound_;
-  DifBlockErrorCounter counter_;
-};
-
-class BlockMerger {
- public:
-  explicit BlockMerger(std::optional<DvAudioInfo> file_sound) : judge_(std::move(file_sound)) {}
+  explicit BlockMerger(std::optional<DvAudioInfo> file_sound) : file_sound_(std::move(file_sound)) {}
 
   // `copies` are whole frames of one TV system, at least one
   // (std::invalid_argument otherwise). The result goes to `out`.
   BlockMergeOutcome Merge(std::span<const std::span<const std::uint8_t>> copies, std::vector<std::uint8_t>& out);
-  // The same with the copies judged already, `judged[c]` of `copies[c]`.
-  static BlockMergeOutcome Merge(std::span<const std::span<const std::uint8_t>> copies,
-                                 std::span<const JudgedCopy> judged, std::vector<std::uint8_t>& out);
 
  private:
-  BlockJudge judge_;
-  std::vector<JudgedCopy> judged_;
+  enum : std::uint8_t { kClean = 0, kDamaged = 1 };
+  void Judge(std::span<const std::uint8_t> frame, std::vector<std::uint8_t>& bad, CopyDamage& damage);
+
+  std::optional<DvAudioInfo> file_sound_;
+  DifBlockErrorCounter counter_;
+  std::vector<std::vector<std::uint8_t>> bad_;  // per copy, one byte per block
 };
 
 }  // namespace korvid::media
