@@ -319,5 +319,61 @@ TEST(MergeJob, RefusesACaptureWithNothingInCommonUnlessForced) {
   EXPECT_THROW(MergeJob({dir / "a.avi", dir / "other.avi"}, {.output = dir / "a.avi"}), MergeRefused);
 }
 
+// A merge stopped part way, or one whose capture shrank after the lining
+// up, leaves beside the captures neither an output nor a file written
+// aside; run again, it is whole.
+TEST(MergeJob, StoppedOrFailedPartWayLeavesNothing) {
+  TempDir dir;
+  const std::vector<Frame> clean = CleanCapture(dir, media::DvAudioMode::k48k16Bit2Ch, 60);
+  const Pass pa = MakePass(clean, Range(0, 60), 1, {});
+  const Pass pb = MakePass(clean, Range(0, 60), 2, {});
+  WritePass(dir / "a.avi", pa.frames, 1);
+  WritePass(dir / "b.avi", pb.frames, 1);
+  const std::vector<std::filesystem::path> passes{dir / "a.avi", dir / "b.avi"};
+  const auto out = dir / "merged.avi";
+  const auto onlyTheCaptures = [&] {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) names.insert(entry.path().filename());
+    EXPECT_EQ(names, (std::set<std::string>{"a.avi", "b.avi", "clean.avi"}));
+  };
+  {
+    MergeJob job(passes, {.output = out});
+    JobProgress* asked = nullptr;
+    // Positions count the frames lined up, then those merged.
+    JobProgress progress([&](std::int64_t at) {
+      if (at == 120 + 20) asked->RequestStop();
+    });
+    asked = &progress;
+    job.Run(progress);
+    EXPECT_FALSE(job.Completed());
+  }
+  onlyTheCaptures();
+  {
+    MergeJob job(passes, {.output = out});
+    JobProgress progress;
+    job.SetStage(MergeStage::kLineUp);
+    job.Run(progress);
+    std::filesystem::resize_file(dir / "b.avi", std::filesystem::file_size(dir / "b.avi") / 2);
+    job.SetStage(MergeStage::kMerge);
+    try {
+      job.Run(progress);
+      ADD_FAILURE() << "merged a capture that lost half its frames";
+    } catch (const media::FileError& e) {
+      EXPECT_NE(std::string(e.what()).find("b.avi"), std::string::npos) << e.what();
+    }
+  }
+  onlyTheCaptures();
+  WritePass(dir / "b.avi", pb.frames, 1);
+  RunMerge(passes, {.output = out});
+  const std::vector<Frame> merged = ReadFrames(out);
+  ASSERT_EQ(merged.size(), clean.size());
+  for (std::size_t t = 0; t < clean.size(); ++t) {
+    for (std::size_t blk = 0; blk < clean[t].size() / kB; ++blk) {
+      if (pa.damaged.count({t, blk}) && pb.damaged.count({t, blk})) continue;
+      EXPECT_EQ(std::memcmp(&merged[t][blk * kB], &clean[t][blk * kB], kB), 0) << "frame " << t << " block " << blk;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace korvid::graphs
