@@ -1,0 +1,83 @@
+#include "media/cached_file_window.h"
+
+#include <algorithm>
+#include <sys/mman.h>
+#include <unistd.h>
+#include <utility>
+
+namespace korvid::media {
+
+CachedFileWindow::CachedFileWindow(const BinaryFile& file) : fd_(file.fd_), fileSize_(file.Size()) {
+  const long page = ::sysconf(_SC_PAGESIZE);
+  if (page > 0) pageBytes_ = static_cast<std::uint64_t>(page);
+}
+
+CachedFileWindow::~CachedFileWindow() { Unmap(); }
+
+CachedFileWindow::CachedFileWindow(CachedFileWindow&& other) noexcept
+    : fd_(other.fd_),
+      fileSize_(other.fileSize_),
+      pageBytes_(other.pageBytes_),
+      base_(std::exchange(other.base_, nullptr)),
+      windowOffset_(other.windowOffset_),
+      windowBytes_(std::exchange(other.windowBytes_, 0)),
+      resident_(std::move(other.resident_)) {}
+
+CachedFileWindow& CachedFileWindow::operator=(CachedFileWindow&& other) noexcept {
+  if (this != &other) {
+    Unmap();
+    fd_ = other.fd_;
+    fileSize_ = other.fileSize_;
+    pageBytes_ = other.pageBytes_;
+    base_ = std::exchange(other.base_, nullptr);
+    windowOffset_ = other.windowOffset_;
+    windowBytes_ = std::exchange(other.windowBytes_, 0);
+    resident_ = std::move(other.resident_);
+  }
+  return *this;
+}
+
+void CachedFileWindow::Unmap() noexcept {
+  if (base_ != nullptr) ::munmap(base_, windowBytes_);
+  base_ = nullptr;
+  windowBytes_ = 0;
+  resident_.clear();
+}
+
+bool CachedFileWindow::MapAt(std::uint64_t offset) {
+  Unmap();
+  windowOffset_ = offset - offset % pageBytes_;
+  windowBytes_ = static_cast<std::size_t>(std::min<std::uint64_t>(kWindowBytes, fileSize_ - windowOffset_));
+  void* mapped = ::mmap(nullptr, windowBytes_, PROT_READ, MAP_SHARED, fd_, static_cast<off_t>(windowOffset_));
+  if (mapped == MAP_FAILED) {
+    windowBytes_ = 0;
+    return false;
+  }
+  base_ = static_cast<std::uint8_t*>(mapped);
+  // Read front to back: the system may read ahead and drop pages early.
+  ::madvise(base_, windowBytes_, MADV_SEQUENTIAL);
+  resident_.assign((windowBytes_ + pageBytes_ - 1) / pageBytes_, 0);
+  if (::mincore(base_, windowBytes_, resident_.data()) != 0) {
+    Unmap();
+    return false;
+  }
+  return true;
+}
+
+std::optional<std::span<const std::uint8_t>> CachedFileWindow::Find(std::uint64_t offset, std::size_t length) {
+  // What lies past the size seen at the start is left to reads, which see
+  // the file as it is now.
+  if (length == 0 || offset > fileSize_ || length > fileSize_ - offset) return std::nullopt;
+  if (length > kWindowBytes - pageBytes_) return std::nullopt;
+  const std::size_t size = length;
+  const auto inside = [&] { return base_ != nullptr && offset >= windowOffset_ && offset - windowOffset_ + size <= windowBytes_; };
+  if (!inside() && (!MapAt(offset) || !inside())) return std::nullopt;
+  const std::uint64_t start = offset - windowOffset_;
+  const std::uint64_t first = start / pageBytes_;
+  const std::uint64_t last = (start + size - 1) / pageBytes_;
+  for (std::uint64_t page = first; page <= last; ++page)
+    if ((resident_[page] & 1) == 0) return std::nullopt;
+  return std::span<const std::uint8_t>(base_ + start, size);
+}
+
+}  // namespace korvid::media
