@@ -7,9 +7,12 @@
 
 namespace korvid::media {
 
-CachedFileWindow::CachedFileWindow(const BinaryFile& file) : fd_(file.fd_), fileSize_(file.Size()) {
+CachedFileWindow::CachedFileWindow(const BinaryFile& file, std::size_t windowBytes)
+    : fd_(file.fd_), fileSize_(file.Size()) {
   const long page = ::sysconf(_SC_PAGESIZE);
   if (page > 0) pageBytes_ = static_cast<std::uint64_t>(page);
+  const std::uint64_t pages = std::max<std::uint64_t>(2, (windowBytes + pageBytes_ - 1) / pageBytes_);
+  largestWindow_ = static_cast<std::size_t>(pages * pageBytes_);
 }
 
 CachedFileWindow::~CachedFileWindow() { Unmap(); }
@@ -18,10 +21,12 @@ CachedFileWindow::CachedFileWindow(CachedFileWindow&& other) noexcept
     : fd_(other.fd_),
       fileSize_(other.fileSize_),
       pageBytes_(other.pageBytes_),
+      largestWindow_(other.largestWindow_),
       base_(std::exchange(other.base_, nullptr)),
       windowOffset_(other.windowOffset_),
       windowBytes_(std::exchange(other.windowBytes_, 0)),
-      resident_(std::move(other.resident_)) {}
+      resident_(std::move(other.resident_)),
+      unmappable_(other.unmappable_) {}
 
 CachedFileWindow& CachedFileWindow::operator=(CachedFileWindow&& other) noexcept {
   if (this != &other) {
@@ -29,10 +34,12 @@ CachedFileWindow& CachedFileWindow::operator=(CachedFileWindow&& other) noexcept
     fd_ = other.fd_;
     fileSize_ = other.fileSize_;
     pageBytes_ = other.pageBytes_;
+    largestWindow_ = other.largestWindow_;
     base_ = std::exchange(other.base_, nullptr);
     windowOffset_ = other.windowOffset_;
     windowBytes_ = std::exchange(other.windowBytes_, 0);
     resident_ = std::move(other.resident_);
+    unmappable_ = other.unmappable_;
   }
   return *this;
 }
@@ -47,10 +54,12 @@ void CachedFileWindow::Unmap() noexcept {
 bool CachedFileWindow::MapAt(std::uint64_t offset) {
   Unmap();
   windowOffset_ = offset - offset % pageBytes_;
-  windowBytes_ = static_cast<std::size_t>(std::min<std::uint64_t>(kWindowBytes, fileSize_ - windowOffset_));
+  windowBytes_ = static_cast<std::size_t>(std::min<std::uint64_t>(largestWindow_, fileSize_ - windowOffset_));
   void* mapped = ::mmap(nullptr, windowBytes_, PROT_READ, MAP_SHARED, fd_, static_cast<off_t>(windowOffset_));
   if (mapped == MAP_FAILED) {
+    // A file system that cannot map files will not start to.
     windowBytes_ = 0;
+    unmappable_ = true;
     return false;
   }
   base_ = static_cast<std::uint8_t*>(mapped);
@@ -59,6 +68,7 @@ bool CachedFileWindow::MapAt(std::uint64_t offset) {
   resident_.assign((windowBytes_ + pageBytes_ - 1) / pageBytes_, 0);
   if (::mincore(base_, windowBytes_, resident_.data()) != 0) {
     Unmap();
+    unmappable_ = true;
     return false;
   }
   return true;
@@ -68,16 +78,15 @@ std::optional<std::span<const std::uint8_t>> CachedFileWindow::Find(std::uint64_
   // What lies past the size seen at the start is left to reads, which see
   // the file as it is now.
   if (length == 0 || offset > fileSize_ || length > fileSize_ - offset) return std::nullopt;
-  if (length > kWindowBytes - pageBytes_) return std::nullopt;
-  const std::size_t size = length;
-  const auto inside = [&] { return base_ != nullptr && offset >= windowOffset_ && offset - windowOffset_ + size <= windowBytes_; };
+  if (length > largestWindow_ - pageBytes_ || unmappable_) return std::nullopt;
+  const auto inside = [&] {
+    return base_ != nullptr && offset >= windowOffset_ && offset - windowOffset_ + length <= windowBytes_;
+  };
   if (!inside() && (!MapAt(offset) || !inside())) return std::nullopt;
   const std::uint64_t start = offset - windowOffset_;
-  const std::uint64_t first = start / pageBytes_;
-  const std::uint64_t last = (start + size - 1) / pageBytes_;
-  for (std::uint64_t page = first; page <= last; ++page)
+  for (std::uint64_t page = start / pageBytes_; page <= (start + length - 1) / pageBytes_; ++page)
     if ((resident_[page] & 1) == 0) return std::nullopt;
-  return std::span<const std::uint8_t>(base_ + start, size);
+  return std::span<const std::uint8_t>(base_ + start, length);
 }
 
 }  // namespace korvid::media

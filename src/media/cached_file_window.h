@@ -21,8 +21,9 @@ class CachedFileWindow {
   static constexpr std::size_t kWindowBytes = 64u << 20;
 
   // The file stays open for as long as the window is used; its size is
-  // taken now, and bytes past it are never mapped.
-  explicit CachedFileWindow(const BinaryFile& file);
+  // taken now, and bytes past it are never mapped. `windowBytes` is
+  // rounded up to whole pages, two at least.
+  explicit CachedFileWindow(const BinaryFile& file, std::size_t windowBytes = kWindowBytes);
   ~CachedFileWindow();
   CachedFileWindow(CachedFileWindow&& other) noexcept;
   CachedFileWindow& operator=(CachedFileWindow&& other) noexcept;
@@ -31,7 +32,7 @@ class CachedFileWindow {
 
   // The `length` bytes at `offset` when every page they lie on is in the
   // cache; nothing when some is not, the range is empty, larger than a
-  // window or not wholly in the file as it was. The bytes stay valid until
+  // window less a page or not wholly in the file as it was. The bytes stay valid until
   // the next call.
   std::optional<std::span<const std::uint8_t>> Find(std::uint64_t offset, std::size_t length);
 
@@ -42,10 +43,12 @@ class CachedFileWindow {
   int fd_ = -1;
   std::uint64_t fileSize_ = 0;
   std::uint64_t pageBytes_ = 4096;
+  std::size_t largestWindow_ = kWindowBytes;
   std::uint8_t* base_ = nullptr;
   std::uint64_t windowOffset_ = 0;  // a multiple of the page size
   std::size_t windowBytes_ = 0;
   std::vector<unsigned char> resident_;  // one entry per page of the window
+  bool unmappable_ = false;
 };
 
 }  // namespace korvid::media

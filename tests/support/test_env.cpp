@@ -7,6 +7,8 @@
 #include <iterator>
 #include <stdexcept>
 #include <string_view>
+#include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -121,6 +123,27 @@ void WriteWholeFile(const std::filesystem::path& path, const std::vector<std::ui
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+bool DropFromCache(const std::filesystem::path& path, std::uint64_t offset, std::uint64_t length) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw std::runtime_error("cannot open " + path.string());
+  const auto page = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+  const std::uint64_t first = offset / page * page;
+  const std::uint64_t bytes = offset + length - first;
+  bool dropped = ::fdatasync(fd) == 0 &&
+                 ::posix_fadvise(fd, static_cast<off_t>(first), static_cast<off_t>(bytes), POSIX_FADV_DONTNEED) == 0;
+  void* mapped = dropped ? ::mmap(nullptr, bytes, PROT_READ, MAP_SHARED, fd, static_cast<off_t>(first)) : MAP_FAILED;
+  if (mapped != MAP_FAILED) {
+    std::vector<unsigned char> resident((bytes + page - 1) / page);
+    dropped = ::mincore(mapped, bytes, resident.data()) == 0;
+    for (const unsigned char r : resident) dropped = dropped && (r & 1) == 0;
+    ::munmap(mapped, bytes);
+  } else {
+    dropped = false;
+  }
+  ::close(fd);
+  return dropped;
 }
 
 }  // namespace korvid::test
