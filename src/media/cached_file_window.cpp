@@ -63,8 +63,6 @@ bool CachedFileWindow::MapAt(std::uint64_t offset) {
     return false;
   }
   base_ = static_cast<std::uint8_t*>(mapped);
-  // Read front to back: the system may read ahead and drop pages early.
-  ::madvise(base_, windowBytes_, MADV_SEQUENTIAL);
   resident_.assign((windowBytes_ + pageBytes_ - 1) / pageBytes_, 0);
   if (::mincore(base_, windowBytes_, resident_.data()) != 0) {
     Unmap();
