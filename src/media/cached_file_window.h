@@ -32,8 +32,8 @@ class CachedFileWindow {
 
   // The `length` bytes at `offset` when every page they lie on is in the
   // cache; nothing when some is not, the range is empty, larger than a
-  // window less a page or not wholly in the file as it was. The bytes stay valid until
-  // the next call.
+  // window less a page, or not wholly in the file as it was. The bytes
+  // stay valid until the next call.
   std::optional<std::span<const std::uint8_t>> Find(std::uint64_t offset, std::size_t length);
 
  private:

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 
 #include "media/dv_audio.h"
@@ -22,13 +23,17 @@ bool IsErrorSample(const std::uint8_t* p, std::size_t groupBytes) {
 }
 
 // Which bytes of an audio block's sample area start a sample: every other
-// one for 16-bit groups, the first two of three for 12-bit ones. One bit 7
-// per byte, eight bytes to a word, read little-endian.
+// one for 16-bit groups, the first two of three for 12-bit ones. Bit 7 of
+// each such byte, eight bytes to a word in the machine's own byte order.
 constexpr std::array<std::uint64_t, kAudioBlockDataBytes / 8> SampleHighBytes(std::size_t groupBytes) {
   std::array<std::uint64_t, kAudioBlockDataBytes / 8> words{};
-  for (std::size_t i = 0; i < kAudioBlockDataBytes; ++i) {
-    const bool high = groupBytes == 2 ? i % 2 == 0 : i % 3 != 2;
-    if (high) words[i / 8] |= std::uint64_t{0x80} << (8 * (i % 8));
+  for (std::size_t w = 0; w < words.size(); ++w) {
+    std::array<std::uint8_t, 8> bytes{};
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+      const std::size_t at = 8 * w + i;
+      bytes[i] = (groupBytes == 2 ? at % 2 == 0 : at % 3 != 2) ? 0x80 : 0x00;
+    }
+    words[w] = std::bit_cast<std::uint64_t>(bytes);
   }
   return words;
 }
@@ -46,7 +51,8 @@ bool MayHoldErrorSample(std::span<const std::uint8_t> frame, DvSystem system, st
   std::uint64_t found = 0;
   for (std::size_t sequence = 0; sequence < SequencesPerFrame(system); ++sequence) {
     for (std::size_t block = 0; block < kAudioBlocksPerSequence; ++block) {
-      const std::uint8_t* data = frame.data() + DifBlockOffset(sequence, AudioBlockIndex(block)) + kAudioBlockDataOffset;
+      const std::uint8_t* data =
+          frame.data() + DifBlockOffset(sequence, AudioBlockIndex(block)) + kAudioBlockDataOffset;
       for (std::size_t w = 0; w < high.size(); ++w) {
         std::uint64_t word = 0;
         std::memcpy(&word, data + 8 * w, sizeof word);
