@@ -51,10 +51,16 @@ void CachedFileWindow::Unmap() noexcept {
   resident_.clear();
 }
 
-bool CachedFileWindow::MapAt(std::uint64_t offset) {
+bool CachedFileWindow::MapAt(std::uint64_t offset, std::size_t length) {
+  // A scan front to back gets ever larger windows; a read far from the
+  // last one maps and looks up little more than itself.
+  const bool onward = base_ != nullptr && offset >= windowOffset_ && offset - windowOffset_ < 2 * windowBytes_;
+  const std::uint64_t wanted = onward ? 2 * std::uint64_t{windowBytes_} : length + 2 * pageBytes_;
   Unmap();
   windowOffset_ = offset - offset % pageBytes_;
-  windowBytes_ = static_cast<std::size_t>(std::min<std::uint64_t>(largestWindow_, fileSize_ - windowOffset_));
+  windowBytes_ = static_cast<std::size_t>(
+      std::min({std::uint64_t{largestWindow_}, std::max<std::uint64_t>(wanted, kFirstWindowBytes),
+                fileSize_ - windowOffset_}));
   void* mapped = ::mmap(nullptr, windowBytes_, PROT_READ, MAP_SHARED, fd_, static_cast<off_t>(windowOffset_));
   if (mapped == MAP_FAILED) {
     // A file system that cannot map files will not start to.
@@ -80,7 +86,7 @@ std::optional<std::span<const std::uint8_t>> CachedFileWindow::Find(std::uint64_
   const auto inside = [&] {
     return base_ != nullptr && offset >= windowOffset_ && offset - windowOffset_ + length <= windowBytes_;
   };
-  if (!inside() && (!MapAt(offset) || !inside())) return std::nullopt;
+  if (!inside() && (!MapAt(offset, length) || !inside())) return std::nullopt;
   const std::uint64_t start = offset - windowOffset_;
   for (std::uint64_t page = start / pageBytes_; page <= (start + length - 1) / pageBytes_; ++page)
     if ((resident_[page] & 1) == 0) return std::nullopt;

@@ -3,7 +3,8 @@
 // them: a scan over a warm file then costs no copy. Bytes the cache does
 // not hold are left to ordinary reads, so that a disk error shows as a
 // read error and not as a fault on a mapped page. The window over the
-// file moves forward with the reads and is never larger than kWindowBytes.
+// file moves forward with the reads, grows while they go on in order and
+// is never larger than kWindowBytes.
 
 #include <cstddef>
 #include <cstdint>
@@ -19,6 +20,7 @@ namespace korvid::media {
 class CachedFileWindow {
  public:
   static constexpr std::size_t kWindowBytes = 64u << 20;
+  static constexpr std::size_t kFirstWindowBytes = 1u << 20;
 
   // The file stays open for as long as the window is used; its size is
   // taken now, and bytes past it are never mapped. `windowBytes` is
@@ -37,7 +39,7 @@ class CachedFileWindow {
   std::optional<std::span<const std::uint8_t>> Find(std::uint64_t offset, std::size_t length);
 
  private:
-  bool MapAt(std::uint64_t offset);
+  bool MapAt(std::uint64_t offset, std::size_t length);
   void Unmap() noexcept;
 
   int fd_ = -1;
