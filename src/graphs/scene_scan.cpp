@@ -49,6 +49,7 @@ SceneFrameReader::SceneFrameReader(const std::filesystem::path& path, FrameReadi
     std::vector<std::uint8_t> first;
     if (media::FindFirstUsableFrame(file_, index_, stream_, first))
       file_sound_ = media::ReadDvFrameFacts(first).sound;
+    if (reading_ == FrameReading::kWholeFrame) cached_.emplace(file_);
   } catch (const media::FileError& e) {
     throw SceneScanError(e.what());
   }
@@ -56,14 +57,21 @@ SceneFrameReader::SceneFrameReader(const std::filesystem::path& path, FrameReadi
 
 FramePacks SceneFrameReader::Read(std::size_t frame) {
   FramePacks packs;
-  whole_bytes_ = 0;
-  const std::size_t size = std::min<std::size_t>(index_.FramesOf(stream_)[frame].size, kLargestFrameBytes);
+  wholeFrame_ = {};
+  const std::span<const media::FrameLocation> frames = index_.FramesOf(stream_);
+  if (frame >= frames.size()) throw std::out_of_range("there is no frame " + std::to_string(frame));
+  const media::FrameLocation& location = frames[frame];
+  const std::size_t size = std::min<std::size_t>(location.size, kLargestFrameBytes);
   std::span<const std::uint8_t> head;
   if (reading_ == FrameReading::kWholeFrame) {
-    // One read of the whole frame; the pack area is its start.
-    whole_.resize(size);
-    whole_bytes_ = index_.ReadFrameStart(file_, stream_, frame, whole_);
-    head = {whole_.data(), std::min(whole_bytes_, kPackAreaBytes)};
+    // One read of the whole frame, if any; the pack area is its start.
+    if (const std::optional<std::span<const std::uint8_t>> cached = cached_->Find(location.offset, size)) {
+      wholeFrame_ = *cached;
+    } else {
+      whole_.resize(size);
+      wholeFrame_ = {whole_.data(), index_.ReadFrameStart(file_, stream_, frame, whole_)};
+    }
+    head = wholeFrame_.first(std::min(wholeFrame_.size(), kPackAreaBytes));
   } else {
     head = {head_.data(), index_.ReadFrameStart(file_, stream_, frame, head_)};
   }

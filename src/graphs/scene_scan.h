@@ -22,6 +22,7 @@
 #include "media/avi_frame_index.h"
 #include "media/avi_stream.h"
 #include "media/binary_file.h"
+#include "media/cached_file_window.h"
 #include "media/dv_audio.h"
 #include "media/dv_packs.h"
 #include "resources/user_error.h"
@@ -65,8 +66,9 @@ class SceneFrameReader {
   const std::optional<media::DvAudioInfo>& FileSound() const { return file_sound_; }
   // Throws media::FileError on a read error, std::out_of_range past the end.
   FramePacks Read(std::size_t frame);
-  // With kWholeFrame, the bytes of the frame Read last returned; else empty.
-  std::span<const std::uint8_t> WholeFrame() const { return {whole_.data(), whole_bytes_}; }
+  // With kWholeFrame, the bytes of the frame Read last returned, valid
+  // until the next Read; else empty.
+  std::span<const std::uint8_t> WholeFrame() const { return wholeFrame_; }
 
  private:
   media::BinaryFile file_;
@@ -78,7 +80,9 @@ class SceneFrameReader {
   std::optional<media::DvAudioInfo> file_sound_;
   std::vector<std::uint8_t> head_;
   std::vector<std::uint8_t> whole_;
-  std::size_t whole_bytes_ = 0;
+  std::span<const std::uint8_t> wholeFrame_;
+  // kWholeFrame: frames the system's cache holds are read where they lie.
+  std::optional<media::CachedFileWindow> cached_;
 };
 
 // Written by the scanning thread, read by anyone.

@@ -1,6 +1,9 @@
 #include "media/dv_block_errors.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
+#include <cstring>
 
 #include "media/dv_audio.h"
 #include "media/dv_audio_layout.h"
@@ -9,12 +12,7 @@
 namespace korvid::media {
 namespace {
 
-constexpr std::size_t kFirstMediaBlock = 6;  // after header, subcode and VAUX
-constexpr std::size_t kAudioBlockSpacing = 16;
-
-bool IsAudioBlock(std::size_t block) {
-  return block >= kFirstMediaBlock && (block - kFirstMediaBlock) % kAudioBlockSpacing == 0;
-}
+constexpr std::size_t kAudioBlockSpacing = 16;  // an audio block, then 15 video blocks
 
 bool IsErrorSample(const std::uint8_t* p, std::size_t groupBytes) {
   if (groupBytes == 2) return p[0] == 0x80 && p[1] == 0x00;
@@ -22,6 +20,48 @@ bool IsErrorSample(const std::uint8_t* p, std::size_t groupBytes) {
   const int first = (p[0] << 4) | (p[2] >> 4);
   const int second = (p[1] << 4) | (p[2] & 0x0F);
   return first == 0x800 || second == 0x800;
+}
+
+// Which bytes of an audio block's sample area start a sample: every other
+// one for 16-bit groups, the first two of three for 12-bit ones. Bit 7 of
+// each such byte, eight bytes to a word in the machine's own byte order.
+constexpr std::array<std::uint64_t, kAudioBlockDataBytes / 8> SampleHighBytes(std::size_t groupBytes) {
+  std::array<std::uint64_t, kAudioBlockDataBytes / 8> words{};
+  for (std::size_t w = 0; w < words.size(); ++w) {
+    std::array<std::uint8_t, 8> bytes{};
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+      const std::size_t at = 8 * w + i;
+      bytes[i] = (groupBytes == 2 ? at % 2 == 0 : at % 3 != 2) ? 0x80 : 0x00;
+    }
+    words[w] = std::bit_cast<std::uint64_t>(bytes);
+  }
+  return words;
+}
+constexpr auto kHighBytes16 = SampleHighBytes(2);
+constexpr auto kHighBytes12 = SampleHighBytes(3);
+
+// An error sample has 0x80 in its high byte. When no high byte of any
+// audio block holds it, the frame has no error sample and the walk over
+// its samples is spared; a word test that also flags a few other bytes
+// only sends more frames to the walk, which decides.
+bool MayHoldErrorSample(std::span<const std::uint8_t> frame, DvSystem system, std::size_t groupBytes) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101;
+  constexpr std::uint64_t kTops = 0x8080808080808080;
+  const auto& high = groupBytes == 2 ? kHighBytes16 : kHighBytes12;
+  std::uint64_t found = 0;
+  for (std::size_t sequence = 0; sequence < SequencesPerFrame(system); ++sequence) {
+    for (std::size_t block = 0; block < kAudioBlocksPerSequence; ++block) {
+      const std::uint8_t* data =
+          frame.data() + DifBlockOffset(sequence, AudioBlockIndex(block)) + kAudioBlockDataOffset;
+      for (std::size_t w = 0; w < high.size(); ++w) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, data + 8 * w, sizeof word);
+        const std::uint64_t x = word ^ kTops;  // bytes that were 0x80 are now 0
+        found |= (x - kOnes) & ~x & high[w];
+      }
+    }
+  }
+  return found != 0;
 }
 
 }  // namespace
@@ -48,9 +88,10 @@ std::optional<std::size_t> DifBlockErrorCounter::CountAudio(std::span<const std:
   if (!sound) return std::nullopt;
   const DvAudioInfo& info = *sound;
   const std::size_t groupBytes = info.bits == 16 ? 2 : 3;
+  marked_.assign(FrameBytes(system) / kDifBlockBytes, 0);
+  if (!MayHoldErrorSample(frame, system, groupBytes)) return 0;
   const SampleTable& table = TableFor(system, groupBytes);
   const std::size_t samples = std::min(info.samples, table.offsets[0].size());
-  marked_.assign(FrameBytes(system) / kDifBlockBytes, 0);
   // Each half carries its own channel (16-bit) or stereo pair (12-bit).
   for (const std::vector<std::uint32_t>& offsets : table.offsets) {
     for (std::size_t n = 0; n < samples; ++n) {
@@ -69,10 +110,16 @@ DifBlockErrors DifBlockErrorCounter::Count(std::span<const std::uint8_t> frame,
   if (!system) return errors;
   const std::size_t blocks =
       std::min(frame.size() / kDifBlockBytes, SequencesPerFrame(*system) * kDifBlocksPerSequence);
-  for (std::size_t b = 0; b < blocks; ++b) {
-    const std::size_t inSequence = b % kDifBlocksPerSequence;
-    if (inSequence < kFirstMediaBlock || IsAudioBlock(inSequence)) continue;
-    if ((frame[b * kDifBlockBytes + 3] & 0xF0) != 0) ++errors.videoBlocksMarked;
+  // Each sequence's video blocks come in runs of 15, one after each audio
+  // block; only blocks wholly in the buffer are looked at.
+  for (std::size_t first = 0; first < blocks; first += kDifBlocksPerSequence) {
+    const std::size_t present = std::min(kDifBlocksPerSequence, blocks - first);
+    const std::uint8_t* sequence = frame.data() + first * kDifBlockBytes;
+    for (std::size_t audio = 0; audio < kAudioBlocksPerSequence; ++audio) {
+      const std::size_t end = std::min(AudioBlockIndex(audio) + kAudioBlockSpacing, present);
+      for (std::size_t b = AudioBlockIndex(audio) + 1; b < end; ++b)
+        errors.videoBlocksMarked += (sequence[b * kDifBlockBytes + 3] & 0xF0) != 0 ? 1 : 0;
+    }
   }
   errors.audioBlocksWithErrors = CountAudio(frame, *system, file_sound);
   return errors;
