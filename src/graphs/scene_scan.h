@@ -22,7 +22,6 @@
 #include "media/avi_frame_index.h"
 #include "media/avi_stream.h"
 #include "media/binary_file.h"
-#include "media/cached_file_window.h"
 #include "media/dv_audio.h"
 #include "media/dv_packs.h"
 #include "resources/user_error.h"
@@ -81,8 +80,6 @@ class SceneFrameReader {
   std::vector<std::uint8_t> head_;
   std::vector<std::uint8_t> whole_;
   std::span<const std::uint8_t> wholeFrame_;
-  // kWholeFrame: frames the system's cache holds are read where they lie.
-  std::optional<media::CachedFileWindow> cached_;
 };
 
 // Written by the scanning thread, read by anyone.

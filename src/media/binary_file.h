@@ -68,7 +68,6 @@ class BinaryFile {
   void ReportAs(const std::filesystem::path& path) { path_ = path; }
 
  private:
-  friend class CachedFileWindow;  // maps the open file
   void Close() noexcept;
 
   int fd_ = -1;

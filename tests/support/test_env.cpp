@@ -7,8 +7,6 @@
 #include <iterator>
 #include <stdexcept>
 #include <string_view>
-#include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -130,42 +128,6 @@ void WriteWholeFile(const std::filesystem::path& path, const std::vector<std::ui
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   if (!out) throw std::runtime_error("cannot write " + path.string());
-}
-
-namespace {
-
-bool NoneResident(int fd, std::uint64_t first, std::uint64_t bytes, std::uint64_t page) {
-  void* mapped = ::mmap(nullptr, bytes, PROT_READ, MAP_SHARED, fd, static_cast<off_t>(first));
-  if (mapped == MAP_FAILED) return false;
-  std::vector<unsigned char> resident((bytes + page - 1) / page);
-  bool none = ::mincore(mapped, bytes, resident.data()) == 0;
-  for (const unsigned char r : resident) none = none && (r & 1) == 0;
-  ::munmap(mapped, bytes);
-  return none;
-}
-
-}  // namespace
-
-bool DropFromCache(const std::filesystem::path& path, std::uint64_t offset, std::uint64_t length) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw std::runtime_error("cannot open " + path.string());
-  const auto page = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
-  const std::uint64_t first = offset / page * page;
-  const std::uint64_t bytes = (offset + length + page - 1) / page * page - first;
-  bool dropped = ::fdatasync(fd) == 0 && ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED) == 0;
-  // Pages just written may sit in large folios the system drops only
-  // whole: the file is read back a page at a time, without read-ahead,
-  // before a part of it is dropped.
-  if (dropped && (first > 0 || first + bytes < static_cast<std::uint64_t>(std::filesystem::file_size(path)))) {
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_RANDOM);
-    std::vector<char> buffer(page);
-    for (off_t at = 0; ::pread(fd, buffer.data(), buffer.size(), at) > 0; at += static_cast<off_t>(page)) {
-    }
-    dropped = ::posix_fadvise(fd, static_cast<off_t>(first), static_cast<off_t>(bytes), POSIX_FADV_DONTNEED) == 0;
-  }
-  dropped = dropped && NoneResident(fd, first, bytes, page);
-  ::close(fd);
-  return dropped;
 }
 
 }  // namespace korvid::test

@@ -56,11 +56,6 @@ bool HaveProgram(const std::string& name);
 std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path);
 void WriteWholeFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 
-// Writes the pages of [offset, offset + length) out and drops them from the
-// system's cache, as a file not read for a long time would be; false when
-// some stayed (a file system kept in memory).
-bool DropFromCache(const std::filesystem::path& path, std::uint64_t offset, std::uint64_t length);
-
 }  // namespace korvid::test
 
 // Skips the test when `missing` is not empty, or fails it when `strict`.
