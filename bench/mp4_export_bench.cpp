@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
   const Cost ours = Measure(RUSAGE_SELF, [&] {
     korvid::graphs::Mp4ExportJob job(dir / "pal.avi", dir / "ours.mp4",
                                      {kQuality, "yyyy/mm/dd hh:nn:ss", korvid::settings::EnglishLocaleFormats(),
-                                      1123930931});
+                                      1123930931, {}});
     korvid::graphs::JobProgress progress;
     job.Run(progress);
   });
