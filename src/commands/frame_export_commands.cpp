@@ -1,6 +1,7 @@
 #include "commands/frame_export_commands.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <utility>
@@ -21,17 +22,19 @@ namespace {
 // The CSV is handed to the file in pieces of about this size.
 constexpr std::size_t kWriteChunkBytes = 1 << 20;
 
-graphs::SceneFrameReader OpenFrames(const media::TAfficherFichier& entry, graphs::FrameReading reading) {
+// On the heap: a reader that reads ahead stays where its thread finds it.
+std::unique_ptr<graphs::SceneFrameReader> OpenFrames(const media::TAfficherFichier& entry,
+                                                     graphs::FrameReading reading) {
   // Packs and blocks mean something only in DV frames.
   if (!entry.isDV) throw CommandSkipped(resources::Fill(resources::Text::kNoDvVideo, {entry.fullName}));
-  std::optional<graphs::SceneFrameReader> reader;
+  std::unique_ptr<graphs::SceneFrameReader> reader;
   try {
-    reader.emplace(entry.fullName, reading);
+    reader = std::make_unique<graphs::SceneFrameReader>(entry.fullName, reading);
   } catch (const graphs::NothingToScan& reason) {
     throw CommandSkipped(reason.what());
   }
   if (reader->FrameCount() == 0) throw CommandSkipped(entry.fullName + " holds no frames");
-  return std::move(*reader);
+  return reader;
 }
 
 // Runs the scene scan with `frames` seeing every frame. A fresh detector:
@@ -80,16 +83,16 @@ void FrameLogFileCondition(const media::TAfficherFichier& entry, bool& /*visible
 TchUpdateType SubtitlesExecution(const media::TAfficherFichier& entry, std::string& newfichier,
                                  FrameExportServices& services) {
   newfichier = entry.fullName;
-  graphs::SceneFrameReader reader = OpenFrames(entry, graphs::FrameReading::kPacks);
+  const std::unique_ptr<graphs::SceneFrameReader> reader = OpenFrames(entry, graphs::FrameReading::kPacks);
   const std::filesystem::path path = SubtitlesPath(entry, services.preferences);
   const bool existed = RunOutputs::Occupied(path);
   media::AtomicOutput output(path, entry.fullName);
   graphs::DatecodeCueBuilder cues;
-  ScanEveryFrame(reader, entry, services.scenes, [&cues](const graphs::ScannedFrame& frame) {
+  ScanEveryFrame(*reader, entry, services.scenes, [&cues](const graphs::ScannedFrame& frame) {
     if (frame.read) cues.Add(static_cast<std::int64_t>(frame.frame), frame.packs.datecode);
   });
   std::uint64_t end = 0;
-  WriteText(output, end, graphs::SrtText(cues.Finish(), reader.Rate(), services.scenes.datecodeFormat));
+  WriteText(output, end, graphs::SrtText(cues.Finish(), reader->Rate(), services.scenes.datecodeFormat));
   output.Commit();
   Outputs().Wrote(path, existed);
   return utNone;
@@ -98,14 +101,14 @@ TchUpdateType SubtitlesExecution(const media::TAfficherFichier& entry, std::stri
 TchUpdateType FrameLogExecution(const media::TAfficherFichier& entry, std::string& newfichier,
                                 FrameExportServices& services) {
   newfichier = entry.fullName;
-  graphs::SceneFrameReader reader = OpenFrames(entry, graphs::FrameReading::kWholeFrame);
+  const std::unique_ptr<graphs::SceneFrameReader> reader = OpenFrames(entry, graphs::FrameReading::kWholeFrame);
   const std::filesystem::path path = FrameLogPath(entry, services.preferences);
   const bool existed = RunOutputs::Occupied(path);
   media::AtomicOutput output(path, entry.fullName);
-  graphs::FrameLogFormatter log(reader.Rate(), graphs::FrameLogStyle::kCsv);
+  graphs::FrameLogFormatter log(reader->Rate(), graphs::FrameLogStyle::kCsv);
   std::string pending = log.Header();
   std::uint64_t end = 0;
-  ScanEveryFrame(reader, entry, services.scenes, [&](const graphs::ScannedFrame& frame) {
+  ScanEveryFrame(*reader, entry, services.scenes, [&](const graphs::ScannedFrame& frame) {
     log.Append(frame, pending);
     if (pending.size() < kWriteChunkBytes) return;
     WriteText(output, end, pending);

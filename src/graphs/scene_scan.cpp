@@ -49,6 +49,7 @@ SceneFrameReader::SceneFrameReader(const std::filesystem::path& path, FrameReadi
     std::vector<std::uint8_t> first;
     if (media::FindFirstUsableFrame(file_, index_, stream_, first))
       file_sound_ = media::ReadDvFrameFacts(first).sound;
+    if (reading_ == FrameReading::kWholeFrame) readAhead_.emplace(file_, index_, stream_, kLargestFrameBytes);
   } catch (const media::FileError& e) {
     throw SceneScanError(e.what());
   }
@@ -63,9 +64,8 @@ FramePacks SceneFrameReader::Read(std::size_t frame) {
   const std::size_t size = std::min<std::size_t>(location.size, kLargestFrameBytes);
   std::span<const std::uint8_t> head;
   if (reading_ == FrameReading::kWholeFrame) {
-    // One read of the whole frame; the pack area is its start.
-    whole_.resize(size);
-    wholeFrame_ = {whole_.data(), index_.ReadFrameStart(file_, stream_, frame, whole_)};
+    // The whole frame; the pack area is its start.
+    wholeFrame_ = readAhead_->Frame(frame);
     head = wholeFrame_.first(std::min(wholeFrame_.size(), kPackAreaBytes));
   } else {
     head = {head_.data(), index_.ReadFrameStart(file_, stream_, frame, head_)};

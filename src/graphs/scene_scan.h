@@ -17,6 +17,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "graphs/frame_read_ahead.h"
 #include "graphs/job.h"
 #include "graphs/scene_detector.h"
 #include "media/avi_frame_index.h"
@@ -80,6 +81,7 @@ class SceneFrameReader {
   std::vector<std::uint8_t> head_;
   std::vector<std::uint8_t> whole_;
   std::span<const std::uint8_t> wholeFrame_;
+  std::optional<FrameReadAhead> readAhead_;  // kWholeFrame
 };
 
 // Written by the scanning thread, read by anyone.
