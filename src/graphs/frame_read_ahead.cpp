@@ -1,6 +1,7 @@
 #include "graphs/frame_read_ahead.h"
 
 #include <algorithm>
+#include <stdexcept>
 #include <utility>
 
 namespace korvid::graphs {
@@ -62,6 +63,7 @@ void FrameReadAhead::SettleAhead() noexcept {
 }
 
 std::span<const std::uint8_t> FrameReadAhead::Frame(std::size_t k) {
+  if (k >= frames_) throw std::out_of_range("there is no frame " + std::to_string(k));
   if (current_.Holds(k)) return Slot(current_, k);
   const std::size_t next = current_.first + current_.count;
   if (current_.count > 0 && k == next) {

@@ -28,8 +28,8 @@ class FrameReadAhead {
   // Waits for a batch still being read.
   ~FrameReadAhead();
 
-  // The bytes of frame k (k below the stream's frame count), valid until
-  // the next call. Throws media::FileError as a read of that frame would.
+  // The bytes of frame k, valid until the next call. Throws media::FileError
+  // as a read of that frame would, std::out_of_range past the last frame.
   std::span<const std::uint8_t> Frame(std::size_t k);
 
  private:

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <vector>
 
 #include "media/avi_param.h"
@@ -43,6 +44,7 @@ TEST(FrameReadAhead, GivesEachFrameAsReadDirectlyInAndOutOfOrder) {
     const std::span<const std::uint8_t> frame = ahead.Frame(k);
     EXPECT_EQ(std::vector<std::uint8_t>(frame.begin(), frame.end()), Direct(file, index, stream, k)) << k;
   }
+  EXPECT_THROW(ahead.Frame(300), std::out_of_range);
   // Frames cut to the size asked for.
   FrameReadAhead cut(file, index, stream, 1000);
   EXPECT_EQ(cut.Frame(0).size(), 1000u);
