@@ -6,10 +6,10 @@
 #include <utility>
 #include <vector>
 
-#include "graphs/avi_pcm_reader.h"
 #include "graphs/bounded_queue.h"
 #include "graphs/dv_picture_decoder.h"
 #include "graphs/dv_type_jobs.h"
+#include "graphs/pcm_copier.h"
 #include "media/avi_writer.h"
 #include "graphs/dv_video_encoder.h"
 
@@ -18,7 +18,6 @@ namespace korvid::graphs {
 namespace {
 
 constexpr std::size_t kQueuedPictures = 6;
-constexpr std::size_t kChunkLimit = 16u << 20;
 constexpr std::size_t kAudioBlocksPerSequence = 9;
 constexpr std::size_t kHeaderSubcodeVauxBlocks = 6;
 
@@ -26,37 +25,6 @@ struct DrawnPicture {
   FramePtr picture;
   std::vector<std::uint8_t> source_frame;
   std::uint64_t index = 0;
-};
-
-// The PCM streams of a type-2 source, copied chunk by chunk in step with
-// the frames, in the proportion they had in the source.
-class PcmCopier {
- public:
-  PcmCopier(const DvSource& source, std::vector<std::size_t> streams, std::vector<media::AviAudioFormat> formats)
-      : source_(source), streams_(std::move(streams)), formats_(std::move(formats)), next_(streams_.size(), 0) {}
-
-  void AfterFrame(std::size_t k, media::AviWriter& writer) {
-    const std::size_t frames = source_.FrameCount();
-    for (std::size_t a = 0; a < streams_.size(); ++a) {
-      const auto chunks = source_.Index().FramesOf(streams_[a]);
-      const std::size_t due = k + 1 >= frames ? chunks.size() : (k + 1) * chunks.size() / frames;
-      for (; next_[a] < std::min(due, chunks.size()); ++next_[a]) {
-        const media::FrameLocation where = chunks[next_[a]];
-        chunk_.resize(std::min<std::size_t>(where.size, kChunkLimit));
-        chunk_.resize(source_.ReadBytes(where.offset, chunk_));
-        const std::size_t block = static_cast<std::size_t>(formats_[a].channels) * (formats_[a].bits / 8u);
-        chunk_.resize(chunk_.size() / block * block);
-        if (!chunk_.empty()) writer.WriteAudio(a, chunk_);
-      }
-    }
-  }
-
- private:
-  const DvSource& source_;
-  std::vector<std::size_t> streams_;
-  std::vector<media::AviAudioFormat> formats_;
-  std::vector<std::size_t> next_;
-  std::vector<std::uint8_t> chunk_;
 };
 
 }  // namespace
@@ -93,22 +61,11 @@ std::int64_t InlayJob::Duration() const { return DvFramesTicks(source_.System(),
 void InlayJob::Run(JobProgress& progress) {
   const media::DvSystem system = source_.System();
   const bool wide = source_.Wide();
-  std::vector<std::size_t> copied;
-  std::vector<media::AviAudioFormat> formats;
-  if (!type1_ && !source_.Interleaved()) {
-    for (std::size_t stream : source_.AudioStreams()) {
-      const auto format = ReadPcmFormat(source_.Param().streams[stream].format);
-      if (!format) continue;
-      copied.push_back(stream);
-      formats.push_back({static_cast<std::uint32_t>(format->sample_rate), static_cast<std::uint16_t>(format->channels),
-                         static_cast<std::uint16_t>(format->bits)});
-    }
-  }
+  PcmCopier pcm(source_, !type1_);
   DvVideoEncoder encoder(system, wide);
   const media::AviWriterOptions options{.source = source_.File().Path()};
   media::AviWriter writer = type1_ ? media::AviWriter::CreateType1(output_, {system, wide}, options)
-                                   : media::AviWriter::CreateType2(output_, {system, wide}, formats, options);
-  PcmCopier pcm(source_, copied, formats);
+                                   : media::AviWriter::CreateType2(output_, {system, wide}, pcm.Formats(), options);
 
   RunTwoStages<DrawnPicture>(
       kQueuedPictures,
