@@ -71,7 +71,7 @@ std::optional<media::DvAudioInfo> FirstAudioInfo(const DvSource& source) {
   const std::size_t last = std::min(source.FrameCount(), media::kFirstFramesLook);
   for (std::size_t k = 0; k < last; ++k) {
     if (!source.ReadFrame(k, frame)) continue;
-    if (auto sound = media::ReadDvFrameFacts(frame).sound) return sound;
+    if (auto sound = media::ReadDvFrameSound(frame)) return sound;
   }
   return std::nullopt;
 }

@@ -48,7 +48,7 @@ SceneFrameReader::SceneFrameReader(const std::filesystem::path& path, FrameReadi
       rate_ = {analysis.video->frame_rate, analysis.video->frame_scale};
     std::vector<std::uint8_t> first;
     if (media::FindFirstUsableFrame(file_, index_, stream_, first))
-      file_sound_ = media::ReadDvFrameFacts(first).sound;
+      file_sound_ = media::ReadDvFrameSound(first);
     if (reading_ == FrameReading::kWholeFrame) readAhead_.emplace(file_, index_, stream_, kLargestFrameBytes);
   } catch (const media::FileError& e) {
     throw SceneScanError(e.what());

@@ -66,36 +66,23 @@ bool MayHoldErrorSample(std::span<const std::uint8_t> frame, DvSystem system, st
 
 }  // namespace
 
-const DifBlockErrorCounter::SampleTable& DifBlockErrorCounter::TableFor(DvSystem system, std::size_t groupBytes) {
-  for (const SampleTable& table : tables_)
-    if (table.system == system && table.groupBytes == groupBytes) return table;
-  SampleTable table{system, groupBytes, {}};
-  const std::size_t capacity = AudioHalfCapacity(system, groupBytes);
-  for (std::size_t half = 0; half < 2; ++half) {
-    table.offsets[half].reserve(capacity);
-    for (std::size_t n = 0; n < capacity; ++n)
-      table.offsets[half].push_back(static_cast<std::uint32_t>(AudioSampleOffset(system, half, n, groupBytes)));
-  }
-  tables_.push_back(std::move(table));
-  return tables_.back();
-}
-
 std::optional<std::size_t> DifBlockErrorCounter::CountAudio(std::span<const std::uint8_t> frame, DvSystem system,
                                                             const std::optional<DvAudioInfo>& file_sound) {
   if (frame.size() < FrameBytes(system)) return std::nullopt;
-  std::optional<DvAudioInfo> sound = ReadDvFrameFacts(frame).sound;
+  std::optional<DvAudioInfo> sound = ReadDvFrameSound(frame);
   if (!sound && file_sound && file_sound->system == system) sound = file_sound;
   if (!sound) return std::nullopt;
   const DvAudioInfo& info = *sound;
   const std::size_t groupBytes = info.bits == 16 ? 2 : 3;
   marked_.assign(FrameBytes(system) / kDifBlockBytes, 0);
   if (!MayHoldErrorSample(frame, system, groupBytes)) return 0;
-  const SampleTable& table = TableFor(system, groupBytes);
-  const std::size_t samples = std::min(info.samples, table.offsets[0].size());
+  const std::span<const std::uint32_t> offsets = FirstHalfSampleOffsets(system, groupBytes);
+  const std::size_t samples = std::min(info.samples, offsets.size());
   // Each half carries its own channel (16-bit) or stereo pair (12-bit).
-  for (const std::vector<std::uint32_t>& offsets : table.offsets) {
+  for (std::size_t half = 0; half < 2; ++half) {
+    const std::size_t shift = half * SecondHalfShift(system);
     for (std::size_t n = 0; n < samples; ++n) {
-      const std::uint32_t at = offsets[n];
+      const std::size_t at = shift + offsets[n];
       if (IsErrorSample(&frame[at], groupBytes)) marked_[at / kDifBlockBytes] = 1;
     }
   }

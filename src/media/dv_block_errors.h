@@ -23,7 +23,7 @@ struct DifBlockErrors {
   std::optional<std::size_t> audioBlocksWithErrors;
 };
 
-// Keeps the sample-to-block tables from frame to frame.
+// Keeps the last frame's audio block marks.
 class DifBlockErrorCounter {
  public:
   // Counts over the whole frames of the buffer; a buffer that does not
@@ -38,16 +38,9 @@ class DifBlockErrorCounter {
   std::span<const std::uint8_t> AudioBlockMarks() const { return marked_; }
 
  private:
-  struct SampleTable {
-    DvSystem system = DvSystem::k525_60;
-    std::size_t groupBytes = 0;
-    std::vector<std::uint32_t> offsets[2];  // frame offset of sample n, per half
-  };
-  const SampleTable& TableFor(DvSystem system, std::size_t groupBytes);
   std::optional<std::size_t> CountAudio(std::span<const std::uint8_t> frame, DvSystem system,
                                         const std::optional<DvAudioInfo>& file_sound);
 
-  std::vector<SampleTable> tables_;
   std::vector<std::uint8_t> marked_;
 };
 

@@ -107,6 +107,17 @@ std::optional<std::size_t> FindFirstUsableFrame(const BinaryFile& file, const Av
   return std::nullopt;
 }
 
+std::optional<DvAudioInfo> ReadDvFrameSound(std::span<const std::uint8_t> frame) {
+  // Most buffers without sound (a pack area alone, a silent recording)
+  // are told apart without the cost of an exception.
+  if (!FindAauxPack(frame, kAudioSourcePack)) return std::nullopt;
+  try {
+    return ReadDvAudioInfo(frame);
+  } catch (const DvAudioError&) {
+    return std::nullopt;
+  }
+}
+
 DvFrameFacts ReadDvFrameFacts(std::span<const std::uint8_t> frame) {
   DvFrameFacts facts;
   facts.system = DetectDvSystem(frame);
@@ -117,14 +128,7 @@ DvFrameFacts ReadDvFrameFacts(std::span<const std::uint8_t> frame) {
   }();
   ReadDatecodeInto(frame, facts);
   facts.wide = ReadWide(frame);
-  // Most buffers without sound (a pack area alone, a silent recording)
-  // are told apart without the cost of an exception.
-  if (!FindAauxPack(frame, kAudioSourcePack)) return facts;
-  try {
-    facts.sound = ReadDvAudioInfo(frame);
-  } catch (const DvAudioError&) {
-    facts.sound.reset();
-  }
+  facts.sound = ReadDvFrameSound(frame);
   return facts;
 }
 

@@ -35,6 +35,9 @@ struct DvFrameFacts {
 // Never throws. A buffer that does not start with a DIF header block has
 // no facts at all, since other bytes could pass for packs anywhere.
 DvFrameFacts ReadDvFrameFacts(std::span<const std::uint8_t> frame);
+// Its sound format alone (ReadDvFrameFacts(frame).sound), for those who
+// need nothing else of the frame.
+std::optional<DvAudioInfo> ReadDvFrameSound(std::span<const std::uint8_t> frame);
 
 // Frames looked at from the start of a file for its first usable frame and
 // for its first datecode.
