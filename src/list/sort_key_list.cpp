@@ -1,5 +1,7 @@
 #include "list/sort_key_list.h"
 
+#include <algorithm>
+#include <numeric>
 #include <stdexcept>
 
 namespace korvid::list {
@@ -67,6 +69,27 @@ SortKeyList::AddResult SortKeyList::Add(const std::string& bytes) {
   const auto low = static_cast<std::size_t>(found.index);
   keys_.insert(keys_.begin() + static_cast<std::ptrdiff_t>(low), std::make_unique<Key>(std::move(key)));
   return found;
+}
+
+std::vector<int> SortKeyList::Assign(const std::vector<std::string>& keys) {
+  std::vector<std::unique_ptr<Key>> made;
+  made.reserve(keys.size());
+  for (const std::string& bytes : keys) made.push_back(std::make_unique<Key>(MakeKey(bytes)));
+  std::vector<std::size_t> order(keys.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  // Stable: of equal keys the earliest is the one kept.
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t a, std::size_t b) { return CompareKeys(*made[a], *made[b]) < 0; });
+
+  std::vector<int> placed(keys.size(), -1);
+  keys_.clear();
+  keys_.reserve(keys.size());
+  for (const std::size_t at : order) {
+    if (!keys_.empty() && CompareKeys(*keys_.back(), *made[at]) == 0) continue;
+    placed[at] = static_cast<int>(keys_.size());
+    keys_.push_back(std::move(made[at]));
+  }
+  return placed;
 }
 
 void SortKeyList::RemoveAt(int index) {

@@ -33,6 +33,10 @@ class SortKeyList {
   int Find(const std::string& key) const;
   void RemoveAt(int index);
   void Clear() { keys_.clear(); }
+  // Replaces the keys by `keys`, sorted, each once: returns where each of
+  // them now is, -1 for one equal to an earlier one. O(n log n) comparisons,
+  // where adding them one by one would shift the list n times.
+  std::vector<int> Assign(const std::vector<std::string>& keys);
 
   int Size() const { return static_cast<int>(keys_.size()); }
   const std::string& At(int index) const { return keys_.at(static_cast<std::size_t>(index))->bytes; }

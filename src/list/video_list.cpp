@@ -275,26 +275,39 @@ void VideoList::SortList(int order) {
   if (entries_.empty()) return;
   order = ValidListOrder(order);
 
-  // The new order as ids; of two entries of one file that differed only
-  // in the old order's data the first one stays.
-  std::vector<EntryId> sorted;
-  std::vector<EntryId> dropped;
-  keys_.Clear();
-  for (const ListEntry& entry : entries_) {
-    const SortKeyList::AddResult added = keys_.Add(SortKeyOf(*entry.record, order));
-    if (added.inserted)
-      sorted.insert(sorted.begin() + added.index, entry.id);
-    else
-      dropped.push_back(entry.id);
-  }
+  std::vector<std::string> keys;
+  keys.reserve(entries_.size());
+  for (const ListEntry& entry : entries_) keys.push_back(SortKeyOf(*entry.record, order));
+  // Of two entries of one file that differed only in the old order's data
+  // the first one stays.
+  std::vector<int> placed = keys_.Assign(keys);
   order_ = order;
 
-  // Entries keep their selection and focus as they move.
   sorting_ = true;
-  for (const EntryId id : dropped) TakeRow(LinearIndexOfId(id));
-  for (int row = 0; row < Count(); ++row) MoveRow(LinearIndexOfId(sorted[static_cast<std::size_t>(row)]), row);
+  for (int row = Count() - 1; row >= 0; --row) {
+    if (placed[static_cast<std::size_t>(row)] >= 0) continue;
+    TakeRow(row);
+    placed.erase(placed.begin() + row);
+  }
+  // One reorder for the whole sort: a view told of each move would redo
+  // its rows once per entry.
+  std::vector<int> from(placed.size());
+  bool moved = false;
+  for (int row = 0; row < Count(); ++row) {
+    const int to = placed[static_cast<std::size_t>(row)];
+    from[static_cast<std::size_t>(to)] = row;
+    moved = moved || to != row;
+  }
+  if (moved) {
+    std::vector<ListEntry> sorted;
+    sorted.reserve(entries_.size());
+    for (const int row : from) sorted.push_back(std::move(entries_[static_cast<std::size_t>(row)]));
+    entries_ = std::move(sorted);
+    if (focus_ >= 0) focus_ = placed[static_cast<std::size_t>(focus_)];
+  }
   for (int row = 0; row < Count(); ++row) keyOfId_[entries_[static_cast<std::size_t>(row)].id] = keys_.At(row);
   sorting_ = false;
+  if (moved) view_.RowsReordered(from);
   RefreshListStatus();
 }
 

@@ -140,7 +140,7 @@ class VideoList {
   std::unordered_map<EntryId, std::string> keyOfId_;
   std::unordered_multimap<std::string, EntryId> idsOfPath_;
   std::unordered_set<EntryId> selectedIds_;
-  // While SortList moves rows, keys_ no longer matches the rows.
+  // While SortList drops the rows of duplicate keys, keys_ no longer matches the rows.
   bool sorting_ = false;
 };
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "list/list_status.h"
 #include "media/video_record.h"
@@ -37,6 +38,10 @@ class VideoListView {
   // The entry at `from` now stands at `to`, counted with it in its new
   // place (a Qt move's destination is to + 1 when to > from).
   virtual void RowMoved(int /*from*/, int /*to*/) {}
+  // The same entries stand in a new order, all at once (a sort): the entry
+  // now at row r stood at row `from[r]`. Selection and focus go with their
+  // entries; a view that keeps its own selection moves it along too.
+  virtual void RowsReordered(const std::vector<int>& /*from*/) {}
   // The selection of rows first..last may have changed.
   virtual void SelectionChanged(int /*first*/, int /*last*/) {}
   // Another entry is focused (-1: none), and so is current. Not sent when

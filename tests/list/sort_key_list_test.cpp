@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <fstream>
 #include <random>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "list/sort_key_list.h"
 #include "list/video_list.h"
@@ -68,6 +70,36 @@ TEST(SortKeyListTest, TenThousandRandomInsertionsStayInOrder) {
     keys.Add(key);
   }
   for (int i = 1; i < keys.Size(); ++i) ASSERT_LT(keys.Compare(keys.At(i - 1), keys.At(i)), 0);
+}
+
+// A sort places every key at once; it must end where adding them one by
+// one would, each key told where it went and every repeat refused.
+TEST(SortKeyListTest, AssigningKeysAtOnceOrdersThemAsAddingOneByOne) {
+  std::mt19937 random(5);
+  std::uniform_int_distribution<int> letter(0, 6);
+  std::vector<std::string> keys;
+  for (int n = 0; n < 3000; ++n) {
+    std::string key;
+    for (int i = 0; i < 4; ++i) key += "aAbB\xC3\xA9\xFA"[letter(random)];
+    if (n % 7 == 0) key.insert(0, "\xFF");
+    keys.push_back(key);
+  }
+  list::SortKeyList added(English());
+  for (const std::string& key : keys) added.Add(key);
+  list::SortKeyList assigned(English());
+  assigned.Add("left over");
+  const std::vector<int> placed = assigned.Assign(keys);
+
+  ASSERT_EQ(assigned.Size(), added.Size());
+  for (int i = 0; i < added.Size(); ++i) ASSERT_EQ(assigned.At(i), added.At(i)) << i;
+  ASSERT_EQ(placed.size(), keys.size());
+  std::set<std::string> seen;
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    if (seen.insert(keys[i]).second)
+      EXPECT_EQ(placed[i], added.Find(keys[i])) << i;
+    else
+      EXPECT_EQ(placed[i], -1) << i;
+  }
 }
 
 TEST(SortKeyListTest, TheVideoListKeepsAThousandAddedFilesInOrder) {

@@ -94,6 +94,26 @@ void RecordingListView::RowMoved(int from, int to) {
   Check(call);
 }
 
+void RecordingListView::RowsReordered(const std::vector<int>& from) {
+  ++reordered;
+  if (list_ == nullptr) return;
+  const std::string call = Call("RowsReordered", static_cast<int>(from.size()), 0);
+  std::vector<Row> sorted;
+  std::vector<bool> taken(rows.size(), false);
+  for (const int row : from) {
+    if (!InCopy(row, call)) return;
+    if (taken[static_cast<std::size_t>(row)]) {
+      mismatches.push_back(call + ": row " + std::to_string(row) + " given twice");
+      return;
+    }
+    taken[static_cast<std::size_t>(row)] = true;
+    sorted.push_back(rows[static_cast<std::size_t>(row)]);
+  }
+  if (sorted.size() != rows.size()) mismatches.push_back(call + ": not every row placed");
+  rows = std::move(sorted);
+  Check(call);
+}
+
 void RecordingListView::SelectionChanged(int first, int last) {
   selection_changes.emplace_back(first, last);
   if (list_ == nullptr) return;

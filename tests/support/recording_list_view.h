@@ -35,6 +35,7 @@ class RecordingListView : public list::VideoListView {
   void RowRemoved(int row, list::EntryId id) override;
   void RowChanged(int row) override;
   void RowMoved(int from, int to) override;
+  void RowsReordered(const std::vector<int>& from) override;
   void SelectionChanged(int first, int last) override;
   void FocusChanged(int row) override;
 
@@ -56,7 +57,7 @@ class RecordingListView : public list::VideoListView {
   list::EntryId focused = 0;
   // "RowMoved(2, 0)" and the like: the calls after which the copy was wrong.
   std::vector<std::string> mismatches;
-  int inserted = 0, removed = 0, changed = 0, moved = 0;
+  int inserted = 0, removed = 0, changed = 0, moved = 0, reordered = 0;
   std::vector<std::pair<int, int>> selection_changes;
   std::vector<int> focus_changes;
 
