@@ -1,5 +1,7 @@
 #include "ui/video_list_model.h"
 
+#include <cstddef>
+
 namespace korvid::ui {
 
 void VideoListModel::Attach(const list::VideoList* videoList) {
@@ -50,6 +52,31 @@ void VideoListModel::RowMoved(int from, int to) {
   ids_.erase(ids_.begin() + from);
   ids_.insert(ids_.begin() + to, id);
   endMoveRows();
+}
+
+void VideoListModel::RowsReordered(const std::vector<int>& from) {
+  if (from.size() != ids_.size()) return;
+  std::vector<int> to(from.size(), -1);
+  for (std::size_t row = 0; row < from.size(); ++row) {
+    const int old = from[row];
+    if (!Valid(old) || to[static_cast<std::size_t>(old)] >= 0) return;
+    to[static_cast<std::size_t>(old)] = static_cast<int>(row);
+  }
+
+  // The vertical-sort hint lets the selection model keep its ranges as
+  // row runs instead of one persistent index per selected row.
+  const QList<QPersistentModelIndex> parents;
+  Q_EMIT layoutAboutToBeChanged(parents, QAbstractItemModel::VerticalSortHint);
+  std::vector<list::EntryId> ids(ids_.size());
+  for (std::size_t row = 0; row < from.size(); ++row) ids[row] = ids_[static_cast<std::size_t>(from[row])];
+  ids_ = std::move(ids);
+  const QModelIndexList before = persistentIndexList();
+  QModelIndexList after;
+  after.reserve(before.size());
+  for (const QModelIndex& at : before)
+    after.append(index(to[static_cast<std::size_t>(at.row())], at.column()));
+  changePersistentIndexList(before, after);
+  Q_EMIT layoutChanged(parents, QAbstractItemModel::VerticalSortHint);
 }
 
 }  // namespace korvid::ui

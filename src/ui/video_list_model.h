@@ -3,7 +3,7 @@
 // entry's id, with its line as the display text and its full path as the
 // tool tip. The list tells the window each row it inserted, removed,
 // changed or moved, and the window passes it on here, so a change redraws
-// that row only.
+// that row only; a sort comes as one layout change.
 
 #include <QAbstractListModel>
 
@@ -29,6 +29,10 @@ class VideoListModel final : public QAbstractListModel {
   void RowRemoved(int row);
   void RowChanged(int row);
   void RowMoved(int from, int to);
+  // The row now at r stood at from[r]; persistent indexes (the control's
+  // selection and current row) follow their rows. Anything but a
+  // permutation of the rows is ignored.
+  void RowsReordered(const std::vector<int>& from);
 
  private:
   bool Valid(int row) const { return row >= 0 && row < static_cast<int>(ids_.size()); }

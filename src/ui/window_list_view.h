@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "list/video_list.h"
 #include "list/video_list_view.h"
@@ -34,6 +35,7 @@ class WindowListView final : public list::VideoListView {
   void RowRemoved(int row, list::EntryId id) override;
   void RowChanged(int row) override;
   void RowMoved(int from, int to) override;
+  void RowsReordered(const std::vector<int>& from) override;
   void SelectionChanged(int first, int last) override;
   void FocusChanged(int row) override;
   void StatusRefreshed(const list::ListStatus& status) override;

@@ -249,6 +249,57 @@ TEST_F(MainWindowTest, DroppedClipsShowTheListAndF6HidesAndShowsItAgain) {
   EXPECT_TRUE(Offered("afSelectionnerTout"));
 }
 
+// One clip copied under six names in folders whose order is another than
+// the names': sorting by size (then by path) and back by name reorders
+// every row at once, and the highlighted rows and the current one stay on
+// the same files.
+TEST_F(MainWindowTest, SortingKeepsTheHighlightedFilesAndTheCurrentOne) {
+  const std::vector<std::pair<const char*, const char*>> placed = {
+      {"d", "a.avi"}, {"f", "b.avi"}, {"b", "c.avi"}, {"e", "d.avi"}, {"a", "e.avi"}, {"c", "f.avi"}};
+  std::vector<std::string> files;
+  for (const auto& [folder, name] : placed) files.push_back(Clip(std::string(folder) + "/" + name));
+  Drop(files);
+  ASSERT_EQ(Rows(), (std::vector<std::string>{"a.avi", "b.avi", "c.avi", "d.avi", "e.avi", "f.avi"}));
+  ClickRow(1);
+  ClickRow(2, Qt::ControlModifier);
+  ClickRow(4, Qt::ControlModifier);
+  const auto highlighted = [this] {
+    QListView* control = test::Named<QListView>(*window_, "lb");
+    std::vector<std::string> names;
+    for (int row = 0; row < control->model()->rowCount(); ++row)
+      if (control->selectionModel()->isRowSelected(row)) names.push_back(Rows()[static_cast<std::size_t>(row)]);
+    return names;
+  };
+  const auto current = [this] {
+    return test::Named<QListView>(*window_, "lb")->selectionModel()->currentIndex().data().toString().toStdString();
+  };
+  ASSERT_EQ(highlighted(), (std::vector<std::string>{"b.avi", "c.avi", "e.avi"}));
+  ASSERT_EQ(current(), "e.avi");
+
+  window_->Action("alTriTaille")->trigger();
+  QTest::qWait(10);
+  EXPECT_EQ(Rows(), (std::vector<std::string>{"e.avi", "c.avi", "f.avi", "a.avi", "d.avi", "b.avi"}));
+  EXPECT_EQ(highlighted(), (std::vector<std::string>{"e.avi", "c.avi", "b.avi"}));
+  EXPECT_EQ(current(), "e.avi");
+  EXPECT_EQ(test::Named<TBaseFrame>(*window_, "BaseFrame")->LabNom->text(), "e.avi");
+  EXPECT_TRUE(Caption().startsWith(QStringLiteral("3 files of 6 - sorted by filesize"))) << Caption().toStdString();
+  ExpectSelectionShown();
+
+  // The selection keeps following clicks after the reorder.
+  ClickRow(3, Qt::ControlModifier);
+  EXPECT_EQ(highlighted(), (std::vector<std::string>{"e.avi", "c.avi", "a.avi", "b.avi"}));
+  window_->Action("afOrdreAlpha")->trigger();
+  QTest::qWait(10);
+  EXPECT_EQ(Rows(), (std::vector<std::string>{"a.avi", "b.avi", "c.avi", "d.avi", "e.avi", "f.avi"}));
+  EXPECT_EQ(highlighted(), (std::vector<std::string>{"a.avi", "b.avi", "c.avi", "e.avi"}));
+  EXPECT_EQ(current(), "a.avi");
+  ExpectSelectionShown();
+  window_->Action("afSelectionnerTout")->trigger();
+  QTest::qWait(10);
+  EXPECT_EQ(highlighted().size(), 6u);
+  ExpectSelectionShown();
+}
+
 TEST_F(MainWindowTest, AboutWhileSettingsAreShownClosesSettings) {
   Key(Qt::Key_F10);
   EXPECT_TRUE(test::Named<QWidget>(*window_, "OptionsFrame1")->isVisible());
