@@ -74,7 +74,7 @@ void RunOverSelection(const tFileAction& action, RunContext& context, SelectionS
   if (style.locked && context.lockListCommands) context.lockListCommands(true);
   if (style.bound) context.host.ReleasePlayerFile();
   context.host.SetListEnabled(false);
-  for (const int index : selected) list.SetSelected(index, false);
+  list.DeselectAll();
 
   try {
     bool allConfirmed = false;

@@ -325,6 +325,18 @@ void VideoList::SelectAll() {
   RefreshListStatus();
 }
 
+void VideoList::DeselectAll() {
+  int first = Count(), last = -1;
+  for (const EntryId id : selectedIds_) {
+    const int row = IndexOfId(id);
+    entries_[static_cast<std::size_t>(row)].selected = false;
+    first = std::min(first, row);
+    last = std::max(last, row);
+  }
+  selectedIds_.clear();
+  if (last >= 0) view_.SelectionChanged(first, last);
+}
+
 void VideoList::RefreshListStatus() {
   const int total = Count();
   SelectRow(focus_, true);

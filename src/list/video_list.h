@@ -74,6 +74,8 @@ class VideoList {
   void ClearList();
   void SortList(int order);
   void SelectAll();
+  // One notification for the rows it clears; costs what was selected.
+  void DeselectAll();
   void RefreshListStatus();
   // The settings changed how datecodes are shown: every entry's text is
   // made again and files added later use the new format.

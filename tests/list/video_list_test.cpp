@@ -436,6 +436,10 @@ TEST_F(VideoListTest, LookupsAndSelectionAgreeWithTheRowsThroughEveryChange) {
   EXPECT_EQ(list->SelectedIndexes(), (std::vector<int>{list->FindEntry(paths[3])}));
   list->SelectAll();
   check("all selected");
+  for (int row = 0; row < list->Count(); row += 2) list->SetSelected(row, false);
+  list->DeselectAll();
+  EXPECT_EQ(list->SelectedCount(), 0);
+  check("none selected");
   list->ClearList();
   check("cleared");
   EXPECT_EQ(list->FindEntry(paths[3]), -1);
