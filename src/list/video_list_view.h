@@ -22,11 +22,12 @@ class VideoListView {
   virtual ~VideoListView() = default;
 
   // Row changes. Each is sent right after the list made it, one row at a
-  // time, so a view that applies them in order to its own copy of the rows
-  // holds the list's rows after every call; the rows named are those of
-  // the list as it stands when the call arrives. An item model keeps the
-  // ids as its rows and brackets applying each call with its begin/end
-  // calls; texts and selection it reads from the list's entry at the row.
+  // time but for a sort's reorder, so a view that applies them in order to
+  // its own copy of the rows holds the list's rows after every call; the
+  // rows named are those of the list as it stands when the call arrives.
+  // An item model keeps the ids as its rows and brackets applying each call
+  // with its begin/end calls; texts and selection it reads from the list's
+  // entry at the row.
   //
   // A new entry, now at `row`.
   virtual void RowInserted(int /*row*/, EntryId /*id*/) {}
