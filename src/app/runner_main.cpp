@@ -2,7 +2,8 @@
 // listed, the switches' commands run, one line per file and command. Also
 // the report options that need the whole program.
 
-#include <QGuiApplication>
+#include <QString>
+#include <QtGlobal>
 
 #include <cstdio>
 #include <cstdlib>
@@ -20,7 +21,6 @@
 #include "commands/program_faults.h"
 #include "commands/stop_signals.h"
 #include "commands/user_data_home.h"
-#include "graphs/ffmpeg_log.h"
 #include "settings/preferences_store.h"
 
 namespace {
@@ -36,7 +36,7 @@ void DropQtNotes(QtMsgType type, const QMessageLogContext&, const QString& messa
   if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "korvid: %s\n", qPrintable(message));
 }
 
-int Run(int argc, char** argv, const std::vector<std::string>& parameters) {
+int Run(const std::vector<std::string>& parameters) {
   // The options of the report table that decode or write with the jobs
   // run here: the front program links none of that.
   using FullOption = int (*)(const std::vector<std::string>&, std::ostream&, std::ostream&);
@@ -49,13 +49,10 @@ int Run(int argc, char** argv, const std::vector<std::string>& parameters) {
       return run({parameters.begin() + 1, parameters.end()}, std::cout, std::cerr);
   if (!parameters.empty() && parameters.front().rfind("--", 0) == 0)
     return korvid::commands::RunReportOption(parameters, {std::cout, std::cerr});
-  korvid::graphs::SendFfmpegMessagesTo(korvid::graphs::DefaultLogPath());
   korvid::commands::InstallStopSignals(korvid::commands::Flags());
-  // A run without a window draws text (the datecode inlay) but shows
-  // nothing, so it renders off screen whether or not a display is there.
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  // The jobs that draw text make an off-screen application when they are
+  // first asked for; until then the run needs none.
   qInstallMessageHandler(DropQtNotes);
-  QGuiApplication application(argc, argv);
   const korvid::commands::CommandLineEnvironment environment{
       korvid::settings::StoreLocation::ForCurrentUser(), korvid::settings::UserDocumentsFolder(),
       EnvironmentValue("KORVID_MISSING_FILTERS"), korvid::commands::UserDataHome(), std::cout, std::cerr};
@@ -66,5 +63,5 @@ int Run(int argc, char** argv, const std::vector<std::string>& parameters) {
 
 int main(int argc, char** argv) {
   const std::vector<std::string> parameters(argv + 1, argv + argc);
-  return korvid::commands::RunReportingFaults([&] { return Run(argc, argv, parameters); }, std::cerr);
+  return korvid::commands::RunReportingFaults([&] { return Run(parameters); }, std::cerr);
 }

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "graphs/audio_extraction_job.h"
+#include "graphs/codec_jobs.h"
 
 namespace korvid::commands {
 
@@ -29,7 +29,7 @@ TchUpdateType ExtraireAudioExecution(const media::TAfficherFichier& entry, std::
                                     services.preferences.fourChannels ? graphs::DvPairUse::kAllFour
                                                                       : graphs::DvPairUse::kFirstPair};
   RunConversion(services,
-                [&] { return std::make_unique<graphs::AudioExtractionJob>(entry.fullName, output, media::WavWriterOptions{}, sound); });
+                [&] { return graphs::Codecs().AudioExtraction(entry.fullName, output, media::WavWriterOptions{}, sound); });
   newfichier = output.string();
   return utNone;
 }

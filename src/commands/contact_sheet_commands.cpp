@@ -6,9 +6,10 @@
 #include "commands/command_skipped.h"
 #include "commands/conversion_commands.h"
 #include "commands/run_outputs.h"
-#include "graphs/contact_sheet.h"
+#include "graphs/codec_jobs.h"
 #include "graphs/scene_scan.h"
 #include "graphs/scene_survey.h"
+#include "graphs/sheet_pages.h"
 #include "resources/string_table.h"
 
 namespace korvid::commands {
@@ -50,18 +51,15 @@ std::vector<std::filesystem::path> MakeContactSheet(const media::TAfficherFichie
   const graphs::SceneSurvey surveyed =
       survey.Finish(detector.Finish(static_cast<std::int32_t>(reader->FrameCount() - 1)));
 
-  const std::vector<graphs::SceneStill> stills = graphs::MakeSceneStills(
-      surveyed, *reader, scenes.datecodeFormat, graphs::kSheetStillHeight, scenes.abort);
-  if (scenes.abort.load()) return {};
-  const std::string name = std::filesystem::path(entry.fullName).filename().string();
-  const std::vector<graphs::SheetPage> pages =
-      graphs::DrawContactSheet(graphs::MakeSheetHeading(name, surveyed, scenes.datecodeFormat), stills,
-                               surveyed.damage, surveyed.wide, columns);
+  const std::unique_ptr<graphs::DrawnSheet> sheet = graphs::Codecs().DrawSheet(
+      {surveyed, *reader, scenes.datecodeFormat, std::filesystem::path(entry.fullName).filename().string(), columns,
+       scenes.abort});
+  if (sheet == nullptr) return {};
   const std::filesystem::path first = ContactSheetPath(entry, services.preferences);
   std::vector<bool> existed;
-  for (std::size_t page = 1; page <= pages.size(); ++page)
+  for (std::size_t page = 1; page <= sheet->PageCount(); ++page)
     existed.push_back(RunOutputs::Occupied(graphs::SheetPagePath(first, page)));
-  const std::vector<std::filesystem::path> written = graphs::WriteSheetPages(pages, first, entry.fullName);
+  const std::vector<std::filesystem::path> written = sheet->Write(first, entry.fullName);
   for (std::size_t page = 0; page < written.size(); ++page) Outputs().Wrote(written[page], existed[page]);
   scenes.host.SetGauge(100);
   return written;

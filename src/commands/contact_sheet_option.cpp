@@ -1,12 +1,13 @@
 #include "commands/contact_sheet_option.h"
 
-#include <QGuiApplication>
+#include <QCoreApplication>
+#include <QString>
+#include <QtGlobal>
 
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
-#include <optional>
 #include <ostream>
 
 #include "commands/command_skipped.h"
@@ -15,7 +16,7 @@
 #include "commands/process_flags.h"
 #include "commands/run_outputs.h"
 #include "commands/stop_signals.h"
-#include "graphs/contact_sheet.h"
+#include "graphs/sheet_pages.h"
 #include "graphs/scene_detector.h"
 #include "media/avi_stream_analysis.h"
 #include "resources/printable_text.h"
@@ -58,16 +59,9 @@ int RunContactSheetOption(const std::vector<std::string>& args, std::ostream& ou
 
   ProcessFlags& flags = Flags();
   InstallStopSignals(flags);
-  // Text is drawn off screen, display or not.
-  int qt_argc = 1;
-  char name[] = "korvid";
-  char* qt_argv[] = {name, nullptr};
-  std::optional<QGuiApplication> application;
-  if (QCoreApplication::instance() == nullptr) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    qInstallMessageHandler(KeepQtFailures);
-    application.emplace(qt_argc, qt_argv);
-  }
+  // Without an application the drawing job makes an off-screen one, whose
+  // notes are not for the user.
+  if (QCoreApplication::instance() == nullptr) qInstallMessageHandler(KeepQtFailures);
 
   settings::DefaultEnvironment environment;
   environment.documentsFolder = settings::UserDocumentsFolder();

@@ -1,7 +1,7 @@
 #pragma once
 // `korvid --contact-sheet [--columns N] FILE...`: the contact sheet of each
 // file, beside it or in the output folder the preferences name, with no
-// window. Draws text, so it makes its own off-screen QGuiApplication.
+// window.
 
 #include <ostream>
 #include <string>

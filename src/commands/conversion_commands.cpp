@@ -6,10 +6,9 @@
 #include <system_error>
 
 #include "commands/command_skipped.h"
+#include "graphs/codec_jobs.h"
 #include "graphs/dixmark.h"
 #include "graphs/dv_type_jobs.h"
-#include "graphs/recompress_job.h"
-#include "graphs/standard_conversion_job.h"
 #include "media/companion_files.h"
 #include "resources/string_table.h"
 
@@ -55,7 +54,7 @@ TchUpdateType StandardExecution(const media::TAfficherFichier& entry, std::strin
   const media::DvSystem target = standard == kNtscStandard ? media::DvSystem::k525_60 : media::DvSystem::k625_50;
   const auto dixmark = StandardDixmark(services, entry);
   return RunMadeOutput(output, newfichier, services, [&] {
-    return std::make_unique<graphs::StandardConversionJob>(SourceOf(entry), output, target, dixmark);
+    return graphs::Codecs().StandardConversion(SourceOf(entry), output, target, dixmark);
   });
 }
 
@@ -206,7 +205,7 @@ TchUpdateType ConvertirDVExecution(const media::TAfficherFichier& entry, std::st
     dixmark->SetWideScreen(wide ? 1 : 0);
   }
   return RunMadeOutput(output, newfichier, services, [&] {
-    return std::make_unique<graphs::RecompressJob>(SourceOf(entry), output, target, wide, dixmark);
+    return graphs::Codecs().Recompress(SourceOf(entry), output, target, wide, dixmark);
   });
 }
 

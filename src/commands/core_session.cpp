@@ -22,9 +22,11 @@ settings::PreferenceSession LoadedPreferences(settings::StoreLocation store,
   return session;
 }
 
-graphs::FilterAvailability CheckFilters(std::string missingFilters) {
+graphs::FilterAvailability CheckFilters(std::string missingFilters,
+                                       std::function<bool(graphs::Backing)> libraryPresent) {
   graphs::AvailabilityOptions options;
   options.missingFilters = std::move(missingFilters);
+  options.probes.libraryPresent = std::move(libraryPresent);
   return graphs::CheckFilterAvailability(options);
 }
 
@@ -38,7 +40,7 @@ CoreSession::CoreSession(CoreSessionSetup setup)
       preferences_(LoadedPreferences(std::move(setup.store), setup.defaults)),
       localeFormats_(settings::LocaleFormatsOf(setup.locale)),
       datecodeFormat_{preferences_.values().displayDatecodeFormat, localeFormats_},
-      availability_(CheckFilters(std::move(setup.missingFilters))),
+      availability_(CheckFilters(std::move(setup.missingFilters), std::move(setup.libraryPresent))),
       list_(setup.listView, media::AnalyseFile, datecodeFormat_, setup.locale, preferences_.values().listOrder,
             preferences_.values().selectOnOpen, flags_),
       rename_{preferences_.values(), localeFormats_, host_},

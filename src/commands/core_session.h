@@ -53,6 +53,9 @@ struct CoreSessionSetup {
   // from (the window adds the screen's size), and KORVID_MISSING_FILTERS.
   settings::DefaultEnvironment defaults{};
   std::string missingFilters{};
+  // Whether a component of the FFmpeg libraries works; unset, they count
+  // as present (the command line, which opens them only when needed).
+  std::function<bool(graphs::Backing)> libraryPresent{};
   // The list's collation and the date names and separators.
   QLocale locale = QLocale::system();
   // The flags the commands poll; the process's when null.

@@ -3,14 +3,14 @@
 #include <cmath>
 #include <memory>
 
-#include "graphs/inlay_job.h"
+#include "graphs/codec_jobs.h"
 #include "settings/system_locale.h"
 
 namespace korvid::commands {
 
 InlayFilters InlayFilterSettings(const media::TAfficherFichier& entry, const settings::Preferences& preferences,
                                  const settings::LocaleFormats& locale) {
-  InlayFilters filters{graphs::Calenox(locale), graphs::Layrin(), graphs::Dixmark()};
+  InlayFilters filters{graphs::Calenox(locale), graphs::LayrinSettings(), graphs::Dixmark()};
   const int hours = preferences.clockOffsetHours;
 
   graphs::Calenox& calenox = filters.calenox;
@@ -20,7 +20,7 @@ InlayFilters InlayFilterSettings(const media::TAfficherFichier& entry, const set
   calenox.SetAutomatic(preferences.automaticInlay ? 1 : 0);
   calenox.SetHourOffset(hours);
 
-  graphs::Layrin& layrin = filters.layrin;
+  graphs::LayrinSettings& layrin = filters.layrin;
   const settings::IncrustFont& font = preferences.incrustFont;
   layrin.SetTemplate("%D");
   layrin.SetAutoFontSize(preferences.autoFontSize ? 1 : 0);
@@ -77,9 +77,8 @@ TchUpdateType IncrusterDatecodeExecution(const media::TAfficherFichier& entry, s
       entry.tvSystem == media::TvSystem::kPal ? media::DvSystem::k625_50 : media::DvSystem::k525_60;
   RunConversion(services, [&] {
     InlayFilters filters = InlayFilterSettings(entry, services.preferences, settings::SystemLocaleFormats());
-    return std::make_unique<graphs::InlayJob>(entry.fullName, output, entry.dvType, system,
-                                              std::move(filters.calenox), std::move(filters.layrin),
-                                              std::move(filters.dixmark));
+    return graphs::Codecs().Inlay(entry.fullName, output, entry.dvType, system, std::move(filters.calenox),
+                                  std::move(filters.layrin), std::move(filters.dixmark));
   });
   newfichier = output.string();
   return utAdd;

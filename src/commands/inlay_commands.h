@@ -20,7 +20,7 @@ inline constexpr std::string_view kInlaySuffix = "_in.avi";
 // in the order the conversion gives them.
 struct InlayFilters {
   graphs::Calenox calenox;
-  graphs::Layrin layrin;
+  graphs::LayrinSettings layrin;
   graphs::Dixmark dixmark;
 };
 InlayFilters InlayFilterSettings(const media::TAfficherFichier& entry, const settings::Preferences& preferences,

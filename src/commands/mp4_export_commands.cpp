@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "commands/rename_commands.h"
-#include "graphs/mp4_export_job.h"
+#include "graphs/codec_jobs.h"
 #include "media/binary_file.h"
 #include "resources/string_table.h"
 #include "settings/recording_zone.h"
@@ -40,7 +40,7 @@ TchUpdateType ExporterMp4Execution(const media::TAfficherFichier& entry, std::st
   }
   const bool dated = options.creationTime.has_value();
   RunConversion(services,
-                [&] { return std::make_unique<graphs::Mp4ExportJob>(entry.fullName, output, std::move(options)); });
+                [&] { return graphs::Codecs().Mp4Export(entry.fullName, output, std::move(options)); });
   newfichier = output.string();
   if (dated) {
     if (const int why = ChangeLastWriteTime(output.string(), recorded); why != 0)

@@ -261,14 +261,6 @@ std::vector<SheetPage> DrawContactSheet(const SheetHeading& heading, const std::
   return drawn;
 }
 
-std::filesystem::path SheetPagePath(const std::filesystem::path& first, std::size_t page) {
-  if (page <= 1) return first;
-  std::filesystem::path name = first.stem();
-  name += "-" + std::to_string(page);
-  name += first.extension();
-  return first.parent_path() / name;
-}
-
 std::vector<std::filesystem::path> WriteSheetPages(const std::vector<SheetPage>& pages,
                                                    const std::filesystem::path& first,
                                                    const std::filesystem::path& source) {

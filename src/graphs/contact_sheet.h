@@ -19,17 +19,10 @@
 
 #include "graphs/scene_scan.h"
 #include "graphs/scene_survey.h"
+#include "graphs/sheet_pages.h"
 #include "media/video_record.h"
 
 namespace korvid::graphs {
-
-inline constexpr int kDefaultSheetColumns = 5;
-inline constexpr int kMaxSheetColumns = 16;
-// More scenes go on further pages, so that no page grows past what an
-// image viewer shows comfortably.
-inline constexpr std::size_t kScenesPerSheetPage = 200;
-// Lines of each still; the width follows the display shape.
-inline constexpr int kSheetStillHeight = 180;
 
 // The strip's colours: a frame with no damage, damaged video blocks (the
 // strip's upper half), damaged audio blocks (its lower half), a frame that
@@ -90,9 +83,6 @@ struct SheetPage {
 // is fitted into it.
 std::vector<SheetPage> DrawContactSheet(const SheetHeading& heading, const std::vector<SceneStill>& stills,
                                      std::span<const FrameDamage> damage, bool wide, int columns);
-
-// "clip_sheet.png" for page 1, "clip_sheet-2.png" for page 2, and so on.
-std::filesystem::path SheetPagePath(const std::filesystem::path& first, std::size_t page);
 
 // Each page as PNG, written aside and moved onto its name: a page is whole
 // or absent. All are written before any is moved, so that a failure

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 extern "C" {
 #include <libavutil/pixdesc.h>
@@ -18,11 +19,8 @@ namespace korvid::graphs {
 
 namespace {
 
-constexpr std::size_t kMaxText = 255;
 constexpr int kReferenceLines = 480;
 constexpr std::size_t kCachedTexts = 8;
-
-std::string Cut(std::string_view text) { return std::string(text.substr(0, kMaxText)); }
 
 // Chroma subsampling of the formats the DV decoder gives.
 bool ChromaShifts(int format, int& sx, int& sy) {
@@ -85,66 +83,10 @@ struct Layrin::Rendered {
   std::vector<std::uint16_t> v;
 };
 
-Layrin::Layrin() = default;
+Layrin::Layrin(LayrinSettings settings) : LayrinSettings(std::move(settings)) {}
 Layrin::~Layrin() = default;
 Layrin::Layrin(Layrin&&) noexcept = default;
 Layrin& Layrin::operator=(Layrin&&) noexcept = default;
-
-void Layrin::Changed() { cache_.clear(); }
-
-void Layrin::SetTemplate(std::string_view text) {
-  template_ = Cut(text);
-}
-void Layrin::SetOverlayOn(std::int32_t value) {
-  on_ = value != 0;
-}
-void Layrin::SetAutoFontSize(std::int32_t value) {
-  autoSize_ = value != 0;
-  Changed();
-}
-void Layrin::SetFontSize(std::int32_t points) {
-  points_ = std::clamp(points, 1, 1000);
-  Changed();
-}
-void Layrin::SetFontName(std::string_view name) {
-  family_ = Cut(name);
-  Changed();
-}
-void Layrin::SetFontColor(std::int32_t bgr) {
-  bgr_ = static_cast<std::uint32_t>(bgr) & 0x00FFFFFFu;
-  Changed();
-}
-void Layrin::SetBold(std::int32_t value) {
-  bold_ = value != 0;
-  Changed();
-}
-void Layrin::SetItalic(std::int32_t value) {
-  italic_ = value != 0;
-  Changed();
-}
-void Layrin::SetUnderline(std::int32_t value) {
-  underline_ = value != 0;
-  Changed();
-}
-void Layrin::SetStrikeOut(std::int32_t value) {
-  strikeOut_ = value != 0;
-  Changed();
-}
-void Layrin::SetShadow(std::int32_t value) {
-  shadow_ = std::clamp(value, 0, 100);
-  Changed();
-}
-void Layrin::SetBackground(std::int32_t value) {
-  background_ = std::clamp(value, 0, 100);
-  Changed();
-}
-void Layrin::SetPosition(std::int32_t x, std::int32_t y, std::int32_t /*unused*/) {
-  x_ = std::clamp(x, 0, 1000);
-  y_ = std::clamp(y, 0, 1000);
-}
-void Layrin::SetDisplayTemplate(std::string_view text) {
-  displayTemplate_ = Cut(text);
-}
 
 const Layrin::Rendered* Layrin::Render(std::string_view datecode, int picture_height) {
   if (!on_ || datecode.empty()) return nullptr;
@@ -152,6 +94,10 @@ const Layrin::Rendered* Layrin::Render(std::string_view datecode, int picture_he
   for (std::size_t at = text.find("%D"); at != std::string::npos; at = text.find("%D", at + datecode.size()))
     text.replace(at, 2, datecode);
   if (text.empty()) return nullptr;
+  if (renderedRevision_ != LookRevision()) {
+    cache_.clear();
+    renderedRevision_ = LookRevision();
+  }
   const auto key = std::make_pair(text, picture_height);
   if (const auto found = cache_.find(key); found != cache_.end()) return found->second.get();
 

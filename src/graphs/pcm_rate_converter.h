@@ -3,13 +3,15 @@
 // already at that rate passes untouched, sample for sample; a stretch at
 // another rate (a tape re-recorded at 32 kHz after 48 kHz) goes through a
 // resampler, which is drained when the rate changes again so that no
-// sound is lost and picture and sound stay together.
+// sound is lost and picture and sound stay together. The resampler comes
+// from the codec jobs, so sound that needs none never loads them.
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
-#include "graphs/ffmpeg_ptr.h"
+#include "graphs/sound_resampler.h"
 
 namespace korvid::graphs {
 
@@ -25,13 +27,12 @@ class PcmRateConverter {
   void Flush(std::vector<std::int16_t>& out);
 
  private:
-  void Open(int in_rate);
   void Drain(std::vector<std::int16_t>& out);
 
   int out_rate_;
   int channels_;
   int in_rate_ = 0;  // of the open resampler, 0 without one
-  SwrPtr swr_;
+  std::unique_ptr<SoundResampler> resampler_;
 };
 
 }  // namespace korvid::graphs

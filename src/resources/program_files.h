@@ -2,7 +2,8 @@
 // Korvid is three programs: `korvid`, the one people run, answers the
 // report options itself and hands every other start over to the window
 // program or to the runner without a window. Those two live beside it in a
-// build or a portable copy, and in <prefix>/libexec/korvid once installed.
+// build or a portable copy, and in <prefix>/libexec/korvid once installed,
+// with the module of codec jobs that the runner opens beside the runner.
 // Whatever names "the program" to the outside (Send To entries, the saved
 // preferences, the plug-in folders) names `korvid`.
 
@@ -14,6 +15,7 @@ namespace korvid::resources {
 inline constexpr std::string_view kFrontProgramName = "korvid";
 inline constexpr std::string_view kWindowProgramName = "korvid-window";
 inline constexpr std::string_view kRunnerProgramName = "korvid-run";
+inline constexpr std::string_view kCodecModuleName = "korvid-codecs.so";
 
 // The executable of this process; empty when it cannot be read.
 std::filesystem::path RunningProgram();

@@ -23,6 +23,7 @@
 
 #include "commands/command_line.h"
 #include "commands/command_line_run.h"
+#include "graphs/codec_jobs.h"
 #include "list/file_sources.h"
 #include "list/playlist.h"
 #include "resources/user_error.h"
@@ -83,6 +84,7 @@ TUIForm::TUIForm(WindowSetup setup) : setup_(std::move(setup)) {
                                   .store = setup_.store,
                                   .defaults = defaults};
   core.missingFilters = setup_.missingFilters;
+  core.libraryPresent = [](graphs::Backing backing) { return graphs::Codecs().Probe(backing); };
   core.dataHome = setup_.dataHome;
   core.frameRateChooser = frameRateForm_;
   core.codecChooser = codecForm_;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -52,17 +53,42 @@ TEST(LoadedLibraries, ReportsLoadNeitherTheWindowNorFfmpeg) {
   }
 }
 
-TEST(LoadedLibraries, HiddenRunsLoadNoWindowLibraries) {
+TEST(LoadedLibraries, HiddenRunsLoadFfmpegOnlyForACommandThatDecodes) {
   const test::TempDir home;
-  test::TempDir work;
-  const std::string clip = test::CopyStandardSample("pal_type2.avi", work.path()).string();
-  for (const std::vector<std::string>& run : {std::vector<std::string>{"+h", "+q", clip},
-                                              std::vector<std::string>{"+1", clip}}) {
-    SCOPED_TRACE(run.front());
-    const std::string log = LoaderLog(home, run);
+  // Reading, copying and rewriting names and headers need neither drawing nor FFmpeg.
+  for (const std::string run : {"+q", "+1", "+s"}) {
+    SCOPED_TRACE(run);
+    test::TempDir work;
+    const std::filesystem::path clip = test::CopyStandardSample("pal_type2.avi", work.path());
+    const std::string log = LoaderLog(home, {"+h", run, "+f", clip.string()});
     ASSERT_TRUE(Loads(log, "libQt6Core.so")) << log;
     for (const char* library : kWindowLibraries) EXPECT_FALSE(Loads(log, library)) << library;
+    for (const char* library : kDrawingAndFfmpeg) EXPECT_FALSE(Loads(log, library)) << library;
   }
+  // The sound extraction opens the module, which brings FFmpeg, and works.
+  test::TempDir work;
+  const std::filesystem::path clip = test::CopyStandardSample("pal_type2.avi", work.path());
+  const std::string log = LoaderLog(home, {"+h", "+w", clip.string()});
+  EXPECT_TRUE(Loads(log, "korvid-codecs.so")) << log;
+  EXPECT_TRUE(Loads(log, "libavcodec.so")) << log;
+  for (const char* library : kWindowLibraries) EXPECT_FALSE(Loads(log, library)) << library;
+  EXPECT_TRUE(std::filesystem::exists(work / "pal_type2.wav"));
+}
+
+TEST(LoadedLibraries, WithoutTheModuleOnlyTheCommandsThatDecodeFail) {
+  test::TempDir copy;
+  for (const char* program : {"korvid", "korvid-run"})
+    std::filesystem::copy_file(KORVID_BINARY_DIR "/src/" + std::string(program), copy / program);
+  test::TempDir work;
+  const std::filesystem::path clip = test::CopyStandardSample("pal_type2.avi", work.path());
+  const test::CommandResult run =
+      test::RunCommand({"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "HOME=" + copy.path().string(),
+                        "XDG_CONFIG_HOME=" + (copy / ".config").string(), "sh", "-c", "exec \"$0\" \"$@\" 2>&1",
+                        (copy / "korvid").string(), "+h", "+1", "+w", clip.string()});
+  EXPECT_EQ(run.exit_code, 1) << run.output;
+  EXPECT_NE(run.output.find("cannot load the media libraries"), std::string::npos) << run.output;
+  EXPECT_TRUE(std::filesystem::exists(work / "pal_type2_type1.avi")) << run.output;
+  EXPECT_FALSE(std::filesystem::exists(work / "pal_type2.wav"));
 }
 
 }  // namespace

@@ -267,7 +267,7 @@ TEST(InlayFilterSettings, RoundedDurationAndShiftOnlyWhenNeeded) {
   EXPECT_EQ(rewritten(filters.dixmark), dc);
   EXPECT_EQ(filters.calenox.Next(source), "16/02/2010 21:36:28");
   // The stored position (per mille of the active picture) places the text.
-  const TextBox box = filters.layrin.Place("16/02/2010 21:36:28", 720, 480);
+  const TextBox box = Layrin(filters.layrin).Place("16/02/2010 21:36:28", 720, 480);
   ASSERT_FALSE(box.Empty());
   EXPECT_EQ(box.x, 40);
   EXPECT_EQ(box.y, 408);
@@ -353,7 +353,7 @@ TEST(IncrusterDatecode, TheTextIsInThePictureAndTheHeaderIsTheSources) {
       ASSERT_TRUE(decoder.Decode(a, pa));
       ASSERT_TRUE(decoder.Decode(b, pb));
       Calenox calenox = filters.calenox;
-      const TextBox box = filters.layrin.Place(calenox.Next(a), pa->width, pa->height);
+      const TextBox box = Layrin(filters.layrin).Place(calenox.Next(a), pa->width, pa->height);
       ASSERT_FALSE(box.Empty());
       const LumaChange change = Compare(*pa, *pb, box);
       EXPECT_GT(change.inside, 8.0) << c.clip << " frame " << k;
@@ -388,7 +388,7 @@ TEST(IncrusterDatecode, RealFramesKeepEveryBlockButThePicture) {
   const auto entry = EntryOf(source, 1, media::TvSystem::kNtsc, 30000.0 / 1001);
   auto filters = commands::InlayFilterSettings(entry, InlayPreferences(0), settings::EnglishLocaleFormats());
   InlayJob job(source, dir / "sony_in.avi", 1, media::DvSystem::k525_60, std::move(filters.calenox),
-               std::move(filters.layrin), std::move(filters.dixmark));
+               Layrin(std::move(filters.layrin)), std::move(filters.dixmark));
   JobProgress progress;
   job.Run(progress);
 
