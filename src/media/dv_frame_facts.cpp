@@ -106,8 +106,8 @@ bool ReadAreaPart(const BinaryFile& file, const FrameLocation& chunk, std::size_
 // frame to frame; the bytes between the pack areas are never looked at, so
 // what earlier frames left there does not matter.
 DvFrameFacts ReadDatecodeFacts(const BinaryFile& file, const FrameLocation& chunk, std::vector<std::uint8_t>& area) {
-  area.resize(kLargestFrameBytes);
   const std::size_t length = std::min<std::size_t>(chunk.size, kLargestFrameBytes);
+  if (area.size() < length) area.resize(length);
   std::size_t end = 0;
   if (!ReadAreaPart(file, chunk, 0, std::min(length, kPackAreaBytes), area, end)) {
     return DatecodeFacts(std::span(area).first(end));
