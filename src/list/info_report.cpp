@@ -10,7 +10,6 @@
 #include <optional>
 #include <cstdio>
 #include <filesystem>
-#include <optional>
 #include <ostream>
 #include <system_error>
 
@@ -18,8 +17,6 @@
 #include "list/video_list.h"
 #include "media/avi_stream_analysis.h"
 #include "media/clock_plausibility.h"
-#include "media/dv_sound_drift.h"
-#include "resources/user_error.h"
 #include "resources/printable_text.h"
 #include "resources/string_table.h"
 #include "settings/run_time_zone.h"
@@ -72,24 +69,15 @@ std::size_t DisplayWidth(const std::string& text) {
   }));
 }
 
-// Whether the sound is locked and how far it ends from the picture, read
-// from every frame; null for a file without DV sound.
-void AddSoundDrift(QJsonObject& o, const media::TAfficherFichier& record) {
-  std::optional<media::DvSoundDrift> drift;
-  if (record.isDV && record.exists) {
-    try {
-      drift = media::ReadDvSoundDrift(record.fullName);
-    } catch (const UserError&) {
-      // an unreadable file has no drift to tell
-    }
-  }
+void AddSoundDrift(QJsonObject& o, const std::optional<media::DvSoundDrift>& drift) {
   o["audioLocked"] = drift ? QJsonValue(drift->locked) : QJsonValue(QJsonValue::Null);
   o["audioDriftMs"] = drift ? QJsonValue(std::round(drift->drift_ms * 1000.0) / 1000.0) : QJsonValue(QJsonValue::Null);
 }
 
 }  // namespace
 
-QJsonObject RecordJson(const media::TAfficherFichier& r) {
+QJsonObject RecordJson(const InfoRecord& info) {
+  const media::TAfficherFichier& r = info.record;
   QJsonObject o;
   o["name"] = Text(r.name);
   o["fullName"] = Text(r.fullName);
@@ -130,12 +118,13 @@ QJsonObject RecordJson(const media::TAfficherFichier& r) {
   o["bitsPerSample"] = r.bitsPerSample;
   o["channelsText"] = Text(r.channelsText);
   o["datecodeNameKey"] = KeyText(r.datecodeNameKey);
-  AddSoundDrift(o, r);
+  AddSoundDrift(o, info.drift);
   return o;
 }
 
-QJsonObject RecordJson(const media::TAfficherFichier& record, const settings::RecordingZone& zone) {
-  QJsonObject o = RecordJson(record);
+QJsonObject RecordJson(const InfoRecord& info, const settings::RecordingZone& zone) {
+  const media::TAfficherFichier& record = info.record;
+  QJsonObject o = RecordJson(info);
   const QJsonValue none(QJsonValue::Null);
   const auto instant = record.datecode ? zone.ToUtc(*record.datecode) : std::nullopt;
   const std::string note = instant ? settings::EdgeNote(*record.datecode, *instant, zone.Name()) : std::string();
@@ -151,9 +140,9 @@ QJsonObject RecordJson(const media::TAfficherFichier& record, const settings::Re
   return o;
 }
 
-std::string InfoJson(const std::vector<media::TAfficherFichier>& records, const settings::RecordingZone& zone) {
+std::string InfoJson(const std::vector<InfoRecord>& records, const settings::RecordingZone& zone) {
   QJsonArray array;
-  for (const media::TAfficherFichier& record : records) array.append(RecordJson(record, zone));
+  for (const InfoRecord& info : records) array.append(RecordJson(info, zone));
   return QJsonDocument(array).toJson(QJsonDocument::Indented).toStdString();
 }
 
@@ -245,11 +234,17 @@ int RunInfoCommand(const std::vector<std::string>& arguments, const media::Datec
   for (const std::string& path : found.notRegular)
     err << resources::FileErrorLine(path, resources::Str(resources::Text::kNotRegularFile));
 
-  std::vector<media::TAfficherFichier> records;
-  records.reserve(found.files.size());
-  for (const std::string& file : found.files) records.push_back(media::AnalyseFile(file, format));
-
-  out << (json ? InfoJson(records, *zone) : InfoTable(records));
+  if (json) {
+    std::vector<InfoRecord> records(found.files.size());
+    for (std::size_t i = 0; i < records.size(); ++i)
+      records[i].record = media::AnalyseFileAndDrift(found.files[i], format, records[i].drift);
+    out << InfoJson(records, *zone);
+  } else {
+    std::vector<media::TAfficherFichier> records;
+    records.reserve(found.files.size());
+    for (const std::string& file : found.files) records.push_back(media::AnalyseFile(file, format));
+    out << InfoTable(records);
+  }
   out.flush();
   return found.missing.empty() && found.notRegular.empty() ? 0 : 1;
 }

@@ -3,27 +3,35 @@
 // table or as JSON, for terminals and machines without a display.
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <QJsonObject>
 
+#include "media/dv_sound_drift.h"
 #include "media/video_record.h"
 #include "settings/recording_zone.h"
 
 namespace korvid::list {
 
+// A file's record and how far its DV sound drifts (nothing without DV sound).
+struct InfoRecord {
+  media::TAfficherFichier record;
+  std::optional<media::DvSoundDrift> drift;
+};
+
 // One object with every field of the record under its own name; dates as
 // "yyyy-mm-ddThh:nn:ss" (null when missing), the key marker bytes 0xFA
 // and 0xFF as the characters U+00FA and U+00FF. Beside them, for DV sound
-// read from every frame: audioLocked and audioDriftMs (media::DvSoundDrift,
-// to the microsecond), null without DV sound.
-QJsonObject RecordJson(const media::TAfficherFichier& record);
+// read from every frame: audioLocked and audioDriftMs (to the microsecond),
+// null without DV sound.
+QJsonObject RecordJson(const InfoRecord& info);
 // With the datecode as UTC in `zone` ("recordedUtc", and "recordedUtcNote"
 // at a daylight-saving edge) and "datecodeSuspect", why it looks wrong.
-QJsonObject RecordJson(const media::TAfficherFichier& record, const settings::RecordingZone& zone);
+QJsonObject RecordJson(const InfoRecord& info, const settings::RecordingZone& zone);
 // A JSON array of RecordJson, indented, ending in a line break.
-std::string InfoJson(const std::vector<media::TAfficherFichier>& records,
+std::string InfoJson(const std::vector<InfoRecord>& records,
                      const settings::RecordingZone& zone = settings::RecordingZone());
 // Name, datecode, timecode, codec and DV type, image, duration, fps and
 // audio, one line per file under a heading, columns aligned.

@@ -170,10 +170,9 @@ void DecodeFirstFrame(const std::optional<FileFirstFacts>& first, StreamAnalysis
   if (first->facts.sound) out.first_sound_bits = first->facts.sound->bits;
 }
 
-StreamAnalysis Analyse(const BinaryFile& file, const TAviParam& param) {
+StreamAnalysis Analyse(const BinaryFile& file, const TAviParam& param, const AviFrameIndex& index) {
   StreamAnalysis out;
   out.stream_count = static_cast<std::int32_t>(param.streams.size());
-  const AviFrameIndex index = AviFrameIndex::Load(file, param);
 
   std::optional<FileFirstFacts> first;
   if (const std::optional<std::size_t> dv_stream = FindDvVideoStream(param))
@@ -201,17 +200,50 @@ StreamAnalysis Analyse(const BinaryFile& file, const TAviParam& param) {
   return out;
 }
 
+// Nothing when the file cannot be read: its analysis then fails.
+std::optional<AviFrameIndex> LoadIndex(const BinaryFile& file, const TAviParam& param) {
+  try {
+    return AviFrameIndex::Load(file, param);
+  } catch (const UserError&) {
+    return std::nullopt;
+  }
+}
+
+// A read error while counting the sound leaves the rest of the record be.
+std::optional<DvSoundDrift> ReadDrift(const BinaryFile& file, const TAviParam& param, const AviFrameIndex& index) {
+  const std::optional<std::size_t> stream = FindDvVideoStream(param);
+  if (!stream) return std::nullopt;
+  try {
+    return ReadDvSoundDrift(file, index, *stream);
+  } catch (const UserError&) {
+    return std::nullopt;
+  }
+}
+
 }  // namespace
 
 StreamAnalysis AnalyseAviStreams(const BinaryFile& file, const TAviParam& param) {
   try {
-    return Analyse(file, param);
+    return Analyse(file, param, AviFrameIndex::Load(file, param));
   } catch (const UserError&) {
     return StreamAnalysis{};
   }
 }
 
-TAfficherFichier AnalyseFile(const std::filesystem::path& path, const DatecodeFormat& format) {
+StreamAnalysis AnalyseAviStreams(const BinaryFile& file, const TAviParam& param, const AviFrameIndex& index) {
+  try {
+    return Analyse(file, param, index);
+  } catch (const UserError&) {
+    return StreamAnalysis{};
+  }
+}
+
+namespace {
+
+// `drift` is read when given.
+TAfficherFichier AnalyseRecord(const std::filesystem::path& path, const DatecodeFormat& format,
+                               std::optional<DvSoundDrift>* drift) {
+  if (drift != nullptr) drift->reset();
   TAfficherFichier record;
   SetNameFields(path, record);
   SetFileFacts(record);
@@ -228,7 +260,10 @@ TAfficherFichier AnalyseFile(const std::filesystem::path& path, const DatecodeFo
     verdict = param.valid ? AviVerdict::kValid : AviVerdict::kNotAvi;
     if (param.valid) {
       codec = param.CodecFourCC();
-      analysis = AnalyseAviStreams(file, param);
+      const std::optional<AviFrameIndex> index = LoadIndex(file, param);
+      if (index) analysis = AnalyseAviStreams(file, param, *index);
+      if (drift != nullptr && index && record.exists && IsDvCodec(codec))
+        *drift = ReadDrift(file, param, *index);
     }
   } catch (const UserError&) {
     verdict = AviVerdict::kReadError;
@@ -236,6 +271,17 @@ TAfficherFichier AnalyseFile(const std::filesystem::path& path, const DatecodeFo
   }
   FillAnalysisFields(verdict, codec, analysis, format, record);
   return record;
+}
+
+}  // namespace
+
+TAfficherFichier AnalyseFile(const std::filesystem::path& path, const DatecodeFormat& format) {
+  return AnalyseRecord(path, format, nullptr);
+}
+
+TAfficherFichier AnalyseFileAndDrift(const std::filesystem::path& path, const DatecodeFormat& format,
+                                     std::optional<DvSoundDrift>& drift) {
+  return AnalyseRecord(path, format, &drift);
 }
 
 }  // namespace korvid::media

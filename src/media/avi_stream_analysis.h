@@ -9,9 +9,12 @@
 // recognised by its own header block.
 
 #include <filesystem>
+#include <optional>
 
+#include "media/avi_frame_index.h"
 #include "media/avi_param.h"
 #include "media/binary_file.h"
+#include "media/dv_sound_drift.h"
 #include "media/stream_analysis.h"
 #include "media/video_record.h"
 
@@ -20,8 +23,15 @@ namespace korvid::media {
 // A file that cannot be read gives `succeeded` false and nothing captured;
 // only a program fault throws.
 StreamAnalysis AnalyseAviStreams(const BinaryFile& file, const TAviParam& param);
+// The same with the file's index already loaded.
+StreamAnalysis AnalyseAviStreams(const BinaryFile& file, const TAviParam& param, const AviFrameIndex& index);
 
 // The whole record of one file, as the video list builds it.
 TAfficherFichier AnalyseFile(const std::filesystem::path& path, const DatecodeFormat& format);
+// And the DV sound's drift, read through the same open file and index:
+// nothing for a file that is not DV, has no readable sound or could not
+// be read.
+TAfficherFichier AnalyseFileAndDrift(const std::filesystem::path& path, const DatecodeFormat& format,
+                                     std::optional<DvSoundDrift>& drift);
 
 }  // namespace korvid::media

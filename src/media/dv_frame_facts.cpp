@@ -79,14 +79,51 @@ bool HeadHoldsEveryPack(std::span<const std::uint8_t> head, const DvFrameFacts& 
   return facts.sound && facts.sound->pairs == 1;
 }
 
-// A later frame of the look is read for its date alone, whole only when
-// its first sequence holds no usable date and time.
-DvFrameFacts ReadDatecodeFacts(const BinaryFile& file, const AviFrameIndex& index, std::size_t stream,
-                               std::size_t k) {
-  const std::vector<std::uint8_t> head = ReadChunkHead(file, index, stream, k);
-  if (FindUsablePack(head, kRecordingDatePack) && FindUsablePack(head, kRecordingTimePack))
-    return ReadDvFrameFacts(head);
-  return ReadDvFrameFacts(ReadChunk(file, index, stream, k));
+// The date search looks at the header, subcode and VAUX blocks only: the
+// first six DIF blocks of each sequence.
+constexpr std::size_t kPackAreaBytes = 6 * kDifBlockBytes;
+
+// The date and time packs of a frame, as ReadDvFrameFacts finds them.
+DvFrameFacts DatecodeFacts(std::span<const std::uint8_t> frame) {
+  DvFrameFacts facts;
+  facts.system = DetectDvSystem(frame);
+  if (facts.system) ReadDatecodeInto(frame, facts);
+  return facts;
+}
+
+// Reads `length` bytes at `offset` of the chunk into the same place of
+// `area`; false when the file ended first, `end` then where it did.
+bool ReadAreaPart(const BinaryFile& file, const FrameLocation& chunk, std::size_t offset, std::size_t length,
+                  std::span<std::uint8_t> area, std::size_t& end) {
+  const std::size_t got = file.ReadAt(chunk.offset + offset, area.subspan(offset, length));
+  end = offset + got;
+  return got == length;
+}
+
+// A later frame of the look is read for its date alone, and only where
+// packs live: its first sequence's pack area, then every other sequence's
+// when that one holds no usable date and time. `area` keeps its size from
+// frame to frame; the bytes between the pack areas are never looked at, so
+// what earlier frames left there does not matter.
+DvFrameFacts ReadDatecodeFacts(const BinaryFile& file, const FrameLocation& chunk, std::vector<std::uint8_t>& area) {
+  const std::size_t length = std::min<std::size_t>(chunk.size, kLargestFrameBytes);
+  if (area.size() < length) area.resize(length);
+  std::size_t end = 0;
+  if (!ReadAreaPart(file, chunk, 0, std::min(length, kPackAreaBytes), area, end)) {
+    return DatecodeFacts(std::span(area).first(end));
+  }
+  const std::span<const std::uint8_t> head = std::span(area).first(std::min(length, kDifSequenceBytes));
+  const auto system = DetectDvSystem(head);
+  if (!system || (FindUsablePack(head, kRecordingDatePack) && FindUsablePack(head, kRecordingTimePack)))
+    return DatecodeFacts(head);
+  end = length;
+  const std::size_t sequences =
+      std::min((length + kDifSequenceBytes - 1) / kDifSequenceBytes, SequencesPerFrame(*system));
+  for (std::size_t s = 1; s < sequences; ++s) {
+    const std::size_t start = s * kDifSequenceBytes;
+    if (!ReadAreaPart(file, chunk, start, std::min(length - start, kPackAreaBytes), area, end)) break;
+  }
+  return DatecodeFacts(std::span(area).first(end));
 }
 
 std::optional<DvPack> UsableVideoSource(std::span<const std::uint8_t> frame) {
@@ -153,9 +190,10 @@ std::optional<FileFirstFacts> ReadFileFirstFacts(const BinaryFile& file, const A
     first.facts = ReadDvFrameFacts(frame);
   }
   first.videoSource = UsableVideoSource(frame);
-  const std::size_t look = std::min(index.FramesOf(stream).size(), kFirstFramesLook);
+  const std::size_t look = std::min(chunks.size(), kFirstFramesLook);
+  std::vector<std::uint8_t> area;
   for (std::size_t k = *usable; k < look; ++k) {
-    const DvFrameFacts facts = k == *usable ? first.facts : ReadDatecodeFacts(file, index, stream, k);
+    const DvFrameFacts facts = k == *usable ? first.facts : ReadDatecodeFacts(file, chunks[k], area);
     if (!IsCalendarDatecode(facts.datecode)) continue;
     first.facts.datecode = facts.datecode;
     first.facts.datecodeFromLaterSequence = facts.datecodeFromLaterSequence;

@@ -62,7 +62,8 @@ std::optional<FoundPack> FindUsablePack(std::span<const std::uint8_t> frame, std
   }
   std::optional<FoundPack> found;
   ForEachPackSlot(frame, [&](const PackSlot& slot) {
-    if (found) return;
+    // Most slots hold other packs: their first byte says so.
+    if (found || frame[slot.offset] != header) return;
     const DvPack pack = PackAt(frame, slot.offset);
     if (IsUsablePack(pack, header)) found = FoundPack{pack, slot.sequence};
   });

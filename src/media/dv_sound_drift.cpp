@@ -39,18 +39,22 @@ std::optional<DvAudioInfo> FrameSound(const BinaryFile& file, const FrameLocatio
 }  // namespace
 
 std::optional<DvSoundDrift> ReadDvSoundDrift(const std::filesystem::path& path) {
-  const TFriendlyAviParam param(path);
+  const BinaryFile file(path, BinaryFile::Mode::kRead);
+  const TFriendlyAviParam param(file);
   if (!param.valid) return std::nullopt;
   const auto stream = FindDvVideoStream(param);
   if (!stream) return std::nullopt;
-  const BinaryFile file(path, BinaryFile::Mode::kRead);
-  const AviFrameIndex index = AviFrameIndex::Load(file, param);
+  return ReadDvSoundDrift(file, AviFrameIndex::Load(file, param), *stream);
+}
+
+std::optional<DvSoundDrift> ReadDvSoundDrift(const BinaryFile& file, const AviFrameIndex& index,
+                                             std::size_t stream) {
   std::vector<std::uint8_t> buffer;
   std::optional<DvSystem> system;
   DvSoundDrift drift;
   bool any = false;
   double seconds = 0;  // the sound's time beyond the picture's
-  for (const FrameLocation& chunk : index.FramesOf(*stream)) {
+  for (const FrameLocation& chunk : index.FramesOf(stream)) {
     if (!system) {
       buffer.resize(kHeadBytes);
       const std::size_t got = file.ReadAt(chunk.offset, std::span(buffer).first(std::min<std::size_t>(kHeadBytes, chunk.size)));

@@ -3,8 +3,12 @@
 // each frame holds the samples its AAUX source pack counts, which for
 // unlocked sound need not add up to the picture's time.
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
+
+#include "media/avi_frame_index.h"
+#include "media/binary_file.h"
 
 namespace korvid::media {
 
@@ -19,5 +23,8 @@ struct DvSoundDrift {
 // Nothing when the file has no DV stream or none of its frames carries
 // readable sound. Throws FileError when the file cannot be read.
 std::optional<DvSoundDrift> ReadDvSoundDrift(const std::filesystem::path& path);
+// The same for stream `stream` of a file already open and indexed.
+std::optional<DvSoundDrift> ReadDvSoundDrift(const BinaryFile& file, const AviFrameIndex& index,
+                                             std::size_t stream);
 
 }  // namespace korvid::media

@@ -15,6 +15,8 @@
 #include <gtest/gtest.h>
 
 #include "media/binary_file.h"
+#include "media/datecode_shift.h"
+#include "media/dv_pack_layout.h"
 #include "media/le_bytes.h"
 #include "media/dv_audio_encoder.h"
 #include "media/dv_audio_sample_count.h"
@@ -409,6 +411,37 @@ TEST(AnalyseFileTest, AnUndatedFirstFrameGivesTheFirstDatecodeFound) {
   const auto packs = ReadFirstFramePacks(avi);
   ASSERT_TRUE(packs);
   EXPECT_EQ(packs->datecode, (TDatecode{2003, 5, 6, 7, 8, 9}));
+}
+
+// A date that survives only in the last sequence of one frame of the look
+// still dates the file; without it the same file has none.
+TEST(AnalyseFileTest, ADateLeftInOneLaterSequenceDatesTheFile) {
+  KORVID_REQUIRE_PROGRAM("ffmpeg");
+  test::TempDir dir;
+  for (const bool keepOne : {true, false}) {
+    // ffmpeg writes the date in the subcode too.
+    const auto blank = [keepOne](std::size_t k, std::span<std::uint8_t> frame) {
+      const std::size_t sequences = keepOne && k == 3 ? 11 : 12;
+      test::BlankDatePacks(frame.first(sequences * kDifSequenceBytes));
+      for (std::size_t s = 0; s < sequences; ++s)
+        for (std::size_t i = 0; i < kSubcodeSlotsPerSequence; ++i) {
+          std::uint8_t* pack = frame.data() + SubcodeSlotOffset(s, i);
+          if (pack[0] == kRecordingDatePack || pack[0] == kRecordingTimePack) std::fill(pack, pack + 5, 0xFF);
+        }
+    };
+    const fs::path avi = ChangedFfmpegAvi(dir, keepOne ? "kept" : "none",
+                                          {"-metadata", "creation_time=2003-05-06T07:08:09"}, blank);
+    const TAfficherFichier r = Analyse(avi);
+    const auto packs = ReadFirstFramePacks(avi);
+    ASSERT_TRUE(packs);
+    if (keepOne) {
+      EXPECT_EQ(r.datecodeText, "2003-05-06 07:08:09");
+      EXPECT_EQ(packs->datecode, (TDatecode{2003, 5, 6, 7, 8, 9}));
+    } else {
+      EXPECT_FALSE(r.datecode);
+      EXPECT_FALSE(IsCalendarDatecode(packs->datecode));
+    }
+  }
 }
 
 // "12(16) bits" is said of 12-bit tape sound only, as the frames' AAUX
