@@ -68,7 +68,8 @@ int main(int argc, char** argv) {
     auto filters =
         korvid::commands::InlayFilterSettings(entry, preferences, korvid::settings::EnglishLocaleFormats());
     korvid::graphs::InlayJob job(dir / "pal.avi", dir / "ours_in.avi", 2, korvid::media::DvSystem::k625_50,
-                                 std::move(filters.calenox), std::move(filters.layrin), std::move(filters.dixmark));
+                                 std::move(filters.calenox), korvid::graphs::Layrin(std::move(filters.layrin)),
+                                 std::move(filters.dixmark));
     korvid::graphs::JobProgress progress;
     job.Run(progress);
   });
