@@ -174,7 +174,10 @@ void JsonWriter::Double(double value) {
   }
   std::string digits(1, mantissa.front());
   if (mantissa.size() > 2) digits.append(mantissa.substr(2));
-  const int exponent = std::atoi(form.data() + e + 1);
+  int exponent = 0;
+  std::string_view exponentText = form.substr(e + 1);
+  if (exponentText.front() == '+') exponentText.remove_prefix(1);
+  std::from_chars(exponentText.data(), exponentText.data() + exponentText.size(), exponent);
 
   // The shorter of the two forms; a tie goes to the plain one.
   const auto count = static_cast<int>(digits.size());
