@@ -1,19 +1,16 @@
 #include "list/info_report.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonValue>
-#include <QString>
-
 #include <algorithm>
 #include <cmath>
-#include <optional>
+#include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <filesystem>
 #include <ostream>
 #include <system_error>
 
 #include "list/dir_scan.h"
+#include "list/json_writer.h"
 #include "list/video_list.h"
 #include "media/avi_stream_analysis.h"
 #include "media/clock_plausibility.h"
@@ -25,28 +22,34 @@ namespace korvid::list {
 
 namespace {
 
-QString Text(const std::string& text) { return QString::fromStdString(text); }
-
 // Sort keys may start with a marker byte that is not UTF-8.
-QString KeyText(const std::string& key) {
-  if (!key.empty()) {
-    const auto first = static_cast<unsigned char>(key.front());
-    if (first == 0xFA || first == 0xFF)
-      return QString(QChar(static_cast<char16_t>(first))) +
-             QString::fromUtf8(key.data() + 1, static_cast<qsizetype>(key.size() - 1));
-  }
-  return Text(key);
+void KeyText(JsonWriter& out, const std::string& key) {
+  const auto first = key.empty() ? 0 : static_cast<unsigned char>(key.front());
+  if (first == 0xFA || first == 0xFF)
+    out.StringLatin1First(key);
+  else
+    out.String(key);
 }
 
-QString IsoText(const settings::DateTimeValue& value) {
+void IsoText(JsonWriter& out, const settings::DateTimeValue& value) {
   char text[64] = {};
   std::snprintf(text, sizeof text, "%.4d-%.2d-%.2dT%.2d:%.2d:%.2d", value.year, value.month, value.day,
                 value.hour, value.minute, value.second);
-  return QString::fromLatin1(text);
+  out.String(text);
 }
 
-QJsonValue FileTime(const media::TAfficherFichier& record, const settings::DateTimeValue& value) {
-  return record.exists ? QJsonValue(IsoText(value)) : QJsonValue(QJsonValue::Null);
+void FileTime(JsonWriter& out, const media::TAfficherFichier& record, const settings::DateTimeValue& value) {
+  if (record.exists)
+    IsoText(out, value);
+  else
+    out.Null();
+}
+
+void TextOrNull(JsonWriter& out, const std::string& text) {
+  if (text.empty())
+    out.Null();
+  else
+    out.String(text);
 }
 
 std::string CodecColumn(const media::TAfficherFichier& record) {
@@ -69,81 +72,90 @@ std::size_t DisplayWidth(const std::string& text) {
   }));
 }
 
-void AddSoundDrift(QJsonObject& o, const std::optional<media::DvSoundDrift>& drift) {
-  o["audioLocked"] = drift ? QJsonValue(drift->locked) : QJsonValue(QJsonValue::Null);
-  o["audioDriftMs"] = drift ? QJsonValue(std::round(drift->drift_ms * 1000.0) / 1000.0) : QJsonValue(QJsonValue::Null);
+// Members in key order, the order the reports have always printed.
+void WriteRecord(JsonWriter& out, const InfoRecord& info, const settings::RecordingZone& zone) {
+  const media::TAfficherFichier& r = info.record;
+  const auto& drift = info.drift;
+  const auto instant = r.datecode ? zone.ToUtc(*r.datecode) : std::nullopt;
+  const std::string note = instant ? settings::EdgeNote(*r.datecode, *instant, zone.Name()) : std::string();
+  // The listing reads the first frames only: the first scene has none before it.
+  const std::string suspicion =
+      r.datecode ? media::ClockSuspicion(*r.datecode, {std::nullopt, media::FileModifiedUtc(r.fullName)}, zone)
+                 : std::string();
+
+  out.BeginObject();
+  FileTime(out.Key("accessed"), r, r.accessed);
+  out.Key("attributes").Integer(r.attributes);
+  out.Key("audioDriftMs");
+  if (drift)
+    out.Double(std::round(drift->drift_ms * 1000.0) / 1000.0);
+  else
+    out.Null();
+  out.Key("audioDurationText").String(r.audioDurationText);
+  out.Key("audioFormatText").String(r.audioFormatText);
+  out.Key("audioLocked");
+  if (drift)
+    out.Bool(drift->locked);
+  else
+    out.Null();
+  out.Key("audioText").String(r.audioText);
+  out.Key("bitsPerSample").Integer(r.bitsPerSample);
+  out.Key("channelsText").String(r.channelsText);
+  out.Key("codec").String(r.codec);
+  FileTime(out.Key("created"), r, r.created);
+  KeyText(out.Key("dateKey"), r.dateKey);
+  out.Key("datecode");
+  if (r.datecode)
+    IsoText(out, *r.datecode);
+  else
+    out.Null();
+  KeyText(out.Key("datecodeKey"), r.datecodeKey);
+  KeyText(out.Key("datecodeNameKey"), r.datecodeNameKey);
+  TextOrNull(out.Key("datecodeSuspect"), suspicion);
+  out.Key("datecodeText").String(r.datecodeText);
+  out.Key("durationSeconds").Double(r.durationSeconds);
+  out.Key("durationText").String(r.durationText);
+  out.Key("dvType").Integer(r.dvType);
+  out.Key("dvVideoSource").Integer(r.dvVideoSource);
+  out.Key("exists").Bool(r.exists);
+  out.Key("fps").Double(r.fps);
+  out.Key("frames").Integer(static_cast<std::int64_t>(r.frames));
+  out.Key("fullName").String(r.fullName);
+  out.Key("hasSceneFile").Bool(r.hasSceneFile);
+  out.Key("height").Integer(r.height);
+  out.Key("imageText").String(r.imageText);
+  out.Key("isDV").Bool(r.isDV);
+  FileTime(out.Key("modified"), r, r.modified);
+  out.Key("name").String(r.name);
+  KeyText(out.Key("nameKey"), r.nameKey);
+  out.Key("recordedUtc");
+  if (instant)
+    out.String(settings::UtcText(instant->utcSeconds));
+  else
+    out.Null();
+  TextOrNull(out.Key("recordedUtcNote"), note);
+  out.Key("sampleRate").Integer(r.sampleRate);
+  out.Key("size").Integer(static_cast<std::int64_t>(r.Size()));
+  out.Key("sizeHigh").Integer(r.sizeHigh);
+  KeyText(out.Key("sizeKey"), r.sizeKey);
+  out.Key("sizeLow").Integer(r.sizeLow);
+  out.Key("timeZone").String(zone.Name());
+  out.Key("timecodeText").String(r.timecodeText);
+  out.Key("tvSystem").Integer(static_cast<int>(r.tvSystem));
+  out.Key("videoBitRate").Integer(r.videoBitRate);
+  out.Key("wideScreen").Bool(r.wideScreen);
+  out.Key("width").Integer(r.width);
+  out.EndObject();
 }
 
 }  // namespace
 
-QJsonObject RecordJson(const InfoRecord& info) {
-  const media::TAfficherFichier& r = info.record;
-  QJsonObject o;
-  o["name"] = Text(r.name);
-  o["fullName"] = Text(r.fullName);
-  o["nameKey"] = KeyText(r.nameKey);
-  o["exists"] = r.exists;
-  o["sizeHigh"] = static_cast<qint64>(r.sizeHigh);
-  o["sizeLow"] = static_cast<qint64>(r.sizeLow);
-  o["size"] = static_cast<qint64>(r.Size());
-  o["created"] = FileTime(r, r.created);
-  o["modified"] = FileTime(r, r.modified);
-  o["accessed"] = FileTime(r, r.accessed);
-  o["attributes"] = static_cast<qint64>(r.attributes);
-  o["sizeKey"] = KeyText(r.sizeKey);
-  o["dateKey"] = KeyText(r.dateKey);
-  o["datecodeKey"] = KeyText(r.datecodeKey);
-  o["datecodeText"] = Text(r.datecodeText);
-  o["datecode"] = r.datecode ? QJsonValue(IsoText(*r.datecode)) : QJsonValue(QJsonValue::Null);
-  o["timecodeText"] = Text(r.timecodeText);
-  o["codec"] = Text(r.codec);
-  o["dvType"] = r.dvType;
-  o["imageText"] = Text(r.imageText);
-  o["width"] = r.width;
-  o["height"] = r.height;
-  o["durationText"] = Text(r.durationText);
-  o["frames"] = static_cast<qint64>(r.frames);
-  o["durationSeconds"] = r.durationSeconds;
-  o["fps"] = r.fps;
-  o["audioText"] = Text(r.audioText);
-  o["audioDurationText"] = Text(r.audioDurationText);
-  o["dvVideoSource"] = static_cast<qint64>(r.dvVideoSource);
-  o["videoBitRate"] = static_cast<qint64>(r.videoBitRate);
-  o["audioFormatText"] = Text(r.audioFormatText);
-  o["tvSystem"] = static_cast<int>(r.tvSystem);
-  o["hasSceneFile"] = r.hasSceneFile;
-  o["isDV"] = r.isDV;
-  o["wideScreen"] = r.wideScreen;
-  o["sampleRate"] = r.sampleRate;
-  o["bitsPerSample"] = r.bitsPerSample;
-  o["channelsText"] = Text(r.channelsText);
-  o["datecodeNameKey"] = KeyText(r.datecodeNameKey);
-  AddSoundDrift(o, info.drift);
-  return o;
-}
-
-QJsonObject RecordJson(const InfoRecord& info, const settings::RecordingZone& zone) {
-  const media::TAfficherFichier& record = info.record;
-  QJsonObject o = RecordJson(info);
-  const QJsonValue none(QJsonValue::Null);
-  const auto instant = record.datecode ? zone.ToUtc(*record.datecode) : std::nullopt;
-  const std::string note = instant ? settings::EdgeNote(*record.datecode, *instant, zone.Name()) : std::string();
-  o["recordedUtc"] = instant ? QJsonValue(Text(settings::UtcText(instant->utcSeconds))) : none;
-  o["recordedUtcNote"] = note.empty() ? none : QJsonValue(Text(note));
-  o["timeZone"] = Text(zone.Name());
-  // The listing reads the first frames only: the first scene has none before it.
-  const std::string suspicion =
-      record.datecode
-          ? media::ClockSuspicion(*record.datecode, {std::nullopt, media::FileModifiedUtc(record.fullName)}, zone)
-          : std::string();
-  o["datecodeSuspect"] = suspicion.empty() ? none : QJsonValue(Text(suspicion));
-  return o;
-}
-
 std::string InfoJson(const std::vector<InfoRecord>& records, const settings::RecordingZone& zone) {
-  QJsonArray array;
-  for (const InfoRecord& info : records) array.append(RecordJson(info, zone));
-  return QJsonDocument(array).toJson(QJsonDocument::Indented).toStdString();
+  JsonWriter out;
+  out.BeginArray();
+  for (const InfoRecord& info : records) WriteRecord(out, info, zone);
+  out.EndArray();
+  return out.Take();
 }
 
 std::string InfoTable(const std::vector<media::TAfficherFichier>& records) {

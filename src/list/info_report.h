@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include <QJsonObject>
-
 #include "media/dv_sound_drift.h"
 #include "media/video_record.h"
 #include "settings/recording_zone.h"
@@ -21,16 +19,14 @@ struct InfoRecord {
   std::optional<media::DvSoundDrift> drift;
 };
 
-// One object with every field of the record under its own name; dates as
-// "yyyy-mm-ddThh:nn:ss" (null when missing), the key marker bytes 0xFA
-// and 0xFF as the characters U+00FA and U+00FF. Beside them, for DV sound
-// read from every frame: audioLocked and audioDriftMs (to the microsecond),
-// null without DV sound.
-QJsonObject RecordJson(const InfoRecord& info);
-// With the datecode as UTC in `zone` ("recordedUtc", and "recordedUtcNote"
-// at a daylight-saving edge) and "datecodeSuspect", why it looks wrong.
-QJsonObject RecordJson(const InfoRecord& info, const settings::RecordingZone& zone);
-// A JSON array of RecordJson, indented, ending in a line break.
+// A JSON array, indented, ending in a line break: for each record one object
+// with every field of the record under its own name; dates as
+// "yyyy-mm-ddThh:nn:ss" (null when missing), the key marker bytes 0xFA and
+// 0xFF as the characters U+00FA and U+00FF. Beside them, for DV sound read
+// from every frame: audioLocked and audioDriftMs (to the microsecond), null
+// without DV sound; the datecode as UTC in `zone` ("recordedUtc", and
+// "recordedUtcNote" at a daylight-saving edge) and "datecodeSuspect", why it
+// looks wrong.
 std::string InfoJson(const std::vector<InfoRecord>& records,
                      const settings::RecordingZone& zone = settings::RecordingZone());
 // Name, datecode, timecode, codec and DV type, image, duration, fps and
