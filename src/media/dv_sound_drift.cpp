@@ -19,18 +19,23 @@ constexpr std::size_t kHeadBytes = 4400;
 std::optional<DvAudioInfo> FrameSound(const BinaryFile& file, const FrameLocation& chunk, DvSystem system,
                                       std::vector<std::uint8_t>& buffer) {
   if (chunk.size != FrameBytes(system)) return std::nullopt;
-  buffer.resize(kHeadBytes);
-  if (file.ReadAt(chunk.offset, buffer) == kHeadBytes && DetectDvSystem(buffer) == system) {
+  // Grown only as far as needed and read into by spans: shrinking it to the
+  // head again and regrowing would clear 140 KB for every frame whose head
+  // lacks the pack, and growing it whole up front clears it for every file.
+  if (buffer.size() < kHeadBytes) buffer.resize(kHeadBytes);
+  const std::span<std::uint8_t> head = std::span(buffer).first(kHeadBytes);
+  if (file.ReadAt(chunk.offset, head) == kHeadBytes && DetectDvSystem(head) == system) {
     try {
-      return ReadDvAudioInfo(buffer);
+      return ReadDvAudioInfo(head);
     } catch (const DvAudioError&) {
       // the first sequence lost its pack: the rest of the frame may have one
     }
   }
-  buffer.resize(chunk.size);
-  if (file.ReadAt(chunk.offset, buffer) != buffer.size() || DetectDvSystem(buffer) != system) return std::nullopt;
+  if (buffer.size() < chunk.size) buffer.resize(chunk.size);
+  const std::span<std::uint8_t> whole = std::span(buffer).first(chunk.size);
+  if (file.ReadAt(chunk.offset, whole) != whole.size() || DetectDvSystem(whole) != system) return std::nullopt;
   try {
-    return DecodeDvAudio(buffer).info;
+    return DecodeDvAudio(whole).info;
   } catch (const DvAudioError&) {
     return std::nullopt;
   }
@@ -56,7 +61,7 @@ std::optional<DvSoundDrift> ReadDvSoundDrift(const BinaryFile& file, const AviFr
   double seconds = 0;  // the sound's time beyond the picture's
   for (const FrameLocation& chunk : index.FramesOf(stream)) {
     if (!system) {
-      buffer.resize(kHeadBytes);
+      if (buffer.size() < kHeadBytes) buffer.resize(kHeadBytes);
       const std::size_t got = file.ReadAt(chunk.offset, std::span(buffer).first(std::min<std::size_t>(kHeadBytes, chunk.size)));
       system = DetectDvSystem(std::span(buffer).first(got));
       if (!system) continue;
