@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "resources/product.h"
 #include "resources/program_files.h"
 #include "resources/user_error.h"
 
@@ -29,7 +30,7 @@ const CodecJobs& OpenModule() {
   void* const module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (module == nullptr) throw UserError(std::string("cannot load the media libraries: ") + dlerror());
   const auto entry = reinterpret_cast<ModuleEntry>(dlsym(module, kCodecModuleEntry));
-  const CodecJobs* const jobs = entry != nullptr ? entry(KORVID_VERSION) : nullptr;
+  const CodecJobs* const jobs = entry != nullptr ? entry(resources::kProductVersion.data()) : nullptr;
   if (jobs == nullptr) throw UserError(path.string() + " belongs to another build of Korvid");
   return *jobs;
 }

@@ -30,8 +30,7 @@ void EnsureTextDrawing() {
   static int argc = 1;
   static char name[] = "korvid";
   static char* argv[] = {name, nullptr};
-  static QGuiApplication* const application = new QGuiApplication(argc, argv);
-  (void)application;
+  [[maybe_unused]] static QGuiApplication* const application = new QGuiApplication(argc, argv);
 }
 
 class PagesToWrite : public DrawnSheet {

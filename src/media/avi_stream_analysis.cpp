@@ -220,25 +220,14 @@ std::optional<DvSoundDrift> ReadDrift(const BinaryFile& file, const TAviParam& p
   }
 }
 
-}  // namespace
-
-StreamAnalysis AnalyseAviStreams(const BinaryFile& file, const TAviParam& param) {
-  try {
-    return Analyse(file, param, AviFrameIndex::Load(file, param));
-  } catch (const UserError&) {
-    return StreamAnalysis{};
-  }
-}
-
-StreamAnalysis AnalyseAviStreams(const BinaryFile& file, const TAviParam& param, const AviFrameIndex& index) {
+// A read error while analysing gives the failed analysis.
+StreamAnalysis AnalyseWithIndex(const BinaryFile& file, const TAviParam& param, const AviFrameIndex& index) {
   try {
     return Analyse(file, param, index);
   } catch (const UserError&) {
     return StreamAnalysis{};
   }
 }
-
-namespace {
 
 // `drift` is read when given.
 TAfficherFichier AnalyseRecord(const std::filesystem::path& path, const DatecodeFormat& format,
@@ -261,7 +250,7 @@ TAfficherFichier AnalyseRecord(const std::filesystem::path& path, const Datecode
     if (param.valid) {
       codec = param.CodecFourCC();
       const std::optional<AviFrameIndex> index = LoadIndex(file, param);
-      if (index) analysis = AnalyseAviStreams(file, param, *index);
+      if (index) analysis = AnalyseWithIndex(file, param, *index);
       if (drift != nullptr && index && record.exists && IsDvCodec(codec))
         *drift = ReadDrift(file, param, *index);
     }
@@ -274,6 +263,11 @@ TAfficherFichier AnalyseRecord(const std::filesystem::path& path, const Datecode
 }
 
 }  // namespace
+
+StreamAnalysis AnalyseAviStreams(const BinaryFile& file, const TAviParam& param) {
+  const std::optional<AviFrameIndex> index = LoadIndex(file, param);
+  return index ? AnalyseWithIndex(file, param, *index) : StreamAnalysis{};
+}
 
 TAfficherFichier AnalyseFile(const std::filesystem::path& path, const DatecodeFormat& format) {
   return AnalyseRecord(path, format, nullptr);

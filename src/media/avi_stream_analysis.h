@@ -23,8 +23,6 @@ namespace korvid::media {
 // A file that cannot be read gives `succeeded` false and nothing captured;
 // only a program fault throws.
 StreamAnalysis AnalyseAviStreams(const BinaryFile& file, const TAviParam& param);
-// The same with the file's index already loaded.
-StreamAnalysis AnalyseAviStreams(const BinaryFile& file, const TAviParam& param, const AviFrameIndex& index);
 
 // The whole record of one file, as the video list builds it.
 TAfficherFichier AnalyseFile(const std::filesystem::path& path, const DatecodeFormat& format);
